@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+// A pseudo-terminal pair: the simulator (or a test) works on the master side, the
+// program opens the slave path with its real serial code. The slave is also kept open
+// here, in raw mode, so that the master never sees a hang-up while the program has the
+// port closed between two actions, and no byte is echoed back.
+class CPty {
+public:
+    CPty();
+    ~CPty();
+    CPty(const CPty&) = delete;
+    CPty& operator=(const CPty&) = delete;
+
+    bool IsValid() const { return m_master >= 0; }
+    int MasterFd() const { return m_master; }
+    QString SlavePath() const { return m_slavePath; }
+    QString ErrorString() const { return m_error; }
+
+    // Line speed the program set on its side, or 0 when it is not a standard rate.
+    int SlaveBaudRate() const;
+
+    // Simulates pulling the cable: both ends are closed, the program's next read or
+    // write on the slave fails.
+    void Hangup();
+
+    // Writes all bytes to the master side; false when the link is gone.
+    bool WriteAll(const char* data, int count);
+
+private:
+    int m_master = -1;
+    int m_slaveKeeper = -1;
+    QString m_slavePath;
+    QString m_error;
+};

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "PrinterModel.h"
+#include "Pty.h"
+#include "SimConfig.h"
+#include "Transcript.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class IClock;
+class CVirtualClock;
+
+// The simulated Tarvo3 printer on the master side of a pseudo-terminal, served by its
+// own thread. The program under test opens DevicePath() with its real serial code.
+class CSimulator {
+public:
+    // The clock is not owned; without one the simulator uses the real steady clock.
+    explicit CSimulator(const SimConfig& config, IClock* clock = nullptr);
+    ~CSimulator();
+    CSimulator(const CSimulator&) = delete;
+    CSimulator& operator=(const CSimulator&) = delete;
+
+    bool Start(QString* error = nullptr);
+    void Stop();
+    QString DevicePath() const { return m_pty.SlavePath(); }
+
+    // Returns once every byte the program has written so far has been taken in and every
+    // reply that is due has been sent. Registered with a virtual clock, it runs before
+    // and after each advance, so a pause in the program is a pause for the printer too.
+    void Settle();
+    void AttachTo(CVirtualClock& clock);
+
+    // Pulls the cable: the program's next read or write on the device fails.
+    void Hangup();
+
+    CTranscript& Transcript() { return m_transcript; }
+    qint64 NowMs() const;
+
+    // Runs f with the printer model locked (from any thread).
+    template <class F> auto WithPrinter(F f) {
+        std::lock_guard<std::mutex> lock(m_modelMutex);
+        return f(*m_model);
+    }
+
+    bool LoadState(const QString& path, QString* error = nullptr);
+    bool SaveState(const QString& path, QString* error = nullptr);
+
+private:
+    void Run();
+    void Wake();
+    void HandleReceived(const QByteArray& bytes, qint64 now);
+
+    SimConfig m_config;
+    IClock* m_clock;
+    std::unique_ptr<IClock> m_ownClock;
+    CPty m_pty;
+    std::unique_ptr<CPrinterModel> m_model;
+    std::mutex m_modelMutex;
+    CTranscript m_transcript;
+
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    int m_wakePipe[2] = {-1, -1};
+    std::mutex m_settleMutex;
+    std::condition_variable m_settleCv;
+    quint64 m_settleRequested = 0;
+    quint64 m_settleDone = 0;
+    std::atomic<bool> m_hangupRequested{false};
+    qint64 m_receivedCount = 0;
+    CVirtualClock* m_attachedClock = nullptr;
+    int m_settlerId = 0;
+};

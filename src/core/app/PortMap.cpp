@@ -1,0 +1,67 @@
+#include "PortMap.h"
+
+#include <QSettings>
+
+namespace {
+const char* const kSection = "Ports";
+const int kPortCount = 20;
+
+QString PortName(int index) { return QStringLiteral("COM%1").arg(index + 1); }
+} // namespace
+
+QString CPortMap::Device(const QString& portName) const {
+    if (auto it = m_session.find(portName); it != m_session.end())
+        return *it;
+    if (auto it = m_stored.find(portName); it != m_stored.end())
+        return *it;
+    const QByteArray env = qgetenv(("KVU_PORT_" + portName).toLatin1().constData());
+    if (!env.isEmpty())
+        return QString::fromLocal8Bit(env);
+    return DefaultDevice(portName);
+}
+
+QString CPortMap::StoredDevice(const QString& portName) const {
+    return m_stored.value(portName);
+}
+
+void CPortMap::SetStoredDevice(const QString& portName, const QString& device) {
+    if (device.isEmpty())
+        m_stored.remove(portName);
+    else
+        m_stored.insert(portName, device);
+}
+
+void CPortMap::SetSessionDevice(const QString& portName, const QString& device) {
+    m_session.insert(portName, device);
+}
+
+void CPortMap::Load(QSettings& settings) {
+    m_stored.clear();
+    settings.beginGroup(kSection);
+    for (int i = 0; i < kPortCount; ++i) {
+        const QString device = settings.value(PortName(i)).toString().trimmed();
+        if (!device.isEmpty())
+            m_stored.insert(PortName(i), device);
+    }
+    settings.endGroup();
+}
+
+void CPortMap::Save(QSettings& settings) const {
+    settings.beginGroup(kSection);
+    settings.remove(QString());
+    for (auto it = m_stored.begin(); it != m_stored.end(); ++it)
+        settings.setValue(it.key(), it.value());
+    settings.endGroup();
+}
+
+QString CPortMap::DefaultDevice(const QString& portName) {
+#ifdef Q_OS_WIN
+    return portName;
+#else
+    bool ok = false;
+    const int number = portName.mid(3).toInt(&ok);
+    if (!portName.startsWith(QLatin1String("COM")) || !ok || number < 1)
+        return portName;
+    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
+#endif
+}

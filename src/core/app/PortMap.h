@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+class QSettings;
+
+// Maps the port names the user sees (COM1 to COM20) to the platform's devices.
+// Lookup order: a session mapping (kvu --simulator, kvuctl --port /dev/...), the user's
+// stored table (settings section "Ports"), the environment (KVU_PORT_COMn), and finally
+// the platform default (/dev/ttyS<n-1> on Linux, the name itself on Windows).
+class CPortMap {
+public:
+    QString Device(const QString& portName) const;
+
+    QString StoredDevice(const QString& portName) const;
+    // An empty device removes the stored entry.
+    void SetStoredDevice(const QString& portName, const QString& device);
+    // Not written to the settings store; lasts for this run only.
+    void SetSessionDevice(const QString& portName, const QString& device);
+    void ClearSessionDevices() { m_session.clear(); }
+
+    void Load(QSettings& settings);
+    void Save(QSettings& settings) const;
+
+    static QString DefaultDevice(const QString& portName);
+
+private:
+    QMap<QString, QString> m_stored;
+    QMap<QString, QString> m_session;
+};

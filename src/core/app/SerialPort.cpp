@@ -1,0 +1,239 @@
+#include "SerialPort.h"
+
+#include "PortMap.h"
+#include "UiServices.h"
+#include "WireLog.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QSerialPort>
+
+const CSerialPort::BaudRow CSerialPort::kBaudTable[8] = {
+    {1200, "1200"},   {2400, "2400"},   {9600, "9600"},   {14400, "14400"},
+    {19200, "19200"}, {38400, "38400"}, {57600, "57600"}, {115200, "115200"},
+};
+
+namespace {
+// A blocking read waits in slices of this length so that the window can repaint
+// between them.
+const int kReadSliceMs = 25;
+
+const char* const kConfigureFailed = "Com port could not be configured.";
+const char* const kTransmissionError = "Serial transmission error.";
+
+// Generous bound for one synchronous write: twice the time the bytes take on the line
+// (11 bits per byte with two stop bits), never less than two seconds.
+int WriteTimeoutMs(int count, int baud) {
+    const qint64 lineMs = qint64(count) * 11 * 1000 / qMax(baud, 1);
+    return int(qBound<qint64>(qint64(2000), 2 * lineMs + 500, qint64(600000)));
+}
+} // namespace
+
+CSerialPort::CSerialPort() = default;
+
+// Destroying the link releases the name only; an open port closes with its handle object.
+CSerialPort::~CSerialPort() = default;
+
+QString CSerialPort::DeviceName() const {
+    return m_portMap ? m_portMap->Device(m_strPortName) : CPortMap::DefaultDevice(m_strPortName);
+}
+
+void CSerialPort::ShowMessage(const char* text) {
+    if (m_services)
+        m_services->Message(QString::fromLatin1(text), QString::fromLatin1(kAppTitle),
+                            MsgIcon::Exclamation);
+}
+
+int CSerialPort::Open(quint32 interval, quint32 multiplier) {
+    // A second open of the exclusive port would fail anyway; never lose the open handle.
+    if (m_hComm)
+        return 0;
+
+    // A fresh port object each time: Qt keeps its own read buffer across close and open.
+    auto port = std::make_unique<QSerialPort>();
+    port->setPortName(DeviceName());
+    if (!port->open(QIODevice::ReadWrite)) {
+        qCDebug(lcWire) << "open" << DeviceName() << "failed:" << port->errorString();
+        return 0;
+    }
+
+    const bool configured = port->setBaudRate(m_nBaudRate) &&
+                            port->setDataBits(QSerialPort::Data8) &&
+                            port->setParity(QSerialPort::NoParity) &&
+                            port->setStopBits(QSerialPort::TwoStop) &&
+                            port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!configured) {
+        qCDebug(lcWire) << "configure" << DeviceName() << "failed:" << port->errorString();
+        port->close();
+        ShowMessage(kConfigureFailed);
+        return 0;
+    }
+    // Assert DTR and RTS explicitly (Qt on Windows drops RTS at open). A device without
+    // modem lines, such as a pseudo-terminal, refuses this; that is not an error.
+    port->setDataTerminalReady(true);
+    port->setRequestToSend(true);
+    port->clearError();
+
+    m_hComm = std::move(port);
+    m_readInterval = interval;
+    m_readMultiplier = multiplier;
+    m_bOpen = 1;
+    qCDebug(lcWire) << "open" << DeviceName() << m_nBaudRate << "8N2 interval" << interval
+                    << "multiplier" << multiplier;
+    return 1;
+}
+
+void CSerialPort::CloseHandle() {
+    if (!m_hComm)
+        return;
+    if (m_hComm->isOpen())
+        m_hComm->close();
+    m_hComm.reset();
+}
+
+void CSerialPort::Close() {
+    if (!m_bOpen)
+        return;
+    m_bOpen = 0;
+    CloseHandle();
+    qCDebug(lcWire) << "close";
+}
+
+bool CSerialPort::WriteFile(const char* bytes, int count, int* written) {
+    if (written)
+        *written = 0;
+    if (!m_hComm || !m_hComm->isOpen() || count < 0)
+        return false;
+    LogWire("write", bytes, count);
+    if (count == 0)
+        return true;
+    if (m_hComm->write(bytes, count) != count)
+        return false;
+    QDeadlineTimer deadline(WriteTimeoutMs(count, m_nBaudRate));
+    while (m_hComm->bytesToWrite() > 0) {
+        if (!m_hComm->waitForBytesWritten(int(qMax<qint64>(deadline.remainingTime(), 0)))) {
+            const auto error = m_hComm->error();
+            if (error != QSerialPort::TimeoutError && error != QSerialPort::NoError) {
+                qCDebug(lcWire) << "write failed:" << m_hComm->errorString();
+                return false;
+            }
+            m_hComm->clearError();
+            if (deadline.hasExpired())
+                return false;
+        }
+        if (m_services)
+            m_services->KeepAlive();
+    }
+    if (written)
+        *written = count;
+    return true;
+}
+
+bool CSerialPort::ReadFile(char* buffer, int count, int* read) {
+    *read = 0;
+    if (!m_hComm || !m_hComm->isOpen() || count < 0)
+        return false;
+    if (count == 0)
+        return true;
+
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 totalMs = qint64(m_readMultiplier) * count + 10;
+    qint64 lastByteAt = -1;
+    bool ok = true;
+    while (*read < count) {
+        const qint64 available = m_hComm->bytesAvailable();
+        if (available > 0) {
+            const qint64 got = m_hComm->read(buffer + *read, qMin<qint64>(available, count - *read));
+            if (got < 0) {
+                ok = false;
+                break;
+            }
+            *read += int(got);
+            lastByteAt = clock.elapsed();
+            continue;
+        }
+        qint64 wait = totalMs - clock.elapsed();
+        if (m_readInterval > 0 && lastByteAt >= 0)
+            wait = qMin(wait, lastByteAt + qint64(m_readInterval) + 1 - clock.elapsed());
+        if (wait <= 0)
+            break;
+        if (!m_hComm->waitForReadyRead(int(qMin<qint64>(wait, kReadSliceMs)))) {
+            const auto error = m_hComm->error();
+            if (error != QSerialPort::TimeoutError && error != QSerialPort::NoError) {
+                qCDebug(lcWire) << "read failed:" << m_hComm->errorString();
+                ok = false;
+                break;
+            }
+            m_hComm->clearError();
+            if (m_services)
+                m_services->KeepAlive();
+        }
+    }
+    LogWire("read", buffer, *read);
+    return ok;
+}
+
+void CSerialPort::Write(const char* bytes, int count) {
+    if (!WriteFile(bytes, count))
+        ShowMessage(kTransmissionError);
+}
+
+void CSerialPort::SendBlock(const char* bytes, int count) {
+    if (!Open(50, 5)) {
+        ShowMessage(kTransmissionError);
+        m_bOpen = 0;
+        return;
+    }
+    const bool written = WriteFile(bytes, count);
+    Close();
+    if (!written)
+        ShowMessage(kTransmissionError);
+    m_bOpen = 0;
+}
+
+void CSerialPort::SetBaudRateText(const QString& text) {
+    for (const auto& row : kBaudTable) {
+        if (text == QLatin1String(row.text)) {
+            m_nBaudRate = row.rate;
+            return;
+        }
+    }
+    m_nBaudRate = kBaudTable[kDefaultBaudIndex].rate;
+}
+
+QString CSerialPort::GetBaudRateText() const {
+    return QString::fromLatin1(kBaudTable[GetBaudIndex()].text);
+}
+
+int CSerialPort::GetBaudIndex() const {
+    for (int i = 0; i < 8; ++i) {
+        if (kBaudTable[i].rate == m_nBaudRate)
+            return i;
+    }
+    return kDefaultBaudIndex;
+}
+
+void CSerialPort::SetBaudIndex(int index) {
+    m_nBaudRate = (index >= 0 && index < 8) ? kBaudTable[index].rate
+                                             : kBaudTable[kDefaultBaudIndex].rate;
+}
+
+void CSerialPort::SetPortName(const QString& name) {
+    m_strPortName = name;
+    SetPortIndex(GetPortIndex());
+}
+
+int CSerialPort::GetPortIndex() const {
+    for (int i = 0; i < kPortCount; ++i) {
+        if (m_strPortName == QStringLiteral("COM%1").arg(i + 1))
+            return i;
+    }
+    return 0;
+}
+
+void CSerialPort::SetPortIndex(int index) {
+    // Indexes of 20 and above give COM21, as the old dialog code did; negative ones are
+    // not produced by any caller and are treated as 0.
+    m_strPortName = QStringLiteral("COM%1").arg(qBound(0, index, kPortCount) + 1);
+}

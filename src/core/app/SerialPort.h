@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+
+class QSerialPort;
+class CPortMap;
+class IUiServices;
+
+// The one link to the printer: a COM port opened exclusively, 8 data bits, no parity,
+// two stop bits, no flow control, DTR and RTS asserted. It is opened for one user action
+// and closed at its end (the Macros page excepted, which holds it open while shown).
+class CSerialPort {
+public:
+    struct BaudRow {
+        int rate;
+        const char* text;
+    };
+    static const BaudRow kBaudTable[8];
+    static constexpr int kDefaultBaudIndex = 5; // 38400
+    static constexpr int kPortCount = 20;
+
+    CSerialPort();
+    virtual ~CSerialPort();
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // Where the link's own two messages go, and how ports map to devices.
+    void SetServices(IUiServices* services) { m_services = services; }
+    void SetPortMap(const CPortMap* portMap) { m_portMap = portMap; }
+    QString DeviceName() const;
+
+    // 1 when open and configured, 0 otherwise. The time-outs follow the serial driver
+    // rule: a read of N bytes returns after N bytes, after a gap of more than `interval`
+    // ms between two received bytes, or multiplier x N + 10 ms after it began.
+    int Open(quint32 interval, quint32 multiplier);
+    void Close();
+    // One synchronous write on the open link; "Serial transmission error." on failure.
+    void Write(const char* bytes, int count);
+    void Write(const QByteArray& bytes) { Write(bytes.constData(), int(bytes.size())); }
+    // Open with 50 and 5, one write, close; the link is closed afterwards in every case.
+    void SendBlock(const char* bytes, int count);
+    void SendBlock(const QByteArray& bytes) { SendBlock(bytes.constData(), int(bytes.size())); }
+
+    // For callers that drive the open link themselves (the exchanges). Both report
+    // success and the count, and show no message: the caller decides what to say.
+    bool WriteFile(const char* bytes, int count, int* written = nullptr);
+    bool WriteFile(const QByteArray& bytes, int* written = nullptr) {
+        return WriteFile(bytes.constData(), int(bytes.size()), written);
+    }
+    bool ReadFile(char* buffer, int count, int* read);
+    bool IsHandleValid() const { return m_hComm != nullptr; }
+
+    void SetBaudRateText(const QString& text);
+    QString GetBaudRateText() const;
+    int GetBaudIndex() const;
+    void SetBaudIndex(int index);
+    void SetPortName(const QString& name);
+    QString GetPortName() const { return m_strPortName; }
+    int GetPortIndex() const;
+    void SetPortIndex(int index);
+
+    int m_bOpen = 0;
+    int m_nBaudRate = 38400;
+    QString m_strPortName = QStringLiteral("COM1");
+
+private:
+    void ShowMessage(const char* text);
+    void CloseHandle();
+
+    std::unique_ptr<QSerialPort> m_hComm;
+    quint32 m_readInterval = 0;
+    quint32 m_readMultiplier = 0;
+    IUiServices* m_services = nullptr;
+    const CPortMap* m_portMap = nullptr;
+};

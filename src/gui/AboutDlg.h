@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QDialog>
+
+// Help > About Quorlin...
+class CAboutDlg : public QDialog {
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+    static QString BuildText();
+};

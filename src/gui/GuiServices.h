@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/UiServices.h"
+
+#include <functional>
+
+class QWidget;
+
+// The services seam on the desktop: the status text goes to the main frame's message
+// pane and is painted at once, messages are message boxes, pauses keep the window
+// painting without taking input, and the wait cursor is held for the exchange.
+class CGuiServices : public IUiServices {
+public:
+    // Where status texts go (the frame's message pane) and who owns message boxes.
+    void SetStatusSink(std::function<void(const QString&)> sink) { m_statusSink = std::move(sink); }
+    void SetProgressSink(std::function<void(int, int)> sink) { m_progressSink = std::move(sink); }
+    void SetOwner(QWidget* owner) { m_owner = owner; }
+
+    void Status(const QString& text) override;
+    MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon,
+                      MsgButtons buttons, MsgAnswer defaultAnswer) override;
+    void Pause(int ms) override;
+    void BeginWait() override;
+    void EndWait() override;
+    void Progress(int done, int total) override;
+    void KeepAlive() override;
+
+    // True while an exchange or a modal box runs: idle processing stays away then, and
+    // the frame refuses to close.
+    bool IsBusy() const { return m_busy > 0; }
+
+private:
+    std::function<void(const QString&)> m_statusSink;
+    std::function<void(int, int)> m_progressSink;
+    QWidget* m_owner = nullptr;
+    int m_busy = 0;
+};

@@ -1,0 +1,115 @@
+#include "KVUApp.h"
+
+#include "AboutDlg.h"
+#include "Icons.h"
+#include "MainFrame.h"
+
+#include <QCommandLineParser>
+#include <QSettings>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include "Simulator.h"
+#endif
+
+CKVUApp::CKVUApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("KVU"));
+    setOrganizationName(QStringLiteral("Velqor Vuzuvurizod"));
+    setApplicationVersion(QStringLiteral("1.20"));
+    setWindowIcon(Icons::Application());
+    m_core.SetServices(&m_services);
+    m_idleTimer.setInterval(5);
+    connect(&m_idleTimer, &QTimer::timeout, this, [this] { OnIdle(0); });
+}
+
+CKVUApp::~CKVUApp() {
+    m_frame.reset();
+}
+
+bool CKVUApp::InitInstance() {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("KVU, the Tarvo3 configuration utility"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({QStringLiteral("simulator"),
+                      QStringLiteral("Start a simulated Tarvo3 printer and use it as COM1.")});
+    parser.addPositionalArgument(QStringLiteral("project"),
+                                 QStringLiteral("A project file (.qpf) to open."));
+    parser.process(arguments());
+
+    m_settings = CAppCore::OpenUserSettings();
+    m_core.LoadSettings(*m_settings);
+
+    if (parser.isSet(QStringLiteral("simulator")) && !StartSimulator())
+        return false;
+
+    m_frame = std::make_unique<CMainFrame>(*this);
+    m_services.SetOwner(m_frame.get());
+    m_services.SetStatusSink([this](const QString& text) { m_frame->SetMessageText(text); });
+    m_services.SetProgressSink([this](int done, int total) { m_frame->SetProgress(done, total); });
+
+    const QStringList positional = parser.positionalArguments();
+    if (!positional.isEmpty()) {
+        if (!m_frame->OpenDocumentFile(positional.first()))
+            return false;
+    } else {
+        m_frame->OnFileNew();
+    }
+    m_frame->show();
+    return true;
+}
+
+bool CKVUApp::StartSimulator() {
+#ifdef Q_OS_UNIX
+    SimConfig config;
+    config.baudRate = m_core.m_serial.m_nBaudRate;
+    m_simulator = std::make_unique<CSimulator>(config);
+    QString error;
+    if (!m_simulator->Start(&error)) {
+        fprintf(stderr, "kvu: cannot start the simulated printer: %s\n", qPrintable(error));
+        return false;
+    }
+    // For this run only: the user's stored port table is left alone.
+    m_core.m_ports.SetSessionDevice(QStringLiteral("COM1"), m_simulator->DevicePath());
+    m_core.m_serial.SetPortName(QStringLiteral("COM1"));
+    fprintf(stderr, "kvu: simulated Tarvo3 printer on %s (COM1, %d bit/s)\n",
+            qPrintable(m_simulator->DevicePath()), config.baudRate);
+    return true;
+#else
+    fprintf(stderr, "kvu: the simulated printer is not available on this platform\n");
+    return false;
+#endif
+}
+
+int CKVUApp::ExitInstance(int code) {
+    if (m_settings)
+        m_core.SaveSettings(*m_settings);
+    m_core.m_serial.Close();
+#ifdef Q_OS_UNIX
+    if (m_simulator)
+        m_simulator->Stop();
+#endif
+    return code;
+}
+
+bool CKVUApp::OnIdle(int /*count*/) {
+    // Never read bytes that belong to a running exchange or arrive under a modal box.
+    if (m_services.IsBusy() || !m_frame)
+        return false;
+    return m_idle.OnIdle(false, m_frame->CurrentModule() == 1, m_frame->MacrosPoller(),
+                         m_core.m_serial);
+}
+
+void CKVUApp::UpdateIdleTimer() {
+    const bool wanted = m_frame && m_frame->CurrentModule() == 1 && m_frame->MacrosPoller() &&
+                        m_core.m_serial.m_bOpen;
+    if (wanted && !m_idleTimer.isActive())
+        m_idleTimer.start();
+    else if (!wanted)
+        m_idleTimer.stop();
+}
+
+void CKVUApp::OnAppAbout() {
+    CAboutDlg dlg(m_frame.get());
+    dlg.exec();
+}

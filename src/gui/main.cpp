@@ -1,0 +1,28 @@
+#include "KVUApp.h"
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Without a display Qt would abort with a terse message; say what is wrong instead.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        bool wantsHelp = false;
+        for (int i = 1; i < argc; ++i)
+            wantsHelp |= QByteArray(argv[i]) == "--help" || QByteArray(argv[i]) == "--version";
+        if (!wantsHelp) {
+            fprintf(stderr,
+                    "kvu: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                    "Run KVU in a desktop session, or under a virtual X server:\n"
+                    "  xvfb-run -a kvu --simulator\n"
+                    "kvuctl offers the same printer functions from a terminal.\n");
+            return 1;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+#endif
+    CKVUApp app(argc, argv);
+    if (!app.InitInstance())
+        return 1;
+    return app.ExitInstance(app.exec());
+}

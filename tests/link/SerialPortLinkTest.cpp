@@ -1,0 +1,214 @@
+// The real CSerialPort on a pseudo-terminal: the test plays the printer on the master.
+
+#include "PtyPair.h"
+#include "RecordingServices.h"
+#include "app/PortMap.h"
+#include "app/SerialPort.h"
+
+#include <QElapsedTimer>
+#include <atomic>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.IsValid());
+        ports.SetSessionDevice("COM1", pty.SlavePath());
+        link.SetPortMap(&ports);
+        link.SetServices(&services);
+    }
+    void TearDown() override { link.Close(); }
+
+    CPtyPair pty;
+    CPortMap ports;
+    CRecordingServices services;
+    CSerialPort link;
+};
+
+QByteArray ReadAll(CSerialPort& link, int count, qint64* elapsed = nullptr) {
+    QByteArray buffer(count, '\0');
+    int got = 0;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(link.ReadFile(buffer.data(), count, &got));
+    if (elapsed)
+        *elapsed = timer.elapsed();
+    return buffer.left(got);
+}
+} // namespace
+
+TEST_F(LinkTest, OpensAs8N2WithoutFlowControlAtTheChosenRate) {
+    link.SetBaudRateText("57600");
+    ASSERT_EQ(link.Open(50, 5), 1);
+    EXPECT_EQ(link.m_bOpen, 1);
+    const int fd = ::open(pty.SlavePath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    termios tio{};
+    ASSERT_EQ(tcgetattr(fd, &tio), 0);
+    ::close(fd);
+    EXPECT_EQ(tio.c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_TRUE(tio.c_cflag & CSTOPB) << "two stop bits";
+    EXPECT_FALSE(tio.c_cflag & PARENB);
+    EXPECT_FALSE(tio.c_cflag & CRTSCTS);
+    EXPECT_FALSE(tio.c_iflag & (IXON | IXOFF));
+    EXPECT_EQ(cfgetospeed(&tio), speed_t(B57600));
+    EXPECT_TRUE(services.MessageTexts().isEmpty()) << "no modem lines on a pty is not an error";
+}
+
+TEST_F(LinkTest, EveryRateOfTheTableOpens) {
+    for (int i = 0; i < 8; ++i) {
+        link.SetBaudIndex(i);
+        EXPECT_EQ(link.Open(50, 5), 1) << CSerialPort::kBaudTable[i].rate;
+        link.Close();
+    }
+    EXPECT_TRUE(services.MessageTexts().isEmpty());
+}
+
+TEST_F(LinkTest, ReadReturnsAtOnceWhenAllBytesAreThere) {
+    ASSERT_EQ(link.Open(50, 5), 1);
+    pty.Write("0123456789");
+    qint64 elapsed = 0;
+    QByteArray got;
+    // The bytes may take a moment to cross the pty; a second read collects the rest.
+    got = ReadAll(link, 10, &elapsed);
+    if (got.size() < 10)
+        got += ReadAll(link, 10 - int(got.size()));
+    EXPECT_EQ(got, "0123456789");
+}
+
+TEST_F(LinkTest, ReadEndsAfterAGapLongerThanTheInterval) {
+    ASSERT_EQ(link.Open(50, 5), 1);
+    std::thread printer([&] {
+        pty.Write("abc");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        pty.Write("def");
+    });
+    qint64 elapsed = 0;
+    const QByteArray got = ReadAll(link, 100, &elapsed);
+    printer.join();
+    EXPECT_EQ(got, "abc");
+    EXPECT_LT(elapsed, 300) << "the 50 ms gap rule ended the read, not the 510 ms total";
+    EXPECT_EQ(ReadAll(link, 100), "def") << "the later bytes stay for the next read";
+}
+
+TEST_F(LinkTest, ReadOfNothingReturnsAfterTheTotalTimeout) {
+    ASSERT_EQ(link.Open(50, 5), 1);
+    qint64 elapsed = 0;
+    EXPECT_EQ(ReadAll(link, 1, &elapsed), QByteArray());
+    EXPECT_GE(elapsed, 14); // 5 x 1 + 10 ms
+    EXPECT_LT(elapsed, 400);
+}
+
+TEST_F(LinkTest, TotalTimeoutCutsADribblingReply) {
+    ASSERT_EQ(link.Open(50, 5), 1);
+    std::atomic<bool> stop{false};
+    std::thread printer([&] {
+        while (!stop) {
+            pty.Write("x");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    qint64 elapsed = 0;
+    const QByteArray got = ReadAll(link, 100, &elapsed); // 5 x 100 + 10 = 510 ms
+    stop = true;
+    printer.join();
+    EXPECT_GE(elapsed, 500);
+    EXPECT_LT(elapsed, 900);
+    EXPECT_GT(got.size(), 10);
+    EXPECT_LT(got.size(), 100);
+}
+
+TEST_F(LinkTest, WriteReachesThePrinter) {
+    ASSERT_EQ(link.Open(50, 5), 1);
+    int written = 0;
+    EXPECT_TRUE(link.WriteFile(QByteArray("\x1B" "EN", 3), &written));
+    EXPECT_EQ(written, 3);
+    EXPECT_EQ(pty.Read(3, 1000), QByteArray("\x1B" "EN"));
+}
+
+TEST_F(LinkTest, SendBlockOpensWritesAndCloses) {
+    link.SendBlock(QByteArray("\r\n"));
+    EXPECT_EQ(pty.Read(2, 1000), QByteArray("\r\n"));
+    EXPECT_EQ(link.m_bOpen, 0);
+    EXPECT_FALSE(link.IsHandleValid());
+    EXPECT_TRUE(services.MessageTexts().isEmpty());
+}
+
+TEST_F(LinkTest, SecondOpenFailsAndKeepsTheOpenHandle) {
+    ASSERT_EQ(link.Open(1, 0), 1);
+    EXPECT_EQ(link.Open(50, 5), 0);
+    EXPECT_EQ(link.m_bOpen, 1);
+    EXPECT_TRUE(link.WriteFile(QByteArray("still")));
+    EXPECT_EQ(pty.Read(5, 1000), "still");
+}
+
+TEST_F(LinkTest, PortIsOpenedExclusively) {
+    ASSERT_EQ(link.Open(50, 5), 1);
+    CSerialPort other;
+    other.SetPortMap(&ports);
+    other.SetServices(&services);
+    EXPECT_EQ(other.Open(50, 5), 0);
+    EXPECT_EQ(other.m_bOpen, 0);
+    other.SendBlock(QByteArray("x"));
+    EXPECT_EQ(services.MessageTexts(), QStringList{"Serial transmission error."});
+    link.Close();
+    EXPECT_EQ(other.Open(50, 5), 1) << "free again once the first link closed";
+    other.Close();
+}
+
+TEST_F(LinkTest, VanishedDeviceFailsWithoutHangingAndLeavesTheLinkReusable) {
+    ASSERT_EQ(link.Open(50, 5), 1);
+    pty.Hangup();
+    QElapsedTimer timer;
+    timer.start();
+    char buffer[100];
+    int got = 0;
+    const bool readOk = link.ReadFile(buffer, 100, &got);
+    const bool writeOk = link.WriteFile(QByteArray("x"));
+    EXPECT_FALSE(readOk && writeOk);
+    EXPECT_EQ(got, 0);
+    EXPECT_LT(timer.elapsed(), 3000);
+    link.Write("y", 1);
+    EXPECT_EQ(services.MessageTexts().last(), "Serial transmission error.");
+    EXPECT_EQ(link.m_bOpen, 1) << "Write leaves the link open";
+    link.Close();
+    EXPECT_EQ(link.m_bOpen, 0);
+    EXPECT_EQ(link.Open(50, 5), 0) << "the device is gone";
+}
+
+TEST(Link, SendBlockOnAMissingPortShowsExactlyOneMessage) {
+    CPortMap ports;
+    ports.SetSessionDevice("COM4", "/dev/nonexistent-kvu-port");
+    CRecordingServices services;
+    CSerialPort link;
+    link.SetPortMap(&ports);
+    link.SetServices(&services);
+    link.SetPortName("COM4");
+    EXPECT_EQ(link.Open(50, 5), 0);
+    EXPECT_TRUE(services.MessageTexts().isEmpty()) << "Open itself says nothing";
+    link.SendBlock(QByteArray("\r\n"));
+    EXPECT_EQ(services.MessageTexts(), QStringList{"Serial transmission error."});
+    EXPECT_EQ(services.Messages().first().caption, "KVU");
+    EXPECT_EQ(link.m_bOpen, 0);
+}
+
+TEST(Link, NotATerminalCannotBeConfigured) {
+    CPortMap ports;
+    ports.SetSessionDevice("COM1", "/dev/null");
+    CRecordingServices services;
+    CSerialPort link;
+    link.SetPortMap(&ports);
+    link.SetServices(&services);
+    EXPECT_EQ(link.Open(50, 5), 0);
+    EXPECT_EQ(link.m_bOpen, 0);
+    EXPECT_FALSE(link.IsHandleValid());
+    link.SendBlock(QByteArray("x"));
+    const QStringList texts = services.MessageTexts();
+    ASSERT_FALSE(texts.isEmpty());
+    EXPECT_EQ(texts.last(), "Serial transmission error.");
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/Clock.h"
+#include "app/UiServices.h"
+
+#include <QStringList>
+#include <QVector>
+#include <deque>
+
+// The services seam for tests: keeps every status text and message in order, answers
+// questions from a script, and pauses by advancing a virtual clock instead of sleeping.
+class CRecordingServices : public IUiServices {
+public:
+    struct Event {
+        enum Kind { Status, Message, Pause, BeginWait, EndWait, Progress };
+        Kind kind = Status;
+        QString text;
+        QString caption;
+        MsgIcon icon = MsgIcon::None;
+        MsgButtons buttons = MsgButtons::Ok;
+        MsgAnswer defaultAnswer = MsgAnswer::Ok;
+        int value = 0;
+        qint64 atMs = 0; // virtual time when it happened
+    };
+
+    explicit CRecordingServices(CVirtualClock* clock = nullptr) : m_clock(clock) {}
+
+    void Status(const QString& text) override;
+    MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon,
+                      MsgButtons buttons, MsgAnswer defaultAnswer) override;
+    void Pause(int ms) override;
+    void BeginWait() override;
+    void EndWait() override;
+    void Progress(int done, int total) override;
+
+    // Answers for Yes/No questions, used in order; without one the default is taken.
+    void ScriptAnswer(MsgAnswer answer) { m_answers.push_back(answer); }
+
+    QStringList StatusTexts() const;
+    QStringList MessageTexts() const;
+    QVector<Event> Messages() const;
+    const QVector<Event>& Events() const { return m_events; }
+    qint64 TotalPausedMs() const { return m_pausedMs; }
+    int WaitDepth() const { return m_waitDepth; }
+    void Clear() { m_events.clear(); }
+
+private:
+    qint64 Now() const { return m_clock ? m_clock->NowMs() : 0; }
+
+    CVirtualClock* m_clock;
+    QVector<Event> m_events;
+    std::deque<MsgAnswer> m_answers;
+    qint64 m_pausedMs = 0;
+    int m_waitDepth = 0;
+};
