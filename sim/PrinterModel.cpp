@@ -33,7 +33,7 @@ CPrinterModel::CPrinterModel(const SimConfig& config, qint64 now) : m_config(con
             m->SetAnswerWithoutOk(config.faults.moduleNoOk);
         }
     }
-    if (config.faults.noiseIntervalMs > 0)
+    if (config.faults.noiseIntervalMs > 0 && !config.faults.silent)
         m_nextNoise = now + config.faults.noiseIntervalMs;
 }
 
@@ -95,14 +95,15 @@ void CPrinterModel::Tick(qint64 now) {
             now - m_passThrough.lastActivity > qint64(m_passThrough.timeoutS) * 1000)
             m_passThrough.active = false;
     }
-    if (m_nextNoise >= 0 && now >= m_nextNoise) {
+    // Catch up on every noise byte that fell due, also across a long virtual pause.
+    for (int burst = 0; m_nextNoise >= 0 && now >= m_nextNoise && burst < 1000; ++burst) {
         // Line noise, never one of the bytes the program waits for.
         m_noiseSeed = m_noiseSeed * 1103515245u + 12345u;
         char c = char((m_noiseSeed >> 16) & 0xFF);
         if (c == '?' || c == 'D' || c == '!' || c == 'X' || c == 0)
             c = char(0xA5);
         Schedule(now, 0, QByteArray(1, c));
-        m_nextNoise = now + m_config.faults.noiseIntervalMs;
+        m_nextNoise += m_config.faults.noiseIntervalMs;
     }
 }
 
@@ -464,6 +465,8 @@ void CPrinterModel::PrintByte(char c) {
             m_line += ' ';
         while (m_line.size() % 8);
     } else if (quint8(c) >= 0x20) {
+        if (m_line.isEmpty())
+            m_lineAttributes = m_attributes; // a line prints with the attributes it began with
         m_line += c;
     }
     if (m_line.size() >= CharsPerLine(m_config.paperDots, m_attributes.doubleWidth))
@@ -471,7 +474,7 @@ void CPrinterModel::PrintByte(char c) {
 }
 
 void CPrinterModel::EndLine() {
-    m_paper.AddText(m_line, m_attributes);
+    m_paper.AddText(m_line, m_line.isEmpty() ? m_attributes : m_lineAttributes);
     m_line.clear();
 }
 

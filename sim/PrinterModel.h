@@ -71,6 +71,7 @@ private:
     std::deque<Scheduled> m_out;
     QByteArray m_cmd;          // the command being received
     QByteArray m_line;         // text waiting to be printed
+    PrinterAttributes m_lineAttributes;
     bool m_lastWasCr = false;
     PrinterAttributes m_attributes;
     PrinterAttributes m_powerUp;

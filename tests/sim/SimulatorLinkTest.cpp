@@ -1,0 +1,387 @@
+// The simulated printer end to end: the program's real CSerialPort on the pty, the
+// printer on the master side, one virtual clock for the pauses of both.
+
+#include "SimHarness.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+QByteArray B(const char* s, int n) { return QByteArray(s, n); }
+
+class SimTest : public ::testing::Test {
+protected:
+    void Start(const SimConfig& config = SimConfig()) {
+        h = std::make_unique<CSimHarness>(config);
+        ASSERT_TRUE(h->Started());
+    }
+    void TearDown() override {
+        if (h)
+            h->Link().Close();
+    }
+    bool Open() { return h->Link().Open(50, 5) == 1; }
+    void Send(const QByteArray& bytes) { ASSERT_TRUE(h->Link().WriteFile(bytes)); }
+    void Pause(int ms) { h->Services().Pause(ms); }
+    QByteArray Read(int count) {
+        QByteArray buffer(count, '\0');
+        int got = 0;
+        h->Link().ReadFile(buffer.data(), count, &got);
+        return buffer.left(got);
+    }
+    // One-byte reads as the burn does; true when "?" came within the attempts.
+    bool WaitForQuestion(int attempts, int* used = nullptr) {
+        for (int i = 0; i < attempts; ++i) {
+            if (Read(1) == "?") {
+                if (used)
+                    *used = i + 1;
+                return true;
+            }
+        }
+        return false;
+    }
+    void RunBurn(const QByteArray& stream) {
+        Send("\x1B" "EN");
+        Pause(2000);
+        Send("\x1BXX");
+        Pause(2000);
+        Send("\x1B" "DS");
+        Pause(2000);
+        questionSeen = WaitForQuestion(100);
+        Pause(4000);
+        Send("\x1BSL");
+        Pause(2000);
+        Send(stream);
+        Pause(2000);
+        Send(B("\x1BST\xFF\r", 5));
+        Pause(2000);
+        Send("\x1BSB\r");
+        Pause(2000);
+    }
+
+    std::unique_ptr<CSimHarness> h;
+    bool questionSeen = false;
+};
+} // namespace
+
+TEST_F(SimTest, BurnHandshakeAndConfirmation) {
+    Start();
+    ASSERT_TRUE(Open());
+    const QByteArray stream("\x1BU1\x1Bk2\x1B" "a\x18\x1BM10000\r", 17);
+    RunBurn(stream);
+    EXPECT_TRUE(questionSeen);
+    const QByteArray reply = Read(1000);
+    EXPECT_TRUE(reply.contains("D!X")) << reply.constData();
+    h->Link().Close();
+    h->Sim().WithPrinter([&](CPrinterModel& p) {
+        EXPECT_EQ(p.BurnedStream(), stream);
+        EXPECT_TRUE(p.PowerUpAttributes().bold);
+    });
+    // Each command reached the printer at the virtual moment the program sent it.
+    const QByteArray received = h->Sim().Transcript().ReceivedSince(0);
+    EXPECT_EQ(received, QByteArray("\x1B" "EN\x1BXX\x1B" "DS\x1BSL") + stream +
+                            B("\x1BST\xFF\r\x1BSB\r", 9));
+    const qint64 en = h->Sim().Transcript().ReceivedTimeAt(0);
+    const qint64 xx = h->Sim().Transcript().ReceivedTimeAt(3);
+    EXPECT_GE(xx - en, 2000);
+    EXPECT_LT(xx - en, 2300);
+}
+
+TEST_F(SimTest, QuestionAfterNoiseUsesUpAttempts) {
+    SimConfig config;
+    config.faults.noiseBeforeQuestion = 20;
+    Start(config);
+    ASSERT_TRUE(Open());
+    Send("\x1BXX\x1B" "DS");
+    Pause(2000);
+    int used = 0;
+    EXPECT_TRUE(WaitForQuestion(100, &used));
+    EXPECT_EQ(used, 21);
+}
+
+TEST_F(SimTest, QuestionAfterAHundredOtherBytesIsTooLate) {
+    SimConfig config;
+    config.faults.noiseBeforeQuestion = 100;
+    Start(config);
+    ASSERT_TRUE(Open());
+    Send("\x1BXX\x1B" "DS");
+    Pause(2000);
+    EXPECT_FALSE(WaitForQuestion(100));
+}
+
+TEST_F(SimTest, NoQuestionFaultStillBurnsButWaitFails) {
+    SimConfig config;
+    config.faults.noQuestion = true;
+    Start(config);
+    ASSERT_TRUE(Open());
+    RunBurn(QByteArray("\x1BUU"));
+    EXPECT_FALSE(questionSeen);
+    EXPECT_TRUE(Read(1000).contains("D!X"));
+}
+
+TEST_F(SimTest, LateQuestion) {
+    SimConfig config;
+    config.faults.questionDelayMs = 10000;
+    Start(config);
+    ASSERT_TRUE(Open());
+    Send("\x1BXX\x1B" "DS");
+    Pause(2000);
+    EXPECT_FALSE(WaitForQuestion(100)) << "about 1.5 s of reads is not enough";
+    Pause(8000);
+    EXPECT_TRUE(WaitForQuestion(1));
+}
+
+TEST_F(SimTest, DxFaults) {
+    for (int variant = 0; variant < 2; ++variant) {
+        SimConfig config;
+        config.faults.noDx = variant == 0;
+        config.faults.dxAfterZero = variant == 1;
+        Start(config);
+        ASSERT_TRUE(Open());
+        RunBurn(QByteArray("\x0E"));
+        const QByteArray reply = Read(1000);
+        if (variant == 0)
+            EXPECT_FALSE(reply.contains("D!X"));
+        else
+            EXPECT_EQ(reply.indexOf("D!X"), reply.indexOf('\0') + 1);
+        h->Link().Close();
+    }
+}
+
+TEST_F(SimTest, SupervisoryReplyDecodesBack) {
+    Start();
+    ASSERT_TRUE(Open());
+    Send("\x16");
+    const QByteArray reply = Read(100);
+    const QList<QByteArray> lines = reply.split('\n');
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("\x1BV"));
+    bool ok = false;
+    const int mv = lines[0].mid(2).trimmed().toInt(&ok);
+    EXPECT_TRUE(ok);
+    EXPECT_GT(mv, 6000);
+    EXPECT_LT(mv, 8500);
+    EXPECT_TRUE(lines[1].startsWith("\x1BM"));
+    lines[1].mid(2).trimmed().toInt(&ok, 16);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(lines[2].startsWith("\x1BT"));
+    Send("\x1BP)");
+    EXPECT_EQ(Read(100), "TARVO3-576-BT-WLAN\r\n");
+}
+
+TEST_F(SimTest, LogoFlashedThenPrintedMatchesTheRasterSent) {
+    Start();
+    ASSERT_TRUE(Open());
+    Send("\x1BXX\x1B" "DL\r");
+    ASSERT_TRUE(WaitForQuestion(50));
+    Send("\x1BLG5\r");
+    Pause(1000);
+    QByteArray raster;
+    for (int y = 0; y < 40; ++y) {
+        QByteArray row(72, '\0');
+        for (int i = 0; i < 72; ++i)
+            row[i] = char((y * 7 + i * 13) & 0xFF);
+        raster += row;
+        Send(QByteArray("\x1BV\x01\x00", 4) + row);
+        Pause(1);
+    }
+    Pause(4000);
+    Send(B("\x1BLG\xFF\r", 5));
+    Pause(2500);
+    h->Link().Close();
+    h->Link().SendBlock(QByteArray("\x1BLg5"));
+    h->Sim().Settle();
+    h->Sim().WithPrinter([&](CPrinterModel& p) {
+        EXPECT_TRUE(p.Slot(5).stored);
+        EXPECT_EQ(p.Paper().BitmapRows(), raster);
+    });
+}
+
+TEST_F(SimTest, PassThroughEscapeAndAtBatchLayout) {
+    Start();
+    h->Link().SendBlock(QByteArray("\x1BPU0U1T999\r"));
+    ASSERT_TRUE(Open());
+    Pause(1100);
+    Send("///");
+    Pause(1100);
+    h->Link().Close();
+    h->Sim().WithPrinter([](CPrinterModel& p) {
+        ASSERT_TRUE(p.InPassThrough());
+        EXPECT_EQ(p.Bluetooth()->GetMode(), CRadioModule::Mode::At);
+    });
+    const QStringList queries = {"AILBA", "AILVI", "AGLN", "AGLC", "AGFP", "AGDM", "AMPM", "AGSM"};
+    QByteArray batch;
+    for (const QString& q : queries)
+        batch += "AT*" + q.toLatin1() + "?\r";
+    ASSERT_TRUE(Open());
+    Send(batch);
+    const QByteArray reply = Read(500);
+    for (int i = 0; i < queries.size(); ++i) {
+        const QByteArray prefix = queries[i].toLatin1() + ":";
+        const int at = int(reply.indexOf(prefix));
+        ASSERT_GE(at, 0) << prefix.constData();
+        EXPECT_EQ(reply.mid(at - 1, 1), "*");
+        if (i + 1 < queries.size()) {
+            // Between a value and the next echo stand exactly CR LF "OK" CR LF "AT*".
+            const int next = int(reply.indexOf("AT*" + queries[i + 1].toLatin1() + "?"));
+            ASSERT_GT(next, at);
+            EXPECT_EQ(reply.mid(next - 6, 9), "\r\nOK\r\nAT*");
+        }
+    }
+    EXPECT_TRUE(reply.contains("AGLN:\"BT Printer\"\r\nOK\r\nAT*AGLC?"));
+    EXPECT_TRUE(reply.endsWith("AGSM:1\r\nOK\r\n"));
+    Send("AT*AGLN=\"Till 4\",1\r");
+    Pause(500);
+    EXPECT_TRUE(Read(125).contains("OK"));
+    h->Link().Close();
+    h->Link().SendBlock(QByteArray("AT*ADDM\r"));
+    h->Link().SendBlock(QByteArray("###"));
+    h->Sim().Settle();
+    h->Sim().WithPrinter([](CPrinterModel& p) {
+        EXPECT_FALSE(p.InPassThrough());
+        EXPECT_EQ(p.Bluetooth()->StoredValue("AGLN"), "Till 4");
+        EXPECT_EQ(p.Bluetooth()->GetMode(), CRadioModule::Mode::Data);
+    });
+}
+
+TEST_F(SimTest, EscapeRefusedWhenTheGuardTimeIsTooShort) {
+    Start();
+    h->Link().SendBlock(QByteArray("\x1BPU0U2T999\r"));
+    ASSERT_TRUE(Open());
+    Pause(300);
+    Send("///");
+    Pause(1100);
+    h->Sim().Settle();
+    h->Sim().WithPrinter(
+        [](CPrinterModel& p) { EXPECT_EQ(p.Wlan()->GetMode(), CRadioModule::Mode::Data); });
+    Send("AT*AGSSID?\r");
+    EXPECT_EQ(Read(100), QByteArray()) << "data mode: nothing comes back";
+}
+
+TEST_F(SimTest, ModuleFaults) {
+    SimConfig config;
+    config.faults.moduleIgnoresEscape = true;
+    Start(config);
+    h->Link().SendBlock(QByteArray("\x1BPU0U1T999\r"));
+    ASSERT_TRUE(Open());
+    Pause(1100);
+    Send("///");
+    Pause(1100);
+    Send("AT*AGLN?\r");
+    EXPECT_EQ(Read(100), QByteArray());
+}
+
+TEST_F(SimTest, ReplyCutShort) {
+    SimConfig config;
+    config.faults.cutReplyAt = 4;
+    Start(config);
+    ASSERT_TRUE(Open());
+    Send("\x1BP(");
+    EXPECT_EQ(Read(100), "TARV");
+}
+
+TEST_F(SimTest, SilentPrinter) {
+    SimConfig config;
+    config.faults.silent = true;
+    Start(config);
+    ASSERT_TRUE(Open());
+    Send("\x16\x1BP(");
+    EXPECT_EQ(Read(100), QByteArray());
+}
+
+TEST_F(SimTest, RandomNoise) {
+    SimConfig config;
+    config.faults.noiseIntervalMs = 100;
+    Start(config);
+    ASSERT_TRUE(Open());
+    Pause(1000);
+    const QByteArray noise = Read(100);
+    EXPECT_GE(noise.size(), 5);
+    EXPECT_FALSE(noise.contains('?'));
+}
+
+TEST_F(SimTest, LinkDroppedMidExchange) {
+    SimConfig config;
+    config.faults.dropAfterBytes = 6;
+    Start(config);
+    ASSERT_TRUE(Open());
+    Send("\x1B" "EN\x1BXX");
+    h->Sim().Settle();
+    int written = 0;
+    char buffer[10];
+    int got = 0;
+    const bool writeOk = h->Link().WriteFile(QByteArray("\x1B" "DS"), &written);
+    const bool readOk = h->Link().ReadFile(buffer, 10, &got);
+    EXPECT_FALSE(writeOk && readOk);
+    EXPECT_EQ(got, 0);
+    h->Link().Close();
+    EXPECT_EQ(h->Link().Open(50, 5), 0);
+}
+
+TEST_F(SimTest, WrongBaudRateGetsNoAnswer) {
+    Start();
+    h->Link().m_nBaudRate = 9600;
+    ASSERT_TRUE(Open());
+    Send("\x1BP)");
+    EXPECT_EQ(Read(100), QByteArray());
+}
+
+TEST_F(SimTest, GarbageThenAValidQuery) {
+    Start();
+    ASSERT_TRUE(Open());
+    QByteArray garbage;
+    for (int i = 0; i < 3000; ++i)
+        garbage += char((i * 131 + 7) & 0xFF);
+    Send(garbage);
+    Send(QByteArray("\x1BV\x01\x00", 4) + QByteArray(5000, '\x55')); // an oversized block
+    Send("\r\n\x1B" "EN\x1B" "EN");
+    Pause(100);
+    Read(1000); // whatever the garbage provoked
+    Send("\x1BP)");
+    EXPECT_EQ(Read(100), "TARVO3-576-BT-WLAN\r\n");
+}
+
+TEST_F(SimTest, StateFileKeepsBurnedAttributesSlotsAndModuleSettings) {
+    QTemporaryDir dir;
+    const QString state = dir.filePath("printer.json");
+    Start();
+    ASSERT_TRUE(Open());
+    RunBurn(QByteArray("\x1BUU"));
+    h->Link().Close();
+    h->Sim().WithPrinter([](CPrinterModel& p) {
+        CPrinterModel::LogoSlot slot;
+        slot.stored = true;
+        slot.bytesPerLine = 72;
+        slot.rows = {QByteArray(72, '\x0F')};
+        p.SetSlot(2, slot);
+    });
+    ASSERT_TRUE(h->Sim().SaveState(state));
+
+    CSimulator fresh(SimConfig{});
+    ASSERT_TRUE(fresh.LoadState(state));
+    fresh.WithPrinter([](CPrinterModel& p) {
+        EXPECT_EQ(p.BurnedStream(), "\x1BUU");
+        EXPECT_TRUE(p.Attributes().underline) << "powered up with the burned attributes";
+        EXPECT_TRUE(p.Slot(2).stored);
+        EXPECT_EQ(p.Slot(2).rows.value(0), QByteArray(72, '\x0F'));
+    });
+    QFile bad(dir.filePath("bad.json"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("{ not json");
+    bad.close();
+    QString error;
+    EXPECT_FALSE(fresh.LoadState(bad.fileName(), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(SimTest, TranscriptRecordsBothDirections) {
+    Start();
+    ASSERT_TRUE(Open());
+    Send("\x1BP)");
+    Read(100);
+    h->Link().Close();
+    const QString text = h->Sim().Transcript().Format();
+    EXPECT_TRUE(text.contains("<< 1B 50 29"));
+    EXPECT_TRUE(text.contains(">> 54 41 52 56"));
+    QTemporaryDir dir;
+    EXPECT_TRUE(h->Sim().Transcript().WriteTo(dir.filePath("t.txt")));
+}
