@@ -23,9 +23,16 @@ MsgAnswer CGuiServices::Message(const QString& text, const QString& caption, Msg
     case MsgIcon::Stop: box.setIcon(QMessageBox::Critical); break;
     case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
     }
-    if (buttons == MsgButtons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(defaultAnswer == MsgAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
+    if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) {
+        QMessageBox::StandardButtons set = QMessageBox::Yes | QMessageBox::No;
+        if (buttons == MsgButtons::YesNoCancel)
+            set |= QMessageBox::Cancel;
+        box.setStandardButtons(set);
+        box.setDefaultButton(defaultAnswer == MsgAnswer::Yes      ? QMessageBox::Yes
+                             : defaultAnswer == MsgAnswer::Cancel ? QMessageBox::Cancel
+                                                                  : QMessageBox::No);
+        if (buttons == MsgButtons::YesNoCancel)
+            box.setEscapeButton(QMessageBox::Cancel);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
@@ -35,8 +42,10 @@ MsgAnswer CGuiServices::Message(const QString& text, const QString& caption, Msg
     const int result = box.exec();
     --m_busy;
     QApplication::restoreOverrideCursor();
-    if (buttons == MsgButtons::YesNo)
-        return result == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    if (buttons != MsgButtons::Ok)
+        return result == QMessageBox::Yes ? MsgAnswer::Yes
+               : result == QMessageBox::No ? MsgAnswer::No
+                                           : MsgAnswer::Cancel;
     return MsgAnswer::Ok;
 }
 

@@ -18,7 +18,8 @@ public:
 
     void Status(const QString& text) override;
     MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon,
-                      MsgButtons buttons, MsgAnswer defaultAnswer) override;
+                      MsgButtons buttons = MsgButtons::Ok,
+                      MsgAnswer defaultAnswer = MsgAnswer::Ok) override;
     void Pause(int ms) override;
     void BeginWait() override;
     void EndWait() override;

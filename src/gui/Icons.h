@@ -6,4 +6,10 @@
 // plugin: the application icon and the toolbar's module, logo and slot buttons.
 namespace Icons {
 QIcon Application();
+// The toolbar button of a module (1 to 6).
+QIcon Module(int module);
+// New, Open, Save, Cut, Copy, Paste, Print, About, Test Feed and Test Print.
+QIcon ForCommand(int id);
+QIcon FlashSlot(int slot);
+QIcon PrintSlot(int slot);
 } // namespace Icons

@@ -18,6 +18,7 @@ CKVUApp::CKVUApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(QStringLiteral("1.20"));
     setWindowIcon(Icons::Application());
     m_core.SetServices(&m_services);
+    m_doc.SetSourceBitmap(&m_core.m_logo.m_source);
     m_idleTimer.setInterval(5);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] { OnIdle(0); });
 }

@@ -3,6 +3,7 @@
 #include "GuiServices.h"
 #include "app/AppCore.h"
 #include "app/IdleCounter.h"
+#include "document/KVUDoc.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -29,6 +30,7 @@ public:
     CSerialPort& Serial() { return m_core.m_serial; }
     CLogoImage& Logo() { return m_core.m_logo; }
     CGuiServices& Services() { return m_services; }
+    CKVUDoc& Document() { return m_doc; }
     CMainFrame* MainFrame() const { return m_frame.get(); }
 
     // Idle processing: runs on a timer while the Macros page holds the link open.
@@ -43,6 +45,7 @@ private:
     bool StartSimulator();
 
     CAppCore m_core;
+    CKVUDoc m_doc;
     CGuiServices m_services;
     CIdleCounter m_idle;
     QTimer m_idleTimer;

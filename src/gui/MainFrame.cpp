@@ -1,33 +1,370 @@
 #include "MainFrame.h"
 
+#include "CommandIds.h"
+#include "FontView.h"
+#include "HelpTexts.h"
+#include "Icons.h"
 #include "KVUApp.h"
+#include "KVUView.h"
+#include "LogoView.h"
+#include "ModuleSheet.h"
+#include "SerialPortDlg.h"
+#include "document/KVUDoc.h"
+#include "document/ProjectFile.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStackedWidget>
 #include <QStatusBar>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QUrl>
 
-CMainFrame::CMainFrame(CKVUApp& app) : m_app(app) {
+namespace {
+const char* const kProjectFilter = "\\Quorlin Project Files(*.qpf);;All Files (*.*)";
+
+// Module number -> client size of the frame (width, height); 0 keeps the size.
+QSize ClientSizeFor(int module) {
+    switch (module) {
+    case 1: return {642, 503};
+    case 2: return {705, 558};
+    case 6: return {789, 582};
+    default: return {};
+    }
+}
+
+// The text field that has the focus, if any: Cut, Copy, Paste and Undo act on it.
+QWidget* FocusedTextField() {
+    QWidget* w = QApplication::focusWidget();
+    if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+        qobject_cast<QTextEdit*>(w))
+        return w;
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return combo->isEditable() ? combo->lineEdit() : nullptr;
+    return nullptr;
+}
+} // namespace
+
+CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
+    setObjectName(QStringLiteral("CMainFrame"));
+    setWindowIcon(Icons::Application());
     resize(650, 549);
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    QAction* about = help->addAction(QStringLiteral("&About Quorlin..."));
-    about->setObjectName(QStringLiteral("id57664"));
-    connect(about, &QAction::triggered, this, [this] { m_app.OnAppAbout(); });
 
-    m_messagePane = new QLabel(QStringLiteral("Ready"), this);
-    statusBar()->addWidget(m_messagePane, 1);
-    m_progress = new QProgressBar(this);
-    m_progress->setMaximumWidth(160);
-    m_progress->hide();
-    statusBar()->addPermanentWidget(m_progress);
+    m_pane = new QStackedWidget(this);
+    m_moduleView = new CKVUView(m_doc, app.Core(), app.Services(), m_pane);
+    m_fontView = new CFontView(m_pane);
+    m_logoView = new CLogoView(m_pane);
+    m_pane->addWidget(m_moduleView);
+    m_pane->addWidget(m_fontView);
+    m_pane->addWidget(m_logoView);
+    setCentralWidget(m_pane);
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+
+    m_doc.SetModifiedCallback([this] { UpdateCommandStates(); });
+    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditCommands(); });
+    connect(m_moduleView->Sheet(1), &QTabWidget::currentChanged, this,
+            [this] { UpdateCommandStates(); });
     UpdateTitle();
+    UpdateRecentFiles();
+    UpdateCommandStates();
+}
+
+CMainFrame::~CMainFrame() { m_doc.SetModifiedCallback(nullptr); }
+
+QAction* CMainFrame::MakeAction(int id, const QString& text, const QString& prompt) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(QStringLiteral("id%1").arg(id));
+    // The command's string: the status-bar prompt, then the tooltip after a line break.
+    const QStringList parts = prompt.split(QLatin1Char('\n'));
+    if (!prompt.isEmpty()) {
+        action->setStatusTip(parts.value(0));
+        action->setToolTip(parts.value(1, parts.value(0)));
+    }
+    m_actions.insert(id, action);
+    return action;
+}
+
+void CMainFrame::CreateActions() {
+    auto connectTo = [this](QAction* a, auto handler) {
+        connect(a, &QAction::triggered, this, handler);
+    };
+    connectTo(MakeAction(Cmd::FileNew, QStringLiteral("&New Project"),
+                         QStringLiteral("Create a new project\nNew")),
+              [this] { OnFileNew(); });
+    connectTo(MakeAction(Cmd::FileOpen, QStringLiteral("&Open Project..."),
+                         QStringLiteral("Open an existing project\nOpen")),
+              [this] { OnFileOpen(); });
+    connectTo(MakeAction(Cmd::FileSave, QStringLiteral("&Save Project"),
+                         QStringLiteral("Save the active project\nSave")),
+              [this] { OnFileSave(); });
+    connectTo(MakeAction(Cmd::FileSaveAs, QStringLiteral("Save Project &As..."),
+                         QStringLiteral("Save the active project with a new name\nSave As")),
+              [this] { OnFileSaveAs(); });
+    MakeAction(Cmd::FileOpenBitmap, QStringLiteral("Open &Bitmap..."),
+               QStringLiteral("Open a *.bmp file\nOpen Bitmap"));
+    connectTo(MakeAction(Cmd::AppExit, QStringLiteral("E&xit"),
+                         QStringLiteral("Quit the application; prompts to save the project\nExit")),
+              [this] { close(); });
+    MakeAction(Cmd::FilePrint, QStringLiteral("&Print..."),
+               QStringLiteral("Print the active document\nPrint"));
+
+    const struct {
+        int id;
+        const char* text;
+        const char* prompt;
+        const char* method;
+    } edits[] = {
+        {Cmd::EditCut, "Cu&t", "Cut the selection and put it on the Clipboard\nCut", "cut"},
+        {Cmd::EditCopy, "&Copy", "Copy the selection and put it on the Clipboard\nCopy", "copy"},
+        {Cmd::EditPaste, "&Paste", "Insert Clipboard contents\nPaste", "paste"},
+        {Cmd::EditUndo, "&Undo", "Undo the last action\nUndo", "undo"},
+    };
+    for (const auto& e : edits) {
+        const QByteArray method = e.method;
+        connectTo(MakeAction(e.id, QLatin1String(e.text), QLatin1String(e.prompt)), [method] {
+            if (QWidget* field = FocusedTextField())
+                QMetaObject::invokeMethod(field, method.constData());
+        });
+    }
+    m_actions[Cmd::EditCut]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X),
+                                           QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    m_actions[Cmd::EditCopy]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C),
+                                            QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    m_actions[Cmd::EditPaste]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V),
+                                             QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    m_actions[Cmd::EditUndo]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z),
+                                            QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    for (int id : {Cmd::EditCut, Cmd::EditCopy, Cmd::EditPaste, Cmd::EditUndo})
+        m_actions[id]->setShortcutContext(Qt::ApplicationShortcut);
+    m_actions[Cmd::FileNew]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_actions[Cmd::FileOpen]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_actions[Cmd::FileSave]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_actions[Cmd::FilePrint]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+
+    connectTo(MakeAction(Cmd::ConfigureSerialPort, QStringLiteral("&Serial Port..."),
+                         QStringLiteral("Set the COM port and the baud rate\nSerial Port")),
+              [this] { OnConfigureSerialPort(); });
+    MakeAction(Cmd::ConfigureLogoSize, QStringLiteral("Logo Size..."),
+               QStringLiteral("Set the logo width and height\nLogo Size"));
+
+    // Module commands: the menu items and the toolbar buttons have their own IDs.
+    const struct {
+        int menuId, toolId, module;
+        const char* menuText;
+        const char* prompt;
+    } modules[] = {
+        {Cmd::ViewModule2, Cmd::ToolModule2, 2, "Bluetooth Module",
+         "Switch to Bluetooth Module\nBluetooth"},
+        {Cmd::ViewModule1, Cmd::ToolModule1, 1, "Custom Attributes Module",
+         "Switch to Custom Attributes Module\nCustom Attributes"},
+        {Cmd::ViewModule4, Cmd::ToolModule4, 4, "Font Download Module",
+         "Switch to Font Download Module\nFont Download"},
+        {Cmd::ViewModule5, Cmd::ToolModule5, 5, "Logo Download Module",
+         "Switch to Logo Download Module\nLogo Download"},
+        {Cmd::ViewModule3, Cmd::ToolModule3, 3, "Test Module", "Switch to Test Module\nTest"},
+        {Cmd::ViewModule6, Cmd::ToolModule6, 6, "WLAN Module", "Switch to WLAN Module\nWLAN"},
+    };
+    for (const auto& m : modules) {
+        for (int id : {m.menuId, m.toolId}) {
+            QAction* a = MakeAction(id, QLatin1String(m.menuText), QLatin1String(m.prompt));
+            a->setCheckable(true);
+            a->setIcon(Icons::Module(m.module));
+            a->setProperty("module", m.module);
+            const int module = m.module;
+            connectTo(a, [this, module] { OnModule(module); });
+        }
+    }
+
+    connectTo(MakeAction(Cmd::HelpTopics, QStringLiteral("&Topics"),
+                         QStringLiteral("List Help topics\nHelp Topics")),
+              [this] { OnHelpTopics(); });
+    connectTo(MakeAction(Cmd::AppAbout, QStringLiteral("&About Quorlin..."),
+                         QStringLiteral("Display program information, version number and "
+                                        "copyright\nAbout")),
+              [this] { m_app.OnAppAbout(); });
+    // The help text boxes have no menu, toolbar or key of their own.
+    for (int id : {Cmd::HelpOverview, Cmd::HelpCustomAttributes, Cmd::HelpLogoDownload,
+                   Cmd::HelpBluetooth, Cmd::InternalStatus}) {
+        QAction* a = MakeAction(id, QString(),
+                                id == Cmd::InternalStatus
+                                    ? QStringLiteral("Show project status (only for internal "
+                                                     "use).\nStatus")
+                                    : QString());
+        connectTo(a, [this, id] { ShowHelpText(id); });
+    }
+
+    // The logo view's commands arrive with the logo module: shown, but disabled.
+    MakeAction(Cmd::LogoTestFeed, QStringLiteral("Test Feed"),
+               QStringLiteral("Test the connection by feeding the paper one line.\nTest Feed"));
+    MakeAction(Cmd::LogoTestPrint, QStringLiteral("Test Print"),
+               QStringLiteral("Print the logo without burning.\nTest Print"));
+    for (int n = 0; n < 8; ++n) {
+        MakeAction(Cmd::LogoFlash0 + n, QStringLiteral("Flash %1").arg(n),
+                   QStringLiteral("Burn the logo into the Flash memory.\nFlash %1").arg(n));
+        MakeAction(Cmd::LogoPrintSlot0 + n, QStringLiteral("Print Logo %1").arg(n),
+                   QStringLiteral("Print the logo that is stored in Flash memory.\nPrint Logo %1")
+                       .arg(n));
+    }
+    const struct {
+        int id;
+        const char* text;
+    } zooms[] = {{Cmd::Zoom050, "x 0.5"}, {Cmd::Zoom075, "x 0.75"}, {Cmd::Zoom100, "x 1.0"},
+                 {Cmd::Zoom150, "x 1.5"}, {Cmd::Zoom200, "x 2.0"},  {Cmd::Zoom300, "x 3.0"},
+                 {Cmd::Threshold25, "25%"}, {Cmd::Threshold50, "50%"},
+                 {Cmd::Threshold75, "75%"}, {Cmd::Threshold99, "99%"}};
+    for (const auto& z : zooms)
+        MakeAction(z.id, QLatin1String(z.text));
+
+    QAction* toolbarIcons[] = {m_actions[Cmd::FileNew], m_actions[Cmd::FileOpen],
+                               m_actions[Cmd::FileSave], m_actions[Cmd::EditCut],
+                               m_actions[Cmd::EditCopy], m_actions[Cmd::EditPaste],
+                               m_actions[Cmd::FilePrint], m_actions[Cmd::AppAbout],
+                               m_actions[Cmd::LogoTestFeed], m_actions[Cmd::LogoTestPrint]};
+    for (QAction* a : toolbarIcons)
+        a->setIcon(Icons::ForCommand(a->objectName().mid(2).toInt()));
+    for (int n = 0; n < 8; ++n) {
+        m_actions[Cmd::LogoFlash0 + n]->setIcon(Icons::FlashSlot(n));
+        m_actions[Cmd::LogoPrintSlot0 + n]->setIcon(Icons::PrintSlot(n));
+    }
+}
+
+void CMainFrame::CreateMenus() {
+    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    for (int id : {Cmd::FileNew, Cmd::FileOpen, Cmd::FileSave, Cmd::FileSaveAs})
+        m_fileMenu->addAction(m_actions[id]);
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(m_actions[Cmd::FileOpenBitmap]);
+    m_fileMenu->addSeparator();
+    m_recentPlaceholder = MakeAction(Cmd::FileMru, QStringLiteral("Recent File"),
+                                     QStringLiteral("Open this project"));
+    m_recentPlaceholder->setEnabled(false);
+    m_fileMenu->addAction(m_recentPlaceholder);
+    for (int i = 0; i < 4; ++i) {
+        auto* a = new QAction(this);
+        a->setObjectName(QStringLiteral("id%1").arg(Cmd::FileMru + i));
+        a->setStatusTip(QStringLiteral("Open this project"));
+        connect(a, &QAction::triggered, this, [this, i] {
+            const QStringList files = m_app.Core().m_recentFiles.Files();
+            if (i < files.size() && SaveModified())
+                OpenDocumentFile(files[i]);
+        });
+        m_recentActions << a;
+        m_fileMenu->addAction(a);
+    }
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(m_actions[Cmd::AppExit]);
+
+    QMenu* configure = menuBar()->addMenu(QStringLiteral("&Configure"));
+    configure->addAction(m_actions[Cmd::ConfigureSerialPort]);
+    configure->addAction(m_actions[Cmd::ConfigureLogoSize]);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    QAction* toolbarToggle = MakeAction(Cmd::ViewToolbar, QStringLiteral("&Toolbar"),
+                                        QStringLiteral("Show or hide the toolbar\nToggle ToolBar"));
+    QAction* statusToggle = MakeAction(Cmd::ViewStatusBar, QStringLiteral("&Status Bar"),
+                                       QStringLiteral("Show or hide the status bar\nToggle "
+                                                      "StatusBar"));
+    toolbarToggle->setCheckable(true);
+    statusToggle->setCheckable(true);
+    view->addAction(toolbarToggle);
+    view->addAction(statusToggle);
+    view->addSeparator();
+    for (int id : {Cmd::ViewModule2, Cmd::ViewModule1, Cmd::ViewModule4, Cmd::ViewModule5,
+                   Cmd::ViewModule3, Cmd::ViewModule6})
+        view->addAction(m_actions[id]);
+    view->addSeparator();
+    QMenu* zoom = view->addMenu(QStringLiteral("Zoom"));
+    for (int id : {Cmd::Zoom050, Cmd::Zoom075, Cmd::Zoom100, Cmd::Zoom150, Cmd::Zoom200,
+                   Cmd::Zoom300})
+        zoom->addAction(m_actions[id]);
+    QMenu* threshold = view->addMenu(QStringLiteral("Color Threshold"));
+    for (int id : {Cmd::Threshold25, Cmd::Threshold50, Cmd::Threshold75, Cmd::Threshold99})
+        threshold->addAction(m_actions[id]);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(m_actions[Cmd::HelpTopics]);
+    help->addAction(m_actions[Cmd::AppAbout]);
+}
+
+void CMainFrame::CreateToolBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+    bar->setObjectName(QStringLiteral("id59392"));
+    bar->setIconSize(QSize(16, 16));
+    bar->setMovable(true);
+    bar->setFloatable(true);
+    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    const int layout[] = {Cmd::FileNew,    Cmd::FileOpen,    Cmd::FileSave,     0,
+                          Cmd::EditCut,    Cmd::EditCopy,    Cmd::EditPaste,    0,
+                          Cmd::FilePrint,  0,                Cmd::AppAbout,     0,
+                          Cmd::ToolModule1, Cmd::ToolModule2, Cmd::ToolModule6, Cmd::ToolModule3,
+                          Cmd::ToolModule4, Cmd::ToolModule5, 0,                Cmd::LogoTestFeed,
+                          Cmd::LogoTestPrint, 0};
+    for (int id : layout) {
+        if (id == 0)
+            bar->addSeparator();
+        else
+            bar->addAction(m_actions[id]);
+    }
+    for (int n = 0; n < 8; ++n)
+        bar->addAction(m_actions[Cmd::LogoFlash0 + n]);
+    bar->addSeparator();
+    for (int n = 0; n < 8; ++n)
+        bar->addAction(m_actions[Cmd::LogoPrintSlot0 + n]);
+    // The toolbar shows a button's tooltip; the prompt goes to the status bar on hover.
+    QAction* toggle = m_actions[Cmd::ViewToolbar];
+    toggle->setChecked(true);
+    connect(toggle, &QAction::toggled, bar, &QToolBar::setVisible);
+    connect(bar, &QToolBar::visibilityChanged, toggle, &QAction::setChecked);
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("id59393"));
+    m_messagePane = new QLabel(QStringLiteral("Ready"), bar);
+    m_messagePane->setObjectName(QStringLiteral("messagePane"));
+    bar->addWidget(m_messagePane, 1);
+    m_progress = new QProgressBar(bar);
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setMaximumWidth(140);
+    m_progress->setMaximumHeight(14);
+    m_progress->setTextVisible(false);
+    m_progress->hide();
+    bar->addPermanentWidget(m_progress);
+    // Qt cannot tell the lock keys' state on every platform: the panes keep their place
+    // and stay blank.
+    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+        auto* pane = new QLabel(bar);
+        pane->setObjectName(QLatin1String(indicator));
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QLatin1String(indicator)) + 8);
+        pane->setFrameShape(QFrame::StyledPanel);
+        pane->setToolTip(QLatin1String(indicator));
+        bar->addPermanentWidget(pane);
+    }
+    QAction* toggle = m_actions[Cmd::ViewStatusBar];
+    toggle->setChecked(true);
+    connect(toggle, &QAction::toggled, bar, &QStatusBar::setVisible);
 }
 
 void CMainFrame::SetMessageText(const QString& text) {
     m_messagePane->setText(text);
     m_messagePane->repaint();
 }
+
+QString CMainFrame::MessageText() const { return m_messagePane->text(); }
 
 void CMainFrame::SetProgress(int done, int total) {
     if (total <= 0) {
@@ -40,17 +377,270 @@ void CMainFrame::SetProgress(int done, int total) {
     m_progress->repaint();
 }
 
-void CMainFrame::OnFileNew() { UpdateTitle(); }
+QWidget* CMainFrame::ActiveView() const { return m_pane->currentWidget(); }
 
-bool CMainFrame::OpenDocumentFile(const QString& /*path*/) { return true; }
+void CMainFrame::UpdateCommandStates() {
+    for (QAction* a : m_actions) {
+        const QVariant module = a->property("module");
+        if (!module.isValid())
+            continue;
+        const int m = module.toInt();
+        const bool selectable = m != 3 && m != 4;
+        a->setEnabled(selectable);
+        a->setChecked(selectable && m == m_nCurrentModule);
+    }
+    m_actions[Cmd::FileSave]->setEnabled(m_doc.IsModified());
+    // Commands whose module is not in this version: shown, never enabled.
+    for (int id : {Cmd::FileOpenBitmap, Cmd::ConfigureLogoSize, Cmd::FilePrint,
+                   Cmd::LogoTestFeed, Cmd::LogoTestPrint, Cmd::Zoom050, Cmd::Zoom075,
+                   Cmd::Zoom100, Cmd::Zoom150, Cmd::Zoom200, Cmd::Zoom300, Cmd::Threshold25,
+                   Cmd::Threshold50, Cmd::Threshold75, Cmd::Threshold99})
+        m_actions[id]->setEnabled(false);
+    for (int n = 0; n < 8; ++n) {
+        m_actions[Cmd::LogoFlash0 + n]->setEnabled(false);
+        m_actions[Cmd::LogoPrintSlot0 + n]->setEnabled(false);
+    }
+    UpdateEditCommands();
+    m_app.UpdateIdleTimer();
+}
+
+void CMainFrame::UpdateEditCommands() {
+    const bool hasField = FocusedTextField() != nullptr;
+    for (int id : {Cmd::EditCut, Cmd::EditCopy, Cmd::EditPaste, Cmd::EditUndo})
+        m_actions[id]->setEnabled(hasField);
+}
+
+void CMainFrame::OnModule(int module) {
+    if (module == 3 || module == 4)
+        return; // no command selects these modules
+    m_nCurrentModule = module;
+    SwitchModule(module);
+    if (module != 5)
+        m_moduleView->ShowModule(module);
+    UpdateCommandStates();
+}
+
+void CMainFrame::ShowView(QWidget* view) {
+    m_pane->setCurrentWidget(view);
+}
+
+void CMainFrame::ResizeClient(int width, int height) {
+    // The client area of the old frame excludes the menu bar, which is part of the
+    // window here (unless the platform draws it natively).
+    const int menu = menuBar()->isNativeMenuBar() ? 0 : menuBar()->sizeHint().height();
+    resize(width, height + menu);
+}
+
+void CMainFrame::SwitchModule(int module) {
+    CSerialPort& link = m_app.Serial();
+    if (module == 1) {
+        // Back to Module 1 with the Macros page on top: its link opens again (silently).
+        if (m_moduleView->Sheet(1)->GetActiveIndex() == CKVUView::kMacrosTab && !link.m_bOpen)
+            link.Open(1, 0);
+    } else {
+        link.Close();
+    }
+    if (module == 4) {
+        ShowView(m_fontView);
+    } else if (module == 5) {
+        ShowView(m_logoView);
+    } else {
+        const QSize client = ClientSizeFor(module);
+        if (client.isValid())
+            ResizeClient(client.width(), client.height());
+        ShowView(m_moduleView);
+    }
+    m_app.UpdateIdleTimer();
+}
 
 void CMainFrame::UpdateTitle() {
-    setWindowTitle(QStringLiteral("Untitled - Quorlin"));
+    setWindowTitle(QStringLiteral("%1 - Quorlin").arg(m_doc.GetTitle()));
+}
+
+void CMainFrame::UpdateRecentFiles() {
+    const QStringList files = m_app.Core().m_recentFiles.Files();
+    m_recentPlaceholder->setVisible(files.isEmpty());
+    for (int i = 0; i < m_recentActions.size(); ++i) {
+        QAction* a = m_recentActions[i];
+        a->setVisible(i < files.size());
+        if (i < files.size()) {
+            QString shown = QDir::toNativeSeparators(files[i]);
+            if (shown.size() > 48)
+                shown = QStringLiteral("...") + shown.right(45);
+            a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown.replace('&', "&&")));
+        }
+    }
+}
+
+QString CMainFrame::AskFileName(bool save, const QString& suggested) {
+    if (m_fileNamePrompt)
+        return m_fileNamePrompt(save, suggested);
+    QFileDialog dialog(this, save ? QStringLiteral("Save As") : QStringLiteral("Open"), suggested,
+                       QLatin1String(kProjectFilter));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("qpf"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+int CMainFrame::RunDialog(QDialog& dialog) {
+    return m_dialogRunner ? m_dialogRunner(dialog) : dialog.exec();
+}
+
+bool CMainFrame::SaveModified() {
+    if (!m_doc.IsModified())
+        return true;
+    const MsgAnswer answer = m_app.Services().Message(
+        QStringLiteral("Save changes to %1?").arg(m_doc.GetTitle()), QLatin1String(kAppTitle),
+        MsgIcon::Question, MsgButtons::YesNoCancel, MsgAnswer::Yes);
+    if (answer == MsgAnswer::Cancel)
+        return false;
+    if (answer == MsgAnswer::Yes)
+        return OnFileSave();
+    return true;
+}
+
+void CMainFrame::OnFileNew() {
+    if (!SaveModified())
+        return;
+    m_doc.DeleteContents();
+    m_doc.SetPathName(QString());
+    m_doc.SetModifiedFlag(false);
+    m_moduleView->OnInitialUpdate();
+    m_doc.SetModifiedFlag(false);
+    UpdateTitle();
+    UpdateCommandStates();
+}
+
+void CMainFrame::OnFileOpen() {
+    if (!SaveModified())
+        return;
+    const QString path = AskFileName(false, QFileInfo(m_doc.GetPathName()).absolutePath());
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+bool CMainFrame::OpenDocumentFile(const QString& path) {
+    // A file that cannot be read leaves the current project as it was.
+    CKVUDoc probe;
+    QString detail;
+    if (CProjectFile::Load(path, probe, &detail) == CProjectFile::Result::CannotOpen) {
+        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotOpen),
+                                 QLatin1String(kAppTitle), MsgIcon::Exclamation);
+        m_app.Core().m_recentFiles.Remove(path);
+        UpdateRecentFiles();
+        return false;
+    }
+    m_doc.DeleteContents();
+    const CProjectFile::Result result = CProjectFile::Load(path, m_doc, &detail);
+    if (result != CProjectFile::Result::Ok) {
+        m_app.Services().Message(CProjectFile::Message(result), QLatin1String(kAppTitle),
+                                 MsgIcon::Exclamation);
+        // The half-read project is dropped: the document is left as after File New, and
+        // the pages show that (not the project that was open before).
+        m_doc.DeleteContents();
+        m_doc.SetPathName(QString());
+        m_moduleView->OnInitialUpdate();
+        m_doc.SetModifiedFlag(false);
+        UpdateTitle();
+        UpdateCommandStates();
+        return false;
+    }
+    m_doc.SetPathName(QFileInfo(path).absoluteFilePath());
+    m_app.Core().m_recentFiles.Add(path);
+    m_moduleView->OnInitialUpdate();
+    m_doc.SetModifiedFlag(false);
+    UpdateTitle();
+    UpdateRecentFiles();
+    UpdateCommandStates();
+    return true;
+}
+
+bool CMainFrame::DoSave(const QString& path) {
+    QString detail;
+    if (CProjectFile::Save(path, m_doc, &detail) != CProjectFile::Result::Ok) {
+        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotWrite),
+                                 QLatin1String(kAppTitle), MsgIcon::Exclamation);
+        return false;
+    }
+    m_doc.SetPathName(QFileInfo(path).absoluteFilePath());
+    m_doc.SetModifiedFlag(false);
+    m_app.Core().m_recentFiles.Add(path);
+    UpdateTitle();
+    UpdateRecentFiles();
+    UpdateCommandStates();
+    return true;
+}
+
+bool CMainFrame::OnFileSave() {
+    if (m_doc.GetPathName().isEmpty())
+        return OnFileSaveAs();
+    return DoSave(m_doc.GetPathName());
+}
+
+bool CMainFrame::OnFileSaveAs() {
+    const QString suggested = m_doc.GetPathName().isEmpty()
+                                  ? m_doc.GetTitle() + QStringLiteral(".qpf")
+                                  : m_doc.GetPathName();
+    QString path = AskFileName(true, suggested);
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".qpf");
+    return DoSave(path);
+}
+
+void CMainFrame::OnConfigureSerialPort() {
+    CSerialPort& link = m_app.Serial();
+    CSerialPortDlg dlg(m_app.Core().m_ports, this);
+    dlg.m_nBaudIndex = link.GetBaudIndex();
+    dlg.m_nPortIndex = link.GetPortIndex();
+    if (RunDialog(dlg) != QDialog::Accepted)
+        return;
+    link.SetBaudIndex(dlg.m_nBaudIndex);
+    link.SetPortIndex(dlg.m_nPortIndex);
+    const auto& devices = dlg.EditedDevices();
+    for (auto it = devices.begin(); it != devices.end(); ++it)
+        m_app.Core().m_ports.SetStoredDevice(it.key(), it.value());
+}
+
+void CMainFrame::OnHelpTopics() {
+    // The help file ships next to the program, named after it.
+    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() +
+                         QLatin1Char('/') + QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    for (const QString& candidate : {base + QStringLiteral(".html"), base + QStringLiteral(".HLP")}) {
+        if (QFileInfo::exists(candidate)) {
+            QUrl url = QUrl::fromLocalFile(candidate);
+            if (candidate.endsWith(QLatin1String(".html")))
+                url.setFragment(QStringLiteral("topic101"));
+            if (QDesktopServices::openUrl(url))
+                return;
+        }
+    }
+    m_app.Services().Message(QStringLiteral("The help file %1 could not be opened.")
+                                 .arg(QDir::toNativeSeparators(base + QStringLiteral(".html"))),
+                             QLatin1String(kAppTitle), MsgIcon::Exclamation);
+}
+
+void CMainFrame::ShowHelpText(int command) {
+    HelpText help;
+    switch (command) {
+    case Cmd::HelpOverview: help = HelpTexts::Overview(); break;
+    case Cmd::HelpCustomAttributes: help = HelpTexts::CustomAttributes(); break;
+    case Cmd::HelpLogoDownload: help = HelpTexts::LogoDownload(); break;
+    case Cmd::HelpBluetooth: help = HelpTexts::Bluetooth(); break;
+    default: help = HelpTexts::InternalStatus(); break;
+    }
+    m_app.Services().Message(help.text,
+                             help.caption.isEmpty() ? QLatin1String(kAppTitle) : help.caption,
+                             MsgIcon::None);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // An exchange runs to its end; closing now would tear objects down under it.
-    if (m_app.Services().IsBusy()) {
+    if (m_app.Services().IsBusy() || !SaveModified()) {
         event->ignore();
         return;
     }

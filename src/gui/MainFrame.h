@@ -1,34 +1,98 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMap>
+#include <functional>
 
 class CKVUApp;
+class CKVUDoc;
+class CKVUView;
+class CFontView;
+class CLogoView;
 class IMacrosPoller;
+class QAction;
 class QLabel;
 class QProgressBar;
+class QStackedWidget;
 
-// The one top-level window.
+// The one top-level window: menu, toolbar and status bar, the module view, the font view
+// and the logo view, module switching, the project document commands and the help boxes.
 class CMainFrame : public QMainWindow {
 public:
     explicit CMainFrame(CKVUApp& app);
+    ~CMainFrame() override;
 
     int CurrentModule() const { return m_nCurrentModule; }
     IMacrosPoller* MacrosPoller() const { return nullptr; }
+    CKVUView* ModuleView() const { return m_moduleView; }
+    CLogoView* LogoView() const { return m_logoView; }
+    CFontView* FontView() const { return m_fontView; }
+    QWidget* ActiveView() const;
+    QAction* Action(int id) const { return m_actions.value(id); }
 
+    // The message pane of the status bar, painted at once.
     void SetMessageText(const QString& text);
+    QString MessageText() const;
     void SetProgress(int done, int total);
 
+    // Module commands.
+    void OnModule(int module);
+    void SwitchModule(int module);
+
+    // Document commands, with the framework's prompts and messages.
     void OnFileNew();
+    void OnFileOpen();
+    bool OnFileSave();
+    bool OnFileSaveAs();
     bool OpenDocumentFile(const QString& path);
+    // "Save changes to %1?" when modified; false when the user cancelled.
+    bool SaveModified();
+
+    void OnConfigureSerialPort();
+    void OnHelpTopics();
+    void ShowHelpText(int command);
+
+    // Where file names come from: the file dialogs, or a test's script.
+    using FileNamePrompt = std::function<QString(bool save, const QString& suggested)>;
+    void SetFileNamePrompt(FileNamePrompt prompt) { m_fileNamePrompt = std::move(prompt); }
+    // Runs a dialog modally; tests replace it to fill in and close the dialog.
+    using DialogRunner = std::function<int(QDialog&)>;
+    void SetDialogRunner(DialogRunner runner) { m_dialogRunner = std::move(runner); }
+
+    // Recomputes every command's enabled and checked state.
+    void UpdateCommandStates();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QAction* MakeAction(int id, const QString& text, const QString& prompt = QString());
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
     void UpdateTitle();
+    void UpdateRecentFiles();
+    void UpdateEditCommands();
+    bool DoSave(const QString& path);
+    QString AskFileName(bool save, const QString& suggested);
+    int RunDialog(QDialog& dialog);
+    void ResizeClient(int width, int height);
+    void ShowView(QWidget* view);
 
     CKVUApp& m_app;
+    CKVUDoc& m_doc;
     int m_nCurrentModule = 1;
+    QStackedWidget* m_pane = nullptr;
+    CKVUView* m_moduleView = nullptr;
+    CFontView* m_fontView = nullptr;
+    CLogoView* m_logoView = nullptr;
     QLabel* m_messagePane = nullptr;
     QProgressBar* m_progress = nullptr;
+    QMap<int, QAction*> m_actions;
+    QList<QAction*> m_recentActions;
+    QAction* m_recentPlaceholder = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    FileNamePrompt m_fileNamePrompt;
+    DialogRunner m_dialogRunner;
 };

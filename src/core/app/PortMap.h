@@ -19,6 +19,7 @@ public:
     // Not written to the settings store; lasts for this run only.
     void SetSessionDevice(const QString& portName, const QString& device);
     void ClearSessionDevices() { m_session.clear(); }
+    QString SessionDevice(const QString& portName) const { return m_session.value(portName); }
 
     void Load(QSettings& settings);
     void Save(QSettings& settings) const;

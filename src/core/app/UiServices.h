@@ -6,8 +6,8 @@
 // The GUI, kvuctl and the tests each supply their own implementation.
 
 enum class MsgIcon { None, Information, Exclamation, Stop, Question };
-enum class MsgButtons { Ok, YesNo };
-enum class MsgAnswer { Ok, Yes, No };
+enum class MsgButtons { Ok, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Yes, No, Cancel };
 
 class IUiServices {
 public:

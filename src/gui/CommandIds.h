@@ -1,0 +1,52 @@
+#pragma once
+
+// Command identifiers of the menu, toolbar and accelerators. Each action carries its
+// number as its object name ("id32771"), so tests and scripts can find it.
+namespace Cmd {
+constexpr int FileNew = 57600;
+constexpr int FileOpen = 57601;
+constexpr int FileSave = 57603;
+constexpr int FileSaveAs = 57604;
+constexpr int FilePrint = 57607;
+constexpr int FileMru = 57616;
+constexpr int EditCopy = 57634;
+constexpr int EditCut = 57635;
+constexpr int EditPaste = 57637;
+constexpr int EditUndo = 57643;
+constexpr int AppAbout = 57664;
+constexpr int AppExit = 57665;
+constexpr int ViewToolbar = 59392;
+constexpr int ViewStatusBar = 59393;
+
+constexpr int ViewModule1 = 32771;
+constexpr int ViewModule2 = 32772;
+constexpr int ViewModule3 = 32773;
+constexpr int ViewModule4 = 32774;
+constexpr int ViewModule5 = 32775;
+constexpr int ViewModule6 = 32828;
+constexpr int ToolModule1 = 32799;
+constexpr int ToolModule2 = 32796;
+constexpr int ToolModule6 = 32829;
+constexpr int ToolModule3 = 32798;
+constexpr int ToolModule4 = 32820;
+constexpr int ToolModule5 = 32817;
+
+constexpr int FileOpenBitmap = 32794;
+constexpr int ConfigureSerialPort = 32795;
+constexpr int ConfigureLogoSize = 32797;
+constexpr int HelpTopics = 32827;
+constexpr int HelpOverview = 32813;
+constexpr int HelpCustomAttributes = 32814;
+constexpr int HelpLogoDownload = 32815;
+constexpr int HelpBluetooth = 32826;
+constexpr int InternalStatus = 32810;
+
+constexpr int Zoom050 = 32804, Zoom075 = 32805, Zoom100 = 32800, Zoom150 = 32801,
+              Zoom200 = 32802, Zoom300 = 32803;
+constexpr int Threshold25 = 32806, Threshold50 = 32808, Threshold75 = 32807, Threshold99 = 32809;
+
+constexpr int LogoFlash0 = 32776;     // to 32783
+constexpr int LogoPrintSlot0 = 32784; // to 32791
+constexpr int LogoTestFeed = 32793;
+constexpr int LogoTestPrint = 32792;
+} // namespace Cmd

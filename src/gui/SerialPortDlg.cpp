@@ -1,0 +1,206 @@
+#include "SerialPortDlg.h"
+
+#include "app/PortMap.h"
+#include "app/SerialPort.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSerialPortInfo>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+// Radio button IDs and texts in group order: the order is the baud index.
+const struct {
+    int id;
+    const char* text;
+} kBaudButtons[8] = {
+    {1001, "1200          (1   1   1)"}, {1003, "2400          (0   1   1)"},
+    {1005, "9600          (1   0   1)"}, {1008, "14400        (0   0   1)"},
+    {1010, "19200        (1   1   0)"}, {1013, "38400        (0   1   0)"},
+    {1016, "57600        (1   0   0)"}, {1019, "115200      (0   0   0)"},
+};
+
+QString PortName(int index) { return QStringLiteral("COM%1").arg(index + 1); }
+} // namespace
+
+CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
+    : QDialog(parent), m_ports(ports) {
+    setWindowTitle(QStringLiteral("Configure Serial Port"));
+    setObjectName(QStringLiteral("id141"));
+
+    auto* baudBox = new QGroupBox(QStringLiteral("Baud Rate"), this);
+    auto* baudLayout = new QVBoxLayout(baudBox);
+    auto* heading = new QLabel(QStringLiteral("DIPSWITCH (1=ON, 0=OFF)"), baudBox);
+    auto* switches = new QLabel(QStringLiteral("      (s3 s4 s5)"), baudBox);
+    auto* rule = new QFrame(baudBox);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFixedWidth(60);
+    baudLayout->addWidget(heading, 0, Qt::AlignRight);
+    baudLayout->addWidget(switches, 0, Qt::AlignRight);
+    baudLayout->addWidget(rule, 0, Qt::AlignRight);
+    QFont fixed(QStringLiteral("monospace"));
+    fixed.setStyleHint(QFont::TypeWriter);
+    m_baudGroup = new QButtonGroup(this);
+    for (int i = 0; i < 8; ++i) {
+        auto* radio = new QRadioButton(QString::fromLatin1(kBaudButtons[i].text), baudBox);
+        radio->setObjectName(QStringLiteral("id%1").arg(kBaudButtons[i].id));
+        radio->setFont(fixed);
+        m_baudGroup->addButton(radio, i);
+        baudLayout->addWidget(radio);
+    }
+    heading->setFont(fixed);
+    switches->setFont(fixed);
+
+    auto* portCaption = new QLabel(QStringLiteral("Com Port"), this);
+    m_portList = new QTreeWidget(this);
+    m_portList->setObjectName(QStringLiteral("id1025"));
+    m_portList->setColumnCount(2);
+    m_portList->setHeaderLabels({QStringLiteral("Port"), QStringLiteral("Device")});
+    m_portList->setRootIsDecorated(false);
+    m_portList->setUniformRowHeights(true);
+    m_portList->header()->setStretchLastSection(true);
+    m_portList->setMinimumWidth(240);
+
+    auto* deviceLabel = new QLabel(QStringLiteral("&Device for the selected port:"), this);
+    m_device = new QComboBox(this);
+    m_device->setObjectName(QStringLiteral("device"));
+    m_device->setEditable(true);
+    m_device->setInsertPolicy(QComboBox::NoInsert);
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QString description = info.description().isEmpty()
+                                        ? QString()
+                                        : QStringLiteral("  (%1)").arg(info.description());
+        m_device->addItem(info.systemLocation() + description, info.systemLocation());
+    }
+    m_device->setToolTip(QStringLiteral("Pick one of the serial ports found on this computer, "
+                                        "or type the device path. Leave it empty for the default."));
+    deviceLabel->setBuddy(m_device);
+    m_deviceNote = new QLabel(this);
+    m_deviceNote->setWordWrap(true);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel,
+                                         Qt::Vertical, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(baudBox, 0, 0, 5, 1);
+    layout->addWidget(portCaption, 0, 1);
+    layout->addWidget(m_portList, 1, 1);
+    layout->addWidget(deviceLabel, 2, 1);
+    layout->addWidget(m_device, 3, 1);
+    layout->addWidget(m_deviceNote, 4, 1, Qt::AlignTop);
+    layout->addWidget(buttons, 0, 2, 5, 1, Qt::AlignBottom);
+
+    // The list holds COM1 to COM20, the i-th entry at position i.
+    for (int i = 0; i < CSerialPort::kPortCount; ++i) {
+        m_devices.insert(PortName(i), m_ports.StoredDevice(PortName(i)));
+        auto* item = new QTreeWidgetItem(m_portList);
+        item->setText(0, PortName(i));
+    }
+    connect(m_portList, &QTreeWidget::currentItemChanged, this, [this] { OnPortSelected(); });
+    connect(m_device, &QComboBox::currentTextChanged, this, &CSerialPortDlg::OnDeviceEdited);
+    connect(m_device, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        // A picked entry stands for its device path, not the description shown.
+        m_device->setEditText(m_device->itemData(index).toString());
+    });
+}
+
+QString CSerialPortDlg::EffectiveDevice(int index) const {
+    CPortMap lookup = m_ports;
+    lookup.SetStoredDevice(PortName(index), m_devices.value(PortName(index)));
+    return lookup.Device(PortName(index));
+}
+
+void CSerialPortDlg::ShowFields() {
+    m_updating = true;
+    if (m_nBaudIndex >= 0 && m_nBaudIndex < 8) {
+        m_baudGroup->button(m_nBaudIndex)->setChecked(true);
+    } else {
+        m_baudGroup->setExclusive(false);
+        for (auto* b : m_baudGroup->buttons())
+            b->setChecked(false);
+        m_baudGroup->setExclusive(true);
+    }
+    for (int i = 0; i < m_portList->topLevelItemCount(); ++i)
+        m_portList->topLevelItem(i)->setText(1, EffectiveDevice(i));
+    if (m_nPortIndex >= 0 && m_nPortIndex < m_portList->topLevelItemCount())
+        m_portList->setCurrentItem(m_portList->topLevelItem(m_nPortIndex));
+    else
+        m_portList->setCurrentItem(nullptr);
+    m_updating = false;
+    OnPortSelected();
+}
+
+void CSerialPortDlg::TakeFields() {
+    m_nBaudIndex = m_baudGroup->checkedId(); // -1 when none is checked
+    QTreeWidgetItem* current = m_portList->currentItem();
+    m_nPortIndex = current && current->isSelected() ? m_portList->indexOfTopLevelItem(current) : -1;
+}
+
+void CSerialPortDlg::OnPortSelected() {
+    if (m_updating)
+        return;
+    QTreeWidgetItem* item = m_portList->currentItem();
+    const int index = item ? m_portList->indexOfTopLevelItem(item) : -1;
+    m_device->setEnabled(index >= 0);
+    m_updating = true;
+    m_device->setEditText(index >= 0 ? m_devices.value(PortName(index)) : QString());
+    m_updating = false;
+    UpdateDeviceNote(index);
+}
+
+void CSerialPortDlg::UpdateDeviceNote(int index) {
+    if (index < 0) {
+        m_deviceNote->clear();
+        return;
+    }
+    const QString name = PortName(index);
+    const QString session = m_ports.SessionDevice(name);
+    if (!session.isEmpty()) {
+        m_deviceNote->setText(QStringLiteral("For this run %1 is %2; a device set here applies "
+                                             "from the next start.")
+                                  .arg(name, session));
+    } else if (m_devices.value(name).isEmpty()) {
+        CPortMap defaults;
+        m_deviceNote->setText(QStringLiteral("Empty: %1 (KVU_PORT_%2 or the default).")
+                                  .arg(defaults.Device(name), name));
+    } else {
+        m_deviceNote->clear();
+    }
+}
+
+void CSerialPortDlg::OnDeviceEdited(const QString& text) {
+    if (m_updating)
+        return;
+    QTreeWidgetItem* item = m_portList->currentItem();
+    if (!item)
+        return;
+    const int index = m_portList->indexOfTopLevelItem(item);
+    m_devices.insert(PortName(index), text.trimmed());
+    item->setText(1, EffectiveDevice(index));
+    UpdateDeviceNote(index);
+}
+
+int CSerialPortDlg::exec() {
+    ShowFields();
+    if (m_portList->currentItem())
+        m_portList->scrollToItem(m_portList->currentItem());
+    return QDialog::exec();
+}
+
+void CSerialPortDlg::accept() {
+    TakeFields();
+    QDialog::accept();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDialog>
+#include <QMap>
+
+class CPortMap;
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QTreeWidget;
+
+// "Configure Serial Port": the baud rate with the printer's DIP-switch positions, the
+// COM port, and the device each COM name stands for on this computer.
+class CSerialPortDlg : public QDialog {
+public:
+    CSerialPortDlg(const CPortMap& ports, QWidget* parent = nullptr);
+
+    // Exchanged with the controls: -1 when nothing is checked or selected.
+    int m_nBaudIndex = -1;
+    int m_nPortIndex = -1;
+
+    // The device table as edited: COM name -> device (empty: the default).
+    const QMap<QString, QString>& EditedDevices() const { return m_devices; }
+
+    void ShowFields();  // fields -> controls
+    void TakeFields();  // controls -> fields
+
+    int exec() override;
+    void accept() override;
+
+private:
+    void OnPortSelected();
+    void OnDeviceEdited(const QString& text);
+    void UpdateDeviceNote(int index);
+    QString EffectiveDevice(int index) const;
+
+    const CPortMap& m_ports;
+    QMap<QString, QString> m_devices;
+    QButtonGroup* m_baudGroup = nullptr;
+    QTreeWidget* m_portList = nullptr;
+    QComboBox* m_device = nullptr;
+    QLabel* m_deviceNote = nullptr;
+    bool m_updating = false;
+};
