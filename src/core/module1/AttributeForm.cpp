@@ -1,0 +1,210 @@
+#include "AttributeForm.h"
+
+#include "CommandBuffer.h"
+#include "NumberField.h"
+#include "Notation.h"
+#include "document/KVUDoc.h"
+
+const CAttributeForm::Check CAttributeForm::kChecks[17] = {
+    {1017, 1014, "^[UU", &CAttributeForm::m_bUnderline},
+    {1014, 1017, "^[Uu", &CAttributeForm::m_bNoUnderline},
+    {1011, 1020, "^[UR", &CAttributeForm::m_bWhiteOnBlack},
+    {1020, 1011, "^[Un", &CAttributeForm::m_bBlackOnWhite},
+    {1022, 1024, "^[U1", &CAttributeForm::m_bBold},
+    {1024, 1022, "^[U0", &CAttributeForm::m_bNoBold},
+    {1026, 1027, "^N", &CAttributeForm::m_bDoubleWidth},
+    {1027, 1026, "^O", &CAttributeForm::m_bNormalWidth},
+    {1028, 1030, "^\\", &CAttributeForm::m_bDoubleHeight},
+    {1030, 1028, "^]", &CAttributeForm::m_bNormalHeight},
+    {1031, 1032, "^[P-", &CAttributeForm::m_bSendEot},
+    {1032, 1031, "^[P+", &CAttributeForm::m_bNoSendEot},
+    {1033, 1034, "^[FR", &CAttributeForm::m_bRightToLeft},
+    {1034, 1033, "^[FL", &CAttributeForm::m_bLeftToRight},
+    {1035, 1036, "^[F2", &CAttributeForm::m_bPcLineDraw},
+    {1036, 1035, "^[F1", &CAttributeForm::m_bInternational},
+    {1051, 0, "^[EO", &CAttributeForm::m_bLinePrint},
+};
+
+namespace {
+const char* const kNumberPrefix[5] = {"^[a", "^[TF", "^[TV", "^[TH", "^[QQ"};
+} // namespace
+
+int CAttributeForm::ComboIndexOrBlank(int index) {
+    return index >= 0 && index <= kComboItems ? index : 0;
+}
+
+int CAttributeForm::Maximum(Field field) {
+    switch (field) {
+    case FormFeed: return 65535;
+    case SleepHours: return 17;
+    case SleepMinutes:
+    case SleepSeconds: return 59;
+    default: return 255;
+    }
+}
+
+const CAttributeForm::Check* CAttributeForm::FindCheck(int id) {
+    for (const Check& c : kChecks) {
+        if (c.id == id)
+            return &c;
+    }
+    return nullptr;
+}
+
+QString* CAttributeForm::TextMember(Field field) {
+    QString* const texts[FieldCount] = {&m_strLineSpacing,  &m_strFormFeed,
+                                        &m_strVerticalTab,  &m_strHorizontalTab,
+                                        &m_strSensorSensitivity, &m_strSleepHours,
+                                        &m_strSleepMinutes, &m_strSleepSeconds};
+    return texts[field];
+}
+
+int CAttributeForm::Number(Field field) const {
+    return NumberField::ReadClampedNumber(Text(field), Maximum(field));
+}
+
+QString CAttributeForm::ClickCheck(int id, bool checked) {
+    const Check* check = FindCheck(id);
+    if (!check)
+        return QString();
+    this->*(check->flag) = checked ? 1 : 0;
+    if (!checked)
+        return QString();
+    if (const Check* partner = FindCheck(check->partner))
+        this->*(partner->flag) = 0;
+    return QLatin1String(check->lastCommand);
+}
+
+QString CAttributeForm::FontCommand() const {
+    const int n = ComboIndexOrBlank(m_nFont);
+    return n != 0 ? QStringLiteral("^[k%1").arg(n - 1) : QString();
+}
+
+QString CAttributeForm::ContrastCommand() const {
+    const int n = ComboIndexOrBlank(m_nContrast);
+    return n != 0 ? QStringLiteral("^[P%1").arg(n - 1) : QString();
+}
+
+QString CAttributeForm::NumberCommand(Field field) const {
+    if (field >= SleepHours) {
+        const QString sleep = BuildSleepTimerText();
+        return sleep.isEmpty() ? QString() : QStringLiteral("^[") + sleep;
+    }
+    const int value = Number(field);
+    if (value == -1)
+        return QString();
+    const QString prefix = QLatin1String(kNumberPrefix[field]);
+    return field == FormFeed ? Notation::WordCommand(prefix, value)
+                             : Notation::ByteCommand(prefix, value);
+}
+
+QString CAttributeForm::BuildSleepTimerText() const {
+    const int h = Number(SleepHours), m = Number(SleepMinutes), s = Number(SleepSeconds);
+    auto two = [](int v) { return QStringLiteral("%1").arg(qMax(v, 0), 2, 10, QLatin1Char('0')); };
+    QString digits;
+    if (h != -1)
+        digits = two(h) + two(m) + two(s);
+    else if (m != -1)
+        digits = two(m) + two(s);
+    else if (s != -1)
+        digits = two(s);
+    else
+        return QString();
+    return QStringLiteral("M") + digits + QStringLiteral("0\r");
+}
+
+void CAttributeForm::BuildAttributeStream(CCommandBuffer& b) const {
+    b.AppendIf("\x1BUU", m_bUnderline);
+    b.AppendIf("\x1BUu", m_bNoUnderline);
+    b.AppendIf("\x1BUR", m_bWhiteOnBlack);
+    b.AppendIf("\x1BUn", m_bBlackOnWhite);
+    b.AppendIf("\x1BU1", m_bBold);
+    b.AppendIf("\x1BU0", m_bNoBold);
+    b.AppendIf("\x0E", m_bDoubleWidth);
+    b.AppendIf("\x0F", m_bNormalWidth);
+    b.AppendIf("\x1C", m_bDoubleHeight);
+    b.AppendIf("\x1D", m_bNormalHeight);
+    b.AppendIf("\x1BP-", m_bSendEot);
+    b.AppendIf("\x1BP+", m_bNoSendEot);
+    b.AppendIf("\x1B" "FR", m_bRightToLeft);
+    b.AppendIf("\x1B" "FL", m_bLeftToRight);
+    b.AppendIf("\x1B" "F2", m_bPcLineDraw);
+    b.AppendIf("\x1B" "F1", m_bInternational);
+    // A combo index the list cannot show (from an edited project file) counts as blank,
+    // rather than sending a command with several digits or a minus sign.
+    b.AppendNumbered("\x1Bk", ComboIndexOrBlank(m_nFont));
+    b.AppendNumbered("\x1BP", ComboIndexOrBlank(m_nContrast));
+    b.AppendWithByte("\x1B" "a", Number(LineSpacing));
+    b.AppendWithWord("\x1BTF", Number(FormFeed));
+    b.AppendWithByte("\x1BTV", Number(VerticalTab));
+    b.AppendWithByte("\x1BTH", Number(HorizontalTab));
+    b.AppendWithByte("\x1BQQ", Number(SensorSensitivity));
+    const QString sleep = BuildSleepTimerText();
+    if (!sleep.isEmpty()) {
+        b.AppendString(QByteArray(1, '\x1B'));
+        b.AppendString(sleep.toLatin1());
+    }
+    b.AppendIf("\x1B" "EO", m_bLinePrint);
+}
+
+void CAttributeForm::ToDocument(CKVUDoc& d) const {
+    d.m_bUnderline = m_bUnderline;
+    d.m_bNoUnderline = m_bNoUnderline;
+    d.m_bBold = m_bBold;
+    d.m_bNoBold = m_bNoBold;
+    d.m_bWhiteOnBlack = m_bWhiteOnBlack;
+    d.m_bBlackOnWhite = m_bBlackOnWhite;
+    d.m_bDoubleWidth = m_bDoubleWidth;
+    d.m_bNormalWidth = m_bNormalWidth;
+    d.m_bDoubleHeight = m_bDoubleHeight;
+    d.m_bNormalHeight = m_bNormalHeight;
+    d.m_bSendEot = m_bSendEot;
+    d.m_bNoSendEot = m_bNoSendEot;
+    d.m_bRightToLeft = m_bRightToLeft;
+    d.m_bLeftToRight = m_bLeftToRight;
+    d.m_bPcLineDraw = m_bPcLineDraw;
+    d.m_bInternational = m_bInternational;
+    d.m_bLinePrint = m_bLinePrint;
+    d.m_nLineSpacing = Number(LineSpacing);
+    d.m_nFormFeed = Number(FormFeed);
+    d.m_nVerticalTab = Number(VerticalTab);
+    d.m_nHorizontalTab = Number(HorizontalTab);
+    d.m_nSensorSensitivity = Number(SensorSensitivity);
+    d.m_nFont = m_nFont - 1;
+    d.m_nContrast = m_nContrast - 1;
+    d.m_nSleepHours = Number(SleepHours);
+    d.m_nSleepMinutes = Number(SleepMinutes);
+    d.m_nSleepSeconds = Number(SleepSeconds);
+    d.m_strTestMessage = m_strTestMessage;
+}
+
+void CAttributeForm::FromDocument(const CKVUDoc& d) {
+    m_bUnderline = d.m_bUnderline;
+    m_bNoUnderline = d.m_bNoUnderline;
+    m_bBold = d.m_bBold;
+    m_bNoBold = d.m_bNoBold;
+    m_bWhiteOnBlack = d.m_bWhiteOnBlack;
+    m_bBlackOnWhite = d.m_bBlackOnWhite;
+    m_bDoubleWidth = d.m_bDoubleWidth;
+    m_bNormalWidth = d.m_bNormalWidth;
+    m_bDoubleHeight = d.m_bDoubleHeight;
+    m_bNormalHeight = d.m_bNormalHeight;
+    m_bSendEot = d.m_bSendEot;
+    m_bNoSendEot = d.m_bNoSendEot;
+    m_bRightToLeft = d.m_bRightToLeft;
+    m_bLeftToRight = d.m_bLeftToRight;
+    m_bPcLineDraw = d.m_bPcLineDraw;
+    m_bInternational = d.m_bInternational;
+    m_bLinePrint = d.m_bLinePrint;
+    m_strLineSpacing = NumberField::FormatNumber(d.m_nLineSpacing);
+    m_strFormFeed = NumberField::FormatNumber(d.m_nFormFeed);
+    m_strVerticalTab = NumberField::FormatNumber(d.m_nVerticalTab);
+    m_strHorizontalTab = NumberField::FormatNumber(d.m_nHorizontalTab);
+    m_strSensorSensitivity = NumberField::FormatNumber(d.m_nSensorSensitivity);
+    m_nFont = d.m_nFont + 1;
+    m_nContrast = d.m_nContrast + 1;
+    m_strSleepHours = NumberField::FormatNumber(d.m_nSleepHours);
+    m_strSleepMinutes = NumberField::FormatNumber(d.m_nSleepMinutes);
+    m_strSleepSeconds = NumberField::FormatNumber(d.m_nSleepSeconds);
+    m_strTestMessage = d.m_strTestMessage;
+}

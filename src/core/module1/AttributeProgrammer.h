@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class CAttributeForm;
+class CSerialPort;
+class IUiServices;
+
+// Configure, Burn and Export of the attribute stream.
+class CAttributeProgrammer {
+public:
+    enum class BurnResult {
+        Confirmed,    // "D!X" came back
+        NotConfirmed, // a reply without "D!X", or none
+        OpenFailed,   // the port could not be opened
+        WriteFailed,  // a write failed; the link was closed
+        Abandoned,    // no "?" and the user chose not to go on
+    };
+
+    CAttributeProgrammer(CSerialPort& link, IUiServices& services)
+        : m_link(link), m_services(services) {}
+
+    // ESC "EN" and the stream in one one-shot send.
+    void Configure(const CAttributeForm& form);
+    // The programming sequence with its pauses, the "?" handshake and the "D!X" check.
+    BurnResult Burn(const CAttributeForm& form);
+
+    // The export file: ESC-EN ESC-XX ESC-DS ESC-SL, the stream, ESC-ST-0xFF-<CR> ESC-SB-<CR>.
+    static QByteArray ExportBytes(const CAttributeForm& form);
+    // Writes the export file; false (and nothing replaced) when it cannot be written.
+    static bool WriteExportFile(const QString& path, const QByteArray& bytes, QString* detail = nullptr);
+
+    // True when the reply, read as text up to its first zero byte, contains "D!X".
+    static bool HasConfirmation(const QByteArray& reply);
+
+    // The sum of the burn's fixed pauses in ms (for the benchmark's reference).
+    static constexpr int kBurnPauseMs = 1000 + 9 * 2000;
+    static constexpr int kQuestionReads = 100;
+    static constexpr int kReplySize = 1000;
+
+private:
+    bool WriteStep(const QByteArray& bytes, const char* status);
+
+    CSerialPort& m_link;
+    IUiServices& m_services;
+    int m_step = 0;
+};
