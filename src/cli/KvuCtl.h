@@ -1,6 +1,31 @@
 #pragma once
 
 #include <QStringList>
+#include <functional>
+#include <memory>
 
-// Runs one kvuctl command line; returns the process exit code.
-int RunKvuCtl(const QStringList& arguments);
+class IUiServices;
+class QSettings;
+class QTextStream;
+
+// Exit codes that scripts can rely on.
+namespace KvuCtlExit {
+constexpr int Ok = 0;
+constexpr int NotConfirmed = 1; // the printer did not confirm, or the user did not go on
+constexpr int Usage = 2;        // the command line is wrong
+constexpr int FileError = 3;    // a project or output file cannot be read or written
+constexpr int LinkError = 4;    // the port cannot be opened or written
+} // namespace KvuCtlExit
+
+// Where kvuctl writes and whom it asks; tests replace the parts they need.
+struct KvuCtlContext {
+    QTextStream* out = nullptr; // stdout when null
+    QTextStream* err = nullptr; // stderr when null
+    // The services for one command; by default the terminal's.
+    std::function<std::unique_ptr<IUiServices>(bool assumeYes)> makeServices;
+    // The settings whose port table and communication defaults apply; by default the
+    // user's KVU settings (only read, never written).
+    QSettings* settings = nullptr;
+};
+
+int RunKvuCtl(const QStringList& arguments, KvuCtlContext context = KvuCtlContext());

@@ -179,17 +179,18 @@ void CSerialPort::Write(const char* bytes, int count) {
         ShowMessage(kTransmissionError);
 }
 
-void CSerialPort::SendBlock(const char* bytes, int count) {
+bool CSerialPort::SendBlock(const char* bytes, int count) {
     if (!Open(50, 5)) {
         ShowMessage(kTransmissionError);
         m_bOpen = 0;
-        return;
+        return false;
     }
     const bool written = WriteFile(bytes, count);
     Close();
     if (!written)
         ShowMessage(kTransmissionError);
     m_bOpen = 0;
+    return written;
 }
 
 void CSerialPort::SetBaudRateText(const QString& text) {

@@ -41,8 +41,10 @@ public:
     void Write(const char* bytes, int count);
     void Write(const QByteArray& bytes) { Write(bytes.constData(), int(bytes.size())); }
     // Open with 50 and 5, one write, close; the link is closed afterwards in every case.
-    void SendBlock(const char* bytes, int count);
-    void SendBlock(const QByteArray& bytes) { SendBlock(bytes.constData(), int(bytes.size())); }
+    // Returns whether the bytes were written (callers may ignore it, as the link has
+    // already told the user).
+    bool SendBlock(const char* bytes, int count);
+    bool SendBlock(const QByteArray& bytes) { return SendBlock(bytes.constData(), int(bytes.size())); }
 
     // For callers that drive the open link themselves (the exchanges). Both report
     // success and the count, and show no message: the caller decides what to say.

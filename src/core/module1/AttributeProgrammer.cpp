@@ -20,11 +20,11 @@ const char* const kConfirmation = "D!X";
 const int kBurnSteps = 10;
 } // namespace
 
-void CAttributeProgrammer::Configure(const CAttributeForm& form) {
+bool CAttributeProgrammer::Configure(const CAttributeForm& form) {
     CCommandBuffer buffer;
     buffer.AppendText(kEscEN);
     form.BuildAttributeStream(buffer);
-    buffer.Send(m_link);
+    return buffer.Send(m_link);
 }
 
 bool CAttributeProgrammer::HasConfirmation(const QByteArray& reply) {

@@ -22,7 +22,7 @@ public:
         : m_link(link), m_services(services) {}
 
     // ESC "EN" and the stream in one one-shot send.
-    void Configure(const CAttributeForm& form);
+    bool Configure(const CAttributeForm& form);
     // The programming sequence with its pauses, the "?" handshake and the "D!X" check.
     BurnResult Burn(const CAttributeForm& form);
 

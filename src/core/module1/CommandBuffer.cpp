@@ -41,6 +41,6 @@ void CCommandBuffer::AppendWithWord(const QByteArray& text, int value) {
 
 void CCommandBuffer::ParseNotation(const QString& text) { m_bytes += Notation::Parse(text); }
 
-void CCommandBuffer::Send(CSerialPort& link) const { link.SendBlock(m_bytes); }
+bool CCommandBuffer::Send(CSerialPort& link) const { return link.SendBlock(m_bytes); }
 
 void CCommandBuffer::WriteToOpenPort(CSerialPort& link) const { link.Write(m_bytes); }

@@ -30,7 +30,7 @@ public:
     void ParseNotation(const QString& text);
 
     // One-shot send: open with 50 and 5, one write, close (even when empty).
-    void Send(CSerialPort& link) const;
+    bool Send(CSerialPort& link) const;
     // One write on the link that is already open.
     void WriteToOpenPort(CSerialPort& link) const;
 

@@ -1,0 +1,154 @@
+// kvuctl in-process: exit codes, output and the bytes the simulated printer received.
+
+#include "KvuCtl.h"
+#include "SimHarness.h"
+#include "document/KVUDoc.h"
+#include "document/ProjectFile.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+namespace {
+// Hands kvuctl the harness's recorder, so pauses run on the virtual clock.
+class CForwardingServices : public IUiServices {
+public:
+    CForwardingServices(IUiServices& target, bool yes) : m_target(target), m_yes(yes) {}
+    void Status(const QString& t) override { m_target.Status(t); }
+    MsgAnswer Message(const QString& t, const QString& c, MsgIcon i, MsgButtons b,
+                      MsgAnswer d) override {
+        const MsgAnswer a = m_target.Message(t, c, i, b, d);
+        return b == MsgButtons::Ok ? a : (m_yes ? MsgAnswer::Yes : MsgAnswer::No);
+    }
+    void Pause(int ms) override { m_target.Pause(ms); }
+    void BeginWait() override { m_target.BeginWait(); }
+    void EndWait() override { m_target.EndWait(); }
+
+private:
+    IUiServices& m_target;
+    bool m_yes;
+};
+
+class KvuCtlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings = std::make_unique<QSettings>(dir.filePath("kvu.ini"), QSettings::IniFormat);
+        project = dir.filePath("p.qpf");
+        CKVUDoc doc;
+        doc.m_bBold = 1;
+        doc.m_nFont = 2;
+        doc.m_nLineSpacing = 24;
+        ASSERT_EQ(CProjectFile::Save(project, doc), CProjectFile::Result::Ok);
+    }
+    int Run(QStringList args, CSimHarness* sim = nullptr) {
+        out.clear();
+        err.clear();
+        QTextStream o(&out), e(&err);
+        KvuCtlContext context;
+        context.out = &o;
+        context.err = &e;
+        context.settings = settings.get();
+        if (sim) {
+            context.makeServices = [sim](bool yes) {
+                return std::make_unique<CForwardingServices>(sim->Services(), yes);
+            };
+            args << "--port" << sim->Sim().DevicePath();
+        }
+        args.prepend("kvuctl");
+        const int rc = RunKvuCtl(args, context);
+        o.flush();
+        e.flush();
+        return rc;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<QSettings> settings;
+    QString project;
+    QString out, err;
+};
+} // namespace
+
+TEST_F(KvuCtlTest, HelpVersionAndUsageErrors) {
+    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_TRUE(out.contains("Exit codes:"));
+    EXPECT_EQ(Run({"--version"}), 0);
+    EXPECT_EQ(out, "kvuctl 1.20\n");
+    EXPECT_EQ(Run({}), 2);
+    EXPECT_EQ(Run({"frobnicate"}), 2);
+    EXPECT_TRUE(err.contains("unknown command"));
+    EXPECT_EQ(Run({"burn"}), 2);
+    EXPECT_EQ(Run({"burn", project, "--port", "COM99"}), 2);
+    EXPECT_EQ(Run({"burn", project, "--port", "/dev/null", "--baud", "4800"}), 2);
+    EXPECT_EQ(Run({"project", "delete", project}), 2);
+}
+
+TEST_F(KvuCtlTest, NotationPrintsTheBytes) {
+    EXPECT_EQ(Run({"notation", "^[U1\\x41^M"}), 0);
+    EXPECT_EQ(out, "1B 55 31 41 0D\n");
+}
+
+TEST_F(KvuCtlTest, ExportWritesTheExportBytes) {
+    const QString target = dir.filePath("out.prn");
+    EXPECT_EQ(Run({"export", project, "-o", target}), 0);
+    QFile f(target);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray::fromHex("1B454E1B58581B44531B534C" "1B55311B6B321B6118"
+                                               "1B5354FF0D1B53420D"));
+    EXPECT_EQ(Run({"export", dir.filePath("missing.qpf"), "-o", target}), 3);
+    EXPECT_TRUE(err.contains("Failed to open document."));
+    EXPECT_EQ(Run({"export", project, "-o", dir.filePath("no/dir/x.prn")}), 3);
+}
+
+TEST_F(KvuCtlTest, ProjectNewAndShow) {
+    const QString fresh = dir.filePath("fresh.qpf");
+    EXPECT_EQ(Run({"project", "new", fresh}), 0);
+    EXPECT_EQ(Run({"project", "new", fresh}), 3) << "no silent overwrite";
+    EXPECT_EQ(Run({"project", "new", fresh, "--force"}), 0);
+    EXPECT_EQ(Run({"project", "show", fresh}), 0);
+    EXPECT_TRUE(out.contains("Macro 1              \"Macro Button 01\": \"\""));
+    EXPECT_TRUE(out.contains("Attribute stream     (empty)"));
+    EXPECT_EQ(Run({"project", "show", project}), 0);
+    EXPECT_TRUE(out.contains("Bold                 checked"));
+    EXPECT_TRUE(out.contains("Font                 K2"));
+    EXPECT_TRUE(out.contains("Attribute stream     1B 55 31 1B 6B 32 1B 61 18"));
+    QFile bad(dir.filePath("bad.qpf"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("short");
+    bad.close();
+    EXPECT_EQ(Run({"project", "show", bad.fileName()}), 3);
+    EXPECT_TRUE(err.contains("Unexpected file format."));
+}
+
+TEST_F(KvuCtlTest, SendAndConfigureReachThePrinter) {
+    CSimHarness h;
+    EXPECT_EQ(Run({"send", "^[P)"}, &h), 0);
+    EXPECT_EQ(h.TakeReceived(), QByteArray("\x1BP)"));
+    EXPECT_EQ(Run({"configure", project}, &h), 0);
+    EXPECT_EQ(h.TakeReceived(), QByteArray::fromHex("1B454E1B55311B6B321B6118"));
+}
+
+TEST_F(KvuCtlTest, BurnExitCodes) {
+    {
+        CSimHarness h;
+        EXPECT_EQ(Run({"burn", project}, &h), 0);
+        EXPECT_TRUE(h.Services().MessageTexts().join("|").contains("Success: Received D!X."));
+    }
+    {
+        SimConfig config;
+        config.faults.noDx = true;
+        CSimHarness h(config);
+        EXPECT_EQ(Run({"burn", project}, &h), 1);
+    }
+    {
+        SimConfig config;
+        config.faults.noQuestion = true;
+        CSimHarness h(config);
+        EXPECT_EQ(Run({"burn", project}, &h), 1) << "no '?' and no --yes";
+        CSimHarness h2(config);
+        EXPECT_EQ(Run({"burn", project, "--yes"}, &h2), 0);
+    }
+    EXPECT_EQ(Run({"burn", project, "--port", "/dev/nonexistent-kvu"}), 4);
+    EXPECT_EQ(Run({"send", "x", "--port", "/dev/nonexistent-kvu"}), 4);
+}
