@@ -4,6 +4,7 @@
 #include "Icons.h"
 #include "MainFrame.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QSettings>
 #include <cstdio>
@@ -12,11 +13,11 @@
 #include "Simulator.h"
 #endif
 
-CKVUApp::CKVUApp(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationName(QStringLiteral("KVU"));
-    setOrganizationName(QStringLiteral("Velqor Vuzuvurizod"));
-    setApplicationVersion(QStringLiteral("1.20"));
-    setWindowIcon(Icons::Application());
+CKVUApp::CKVUApp() {
+    QCoreApplication::setApplicationName(QStringLiteral("KVU"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Velqor Vuzuvurizod"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.20"));
+    QApplication::setWindowIcon(Icons::Application());
     m_core.SetServices(&m_services);
     m_doc.SetSourceBitmap(&m_core.m_logo.m_source);
     m_idleTimer.setInterval(5);
@@ -27,7 +28,19 @@ CKVUApp::~CKVUApp() {
     m_frame.reset();
 }
 
-bool CKVUApp::InitInstance() {
+void CKVUApp::SetServices(IUiServices* services) {
+    m_activeServices = services ? services : &m_services;
+    m_core.SetServices(m_activeServices);
+}
+
+int CKVUApp::RunDialog(QDialog& dialog) {
+    ++m_busy;
+    const int result = m_dialogRunner ? m_dialogRunner(dialog) : dialog.exec();
+    --m_busy;
+    return result;
+}
+
+bool CKVUApp::InitInstance(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("KVU, the Tarvo3 configuration utility"));
     parser.addHelpOption();
@@ -36,7 +49,7 @@ bool CKVUApp::InitInstance() {
                       QStringLiteral("Start a simulated Tarvo3 printer and use it as COM1.")});
     parser.addPositionalArgument(QStringLiteral("project"),
                                  QStringLiteral("A project file (.qpf) to open."));
-    parser.process(arguments());
+    parser.process(arguments);
 
     m_settings = CAppCore::OpenUserSettings();
     m_core.LoadSettings(*m_settings);
@@ -95,7 +108,7 @@ int CKVUApp::ExitInstance(int code) {
 
 bool CKVUApp::OnIdle(int /*count*/) {
     // Never read bytes that belong to a running exchange or arrive under a modal box.
-    if (m_services.IsBusy() || !m_frame)
+    if (IsBusy() || !m_frame)
         return false;
     return m_idle.OnIdle(false, m_frame->CurrentModule() == 1, m_frame->MacrosPoller(),
                          m_core.m_serial);
@@ -112,5 +125,5 @@ void CKVUApp::UpdateIdleTimer() {
 
 void CKVUApp::OnAppAbout() {
     CAboutDlg dlg(m_frame.get());
-    dlg.exec();
+    RunDialog(dlg);
 }

@@ -5,31 +5,39 @@
 #include "app/IdleCounter.h"
 #include "document/KVUDoc.h"
 
-#include <QApplication>
+#include <QObject>
+#include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 class CMainFrame;
 class CSimulator;
+class QDialog;
 class QSettings;
 
 // The application object: owns the serial link and the logo image (through the core),
 // brings up the frame, restores the settings at start and writes them back at exit,
 // and drives the Macros page from idle time.
-class CKVUApp : public QApplication {
+class CKVUApp : public QObject {
 public:
-    CKVUApp(int& argc, char** argv);
+    CKVUApp();
     ~CKVUApp() override;
 
-    // Start-up; false ends the process.
-    bool InitInstance();
+    // Start-up with the program's arguments (the program name first); false ends the
+    // process.
+    bool InitInstance(const QStringList& arguments);
     // Writes the settings; returns the exit code.
     int ExitInstance(int code);
 
     CAppCore& Core() { return m_core; }
     CSerialPort& Serial() { return m_core.m_serial; }
     CLogoImage& Logo() { return m_core.m_logo; }
-    CGuiServices& Services() { return m_services; }
+    // The services the program talks through: the desktop's, or a test's recorder.
+    IUiServices& Services() { return *m_activeServices; }
+    void SetServices(IUiServices* services);
+    // True while an exchange or a modal box runs.
+    bool IsBusy() const { return m_services.IsBusy() || m_busy > 0; }
     CKVUDoc& Document() { return m_doc; }
     CMainFrame* MainFrame() const { return m_frame.get(); }
 
@@ -39,7 +47,10 @@ public:
 
     void OnAppAbout();
 
-    static CKVUApp* Instance() { return static_cast<CKVUApp*>(QCoreApplication::instance()); }
+    // Runs a dialog modally; tests replace it to fill in and close the dialog.
+    using DialogRunner = std::function<int(QDialog&)>;
+    void SetDialogRunner(DialogRunner runner) { m_dialogRunner = std::move(runner); }
+    int RunDialog(QDialog& dialog);
 
 private:
     bool StartSimulator();
@@ -47,6 +58,9 @@ private:
     CAppCore m_core;
     CKVUDoc m_doc;
     CGuiServices m_services;
+    IUiServices* m_activeServices = &m_services;
+    int m_busy = 0;
+    DialogRunner m_dialogRunner;
     CIdleCounter m_idle;
     QTimer m_idleTimer;
     std::unique_ptr<QSettings> m_settings;

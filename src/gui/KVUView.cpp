@@ -4,11 +4,22 @@
 #include "ModuleSheet.h"
 #include "PlaceholderPage.h"
 
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
 const char* const kReserved = "Reserved for future use.";
 const char* const kNotYet = "This page is not available in this version of KVU yet.";
+
+// A page keeps its layout; where the module's frame size is too small for the
+// platform's fonts it scrolls instead of forcing the window larger.
+QWidget* Scrollable(QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setWidget(page);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    return area;
+}
 
 void AddPlaceholder(CModuleSheet* sheet, const char* title, const char* text, int dialogId) {
     auto* page = new CPlaceholderPage(QLatin1String(title), QLatin1String(text), sheet);
@@ -28,8 +39,8 @@ void CKVUView::CreateSheets() {
     layout->setContentsMargins(0, 0, 0, 0);
 
     m_sheet1 = new CModuleSheet(QStringLiteral("Module 1"), this);
-    m_page1 = new CMod1Page1(m_doc, m_core, m_services, m_sheet1);
-    m_sheet1->addTab(m_page1, QStringLiteral("Custom Attributes"));
+    m_page1 = new CMod1Page1(m_doc, m_core, m_services);
+    m_sheet1->addTab(Scrollable(m_page1), QStringLiteral("Custom Attributes"));
     AddPlaceholder(m_sheet1, "Supervisory Commands", kNotYet, 131);
     AddPlaceholder(m_sheet1, "Macros", kNotYet, 132);
 

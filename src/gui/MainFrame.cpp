@@ -485,10 +485,6 @@ QString CMainFrame::AskFileName(bool save, const QString& suggested) {
     return dialog.selectedFiles().first();
 }
 
-int CMainFrame::RunDialog(QDialog& dialog) {
-    return m_dialogRunner ? m_dialogRunner(dialog) : dialog.exec();
-}
-
 bool CMainFrame::SaveModified() {
     if (!m_doc.IsModified())
         return true;
@@ -597,7 +593,8 @@ void CMainFrame::OnConfigureSerialPort() {
     CSerialPortDlg dlg(m_app.Core().m_ports, this);
     dlg.m_nBaudIndex = link.GetBaudIndex();
     dlg.m_nPortIndex = link.GetPortIndex();
-    if (RunDialog(dlg) != QDialog::Accepted)
+    dlg.ShowFields();
+    if (m_app.RunDialog(dlg) != QDialog::Accepted)
         return;
     link.SetBaudIndex(dlg.m_nBaudIndex);
     link.SetPortIndex(dlg.m_nPortIndex);
@@ -640,7 +637,7 @@ void CMainFrame::ShowHelpText(int command) {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // An exchange runs to its end; closing now would tear objects down under it.
-    if (m_app.Services().IsBusy() || !SaveModified()) {
+    if (m_app.IsBusy() || !SaveModified()) {
         event->ignore();
         return;
     }

@@ -55,9 +55,6 @@ public:
     // Where file names come from: the file dialogs, or a test's script.
     using FileNamePrompt = std::function<QString(bool save, const QString& suggested)>;
     void SetFileNamePrompt(FileNamePrompt prompt) { m_fileNamePrompt = std::move(prompt); }
-    // Runs a dialog modally; tests replace it to fill in and close the dialog.
-    using DialogRunner = std::function<int(QDialog&)>;
-    void SetDialogRunner(DialogRunner runner) { m_dialogRunner = std::move(runner); }
 
     // Recomputes every command's enabled and checked state.
     void UpdateCommandStates();
@@ -76,7 +73,6 @@ private:
     void UpdateEditCommands();
     bool DoSave(const QString& path);
     QString AskFileName(bool save, const QString& suggested);
-    int RunDialog(QDialog& dialog);
     void ResizeClient(int width, int height);
     void ShowView(QWidget* view);
 
@@ -94,5 +90,4 @@ private:
     QAction* m_recentPlaceholder = nullptr;
     QMenu* m_fileMenu = nullptr;
     FileNamePrompt m_fileNamePrompt;
-    DialogRunner m_dialogRunner;
 };

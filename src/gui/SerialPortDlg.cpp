@@ -193,11 +193,10 @@ void CSerialPortDlg::OnDeviceEdited(const QString& text) {
     UpdateDeviceNote(index);
 }
 
-int CSerialPortDlg::exec() {
-    ShowFields();
+void CSerialPortDlg::showEvent(QShowEvent* event) {
     if (m_portList->currentItem())
         m_portList->scrollToItem(m_portList->currentItem());
-    return QDialog::exec();
+    QDialog::showEvent(event);
 }
 
 void CSerialPortDlg::accept() {

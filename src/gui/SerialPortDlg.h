@@ -22,11 +22,15 @@ public:
     // The device table as edited: COM name -> device (empty: the default).
     const QMap<QString, QString>& EditedDevices() const { return m_devices; }
 
-    void ShowFields();  // fields -> controls
-    void TakeFields();  // controls -> fields
+    // Dialog initialisation: the fields shown in the controls (call after setting them).
+    void ShowFields();
+    // The controls taken into the fields (done by OK).
+    void TakeFields();
 
-    int exec() override;
     void accept() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void OnPortSelected();

@@ -1,5 +1,7 @@
 #include "KVUApp.h"
 
+#include <QApplication>
+
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
@@ -21,8 +23,9 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 #endif
-    CKVUApp app(argc, argv);
-    if (!app.InitInstance())
+    QApplication application(argc, argv);
+    CKVUApp app;
+    if (!app.InitInstance(QApplication::arguments()))
         return 1;
-    return app.ExitInstance(app.exec());
+    return app.ExitInstance(QApplication::exec());
 }

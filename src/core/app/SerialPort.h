@@ -54,6 +54,9 @@ public:
     }
     bool ReadFile(char* buffer, int count, int* read);
     bool IsHandleValid() const { return m_hComm != nullptr; }
+    // The read time-outs of the open link.
+    quint32 ReadInterval() const { return m_readInterval; }
+    quint32 ReadMultiplier() const { return m_readMultiplier; }
 
     void SetBaudRateText(const QString& text);
     QString GetBaudRateText() const;

@@ -1,0 +1,313 @@
+// The real frame on the offscreen platform, with the recorder in place of message boxes.
+
+#include "AboutDlg.h"
+#include "CommandIds.h"
+#include "KVUApp.h"
+#include "KVUView.h"
+#include "LogoView.h"
+#include "MainFrame.h"
+#include "Mod1Page1.h"
+#include "ModuleSheet.h"
+#include "PtyPair.h"
+#include "RecordingServices.h"
+#include "SerialPortDlg.h"
+#include "document/ProjectFile.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app = std::make_unique<CKVUApp>();
+        app->SetServices(&services);
+        ASSERT_TRUE(app->InitInstance({"kvu"}));
+        frame = app->MainFrame();
+        frame->SetFileNamePrompt([this](bool, const QString&) { return nextFileName; });
+    }
+    void TearDown() override {
+        app->Serial().Close();
+        app->Document().SetModifiedFlag(false);
+    }
+    QAction* Action(int id) { return frame->Action(id); }
+    QSize Client() const {
+        const int menu = frame->menuBar()->isNativeMenuBar() ? 0 : frame->menuBar()->sizeHint().height();
+        return QSize(frame->width(), frame->height() - menu);
+    }
+    CMod1Page1* Page() { return frame->ModuleView()->CustomAttributesPage(); }
+    template <class T> T* Find(const char* name) { return frame->findChild<T*>(QLatin1String(name)); }
+
+    CRecordingServices services;
+    std::unique_ptr<CKVUApp> app;
+    CMainFrame* frame = nullptr;
+    QString nextFileName;
+    QTemporaryDir dir;
+};
+
+int CheckedModules(CMainFrame* frame) {
+    int n = 0;
+    for (int id : {Cmd::ViewModule1, Cmd::ViewModule2, Cmd::ViewModule5, Cmd::ViewModule6})
+        n += frame->Action(id)->isChecked() ? 1 : 0;
+    return n;
+}
+} // namespace
+
+TEST_F(FrameTest, StartsUntitledInModuleOneWithReady) {
+    EXPECT_EQ(frame->windowTitle(), "Untitled - Quorlin");
+    EXPECT_EQ(frame->CurrentModule(), 1);
+    EXPECT_TRUE(Action(Cmd::ViewModule1)->isChecked());
+    EXPECT_TRUE(Action(Cmd::ToolModule1)->isChecked());
+    EXPECT_EQ(CheckedModules(frame), 1);
+    EXPECT_FALSE(Action(Cmd::ViewModule3)->isEnabled());
+    EXPECT_FALSE(Action(Cmd::ViewModule4)->isEnabled());
+    EXPECT_FALSE(Action(Cmd::ToolModule3)->isEnabled());
+    EXPECT_FALSE(Action(Cmd::ToolModule4)->isEnabled());
+    EXPECT_FALSE(Action(Cmd::FileSave)->isEnabled());
+    EXPECT_EQ(frame->MessageText(), "Ready");
+    EXPECT_EQ(frame->size(), QSize(650, 549)) << "the first switch applies a module's size";
+}
+
+TEST_F(FrameTest, MenuItemsAndToolbarOrder) {
+    QStringList menus;
+    for (QAction* a : frame->menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Configure", "&View", "&Help"}));
+    QStringList file;
+    for (QAction* a : frame->menuBar()->actions().first()->menu()->actions())
+        file << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
+    EXPECT_EQ(file.mid(0, 7), (QStringList{"id57600", "id57601", "id57603", "id57604", "|",
+                                          "id32794", "|"}));
+    EXPECT_EQ(file.last(), "id57665");
+    QToolBar* bar = Find<QToolBar>("id59392");
+    ASSERT_TRUE(bar);
+    QStringList tools;
+    for (QAction* a : bar->actions())
+        tools << (a->isSeparator() ? QStringLiteral("|") : a->objectName().mid(2));
+    EXPECT_EQ(tools.mid(0, 18).join(' '),
+              "57600 57601 57603 | 57635 57634 57637 | 57607 | 57664 | 32799 32796 32829 32798 "
+              "32820 32817");
+    EXPECT_EQ(tools.mid(18).join(' '),
+              "| 32793 32792 | 32776 32777 32778 32779 32780 32781 32782 32783 | 32784 32785 "
+              "32786 32787 32788 32789 32790 32791");
+    EXPECT_EQ(Action(Cmd::ToolModule2)->toolTip(), "Bluetooth");
+    EXPECT_EQ(Action(Cmd::ToolModule2)->statusTip(), "Switch to Bluetooth Module");
+    EXPECT_EQ(Action(Cmd::EditUndo)->shortcuts().size(), 2);
+}
+
+TEST_F(FrameTest, ModuleSwitchingResizesAndShowsTheSheet) {
+    frame->OnModule(5);
+    EXPECT_EQ(frame->ActiveView(), static_cast<QWidget*>(frame->LogoView()));
+    EXPECT_EQ(frame->size(), QSize(650, 549)) << "Logo Download keeps the size";
+    EXPECT_TRUE(Action(Cmd::ViewModule5)->isChecked());
+    EXPECT_EQ(CheckedModules(frame), 1);
+
+    frame->OnModule(6);
+    EXPECT_EQ(Client(), QSize(789, 582));
+    EXPECT_EQ(frame->ActiveView(), static_cast<QWidget*>(frame->ModuleView()));
+    CModuleSheet* sheet6 = frame->ModuleView()->Sheet(6);
+    EXPECT_TRUE(sheet6->isVisibleTo(frame));
+    EXPECT_EQ(sheet6->count(), 1);
+    EXPECT_EQ(sheet6->tabText(0), "Basic Settings");
+    EXPECT_FALSE(frame->ModuleView()->Sheet(1)->isVisibleTo(frame));
+
+    frame->OnModule(2);
+    EXPECT_EQ(Client(), QSize(705, 558));
+    frame->OnModule(1);
+    EXPECT_EQ(Client(), QSize(642, 503));
+    EXPECT_EQ(frame->ModuleView()->Sheet(1)->count(), 3);
+    EXPECT_EQ(frame->ModuleView()->Sheet(3)->count(), 3);
+    EXPECT_EQ(CheckedModules(frame), 1);
+    // Test and Font Download are never selected.
+    Action(Cmd::ViewModule3)->trigger();
+    EXPECT_EQ(frame->CurrentModule(), 1);
+}
+
+TEST_F(FrameTest, MacrosPageLinkOpensAndClosesWithModuleOne) {
+    CPtyPair pty;
+    app->Core().m_ports.SetSessionDevice("COM1", pty.SlavePath());
+    frame->ModuleView()->Sheet(1)->setCurrentIndex(CKVUView::kMacrosTab);
+    frame->OnModule(1);
+    ASSERT_EQ(app->Serial().m_bOpen, 1);
+    // Choosing Module 1 again keeps the link as it is.
+    app->Serial().WriteFile(QByteArray("a"));
+    frame->OnModule(1);
+    EXPECT_EQ(app->Serial().m_bOpen, 1);
+    EXPECT_TRUE(app->Serial().WriteFile(QByteArray("b")));
+    EXPECT_EQ(pty.Read(2, 1000), "ab");
+    frame->OnModule(2);
+    EXPECT_EQ(app->Serial().m_bOpen, 0);
+    frame->OnModule(1);
+    EXPECT_EQ(app->Serial().m_bOpen, 1);
+    EXPECT_EQ(app->Serial().ReadInterval(), 1u);
+    EXPECT_EQ(app->Serial().ReadMultiplier(), 0u);
+    frame->OnModule(5);
+    EXPECT_EQ(app->Serial().m_bOpen, 0);
+    EXPECT_TRUE(services.MessageTexts().isEmpty());
+}
+
+TEST_F(FrameTest, SaveEnabledExactlyWhenModified) {
+    EXPECT_FALSE(Action(Cmd::FileSave)->isEnabled());
+    Find<QCheckBox>("id1022")->click();
+    EXPECT_TRUE(app->Document().IsModified());
+    EXPECT_TRUE(Action(Cmd::FileSave)->isEnabled());
+    nextFileName = dir.filePath("shop.qpf");
+    EXPECT_TRUE(frame->OnFileSave());
+    EXPECT_FALSE(Action(Cmd::FileSave)->isEnabled());
+    EXPECT_EQ(frame->windowTitle(), "shop.qpf - Quorlin");
+    CKVUDoc back;
+    ASSERT_EQ(CProjectFile::Load(dir.filePath("shop.qpf"), back), CProjectFile::Result::Ok);
+    EXPECT_EQ(back.m_bBold, 1);
+    EXPECT_EQ(CProjectFile::Serialize(back), CProjectFile::Serialize(app->Document()));
+    EXPECT_EQ(app->Core().m_recentFiles.Files().value(0), QFileInfo(dir.filePath("shop.qpf")).absoluteFilePath());
+}
+
+TEST_F(FrameTest, NewAsksToSaveChanges) {
+    Find<QCheckBox>("id1017")->click();
+    services.ScriptAnswer(MsgAnswer::Cancel);
+    frame->OnFileNew();
+    EXPECT_EQ(services.MessageTexts().last(), "Save changes to Untitled?");
+    EXPECT_TRUE(Find<QCheckBox>("id1017")->isChecked()) << "Cancel keeps the project";
+    services.ScriptAnswer(MsgAnswer::No);
+    frame->OnFileNew();
+    EXPECT_FALSE(Find<QCheckBox>("id1017")->isChecked());
+    EXPECT_FALSE(app->Document().IsModified());
+    EXPECT_FALSE(Action(Cmd::FileSave)->isEnabled());
+}
+
+TEST_F(FrameTest, OpenRefillsThePageAndBadFilesAreReported) {
+    CKVUDoc doc;
+    doc.m_bWhiteOnBlack = 1;
+    doc.m_nContrast = 4;
+    doc.m_nFormFeed = 300;
+    doc.m_strTestMessage = "^[U1";
+    const QString good = dir.filePath("good.qpf");
+    ASSERT_EQ(CProjectFile::Save(good, doc), CProjectFile::Result::Ok);
+    ASSERT_TRUE(frame->OpenDocumentFile(good));
+    EXPECT_EQ(frame->windowTitle(), "good.qpf - Quorlin");
+    EXPECT_TRUE(Find<QCheckBox>("id1011")->isChecked());
+    EXPECT_EQ(Find<QLineEdit>("id1054")->text(), "300");
+    EXPECT_EQ(Find<QLineEdit>("id1049")->text(), "^[U1");
+    EXPECT_FALSE(Action(Cmd::FileSave)->isEnabled());
+
+    // Unreadable: the open project stays.
+    EXPECT_FALSE(frame->OpenDocumentFile(dir.filePath("missing.qpf")));
+    EXPECT_EQ(services.MessageTexts().last(), "Failed to open document.");
+    EXPECT_TRUE(Find<QCheckBox>("id1011")->isChecked());
+    EXPECT_EQ(frame->windowTitle(), "good.qpf - Quorlin");
+    EXPECT_FALSE(frame->OpenDocumentFile(dir.path()));
+    EXPECT_EQ(services.MessageTexts().last(), "Failed to open document.");
+
+    // Malformed: the document and the page are left as after File New.
+    QFile bad(dir.filePath("bad.qpf"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(CProjectFile::Serialize(doc).left(120));
+    bad.close();
+    EXPECT_FALSE(frame->OpenDocumentFile(bad.fileName()));
+    EXPECT_EQ(services.MessageTexts().last(), "Unexpected file format.");
+    EXPECT_FALSE(Find<QCheckBox>("id1011")->isChecked());
+    EXPECT_EQ(Find<QLineEdit>("id1049")->text(), "");
+    EXPECT_EQ(frame->windowTitle(), "Untitled - Quorlin");
+    EXPECT_EQ(CProjectFile::Serialize(app->Document()), CProjectFile::Serialize(CKVUDoc()));
+}
+
+TEST_F(FrameTest, HelpTextBoxes) {
+    Action(Cmd::HelpOverview)->trigger();
+    Action(Cmd::HelpBluetooth)->trigger();
+    Action(Cmd::HelpCustomAttributes)->trigger();
+    Action(Cmd::InternalStatus)->trigger();
+    const auto boxes = services.Messages();
+    ASSERT_EQ(boxes.size(), 4);
+    EXPECT_EQ(boxes[0].caption, "KVU Overview");
+    EXPECT_TRUE(boxes[0].text.startsWith("KVU is a configuration utility for Tarvo3.\r\n\r\nThere are 11 pages"));
+    EXPECT_TRUE(boxes[0].text.endsWith("  View>Module 5>\t\tUnder Construction\r\n"));
+    EXPECT_EQ(boxes[1].caption, "Bluetooth Instructions");
+    EXPECT_TRUE(boxes[1].text.contains(QStringLiteral("forward slash characters \u2018/\u2019. \n")));
+    EXPECT_TRUE(boxes[2].text.contains("Click \"Send All\" to program"));
+    EXPECT_TRUE(boxes[2].text.contains("Use \\x00..\\xFF to enter"));
+    EXPECT_EQ(boxes[3].caption, "KVU");
+    EXPECT_TRUE(boxes[3].text.startsWith("*** FOR INTERNAL USE ONLY ***"));
+}
+
+TEST_F(FrameTest, SerialPortDialogExchangesWithTheLink) {
+    app->Serial().SetBaudRateText("57600");
+    app->Serial().SetPortName("COM3");
+    app->SetDialogRunner([](QDialog& dialog) {
+        auto* radio = dialog.findChild<QRadioButton*>("id1016");
+        EXPECT_TRUE(radio && radio->isChecked());
+        EXPECT_EQ(radio->text(), "57600        (1   0   0)");
+        auto* list = dialog.findChild<QTreeWidget*>("id1025");
+        EXPECT_EQ(list->topLevelItemCount(), 20);
+        EXPECT_EQ(list->indexOfTopLevelItem(list->currentItem()), 2);
+        EXPECT_EQ(list->topLevelItem(19)->text(0), "COM20");
+        return int(QDialog::Rejected);
+    });
+    frame->OnConfigureSerialPort();
+    EXPECT_EQ(app->Serial().GetBaudRateText(), "57600");
+    EXPECT_EQ(app->Serial().GetPortName(), "COM3");
+
+    app->SetDialogRunner([](QDialog& dialog) {
+        dialog.findChild<QRadioButton*>("id1001")->setChecked(true);
+        auto* list = dialog.findChild<QTreeWidget*>("id1025");
+        list->setCurrentItem(list->topLevelItem(19));
+        auto* device = dialog.findChild<QComboBox*>("device");
+        device->setEditText("/dev/ttyUSB3");
+        dialog.accept();
+        return int(QDialog::Accepted);
+    });
+    frame->OnConfigureSerialPort();
+    EXPECT_EQ(app->Serial().GetBaudRateText(), "1200");
+    EXPECT_EQ(app->Serial().GetPortName(), "COM20");
+    EXPECT_EQ(app->Core().m_ports.StoredDevice("COM20"), "/dev/ttyUSB3");
+    EXPECT_EQ(app->Serial().DeviceName(), "/dev/ttyUSB3");
+}
+
+TEST_F(FrameTest, AboutBox) {
+    QString version, text, title;
+    app->SetDialogRunner([&](QDialog& dialog) {
+        title = dialog.windowTitle();
+        for (QLabel* l : dialog.findChildren<QLabel*>())
+            if (l->text().startsWith("Quorlin"))
+                version = l->text();
+        text = dialog.findChild<QPlainTextEdit*>("id1065")->toPlainText();
+        EXPECT_TRUE(dialog.findChild<QPlainTextEdit*>("id1065")->isReadOnly());
+        return int(QDialog::Accepted);
+    });
+    Action(Cmd::AppAbout)->trigger();
+    EXPECT_EQ(title, "About Quorlin");
+    EXPECT_EQ(version, "Quorlin Version 1.20");
+    EXPECT_TRUE(text.contains(QLatin1String(__DATE__).left(3)));
+}
+
+TEST_F(FrameTest, EditCommandsFollowTheFocusedField) {
+    frame->show();
+    QLineEdit* message = Find<QLineEdit>("id1049");
+    Find<QPushButton>("id1004")->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(Action(Cmd::EditPaste)->isEnabled());
+    message->setFocus();
+    QApplication::processEvents();
+    if (QApplication::focusWidget() == message) {
+        EXPECT_TRUE(Action(Cmd::EditPaste)->isEnabled());
+        message->setText("abc");
+        message->selectAll();
+        Action(Cmd::EditCut)->trigger();
+        EXPECT_EQ(message->text(), "");
+    }
+    frame->hide();
+}
