@@ -311,3 +311,10 @@ TEST_F(FrameTest, EditCommandsFollowTheFocusedField) {
     }
     frame->hide();
 }
+
+TEST_F(FrameTest, HelpTopicsWithoutAHelpFileSaysSo) {
+    Action(Cmd::HelpTopics)->trigger();
+    ASSERT_EQ(services.MessageTexts().size(), 1);
+    EXPECT_TRUE(services.MessageTexts().first().startsWith("The help file "));
+    EXPECT_TRUE(services.MessageTexts().first().endsWith("gui_tests.html could not be opened."));
+}
