@@ -20,7 +20,8 @@ namespace {
 class CTimedServices : public IUiServices {
 public:
     void Status(const QString&) override {}
-    MsgAnswer Message(const QString& text, const QString&, MsgIcon, MsgButtons, MsgAnswer d) override {
+    MsgAnswer Message(const QString& text, const QString&, MsgIcon, MsgButtons,
+                      MsgAnswer d) override {
         lastMessage = text;
         return d;
     }

@@ -199,8 +199,9 @@ CPrinterModel::Parse CPrinterModel::ParseCommand(const QByteArray& cmd, qint64 n
     case kCtrlB:
         if (execute)
             Schedule(now, m_config.supervisoryDelayMs,
-                     "\x1B" "B" + QByteArray::number(qlonglong(m_line.size()), 16).toUpper() +
-                         "\r\n");
+                     "\x1B"
+                     "B" +
+                         QByteArray::number(qlonglong(m_line.size()), 16).toUpper() + "\r\n");
         return Parse::Done;
     case 0x1B:
         break;
@@ -215,22 +216,44 @@ CPrinterModel::Parse CPrinterModel::ParseCommand(const QByteArray& cmd, qint64 n
     switch (kind) {
     case 'U':
         switch (cmd[2]) {
-        case 'U': t.underline = true; break;
-        case 'u': t.underline = false; break;
-        case 'R': t.reverse = true; break;
-        case 'n': t.reverse = false; break;
-        case '1': t.bold = true; break;
-        case '0': t.bold = false; break;
-        default: break;
+        case 'U':
+            t.underline = true;
+            break;
+        case 'u':
+            t.underline = false;
+            break;
+        case 'R':
+            t.reverse = true;
+            break;
+        case 'n':
+            t.reverse = false;
+            break;
+        case '1':
+            t.bold = true;
+            break;
+        case '0':
+            t.bold = false;
+            break;
+        default:
+            break;
         }
         return Parse::Done;
     case 'F':
         switch (cmd[2]) {
-        case 'R': t.rightToLeft = true; break;
-        case 'L': t.rightToLeft = false; break;
-        case '2': t.pcLineDraw = true; break;
-        case '1': t.pcLineDraw = false; break;
-        default: break;
+        case 'R':
+            t.rightToLeft = true;
+            break;
+        case 'L':
+            t.rightToLeft = false;
+            break;
+        case '2':
+            t.pcLineDraw = true;
+            break;
+        case '1':
+            t.pcLineDraw = false;
+            break;
+        default:
+            break;
         }
         return Parse::Done;
     case 'k':
@@ -313,7 +336,7 @@ CPrinterModel::Parse CPrinterModel::ParseCommand(const QByteArray& cmd, qint64 n
             if (execute && m_haveStream) {
                 SetBurnedStream(m_collected);
                 const SimFaults& f = m_config.faults;
-                const QByteArray reply = f.noDx         ? QByteArray("ERR\r\n")
+                const QByteArray reply = f.noDx          ? QByteArray("ERR\r\n")
                                          : f.dxAfterZero ? QByteArray("OK\0D!X\r\n", 8)
                                                          : QByteArray("OK D!X\r\n");
                 Schedule(now, f.dxDelayMs, reply);

@@ -69,8 +69,8 @@ private:
 
     SimConfig m_config;
     std::deque<Scheduled> m_out;
-    QByteArray m_cmd;          // the command being received
-    QByteArray m_line;         // text waiting to be printed
+    QByteArray m_cmd;  // the command being received
+    QByteArray m_line; // text waiting to be printed
     PrinterAttributes m_lineAttributes;
     bool m_lastWasCr = false;
     PrinterAttributes m_attributes;

@@ -36,7 +36,9 @@ CPty::CPty() {
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
 }
 
-CPty::~CPty() { Hangup(); }
+CPty::~CPty() {
+    Hangup();
+}
 
 void CPty::Hangup() {
     if (m_slaveKeeper >= 0)
@@ -54,15 +56,24 @@ int CPty::SlaveBaudRate() const {
     if (tcgetattr(m_slaveKeeper, &tio) != 0)
         return 0;
     switch (cfgetospeed(&tio)) {
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    default: return 0;
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return 0;
     }
 }
 

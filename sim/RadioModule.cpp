@@ -88,8 +88,7 @@ QByteArray CRadioModule::Receive(const QByteArray& bytes, qint64 now) {
             if (escapeChar && m_escapeCount == 0 && now - m_lastRx >= kGuardMs) {
                 m_escapeCount = 1;
                 m_escapeFirst = now;
-            } else if (escapeChar && m_escapeCount > 0 &&
-                       now - m_escapeFirst <= kEscapeWindowMs) {
+            } else if (escapeChar && m_escapeCount > 0 && now - m_escapeFirst <= kEscapeWindowMs) {
                 if (++m_escapeCount == 3) {
                     m_escapeDone = now;
                     m_escapeCount = 0;

@@ -18,8 +18,8 @@ public:
 
     struct Arg {
         enum Type { Quoted, Int, Ip, Plain } type;
-        int min = 0;   // Int: lowest value; Quoted: unused
-        int max = 0;   // Int: highest value; Quoted: longest text
+        int min = 0; // Int: lowest value; Quoted: unused
+        int max = 0; // Int: highest value; Quoted: longest text
     };
     struct Setting {
         QVector<Arg> args;

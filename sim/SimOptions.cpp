@@ -10,7 +10,8 @@ bool ReadInt(const QCommandLineParser& p, const QString& name, int min, int max,
     bool ok = false;
     const int v = p.value(name).toInt(&ok);
     if (!ok || v < min || v > max) {
-        *error = QStringLiteral("--%1 takes a whole number from %2 to %3").arg(name).arg(min).arg(max);
+        *error =
+            QStringLiteral("--%1 takes a whole number from %2 to %3").arg(name).arg(min).arg(max);
         return false;
     }
     *out = v;
@@ -27,24 +28,47 @@ bool SimOptions::Parse(const QStringList& arguments, QString* error, bool* exitN
     p.addHelpOption();
     p.addVersionOption();
     p.addOptions({
-        {QStringLiteral("paper"), QStringLiteral("Paper width in dots: 384, 576 or 832."), QStringLiteral("dots"), QStringLiteral("576")},
-        {QStringLiteral("baud"), QStringLiteral("DIP-switch rate; 0 accepts any rate."), QStringLiteral("rate"), QStringLiteral("38400")},
-        {QStringLiteral("bluetooth-uart"), QStringLiteral("UART of the Bluetooth module (-1: none)."), QStringLiteral("n"), QStringLiteral("1")},
-        {QStringLiteral("wlan-uart"), QStringLiteral("UART of the WLAN module (-1: none)."), QStringLiteral("n"), QStringLiteral("2")},
-        {QStringLiteral("state"), QStringLiteral("Keep burned attributes, logo slots and stored module settings in this file between runs."), QStringLiteral("file")},
-        {QStringLiteral("transcript"), QStringLiteral("Write every byte received and sent to this file at exit."), QStringLiteral("file")},
-        {QStringLiteral("paper-png"), QStringLiteral("Write what was printed as a PNG picture at exit."), QStringLiteral("file")},
-        {QStringLiteral("link"), QStringLiteral("Also make a symbolic link to the device at this path."), QStringLiteral("path")},
-        {QStringLiteral("no-question"), QStringLiteral("Fault: never answer a handshake with '?'.")},
-        {QStringLiteral("question-delay"), QStringLiteral("Delay of the '?' in ms (default 300)."), QStringLiteral("ms")},
-        {QStringLiteral("noise-before-question"), QStringLiteral("Fault: send this many noise bytes before the '?'."), QStringLiteral("n")},
+        {QStringLiteral("paper"), QStringLiteral("Paper width in dots: 384, 576 or 832."),
+         QStringLiteral("dots"), QStringLiteral("576")},
+        {QStringLiteral("baud"), QStringLiteral("DIP-switch rate; 0 accepts any rate."),
+         QStringLiteral("rate"), QStringLiteral("38400")},
+        {QStringLiteral("bluetooth-uart"),
+         QStringLiteral("UART of the Bluetooth module (-1: none)."), QStringLiteral("n"),
+         QStringLiteral("1")},
+        {QStringLiteral("wlan-uart"), QStringLiteral("UART of the WLAN module (-1: none)."),
+         QStringLiteral("n"), QStringLiteral("2")},
+        {QStringLiteral("state"),
+         QStringLiteral("Keep burned attributes, logo slots and stored module settings in this "
+                        "file between runs."),
+         QStringLiteral("file")},
+        {QStringLiteral("transcript"),
+         QStringLiteral("Write every byte received and sent to this file at exit."),
+         QStringLiteral("file")},
+        {QStringLiteral("paper-png"),
+         QStringLiteral("Write what was printed as a PNG picture at exit."),
+         QStringLiteral("file")},
+        {QStringLiteral("link"),
+         QStringLiteral("Also make a symbolic link to the device at this path."),
+         QStringLiteral("path")},
+        {QStringLiteral("no-question"),
+         QStringLiteral("Fault: never answer a handshake with '?'.")},
+        {QStringLiteral("question-delay"), QStringLiteral("Delay of the '?' in ms (default 300)."),
+         QStringLiteral("ms")},
+        {QStringLiteral("noise-before-question"),
+         QStringLiteral("Fault: send this many noise bytes before the '?'."), QStringLiteral("n")},
         {QStringLiteral("no-dx"), QStringLiteral("Fault: no \"D!X\" after a burn.")},
         {QStringLiteral("dx-after-zero"), QStringLiteral("Fault: \"D!X\" only after a zero byte.")},
-        {QStringLiteral("module-ignores-escape"), QStringLiteral("Fault: the radio module ignores the escape sequence.")},
-        {QStringLiteral("module-no-ok"), QStringLiteral("Fault: the radio module answers without \"OK\".")},
-        {QStringLiteral("cut-reply"), QStringLiteral("Fault: cut every reply to this many bytes."), QStringLiteral("n")},
-        {QStringLiteral("noise-interval"), QStringLiteral("Fault: a random noise byte every so many ms."), QStringLiteral("ms")},
-        {QStringLiteral("drop-after"), QStringLiteral("Fault: drop the link after this many received bytes."), QStringLiteral("n")},
+        {QStringLiteral("module-ignores-escape"),
+         QStringLiteral("Fault: the radio module ignores the escape sequence.")},
+        {QStringLiteral("module-no-ok"),
+         QStringLiteral("Fault: the radio module answers without \"OK\".")},
+        {QStringLiteral("cut-reply"), QStringLiteral("Fault: cut every reply to this many bytes."),
+         QStringLiteral("n")},
+        {QStringLiteral("noise-interval"),
+         QStringLiteral("Fault: a random noise byte every so many ms."), QStringLiteral("ms")},
+        {QStringLiteral("drop-after"),
+         QStringLiteral("Fault: drop the link after this many received bytes."),
+         QStringLiteral("n")},
         {QStringLiteral("silent"), QStringLiteral("Fault: never send anything back.")},
     });
     if (!p.parse(arguments)) {
@@ -67,7 +91,8 @@ bool SimOptions::Parse(const QStringList& arguments, QString* error, bool* exitN
         !ReadInt(p, QStringLiteral("bluetooth-uart"), -1, 4, &config.bluetoothUart, error) ||
         !ReadInt(p, QStringLiteral("wlan-uart"), -1, 4, &config.wlanUart, error) ||
         !ReadInt(p, QStringLiteral("question-delay"), 0, 600000, &f.questionDelayMs, error) ||
-        !ReadInt(p, QStringLiteral("noise-before-question"), 0, 100000, &f.noiseBeforeQuestion, error) ||
+        !ReadInt(p, QStringLiteral("noise-before-question"), 0, 100000, &f.noiseBeforeQuestion,
+                 error) ||
         !ReadInt(p, QStringLiteral("cut-reply"), 0, 1000000, &f.cutReplyAt, error) ||
         !ReadInt(p, QStringLiteral("noise-interval"), 0, 600000, &f.noiseIntervalMs, error) ||
         !ReadInt(p, QStringLiteral("drop-after"), 0, 1 << 30, &f.dropAfterBytes, error))

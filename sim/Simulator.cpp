@@ -27,9 +27,13 @@ CSimulator::CSimulator(const SimConfig& config, IClock* clock) : m_config(config
     m_model = std::make_unique<CPrinterModel>(config, m_clock->NowMs());
 }
 
-CSimulator::~CSimulator() { Stop(); }
+CSimulator::~CSimulator() {
+    Stop();
+}
 
-qint64 CSimulator::NowMs() const { return m_clock->NowMs(); }
+qint64 CSimulator::NowMs() const {
+    return m_clock->NowMs();
+}
 
 bool CSimulator::Start(QString* error) {
     if (!m_pty.IsValid()) {
@@ -230,8 +234,8 @@ bool CSimulator::SaveState(const QString& path, QString* error) {
         }
     });
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(root).toJson()) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson()) < 0 ||
+        !file.commit()) {
         if (error)
             *error = file.errorString();
         return false;

@@ -12,7 +12,9 @@
 
 namespace {
 std::atomic<bool> g_stop{false};
-void OnSignal(int) { g_stop = true; }
+void OnSignal(int) {
+    g_stop = true;
+}
 } // namespace
 
 int main(int argc, char* argv[]) {

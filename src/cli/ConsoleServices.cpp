@@ -9,11 +9,12 @@ void CConsoleServices::Print(const QString& line) {
     fflush(stderr);
 }
 
-void CConsoleServices::Status(const QString& text) { Print(text); }
+void CConsoleServices::Status(const QString& text) {
+    Print(text);
+}
 
 MsgAnswer CConsoleServices::Message(const QString& text, const QString& /*caption*/,
-                                    MsgIcon /*icon*/, MsgButtons buttons,
-                                    MsgAnswer defaultAnswer) {
+                                    MsgIcon /*icon*/, MsgButtons buttons, MsgAnswer defaultAnswer) {
     QString oneLine = text;
     oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
     m_messages << text;
@@ -21,7 +22,7 @@ MsgAnswer CConsoleServices::Message(const QString& text, const QString& /*captio
         Print(oneLine);
         return MsgAnswer::Ok;
     }
-    const MsgAnswer answer = m_assumeYes ? MsgAnswer::Yes
+    const MsgAnswer answer = m_assumeYes                          ? MsgAnswer::Yes
                              : defaultAnswer == MsgAnswer::Cancel ? MsgAnswer::Cancel
                                                                   : MsgAnswer::No;
     Print(QStringLiteral("%1 -> %2%3")

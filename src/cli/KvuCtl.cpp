@@ -77,23 +77,37 @@ bool IsComName(const QString& port) {
     return com.match(port).hasMatch();
 }
 
-QString YesNo(int flag) { return flag ? QStringLiteral("checked") : QStringLiteral("-"); }
-QString NumberText(int v) { return v == -1 ? QStringLiteral("blank") : QString::number(v); }
-QString Quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'); }
+QString YesNo(int flag) {
+    return flag ? QStringLiteral("checked") : QStringLiteral("-");
+}
+QString NumberText(int v) {
+    return v == -1 ? QStringLiteral("blank") : QString::number(v);
+}
+QString Quoted(const QString& s) {
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
 
 void ShowProject(const CKVUDoc& d, QTextStream& out) {
     const struct {
         const char* name;
         int value;
     } checks[] = {
-        {"Underline", d.m_bUnderline},         {"No Underline", d.m_bNoUnderline},
-        {"Bold", d.m_bBold},                   {"No Bold", d.m_bNoBold},
-        {"White on Black", d.m_bWhiteOnBlack}, {"Black on White", d.m_bBlackOnWhite},
-        {"Double Width", d.m_bDoubleWidth},    {"Normal Width", d.m_bNormalWidth},
-        {"Double Height", d.m_bDoubleHeight}, {"Normal Height", d.m_bNormalHeight},
-        {"Send EOT", d.m_bSendEot},            {"Don't send EOT", d.m_bNoSendEot},
-        {"Right-to-Left", d.m_bRightToLeft},   {"Left-to-Right", d.m_bLeftToRight},
-        {"PC Line Draw", d.m_bPcLineDraw},     {"International", d.m_bInternational},
+        {"Underline", d.m_bUnderline},
+        {"No Underline", d.m_bNoUnderline},
+        {"Bold", d.m_bBold},
+        {"No Bold", d.m_bNoBold},
+        {"White on Black", d.m_bWhiteOnBlack},
+        {"Black on White", d.m_bBlackOnWhite},
+        {"Double Width", d.m_bDoubleWidth},
+        {"Normal Width", d.m_bNormalWidth},
+        {"Double Height", d.m_bDoubleHeight},
+        {"Normal Height", d.m_bNormalHeight},
+        {"Send EOT", d.m_bSendEot},
+        {"Don't send EOT", d.m_bNoSendEot},
+        {"Right-to-Left", d.m_bRightToLeft},
+        {"Left-to-Right", d.m_bLeftToRight},
+        {"PC Line Draw", d.m_bPcLineDraw},
+        {"International", d.m_bInternational},
         {"Line Print Mode", d.m_bLinePrint},
     };
     auto row = [&out](const QString& name, const QString& value) {
@@ -101,23 +115,23 @@ void ShowProject(const CKVUDoc& d, QTextStream& out) {
     };
     for (const auto& c : checks)
         row(QLatin1String(c.name), YesNo(c.value));
-    row(QStringLiteral("Font"), d.m_nFont == -1 ? QStringLiteral("blank")
-                                                : QStringLiteral("K%1").arg(d.m_nFont));
+    row(QStringLiteral("Font"),
+        d.m_nFont == -1 ? QStringLiteral("blank") : QStringLiteral("K%1").arg(d.m_nFont));
     row(QStringLiteral("Contrast"), NumberText(d.m_nContrast));
     row(QStringLiteral("Line Spacing"), NumberText(d.m_nLineSpacing));
     row(QStringLiteral("Form Feed"), NumberText(d.m_nFormFeed));
     row(QStringLiteral("Vertical Tab"), NumberText(d.m_nVerticalTab));
     row(QStringLiteral("Horizontal tab"), NumberText(d.m_nHorizontalTab));
     row(QStringLiteral("Sensor Sensitivity"), NumberText(d.m_nSensorSensitivity));
-    row(QStringLiteral("Sleep Timer"), QStringLiteral("%1 h %2 min %3 s")
-                                           .arg(NumberText(d.m_nSleepHours),
-                                                NumberText(d.m_nSleepMinutes),
-                                                NumberText(d.m_nSleepSeconds)));
+    row(QStringLiteral("Sleep Timer"),
+        QStringLiteral("%1 h %2 min %3 s")
+            .arg(NumberText(d.m_nSleepHours), NumberText(d.m_nSleepMinutes),
+                 NumberText(d.m_nSleepSeconds)));
     row(QStringLiteral("Test Message"), Quoted(d.m_strTestMessage));
     for (int i = 0; i < CKVUDoc::kMacroCount; ++i)
-        row(QStringLiteral("Macro %1").arg(i + 1),
-            Quoted(d.m_strMacroCaption[size_t(i)]) + QStringLiteral(": ") +
-                Quoted(d.m_strMacroText[size_t(i)]));
+        row(QStringLiteral("Macro %1").arg(i + 1), Quoted(d.m_strMacroCaption[size_t(i)]) +
+                                                       QStringLiteral(": ") +
+                                                       Quoted(d.m_strMacroText[size_t(i)]));
     for (int i = 0; i < CKVUDoc::kSendFileCount; ++i)
         row(QStringLiteral("Send file %1").arg(i + 1), Quoted(d.m_strSendFile[size_t(i)]));
     CAttributeForm form;
@@ -166,9 +180,9 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
     const QString command = args.first();
 
     auto needArgs = [&](int count, const char* what) {
-        return args.size() == count + 1 ? QString()
-                                        : QStringLiteral("'%1' takes %2").arg(command,
-                                                                              QLatin1String(what));
+        return args.size() == count + 1
+                   ? QString()
+                   : QStringLiteral("'%1' takes %2").arg(command, QLatin1String(what));
     };
     auto loadProject = [&](const QString& path, CKVUDoc& doc) {
         QString detail;
@@ -190,7 +204,8 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
     }
 
     if (command == QLatin1String("project")) {
-        if (args.size() != 3 || (args[1] != QLatin1String("show") && args[1] != QLatin1String("new")))
+        if (args.size() != 3 ||
+            (args[1] != QLatin1String("show") && args[1] != QLatin1String("new")))
             return usageError(QStringLiteral("use 'project show FILE' or 'project new FILE'"));
         CKVUDoc doc;
         if (args[1] == QLatin1String("show")) {
@@ -219,8 +234,8 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
             return KvuCtlExit::FileError;
         CAttributeForm form;
         form.FromDocument(doc);
-        const QString target = parser.isSet(output) ? parser.value(output)
-                                                    : QStringLiteral("Attributes.prn");
+        const QString target =
+            parser.isSet(output) ? parser.value(output) : QStringLiteral("Attributes.prn");
         QString detail;
         if (!CAttributeProgrammer::WriteExportFile(target, CAttributeProgrammer::ExportBytes(form),
                                                    &detail)) {
@@ -235,8 +250,8 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
                              command == QLatin1String("burn") || command == QLatin1String("send");
     if (!linkCommand)
         return usageError(QStringLiteral("unknown command '%1'").arg(command));
-    if (const QString e = needArgs(1, command == QLatin1String("send") ? "one TEXT"
-                                                                       : "one PROJECT file");
+    if (const QString e =
+            needArgs(1, command == QLatin1String("send") ? "one TEXT" : "one PROJECT file");
         !e.isEmpty())
         return usageError(e);
 
@@ -292,9 +307,12 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
     if (command == QLatin1String("configure"))
         return programmer.Configure(form) ? KvuCtlExit::Ok : KvuCtlExit::LinkError;
     switch (programmer.Burn(form)) {
-    case CAttributeProgrammer::BurnResult::Confirmed: return KvuCtlExit::Ok;
+    case CAttributeProgrammer::BurnResult::Confirmed:
+        return KvuCtlExit::Ok;
     case CAttributeProgrammer::BurnResult::OpenFailed:
-    case CAttributeProgrammer::BurnResult::WriteFailed: return KvuCtlExit::LinkError;
-    default: return KvuCtlExit::NotConfirmed;
+    case CAttributeProgrammer::BurnResult::WriteFailed:
+        return KvuCtlExit::LinkError;
+    default:
+        return KvuCtlExit::NotConfirmed;
     }
 }

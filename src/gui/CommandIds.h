@@ -41,8 +41,8 @@ constexpr int HelpLogoDownload = 32815;
 constexpr int HelpBluetooth = 32826;
 constexpr int InternalStatus = 32810;
 
-constexpr int Zoom050 = 32804, Zoom075 = 32805, Zoom100 = 32800, Zoom150 = 32801,
-              Zoom200 = 32802, Zoom300 = 32803;
+constexpr int Zoom050 = 32804, Zoom075 = 32805, Zoom100 = 32800, Zoom150 = 32801, Zoom200 = 32802,
+              Zoom300 = 32803;
 constexpr int Threshold25 = 32806, Threshold50 = 32808, Threshold75 = 32807, Threshold99 = 32809;
 
 constexpr int LogoFlash0 = 32776;     // to 32783

@@ -17,11 +17,21 @@ MsgAnswer CGuiServices::Message(const QString& text, const QString& caption, Msg
     box.setWindowTitle(caption);
     box.setText(text);
     switch (icon) {
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Stop: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Stop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
     }
     if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) {
         QMessageBox::StandardButtons set = QMessageBox::Yes | QMessageBox::No;
@@ -43,7 +53,7 @@ MsgAnswer CGuiServices::Message(const QString& text, const QString& caption, Msg
     --m_busy;
     QApplication::restoreOverrideCursor();
     if (buttons != MsgButtons::Ok)
-        return result == QMessageBox::Yes ? MsgAnswer::Yes
+        return result == QMessageBox::Yes  ? MsgAnswer::Yes
                : result == QMessageBox::No ? MsgAnswer::No
                                            : MsgAnswer::Cancel;
     return MsgAnswer::Ok;

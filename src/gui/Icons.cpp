@@ -77,16 +77,24 @@ QIcon Badge(const QColor& color, const QString& text) {
 }
 } // namespace
 
-QIcon Icons::Application() { return Draw([](QPainter& p) { PaintPrinter(p); }); }
+QIcon Icons::Application() {
+    return Draw([](QPainter& p) { PaintPrinter(p); });
+}
 
 QIcon Icons::Module(int module) {
     switch (module) {
-    case 1: return Badge(QColor(0x2e, 0x7d, 0x32), QStringLiteral("CA"));
-    case 2: return Badge(QColor(0x15, 0x65, 0xc0), QStringLiteral("BT"));
-    case 3: return Badge(QColor(0x75, 0x75, 0x75), QStringLiteral("T"));
-    case 4: return Badge(QColor(0x6a, 0x1b, 0x9a), QStringLiteral("F"));
-    case 5: return Badge(QColor(0xc6, 0x28, 0x28), QStringLiteral("L"));
-    default: return Badge(QColor(0x00, 0x83, 0x8f), QStringLiteral("W"));
+    case 1:
+        return Badge(QColor(0x2e, 0x7d, 0x32), QStringLiteral("CA"));
+    case 2:
+        return Badge(QColor(0x15, 0x65, 0xc0), QStringLiteral("BT"));
+    case 3:
+        return Badge(QColor(0x75, 0x75, 0x75), QStringLiteral("T"));
+    case 4:
+        return Badge(QColor(0x6a, 0x1b, 0x9a), QStringLiteral("F"));
+    case 5:
+        return Badge(QColor(0xc6, 0x28, 0x28), QStringLiteral("L"));
+    default:
+        return Badge(QColor(0x00, 0x83, 0x8f), QStringLiteral("W"));
     }
 }
 

@@ -68,10 +68,14 @@ void CKVUView::CreateSheets() {
 
 CModuleSheet* CKVUView::Sheet(int module) const {
     switch (module) {
-    case 2: return m_sheet2;
-    case 3: return m_sheet3;
-    case 6: return m_sheet6;
-    default: return m_sheet1;
+    case 2:
+        return m_sheet2;
+    case 3:
+        return m_sheet3;
+    case 6:
+        return m_sheet6;
+    default:
+        return m_sheet1;
     }
 }
 

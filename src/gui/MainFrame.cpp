@@ -36,10 +36,14 @@ const char* const kProjectFilter = "\\Quorlin Project Files(*.qpf);;All Files (*
 // Module number -> client size of the frame (width, height); 0 keeps the size.
 QSize ClientSizeFor(int module) {
     switch (module) {
-    case 1: return {642, 503};
-    case 2: return {705, 558};
-    case 6: return {789, 582};
-    default: return {};
+    case 1:
+        return {642, 503};
+    case 2:
+        return {705, 558};
+    case 6:
+        return {789, 582};
+    default:
+        return {};
     }
 }
 
@@ -83,7 +87,9 @@ CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
     UpdateCommandStates();
 }
 
-CMainFrame::~CMainFrame() { m_doc.SetModifiedCallback(nullptr); }
+CMainFrame::~CMainFrame() {
+    m_doc.SetModifiedCallback(nullptr);
+}
 
 QAction* CMainFrame::MakeAction(int id, const QString& text, const QString& prompt) {
     auto* action = new QAction(text, this);
@@ -140,14 +146,14 @@ void CMainFrame::CreateActions() {
                 QMetaObject::invokeMethod(field, method.constData());
         });
     }
-    m_actions[Cmd::EditCut]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X),
-                                           QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    m_actions[Cmd::EditCopy]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C),
-                                            QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-    m_actions[Cmd::EditPaste]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V),
-                                             QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    m_actions[Cmd::EditUndo]->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z),
-                                            QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    m_actions[Cmd::EditCut]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    m_actions[Cmd::EditCopy]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    m_actions[Cmd::EditPaste]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    m_actions[Cmd::EditUndo]->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
     for (int id : {Cmd::EditCut, Cmd::EditCopy, Cmd::EditPaste, Cmd::EditUndo})
         m_actions[id]->setShortcutContext(Qt::ApplicationShortcut);
     m_actions[Cmd::FileNew]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -215,24 +221,24 @@ void CMainFrame::CreateActions() {
     for (int n = 0; n < 8; ++n) {
         MakeAction(Cmd::LogoFlash0 + n, QStringLiteral("Flash %1").arg(n),
                    QStringLiteral("Burn the logo into the Flash memory.\nFlash %1").arg(n));
-        MakeAction(Cmd::LogoPrintSlot0 + n, QStringLiteral("Print Logo %1").arg(n),
-                   QStringLiteral("Print the logo that is stored in Flash memory.\nPrint Logo %1")
-                       .arg(n));
+        MakeAction(
+            Cmd::LogoPrintSlot0 + n, QStringLiteral("Print Logo %1").arg(n),
+            QStringLiteral("Print the logo that is stored in Flash memory.\nPrint Logo %1").arg(n));
     }
     const struct {
         int id;
         const char* text;
-    } zooms[] = {{Cmd::Zoom050, "x 0.5"}, {Cmd::Zoom075, "x 0.75"}, {Cmd::Zoom100, "x 1.0"},
-                 {Cmd::Zoom150, "x 1.5"}, {Cmd::Zoom200, "x 2.0"},  {Cmd::Zoom300, "x 3.0"},
-                 {Cmd::Threshold25, "25%"}, {Cmd::Threshold50, "50%"},
-                 {Cmd::Threshold75, "75%"}, {Cmd::Threshold99, "99%"}};
+    } zooms[] = {{Cmd::Zoom050, "x 0.5"},   {Cmd::Zoom075, "x 0.75"},  {Cmd::Zoom100, "x 1.0"},
+                 {Cmd::Zoom150, "x 1.5"},   {Cmd::Zoom200, "x 2.0"},   {Cmd::Zoom300, "x 3.0"},
+                 {Cmd::Threshold25, "25%"}, {Cmd::Threshold50, "50%"}, {Cmd::Threshold75, "75%"},
+                 {Cmd::Threshold99, "99%"}};
     for (const auto& z : zooms)
         MakeAction(z.id, QLatin1String(z.text));
 
-    QAction* toolbarIcons[] = {m_actions[Cmd::FileNew], m_actions[Cmd::FileOpen],
-                               m_actions[Cmd::FileSave], m_actions[Cmd::EditCut],
-                               m_actions[Cmd::EditCopy], m_actions[Cmd::EditPaste],
-                               m_actions[Cmd::FilePrint], m_actions[Cmd::AppAbout],
+    QAction* toolbarIcons[] = {m_actions[Cmd::FileNew],      m_actions[Cmd::FileOpen],
+                               m_actions[Cmd::FileSave],     m_actions[Cmd::EditCut],
+                               m_actions[Cmd::EditCopy],     m_actions[Cmd::EditPaste],
+                               m_actions[Cmd::FilePrint],    m_actions[Cmd::AppAbout],
                                m_actions[Cmd::LogoTestFeed], m_actions[Cmd::LogoTestPrint]};
     for (QAction* a : toolbarIcons)
         a->setIcon(Icons::ForCommand(a->objectName().mid(2).toInt()));
@@ -288,8 +294,8 @@ void CMainFrame::CreateMenus() {
         view->addAction(m_actions[id]);
     view->addSeparator();
     QMenu* zoom = view->addMenu(QStringLiteral("Zoom"));
-    for (int id : {Cmd::Zoom050, Cmd::Zoom075, Cmd::Zoom100, Cmd::Zoom150, Cmd::Zoom200,
-                   Cmd::Zoom300})
+    for (int id :
+         {Cmd::Zoom050, Cmd::Zoom075, Cmd::Zoom100, Cmd::Zoom150, Cmd::Zoom200, Cmd::Zoom300})
         zoom->addAction(m_actions[id]);
     QMenu* threshold = view->addMenu(QStringLiteral("Color Threshold"));
     for (int id : {Cmd::Threshold25, Cmd::Threshold50, Cmd::Threshold75, Cmd::Threshold99})
@@ -307,12 +313,28 @@ void CMainFrame::CreateToolBar() {
     bar->setMovable(true);
     bar->setFloatable(true);
     bar->setAllowedAreas(Qt::AllToolBarAreas);
-    const int layout[] = {Cmd::FileNew,    Cmd::FileOpen,    Cmd::FileSave,     0,
-                          Cmd::EditCut,    Cmd::EditCopy,    Cmd::EditPaste,    0,
-                          Cmd::FilePrint,  0,                Cmd::AppAbout,     0,
-                          Cmd::ToolModule1, Cmd::ToolModule2, Cmd::ToolModule6, Cmd::ToolModule3,
-                          Cmd::ToolModule4, Cmd::ToolModule5, 0,                Cmd::LogoTestFeed,
-                          Cmd::LogoTestPrint, 0};
+    const int layout[] = {Cmd::FileNew,
+                          Cmd::FileOpen,
+                          Cmd::FileSave,
+                          0,
+                          Cmd::EditCut,
+                          Cmd::EditCopy,
+                          Cmd::EditPaste,
+                          0,
+                          Cmd::FilePrint,
+                          0,
+                          Cmd::AppAbout,
+                          0,
+                          Cmd::ToolModule1,
+                          Cmd::ToolModule2,
+                          Cmd::ToolModule6,
+                          Cmd::ToolModule3,
+                          Cmd::ToolModule4,
+                          Cmd::ToolModule5,
+                          0,
+                          Cmd::LogoTestFeed,
+                          Cmd::LogoTestPrint,
+                          0};
     for (int id : layout) {
         if (id == 0)
             bar->addSeparator();
@@ -364,7 +386,9 @@ void CMainFrame::SetMessageText(const QString& text) {
     m_messagePane->repaint();
 }
 
-QString CMainFrame::MessageText() const { return m_messagePane->text(); }
+QString CMainFrame::MessageText() const {
+    return m_messagePane->text();
+}
 
 void CMainFrame::SetProgress(int done, int total) {
     if (total <= 0) {
@@ -377,7 +401,9 @@ void CMainFrame::SetProgress(int done, int total) {
     m_progress->repaint();
 }
 
-QWidget* CMainFrame::ActiveView() const { return m_pane->currentWidget(); }
+QWidget* CMainFrame::ActiveView() const {
+    return m_pane->currentWidget();
+}
 
 void CMainFrame::UpdateCommandStates() {
     for (QAction* a : m_actions) {
@@ -391,10 +417,10 @@ void CMainFrame::UpdateCommandStates() {
     }
     m_actions[Cmd::FileSave]->setEnabled(m_doc.IsModified());
     // Commands whose module is not in this version: shown, never enabled.
-    for (int id : {Cmd::FileOpenBitmap, Cmd::ConfigureLogoSize, Cmd::FilePrint,
-                   Cmd::LogoTestFeed, Cmd::LogoTestPrint, Cmd::Zoom050, Cmd::Zoom075,
-                   Cmd::Zoom100, Cmd::Zoom150, Cmd::Zoom200, Cmd::Zoom300, Cmd::Threshold25,
-                   Cmd::Threshold50, Cmd::Threshold75, Cmd::Threshold99})
+    for (int id :
+         {Cmd::FileOpenBitmap, Cmd::ConfigureLogoSize, Cmd::FilePrint, Cmd::LogoTestFeed,
+          Cmd::LogoTestPrint, Cmd::Zoom050, Cmd::Zoom075, Cmd::Zoom100, Cmd::Zoom150, Cmd::Zoom200,
+          Cmd::Zoom300, Cmd::Threshold25, Cmd::Threshold50, Cmd::Threshold75, Cmd::Threshold99})
         m_actions[id]->setEnabled(false);
     for (int n = 0; n < 8; ++n) {
         m_actions[Cmd::LogoFlash0 + n]->setEnabled(false);
@@ -606,8 +632,10 @@ void CMainFrame::OnConfigureSerialPort() {
 void CMainFrame::OnHelpTopics() {
     // The help file ships next to the program, named after it.
     const QString base = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() +
-                         QLatin1Char('/') + QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    for (const QString& candidate : {base + QStringLiteral(".html"), base + QStringLiteral(".HLP")}) {
+                         QLatin1Char('/') +
+                         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    for (const QString& candidate :
+         {base + QStringLiteral(".html"), base + QStringLiteral(".HLP")}) {
         if (QFileInfo::exists(candidate)) {
             QUrl url = QUrl::fromLocalFile(candidate);
             if (candidate.endsWith(QLatin1String(".html")))
@@ -624,15 +652,24 @@ void CMainFrame::OnHelpTopics() {
 void CMainFrame::ShowHelpText(int command) {
     HelpText help;
     switch (command) {
-    case Cmd::HelpOverview: help = HelpTexts::Overview(); break;
-    case Cmd::HelpCustomAttributes: help = HelpTexts::CustomAttributes(); break;
-    case Cmd::HelpLogoDownload: help = HelpTexts::LogoDownload(); break;
-    case Cmd::HelpBluetooth: help = HelpTexts::Bluetooth(); break;
-    default: help = HelpTexts::InternalStatus(); break;
+    case Cmd::HelpOverview:
+        help = HelpTexts::Overview();
+        break;
+    case Cmd::HelpCustomAttributes:
+        help = HelpTexts::CustomAttributes();
+        break;
+    case Cmd::HelpLogoDownload:
+        help = HelpTexts::LogoDownload();
+        break;
+    case Cmd::HelpBluetooth:
+        help = HelpTexts::Bluetooth();
+        break;
+    default:
+        help = HelpTexts::InternalStatus();
+        break;
     }
-    m_app.Services().Message(help.text,
-                             help.caption.isEmpty() ? QLatin1String(kAppTitle) : help.caption,
-                             MsgIcon::None);
+    m_app.Services().Message(
+        help.text, help.caption.isEmpty() ? QLatin1String(kAppTitle) : help.caption, MsgIcon::None);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -28,36 +28,54 @@ namespace {
 // Control IDs of the numeric fields and their up-down controls, in field order.
 const int kNumberIds[CAttributeForm::FieldCount] = {1052, 1054, 1056, 1058, 1060, 1062, 1067, 1072};
 const int kUpDownIds[CAttributeForm::FieldCount] = {1053, 1055, 1057, 1059, 1061, 1063, 1070, 1074};
-const char* const kNumberLabels[5] = {"Line Spacing", "Form Feed", "Vertical Tab",
-                                      "Horizontal tab", "Sensor Sensitivity"};
+const char* const kNumberLabels[5] = {"Line Spacing", "Form Feed", "Vertical Tab", "Horizontal tab",
+                                      "Sensor Sensitivity"};
 
 // The check boxes row by row: left box, right box (0: none).
-const int kCheckRows[9][2] = {{1017, 1014}, {1022, 1024}, {1011, 1020}, {1026, 1027},
-                              {1028, 1030}, {1031, 1032}, {1033, 1034}, {1035, 1036},
-                              {1051, 0}};
+const int kCheckRows[9][2] = {{1017, 1014}, {1022, 1024}, {1011, 1020}, {1026, 1027}, {1028, 1030},
+                              {1031, 1032}, {1033, 1034}, {1035, 1036}, {1051, 0}};
 const char* CheckLabel(int id) {
     switch (id) {
-    case 1017: return "Underline";
-    case 1014: return "No Underline";
-    case 1011: return "White on Black";
-    case 1020: return "Black on White";
-    case 1022: return "Bold";
-    case 1024: return "No Bold";
-    case 1026: return "Double Width";
-    case 1027: return "Normal Width";
-    case 1028: return "Double Height";
-    case 1030: return "Normal Height";
-    case 1031: return "Send EOT";
-    case 1032: return "Don't send EOT";
-    case 1033: return "Right-to-Left";
-    case 1034: return "Left-to-Right";
-    case 1035: return "PC Line Draw";
-    case 1036: return "International";
-    default: return "Line Print Mode";
+    case 1017:
+        return "Underline";
+    case 1014:
+        return "No Underline";
+    case 1011:
+        return "White on Black";
+    case 1020:
+        return "Black on White";
+    case 1022:
+        return "Bold";
+    case 1024:
+        return "No Bold";
+    case 1026:
+        return "Double Width";
+    case 1027:
+        return "Normal Width";
+    case 1028:
+        return "Double Height";
+    case 1030:
+        return "Normal Height";
+    case 1031:
+        return "Send EOT";
+    case 1032:
+        return "Don't send EOT";
+    case 1033:
+        return "Right-to-Left";
+    case 1034:
+        return "Left-to-Right";
+    case 1035:
+        return "PC Line Draw";
+    case 1036:
+        return "International";
+    default:
+        return "Line Print Mode";
     }
 }
 
-QString Id(int id) { return QStringLiteral("id%1").arg(id); }
+QString Id(int id) {
+    return QStringLiteral("id%1").arg(id);
+}
 } // namespace
 
 CMod1Page1::CMod1Page1(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWidget* parent)
@@ -100,7 +118,8 @@ QWidget* CMod1Page1::BuildSandbox() {
 
     m_testMessage = new QLineEdit(box);
     m_testMessage->setObjectName(Id(1049));
-    m_testMessage->setToolTip(QStringLiteral("Command text: ^[ is ESC, ^M is CR, \\x41 is any byte."));
+    m_testMessage->setToolTip(
+        QStringLiteral("Command text: ^[ is ESC, ^M is CR, \\x41 is any byte."));
     connect(m_testMessage, &QLineEdit::textChanged, this, [this] {
         TakeFields();
         UpdateDocument();
@@ -117,9 +136,9 @@ QWidget* CMod1Page1::BuildSandbox() {
     grid->addWidget(new QLabel(QStringLiteral("Last Command"), box), 1, 0);
     grid->addWidget(m_lastCommand, 1, 1);
     grid->addWidget(MakeButton(1046, QStringLiteral("Append"), [this] { OnAppend(); }), 1, 2);
-    grid->addWidget(MakeButton(1050, QStringLiteral("CR/LF"),
-                               [this] { OnSendBytes(QByteArray("\r\n")); }),
-                    1, 3, 1, 2);
+    grid->addWidget(
+        MakeButton(1050, QStringLiteral("CR/LF"), [this] { OnSendBytes(QByteArray("\r\n")); }), 1,
+        3, 1, 2);
 
     auto* keys = new QHBoxLayout;
     keys->setSpacing(2);
@@ -127,16 +146,20 @@ QWidget* CMod1Page1::BuildSandbox() {
         int id;
         const char* text;
         char byte;
-    } oneKey[] = {{1047, "^M", 0x0D}, {1041, "^J", 0x0A}, {1042, "^L", 0x0C},
-                  {1043, "^K", 0x0B}, {1044, "^I", 0x09}};
+    } oneKey[] = {{1047, "^M", 0x0D},
+                  {1041, "^J", 0x0A},
+                  {1042, "^L", 0x0C},
+                  {1043, "^K", 0x0B},
+                  {1044, "^I", 0x09}};
     for (const auto& k : oneKey) {
         const QByteArray bytes(1, k.byte);
-        QPushButton* b = MakeButton(k.id, QLatin1String(k.text), [this, bytes] { OnSendBytes(bytes); });
+        QPushButton* b =
+            MakeButton(k.id, QLatin1String(k.text), [this, bytes] { OnSendBytes(bytes); });
         b->setMaximumWidth(36);
         keys->addWidget(b);
     }
-    QPushButton* pattern = MakeButton(1040, QStringLiteral("\u00ab"),
-                                      [this] { OnSendBytes(LineDrawingPattern()); });
+    QPushButton* pattern =
+        MakeButton(1040, QStringLiteral("\u00ab"), [this] { OnSendBytes(LineDrawingPattern()); });
     pattern->setMaximumWidth(36);
     pattern->setToolTip(QStringLiteral("Print the line-drawing test pattern"));
     keys->addWidget(pattern);
@@ -362,7 +385,9 @@ void CMod1Page1::OnClear() {
     UpdateDocument();
 }
 
-void CMod1Page1::OnSendBytes(const QByteArray& bytes) { m_core.m_serial.SendBlock(bytes); }
+void CMod1Page1::OnSendBytes(const QByteArray& bytes) {
+    m_core.m_serial.SendBlock(bytes);
+}
 
 void CMod1Page1::OnConfigure() {
     TakeFields();

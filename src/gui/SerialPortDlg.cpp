@@ -25,11 +25,13 @@ const struct {
 } kBaudButtons[8] = {
     {1001, "1200          (1   1   1)"}, {1003, "2400          (0   1   1)"},
     {1005, "9600          (1   0   1)"}, {1008, "14400        (0   0   1)"},
-    {1010, "19200        (1   1   0)"}, {1013, "38400        (0   1   0)"},
-    {1016, "57600        (1   0   0)"}, {1019, "115200      (0   0   0)"},
+    {1010, "19200        (1   1   0)"},  {1013, "38400        (0   1   0)"},
+    {1016, "57600        (1   0   0)"},  {1019, "115200      (0   0   0)"},
 };
 
-QString PortName(int index) { return QStringLiteral("COM%1").arg(index + 1); }
+QString PortName(int index) {
+    return QStringLiteral("COM%1").arg(index + 1);
+}
 } // namespace
 
 CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
@@ -81,14 +83,15 @@ CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
                                         : QStringLiteral("  (%1)").arg(info.description());
         m_device->addItem(info.systemLocation() + description, info.systemLocation());
     }
-    m_device->setToolTip(QStringLiteral("Pick one of the serial ports found on this computer, "
-                                        "or type the device path. Leave it empty for the default."));
+    m_device->setToolTip(
+        QStringLiteral("Pick one of the serial ports found on this computer, "
+                       "or type the device path. Leave it empty for the default."));
     deviceLabel->setBuddy(m_device);
     m_deviceNote = new QLabel(this);
     m_deviceNote->setWordWrap(true);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel,
-                                         Qt::Vertical, this);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("id1"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("id2"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

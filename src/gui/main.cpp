@@ -13,11 +13,10 @@ int main(int argc, char* argv[]) {
         for (int i = 1; i < argc; ++i)
             wantsHelp |= QByteArray(argv[i]) == "--help" || QByteArray(argv[i]) == "--version";
         if (!wantsHelp) {
-            fprintf(stderr,
-                    "kvu: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
-                    "Run KVU in a desktop session, or under a virtual X server:\n"
-                    "  xvfb-run -a kvu --simulator\n"
-                    "kvuctl offers the same printer functions from a terminal.\n");
+            fprintf(stderr, "kvu: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                            "Run KVU in a desktop session, or under a virtual X server:\n"
+                            "  xvfb-run -a kvu --simulator\n"
+                            "kvuctl offers the same printer functions from a terminal.\n");
             return 1;
         }
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -94,7 +94,8 @@ TEST_F(KvuCtlTest, ExportWritesTheExportBytes) {
     EXPECT_EQ(Run({"export", project, "-o", target}), 0);
     QFile f(target);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray::fromHex("1B454E1B58581B44531B534C" "1B55311B6B321B6118"
+    EXPECT_EQ(f.readAll(), QByteArray::fromHex("1B454E1B58581B44531B534C"
+                                               "1B55311B6B321B6118"
                                                "1B5354FF0D1B53420D"));
     EXPECT_EQ(Run({"export", dir.filePath("missing.qpf"), "-o", target}), 3);
     EXPECT_TRUE(err.contains("Failed to open document."));

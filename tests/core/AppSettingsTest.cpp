@@ -17,10 +17,14 @@ struct SettingsRun {
     explicit SettingsRun(const QString& file, const Stored& stored) : path(file) {
         {
             QSettings s(path, QSettings::IniFormat);
-            if (stored.baud.isValid()) s.setValue("Communication/BAUDRATE", stored.baud);
-            if (stored.port.isValid()) s.setValue("Communication/COMPORT", stored.port);
-            if (stored.width.isValid()) s.setValue("Logo Size/WIDTH", stored.width);
-            if (stored.height.isValid()) s.setValue("Logo Size/HEIGHT", stored.height);
+            if (stored.baud.isValid())
+                s.setValue("Communication/BAUDRATE", stored.baud);
+            if (stored.port.isValid())
+                s.setValue("Communication/COMPORT", stored.port);
+            if (stored.width.isValid())
+                s.setValue("Logo Size/WIDTH", stored.width);
+            if (stored.height.isValid())
+                s.setValue("Logo Size/HEIGHT", stored.height);
         }
         QSettings s(path, QSettings::IniFormat);
         core.LoadSettings(s);

@@ -1,5 +1,5 @@
-#include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
+#include "document/KVUDoc.h"
 #include "logo/SourceBitmap.h"
 
 #include <QDir>
@@ -171,7 +171,8 @@ TEST(ProjectFile, FilesOnDisk) {
     EXPECT_EQ(CProjectFile::Load(empty.fileName(), fresh), CProjectFile::Result::Ok);
     EXPECT_EQ(fresh.m_nFont, 4);
 
-    EXPECT_EQ(CProjectFile::Load(dir.filePath("missing.qpf"), back), CProjectFile::Result::CannotOpen);
+    EXPECT_EQ(CProjectFile::Load(dir.filePath("missing.qpf"), back),
+              CProjectFile::Result::CannotOpen);
     EXPECT_EQ(CProjectFile::Load(dir.path(), back), CProjectFile::Result::CannotOpen);
     EXPECT_EQ(CProjectFile::Message(CProjectFile::Result::CannotOpen), "Failed to open document.");
     EXPECT_EQ(CProjectFile::Message(CProjectFile::Result::BadFormat), "Unexpected file format.");

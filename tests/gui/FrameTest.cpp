@@ -17,8 +17,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -47,11 +47,14 @@ protected:
     }
     QAction* Action(int id) { return frame->Action(id); }
     QSize Client() const {
-        const int menu = frame->menuBar()->isNativeMenuBar() ? 0 : frame->menuBar()->sizeHint().height();
+        const int menu =
+            frame->menuBar()->isNativeMenuBar() ? 0 : frame->menuBar()->sizeHint().height();
         return QSize(frame->width(), frame->height() - menu);
     }
     CMod1Page1* Page() { return frame->ModuleView()->CustomAttributesPage(); }
-    template <class T> T* Find(const char* name) { return frame->findChild<T*>(QLatin1String(name)); }
+    template <class T> T* Find(const char* name) {
+        return frame->findChild<T*>(QLatin1String(name));
+    }
 
     CRecordingServices services;
     std::unique_ptr<CKVUApp> app;
@@ -91,8 +94,8 @@ TEST_F(FrameTest, MenuItemsAndToolbarOrder) {
     QStringList file;
     for (QAction* a : frame->menuBar()->actions().first()->menu()->actions())
         file << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
-    EXPECT_EQ(file.mid(0, 7), (QStringList{"id57600", "id57601", "id57603", "id57604", "|",
-                                          "id32794", "|"}));
+    EXPECT_EQ(file.mid(0, 7),
+              (QStringList{"id57600", "id57601", "id57603", "id57604", "|", "id32794", "|"}));
     EXPECT_EQ(file.last(), "id57665");
     QToolBar* bar = Find<QToolBar>("id59392");
     ASSERT_TRUE(bar);
@@ -174,7 +177,8 @@ TEST_F(FrameTest, SaveEnabledExactlyWhenModified) {
     ASSERT_EQ(CProjectFile::Load(dir.filePath("shop.qpf"), back), CProjectFile::Result::Ok);
     EXPECT_EQ(back.m_bBold, 1);
     EXPECT_EQ(CProjectFile::Serialize(back), CProjectFile::Serialize(app->Document()));
-    EXPECT_EQ(app->Core().m_recentFiles.Files().value(0), QFileInfo(dir.filePath("shop.qpf")).absoluteFilePath());
+    EXPECT_EQ(app->Core().m_recentFiles.Files().value(0),
+              QFileInfo(dir.filePath("shop.qpf")).absoluteFilePath());
 }
 
 TEST_F(FrameTest, NewAsksToSaveChanges) {
@@ -234,10 +238,12 @@ TEST_F(FrameTest, HelpTextBoxes) {
     const auto boxes = services.Messages();
     ASSERT_EQ(boxes.size(), 4);
     EXPECT_EQ(boxes[0].caption, "KVU Overview");
-    EXPECT_TRUE(boxes[0].text.startsWith("KVU is a configuration utility for Tarvo3.\r\n\r\nThere are 11 pages"));
+    EXPECT_TRUE(boxes[0].text.startsWith(
+        "KVU is a configuration utility for Tarvo3.\r\n\r\nThere are 11 pages"));
     EXPECT_TRUE(boxes[0].text.endsWith("  View>Module 5>\t\tUnder Construction\r\n"));
     EXPECT_EQ(boxes[1].caption, "Bluetooth Instructions");
-    EXPECT_TRUE(boxes[1].text.contains(QStringLiteral("forward slash characters \u2018/\u2019. \n")));
+    EXPECT_TRUE(
+        boxes[1].text.contains(QStringLiteral("forward slash characters \u2018/\u2019. \n")));
     EXPECT_TRUE(boxes[2].text.contains("Click \"Send All\" to program"));
     EXPECT_TRUE(boxes[2].text.contains("Use \\x00..\\xFF to enter"));
     EXPECT_EQ(boxes[3].caption, "KVU");

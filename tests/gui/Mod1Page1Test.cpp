@@ -1,9 +1,9 @@
 // The Custom Attributes page through its real widgets, against the simulated printer.
 
+#include "Mod1Page1.h"
 #include "KVUApp.h"
 #include "KVUView.h"
 #include "MainFrame.h"
-#include "Mod1Page1.h"
 #include "RecordingServices.h"
 #include "Simulator.h"
 #include "UpDown.h"
@@ -168,7 +168,8 @@ TEST_F(PageTest, TryAndOneKeySendsReachThePrinter) {
     const struct {
         int id;
         QByteArray bytes;
-    } keys[] = {{1050, "\r\n"}, {1047, "\r"}, {1041, "\n"}, {1042, "\f"}, {1043, "\v"}, {1044, "\t"}};
+    } keys[] = {{1050, "\r\n"}, {1047, "\r"}, {1041, "\n"},
+                {1042, "\f"},   {1043, "\v"}, {1044, "\t"}};
     for (const auto& k : keys) {
         Find<QPushButton>(k.id)->click();
         EXPECT_EQ(Received(), k.bytes) << k.id;
@@ -206,7 +207,8 @@ TEST_F(PageTest, ConfigureAndBurnThroughTheButtons) {
     Find<QPushButton>(1009)->click();
     EXPECT_EQ(services.MessageTexts().last(), "Success: Received D!X.\nShut off printer.");
     EXPECT_EQ(services.StatusTexts().last(), "Ready");
-    EXPECT_EQ(Received(), QByteArray::fromHex("1B454E1B58581B44531B534C1B55311B61181B5354FF0D1B53420D"));
+    EXPECT_EQ(Received(),
+              QByteArray::fromHex("1B454E1B58581B44531B534C1B55311B61181B5354FF0D1B53420D"));
     EXPECT_EQ(services.WaitDepth(), 0);
 }
 

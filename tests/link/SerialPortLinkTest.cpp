@@ -126,9 +126,13 @@ TEST_F(LinkTest, TotalTimeoutCutsADribblingReply) {
 TEST_F(LinkTest, WriteReachesThePrinter) {
     ASSERT_EQ(link.Open(50, 5), 1);
     int written = 0;
-    EXPECT_TRUE(link.WriteFile(QByteArray("\x1B" "EN", 3), &written));
+    EXPECT_TRUE(link.WriteFile(QByteArray("\x1B"
+                                          "EN",
+                                          3),
+                               &written));
     EXPECT_EQ(written, 3);
-    EXPECT_EQ(pty.Read(3, 1000), QByteArray("\x1B" "EN"));
+    EXPECT_EQ(pty.Read(3, 1000), QByteArray("\x1B"
+                                            "EN"));
 }
 
 TEST_F(LinkTest, SendBlockOpensWritesAndCloses) {

@@ -1,5 +1,5 @@
-#include "document/KVUDoc.h"
 #include "module1/AttributeForm.h"
+#include "document/KVUDoc.h"
 #include "module1/AttributeProgrammer.h"
 #include "module1/CommandBuffer.h"
 
@@ -13,7 +13,9 @@ QByteArray Stream(const CAttributeForm& form) {
     form.BuildAttributeStream(b);
     return b.Bytes();
 }
-QByteArray Hex(const char* hex) { return QByteArray::fromHex(hex); }
+QByteArray Hex(const char* hex) {
+    return QByteArray::fromHex(hex);
+}
 } // namespace
 
 TEST(AttributeForm, EmptyFormGivesAnEmptyStream) {
@@ -52,7 +54,11 @@ TEST(AttributeForm, StreamOrderFollowsTheTableNotTheClicks) {
     form.m_strLineSpacing = "24";
     form.m_nFont = 3; // K2
     form.ClickCheck(1022, true);
-    EXPECT_EQ(Stream(form), Hex("1B5531" "1B6B32" "1B6118" "1B4D31303030300D" "1B454F"));
+    EXPECT_EQ(Stream(form), Hex("1B5531"
+                                "1B6B32"
+                                "1B6118"
+                                "1B4D31303030300D"
+                                "1B454F"));
 }
 
 TEST(AttributeForm, NumbersAndCombos) {
@@ -60,14 +66,19 @@ TEST(AttributeForm, NumbersAndCombos) {
     form.m_strFormFeed = "256";
     form.m_strLineSpacing = "0";
     form.m_nContrast = 10; // item 9
-    EXPECT_EQ(Stream(form), Hex("1B5039" "1B6100" "1B54460001"));
+    EXPECT_EQ(Stream(form), Hex("1B5039"
+                                "1B6100"
+                                "1B54460001"));
     form.m_nContrast = 0;
     form.m_strFormFeed = "";
     form.m_strLineSpacing = "300";
     form.m_strVerticalTab = "-4";
     form.m_strHorizontalTab = "8";
     form.m_strSensorSensitivity = "64";
-    EXPECT_EQ(Stream(form), Hex("1B61FF" "1B545600" "1B544808" "1B515140"));
+    EXPECT_EQ(Stream(form), Hex("1B61FF"
+                                "1B545600"
+                                "1B544808"
+                                "1B515140"));
 }
 
 TEST(AttributeForm, CheckBoxPairsExcludeEachOther) {
@@ -106,17 +117,19 @@ TEST(AttributeForm, SleepTimerText) {
     struct Case {
         const char *h, *m, *s, *text;
     } cases[] = {
-        {"1", "30", "", "M0130000\r"}, {"", "30", "", "M30000\r"}, {"", "", "45", "M450\r"},
-        {"1", "2", "3", "M0102030\r"}, {"1", "", "3", "M0100030\r"}, {"1", "", "", "M0100000\r"},
-        {"", "2", "3", "M02030\r"},     {"", "", "", ""},            {"20", "", "-3", "M1700000\r"},
-        {"x", "y", "z", ""},
+        {"1", "30", "", "M0130000\r"},  {"", "30", "", "M30000\r"},
+        {"", "", "45", "M450\r"},       {"1", "2", "3", "M0102030\r"},
+        {"1", "", "3", "M0100030\r"},   {"1", "", "", "M0100000\r"},
+        {"", "2", "3", "M02030\r"},     {"", "", "", ""},
+        {"20", "", "-3", "M1700000\r"}, {"x", "y", "z", ""},
     };
     for (const Case& c : cases) {
         CAttributeForm form;
         form.m_strSleepHours = c.h;
         form.m_strSleepMinutes = c.m;
         form.m_strSleepSeconds = c.s;
-        EXPECT_EQ(form.BuildSleepTimerText(), QLatin1String(c.text)) << c.h << ":" << c.m << ":" << c.s;
+        EXPECT_EQ(form.BuildSleepTimerText(), QLatin1String(c.text))
+            << c.h << ":" << c.m << ":" << c.s;
     }
 }
 
@@ -150,7 +163,9 @@ TEST(AttributeForm, DocumentRoundTripAndOutOfRangeValues) {
     CAttributeForm loaded;
     loaded.FromDocument(odd);
     EXPECT_EQ(loaded.m_strLineSpacing, "-9");
-    EXPECT_EQ(Stream(loaded), Hex("1B5531" "1B5530" "1B6100"));
+    EXPECT_EQ(Stream(loaded), Hex("1B5531"
+                                  "1B5530"
+                                  "1B6100"));
 }
 
 TEST(AttributeProgrammer, ConfirmationBeforeTheFirstZeroByte) {
@@ -169,6 +184,8 @@ TEST(AttributeProgrammer, ExportFile) {
     ASSERT_TRUE(CAttributeProgrammer::WriteExportFile(dir.filePath("Attributes.prn"), bytes));
     QFile f(dir.filePath("Attributes.prn"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), Hex("1B454E1B58581B44531B534C" "1B5531" "1B5354FF0D1B53420D"));
+    EXPECT_EQ(f.readAll(), Hex("1B454E1B58581B44531B534C"
+                               "1B5531"
+                               "1B5354FF0D1B53420D"));
     EXPECT_FALSE(CAttributeProgrammer::WriteExportFile(dir.filePath("no/such/dir/a.prn"), bytes));
 }

@@ -1,11 +1,13 @@
-#include "module1/CommandBuffer.h"
 #include "module1/Notation.h"
+#include "module1/CommandBuffer.h"
 #include "module1/NumberField.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-QByteArray Hex(const char* hex) { return QByteArray::fromHex(hex); }
+QByteArray Hex(const char* hex) {
+    return QByteArray::fromHex(hex);
+}
 } // namespace
 
 TEST(Notation, ParsesTheNotationTable) {
@@ -108,10 +110,21 @@ TEST(NumberField, ReadClampedNumber) {
         const char* text;
         int max, result;
     } cases[] = {
-        {" 42", 59, 42}, {"+7", 59, 7},     {"x", 59, -1},     {"", 255, -1},
-        {"300", 255, 255}, {"-5", 255, 0},  {"12abc", 255, 12}, {"007", 255, 7},
-        {"-0", 255, 0},  {"99999999999999", 65535, 65535}, {"-99999999999", 255, 0},
-        {"\t\n 9", 17, 9}, {"+", 17, -1},   {"- 5", 17, -1},   {"0", 17, 0},
+        {" 42", 59, 42},
+        {"+7", 59, 7},
+        {"x", 59, -1},
+        {"", 255, -1},
+        {"300", 255, 255},
+        {"-5", 255, 0},
+        {"12abc", 255, 12},
+        {"007", 255, 7},
+        {"-0", 255, 0},
+        {"99999999999999", 65535, 65535},
+        {"-99999999999", 255, 0},
+        {"\t\n 9", 17, 9},
+        {"+", 17, -1},
+        {"- 5", 17, -1},
+        {"0", 17, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NumberField::ReadClampedNumber(QLatin1String(c.text), c.max), c.result) << c.text;
@@ -127,8 +140,12 @@ TEST(NumberField, ValidateWhenLeavingAField) {
         const char* after;
         const char* message; // nullptr: no message
     } cases[] = {
-        {"300", 255, "255", nullptr}, {"-5", 255, "0", nullptr},  {"12abc", 255, "12", nullptr},
-        {"1 a b", 255, "1", nullptr}, {"007", 255, "7", nullptr}, {"   ", 255, "", nullptr},
+        {"300", 255, "255", nullptr},
+        {"-5", 255, "0", nullptr},
+        {"12abc", 255, "12", nullptr},
+        {"1 a b", 255, "1", nullptr},
+        {"007", 255, "7", nullptr},
+        {"   ", 255, "", nullptr},
         {"a b", 255, "", "Invalid value \"ab\""},
         {"abc", 255, "", "Invalid value \"abc\""},
         {" 4 2 ", 59, "42", nullptr},

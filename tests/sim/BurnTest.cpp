@@ -15,8 +15,10 @@ const QStringList kStepsAfterQuestion = {"Sent ESC-SL.", "Sent user commands.",
                                          "Sent ESC-ST-0xFF-<CR>.", "Sent ESC-SB-<CR>.", "Ready"};
 
 QByteArray Sequence(const QByteArray& stream) {
-    return QByteArray("\x1B" "EN\x1BXX\x1B" "DS\x1BSL") + stream +
-           QByteArray("\x1BST\xFF\r\x1BSB\r", 9);
+    return QByteArray("\x1B"
+                      "EN\x1BXX\x1B"
+                      "DS\x1BSL") +
+           stream + QByteArray("\x1BST\xFF\r\x1BSB\r", 9);
 }
 
 CAttributeForm BoldForm() {
@@ -46,8 +48,8 @@ struct BurnRun {
 TEST(Burn, SucceedsWithEveryStepInOrder) {
     BurnRun run{SimConfig{}};
     EXPECT_EQ(run.result, Result::Confirmed);
-    EXPECT_EQ(run.Status(), kStepsToQuestion + QStringList{"Received a '?' character."} +
-                                kStepsAfterQuestion);
+    EXPECT_EQ(run.Status(),
+              kStepsToQuestion + QStringList{"Received a '?' character."} + kStepsAfterQuestion);
     ASSERT_EQ(run.Messages(), QStringList{"Success: Received D!X.\nShut off printer."});
     const auto box = run.h->Services().Messages().first();
     EXPECT_EQ(box.caption, "KVU");
@@ -101,7 +103,9 @@ TEST(Burn, TimeoutAnsweredNoEndsWithoutAFurtherMessage) {
     EXPECT_EQ(boxes[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(boxes[0].defaultAnswer, MsgAnswer::No);
     EXPECT_EQ(boxes[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(run.h->TakeReceived(), QByteArray("\x1B" "EN\x1BXX\x1B" "DS"));
+    EXPECT_EQ(run.h->TakeReceived(), QByteArray("\x1B"
+                                                "EN\x1BXX\x1B"
+                                                "DS"));
     EXPECT_EQ(run.h->Link().m_bOpen, 0);
 }
 
@@ -170,10 +174,10 @@ TEST(Configure, SendsEscEnAndTheStreamInOneShot) {
     CSimHarness h;
     CAttributeProgrammer programmer(h.Link(), h.Services());
     programmer.Configure(CAttributeForm());
-    EXPECT_EQ(h.TakeReceived(), QByteArray("\x1B" "EN"));
+    EXPECT_EQ(h.TakeReceived(), QByteArray("\x1B"
+                                           "EN"));
     programmer.Configure(BoldForm());
-    EXPECT_EQ(h.TakeReceived(),
-              QByteArray::fromHex("1B454E1B55311B6B321B61181B4D31303030300D"));
+    EXPECT_EQ(h.TakeReceived(), QByteArray::fromHex("1B454E1B55311B6B321B61181B4D31303030300D"));
     EXPECT_TRUE(h.Services().StatusTexts().isEmpty());
     EXPECT_EQ(h.Link().m_bOpen, 0);
     h.Sim().WithPrinter([](CPrinterModel& p) {

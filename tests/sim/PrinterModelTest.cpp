@@ -6,13 +6,19 @@
 #include <gtest/gtest.h>
 
 namespace {
-QByteArray B(const char* s, int n) { return QByteArray(s, n); }
+QByteArray B(const char* s, int n) {
+    return QByteArray(s, n);
+}
 } // namespace
 
 TEST(PrinterModel, AttributeCommandsChangeTheCurrentAttributes) {
     CPrinterModel p(SimConfig{});
-    p.Receive(QByteArray("\x1BUU\x1BU1\x1BUR\x0E\x1C\x1BP-\x1B" "FR\x1B" "F1\x1Bk7\x1BP3\x1B" "a\x18"
-                "\x1BTF\x2C\x01\x1BTV\x05\x1BTH\x08\x1BQQ\x40\x1BM0130000\r\x1B" "EO"),
+    p.Receive(QByteArray("\x1BUU\x1BU1\x1BUR\x0E\x1C\x1BP-\x1B"
+                         "FR\x1B"
+                         "F1\x1Bk7\x1BP3\x1B"
+                         "a\x18"
+                         "\x1BTF\x2C\x01\x1BTV\x05\x1BTH\x08\x1BQQ\x40\x1BM0130000\r\x1B"
+                         "EO"),
               0);
     const PrinterAttributes& a = p.Attributes();
     EXPECT_TRUE(a.underline && a.bold && a.reverse && a.doubleWidth && a.doubleHeight);
@@ -26,7 +32,10 @@ TEST(PrinterModel, AttributeCommandsChangeTheCurrentAttributes) {
     EXPECT_EQ(a.horizontalTab, 8);
     EXPECT_EQ(a.sensorSensitivity, 64);
     EXPECT_EQ(a.sleepTimer, "0130000");
-    p.Receive(QByteArray("\x1BUu\x1BU0\x1BUn\x0F\x1D\x1BP+\x1B" "FL\x1B" "F2"), 0);
+    p.Receive(QByteArray("\x1BUu\x1BU0\x1BUn\x0F\x1D\x1BP+\x1B"
+                         "FL\x1B"
+                         "F2"),
+              0);
     EXPECT_FALSE(a.underline || a.bold || a.reverse || a.doubleWidth || a.doubleHeight);
     EXPECT_FALSE(a.sendEot || a.rightToLeft);
     EXPECT_TRUE(a.pcLineDraw);
@@ -51,18 +60,27 @@ TEST(PrinterModel, ProgrammingHandshakeAndBurn) {
     config.faults.questionDelayMs = 300;
     config.faults.dxDelayMs = 400;
     CPrinterModel p(config);
-    p.Receive("\x1B" "EN", 0);
+    p.Receive("\x1B"
+              "EN",
+              0);
     p.Receive("\x1BXX", 2000);
-    p.Receive("\x1B" "DS", 4000);
+    p.Receive("\x1B"
+              "DS",
+              4000);
     EXPECT_EQ(p.TakeDue(4299), QByteArray());
     EXPECT_EQ(p.NextEventMs(), 4300);
     EXPECT_EQ(p.TakeDue(4300), "?");
     p.Receive("\x1BSL", 8000);
-    p.Receive(B("\x1BU1\x1Bk2\x1B" "a\x18\x1BM10000\r", 17), 10000);
+    p.Receive(B("\x1BU1\x1Bk2\x1B"
+                "a\x18\x1BM10000\r",
+                17),
+              10000);
     p.Receive(B("\x1BST\xFF\r", 5), 12000);
     p.Receive("\x1BSB\r", 14000);
     EXPECT_EQ(p.TakeDue(14400), "OK D!X\r\n");
-    EXPECT_EQ(p.BurnedStream(), B("\x1BU1\x1Bk2\x1B" "a\x18\x1BM10000\r", 17));
+    EXPECT_EQ(p.BurnedStream(), B("\x1BU1\x1Bk2\x1B"
+                                  "a\x18\x1BM10000\r",
+                                  17));
     EXPECT_TRUE(p.PowerUpAttributes().bold);
     EXPECT_EQ(p.PowerUpAttributes().font, 2);
     EXPECT_EQ(p.PowerUpAttributes().lineSpacing, 24);
@@ -73,8 +91,12 @@ TEST(PrinterModel, ProgrammingHandshakeAndBurn) {
 
 TEST(PrinterModel, NoQuestionWithoutTheArmingCommand) {
     CPrinterModel p(SimConfig{});
-    p.Receive("\x1B" "DS", 0);
-    p.Receive("\x1B" "DL\r", 0);
+    p.Receive("\x1B"
+              "DS",
+              0);
+    p.Receive("\x1B"
+              "DL\r",
+              0);
     EXPECT_EQ(p.NextEventMs(), -1);
 }
 
@@ -94,12 +116,15 @@ TEST(PrinterModel, SupervisoryReplies) {
     EXPECT_TRUE(battery.endsWith("\r\n"));
     p.Receive("ABC", 0);
     p.Receive("\x02", 7300000);
-    EXPECT_EQ(p.TakeDue(7300020), "\x1B" "B3\r\n");
+    EXPECT_EQ(p.TakeDue(7300020), "\x1B"
+                                  "B3\r\n");
     p.Receive("\x1BP(", 0);
     EXPECT_TRUE(p.TakeDue(100).startsWith("TARVO3 FW"));
     p.Receive("\x1BP)", 0);
     EXPECT_EQ(p.TakeDue(100), "TARVO3-576-BT-WLAN\r\n");
-    p.Receive("\x1B" "C", 0);
+    p.Receive("\x1B"
+              "C",
+              0);
     EXPECT_EQ(p.TakeDue(100000), QByteArray());
 }
 
@@ -107,7 +132,9 @@ TEST(PrinterModel, LogoDownloadStoresAndPrintsASlot) {
     SimConfig config;
     config.paperDots = 384;
     CPrinterModel p(config);
-    p.Receive("\x1BXX\x1B" "DL\r", 0);
+    p.Receive("\x1BXX\x1B"
+              "DL\r",
+              0);
     EXPECT_EQ(p.TakeDue(1000), "?");
     p.Receive("\x1BLG3\r", 1000);
     QByteArray rows;
@@ -140,7 +167,10 @@ TEST(PrinterModel, GarbageNeverStopsTheParserAndMemoryStaysBounded) {
     EXPECT_LE(p.Paper().Lines().size(), size_t(CPaper::kMaxLines));
     // Stray bytes may leave a command half-received; a line end and the ESC EN that
     // starts every sequence bring the printer back.
-    p.Receive("\r\n\x1B" "EN\x1B" "EN", 3000000);
+    p.Receive("\r\n\x1B"
+              "EN\x1B"
+              "EN",
+              3000000);
     p.TakeDue(4000000);
     p.Receive("\x1BP)", 5000000);
     EXPECT_EQ(p.TakeDue(5000100), "TARVO3-576-BT-WLAN\r\n");

@@ -20,7 +20,7 @@ TEST(RadioModule, EscapeSequenceGuardTimes) {
         int before, after, spacing;
         bool accepted;
     } cases[] = {
-        {1100, 1100, 20, true}, {1000, 1000, 20, true}, {999, 1100, 20, false},
+        {1100, 1100, 20, true}, {1000, 1000, 20, true},  {999, 1100, 20, false},
         {1100, 999, 20, false}, {1100, 1100, 100, true}, {1100, 1100, 101, false},
         {50, 1100, 20, false},
     };
@@ -61,15 +61,21 @@ TEST(RadioModule, SetCommandsAreCheckedAndStoredOnlyWithOne) {
         const char* command;
         bool ok;
     } cases[] = {
-        {"AT*AGSSID=\"Shop floor\",1", true}, {"AT*AGCH=6,0", true},
-        {"AT*AGCH=15,1", false},            {"AT*AGCH=6", false},
-        {"AT*AGCH=6,2", false},             {"AT*ANDHCP=-1,1", false},
+        {"AT*AGSSID=\"Shop floor\",1", true},
+        {"AT*AGCH=6,0", true},
+        {"AT*AGCH=15,1", false},
+        {"AT*AGCH=6", false},
+        {"AT*AGCH=6,2", false},
+        {"AT*ANDHCP=-1,1", false},
         {"AT*ANIP=10.0.0.5,255.0.0.0,10.0.0.1,1", true},
         {"AT*ANIP=10.0.0.5,255.0.0.0,1", false},
-        {"AT*AGSSID=Shop,1", false},        {"AT*AGRTE=11,0,1", true},
-        {"AT*AILBA=000000000000,1", false}, {"AT*NOPE=1,1", false},
+        {"AT*AGSSID=Shop,1", false},
+        {"AT*AGRTE=11,0,1", true},
+        {"AT*AILBA=000000000000,1", false},
+        {"AT*NOPE=1,1", false},
         {"AT*AGSSID=\"123456789012345678901234567890123\",1", false},
-        {"AT*AGFPWI=2,\"secret\",1", true}, {"garbage", false},
+        {"AT*AGFPWI=2,\"secret\",1", true},
+        {"garbage", false},
     };
     for (const Case& c : cases) {
         const QByteArray reply = m.Receive(QByteArray(c.command) + "\r", 5000);

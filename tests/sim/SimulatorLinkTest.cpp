@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-QByteArray B(const char* s, int n) { return QByteArray(s, n); }
+QByteArray B(const char* s, int n) {
+    return QByteArray(s, n);
+}
 
 class SimTest : public ::testing::Test {
 protected:
@@ -40,11 +42,13 @@ protected:
         return false;
     }
     void RunBurn(const QByteArray& stream) {
-        Send("\x1B" "EN");
+        Send("\x1B"
+             "EN");
         Pause(2000);
         Send("\x1BXX");
         Pause(2000);
-        Send("\x1B" "DS");
+        Send("\x1B"
+             "DS");
         Pause(2000);
         questionSeen = WaitForQuestion(100);
         Pause(4000);
@@ -66,7 +70,9 @@ protected:
 TEST_F(SimTest, BurnHandshakeAndConfirmation) {
     Start();
     ASSERT_TRUE(Open());
-    const QByteArray stream("\x1BU1\x1Bk2\x1B" "a\x18\x1BM10000\r", 17);
+    const QByteArray stream("\x1BU1\x1Bk2\x1B"
+                            "a\x18\x1BM10000\r",
+                            17);
     RunBurn(stream);
     EXPECT_TRUE(questionSeen);
     const QByteArray reply = Read(1000);
@@ -78,8 +84,10 @@ TEST_F(SimTest, BurnHandshakeAndConfirmation) {
     });
     // Each command reached the printer at the virtual moment the program sent it.
     const QByteArray received = h->Sim().Transcript().ReceivedSince(0);
-    EXPECT_EQ(received, QByteArray("\x1B" "EN\x1BXX\x1B" "DS\x1BSL") + stream +
-                            B("\x1BST\xFF\r\x1BSB\r", 9));
+    EXPECT_EQ(received, QByteArray("\x1B"
+                                   "EN\x1BXX\x1B"
+                                   "DS\x1BSL") +
+                            stream + B("\x1BST\xFF\r\x1BSB\r", 9));
     const qint64 en = h->Sim().Transcript().ReceivedTimeAt(0);
     const qint64 xx = h->Sim().Transcript().ReceivedTimeAt(3);
     EXPECT_GE(xx - en, 2000);
@@ -91,7 +99,8 @@ TEST_F(SimTest, QuestionAfterNoiseUsesUpAttempts) {
     config.faults.noiseBeforeQuestion = 20;
     Start(config);
     ASSERT_TRUE(Open());
-    Send("\x1BXX\x1B" "DS");
+    Send("\x1BXX\x1B"
+         "DS");
     Pause(2000);
     int used = 0;
     EXPECT_TRUE(WaitForQuestion(100, &used));
@@ -103,7 +112,8 @@ TEST_F(SimTest, QuestionAfterAHundredOtherBytesIsTooLate) {
     config.faults.noiseBeforeQuestion = 100;
     Start(config);
     ASSERT_TRUE(Open());
-    Send("\x1BXX\x1B" "DS");
+    Send("\x1BXX\x1B"
+         "DS");
     Pause(2000);
     EXPECT_FALSE(WaitForQuestion(100));
 }
@@ -123,7 +133,8 @@ TEST_F(SimTest, LateQuestion) {
     config.faults.questionDelayMs = 10000;
     Start(config);
     ASSERT_TRUE(Open());
-    Send("\x1BXX\x1B" "DS");
+    Send("\x1BXX\x1B"
+         "DS");
     Pause(2000);
     EXPECT_FALSE(WaitForQuestion(100)) << "about 1.5 s of reads is not enough";
     Pause(8000);
@@ -171,7 +182,8 @@ TEST_F(SimTest, SupervisoryReplyDecodesBack) {
 TEST_F(SimTest, LogoFlashedThenPrintedMatchesTheRasterSent) {
     Start();
     ASSERT_TRUE(Open());
-    Send("\x1BXX\x1B" "DL\r");
+    Send("\x1BXX\x1B"
+         "DL\r");
     ASSERT_TRUE(WaitForQuestion(50));
     Send("\x1BLG5\r");
     Pause(1000);
@@ -304,12 +316,15 @@ TEST_F(SimTest, LinkDroppedMidExchange) {
     config.faults.dropAfterBytes = 6;
     Start(config);
     ASSERT_TRUE(Open());
-    Send("\x1B" "EN\x1BXX");
+    Send("\x1B"
+         "EN\x1BXX");
     h->Sim().Settle();
     int written = 0;
     char buffer[10];
     int got = 0;
-    const bool writeOk = h->Link().WriteFile(QByteArray("\x1B" "DS"), &written);
+    const bool writeOk = h->Link().WriteFile(QByteArray("\x1B"
+                                                        "DS"),
+                                             &written);
     const bool readOk = h->Link().ReadFile(buffer, 10, &got);
     EXPECT_FALSE(writeOk && readOk);
     EXPECT_EQ(got, 0);
@@ -333,7 +348,9 @@ TEST_F(SimTest, GarbageThenAValidQuery) {
         garbage += char((i * 131 + 7) & 0xFF);
     Send(garbage);
     Send(QByteArray("\x1BV\x01\x00", 4) + QByteArray(5000, '\x55')); // an oversized block
-    Send("\r\n\x1B" "EN\x1B" "EN");
+    Send("\r\n\x1B"
+         "EN\x1B"
+         "EN");
     Pause(100);
     Read(1000); // whatever the garbage provoked
     Send("\x1BP)");

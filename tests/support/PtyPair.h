@@ -10,7 +10,9 @@ class CPtyPair {
 public:
     QString SlavePath() const { return m_pty.SlavePath(); }
     bool IsValid() const { return m_pty.IsValid(); }
-    bool Write(const QByteArray& bytes) { return m_pty.WriteAll(bytes.constData(), int(bytes.size())); }
+    bool Write(const QByteArray& bytes) {
+        return m_pty.WriteAll(bytes.constData(), int(bytes.size()));
+    }
     // Everything that arrives within the time limit, or once `count` bytes are there.
     QByteArray Read(int count, int timeoutMs);
     void Hangup() { m_pty.Hangup(); }

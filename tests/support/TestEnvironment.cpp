@@ -18,4 +18,6 @@ void CTestEnvironment::Install() {
         qunsetenv(QStringLiteral("KVU_PORT_COM%1").arg(i).toLatin1().constData());
 }
 
-QString CTestEnvironment::SettingsDir() { return g_dir ? g_dir->path() : QString(); }
+QString CTestEnvironment::SettingsDir() {
+    return g_dir ? g_dir->path() : QString();
+}

@@ -15,7 +15,9 @@ int ReadInt(QSettings& settings, const char* key) {
 }
 } // namespace
 
-CAppCore::CAppCore() { m_serial.SetPortMap(&m_ports); }
+CAppCore::CAppCore() {
+    m_serial.SetPortMap(&m_ports);
+}
 
 std::unique_ptr<QSettings> CAppCore::OpenUserSettings() {
 #ifdef Q_OS_WIN
@@ -27,7 +29,9 @@ std::unique_ptr<QSettings> CAppCore::OpenUserSettings() {
 #endif
 }
 
-void CAppCore::SetServices(IUiServices* services) { m_serial.SetServices(services); }
+void CAppCore::SetServices(IUiServices* services) {
+    m_serial.SetServices(services);
+}
 
 void CAppCore::LoadSettings(QSettings& settings) {
     settings.beginGroup(QStringLiteral("Communication"));
@@ -46,9 +50,9 @@ void CAppCore::LoadSettings(QSettings& settings) {
     m_logo.m_raster.SetWidthCode(width == 0 ? CLogoRaster::kDefaultWidthCode : width);
     const int height = ReadInt(settings, "HEIGHT");
     // The raster holds 300 rows: a stored height outside 1 to 300 is brought into range.
-    m_logo.m_raster.m_nHeight = height == 0 ? CLogoRaster::kDefaultHeight
-                                            : qBound(CLogoRaster::kMinHeight, height,
-                                                     CLogoRaster::kMaxRows);
+    m_logo.m_raster.m_nHeight =
+        height == 0 ? CLogoRaster::kDefaultHeight
+                    : qBound(CLogoRaster::kMinHeight, height, CLogoRaster::kMaxRows);
     settings.endGroup();
 
     m_ports.Load(settings);

@@ -6,7 +6,9 @@ namespace {
 const char* const kSection = "Ports";
 const int kPortCount = 20;
 
-QString PortName(int index) { return QStringLiteral("COM%1").arg(index + 1); }
+QString PortName(int index) {
+    return QStringLiteral("COM%1").arg(index + 1);
+}
 } // namespace
 
 QString CPortMap::Device(const QString& portName) const {

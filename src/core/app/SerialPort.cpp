@@ -57,11 +57,10 @@ int CSerialPort::Open(quint32 interval, quint32 multiplier) {
         return 0;
     }
 
-    const bool configured = port->setBaudRate(m_nBaudRate) &&
-                            port->setDataBits(QSerialPort::Data8) &&
-                            port->setParity(QSerialPort::NoParity) &&
-                            port->setStopBits(QSerialPort::TwoStop) &&
-                            port->setFlowControl(QSerialPort::NoFlowControl);
+    const bool configured =
+        port->setBaudRate(m_nBaudRate) && port->setDataBits(QSerialPort::Data8) &&
+        port->setParity(QSerialPort::NoParity) && port->setStopBits(QSerialPort::TwoStop) &&
+        port->setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
         qCDebug(lcWire) << "configure" << DeviceName() << "failed:" << port->errorString();
         port->close();
@@ -144,7 +143,8 @@ bool CSerialPort::ReadFile(char* buffer, int count, int* read) {
     while (*read < count) {
         const qint64 available = m_hComm->bytesAvailable();
         if (available > 0) {
-            const qint64 got = m_hComm->read(buffer + *read, qMin<qint64>(available, count - *read));
+            const qint64 got =
+                m_hComm->read(buffer + *read, qMin<qint64>(available, count - *read));
             if (got < 0) {
                 ok = false;
                 break;
@@ -216,8 +216,8 @@ int CSerialPort::GetBaudIndex() const {
 }
 
 void CSerialPort::SetBaudIndex(int index) {
-    m_nBaudRate = (index >= 0 && index < 8) ? kBaudTable[index].rate
-                                             : kBaudTable[kDefaultBaudIndex].rate;
+    m_nBaudRate =
+        (index >= 0 && index < 8) ? kBaudTable[index].rate : kBaudTable[kDefaultBaudIndex].rate;
 }
 
 void CSerialPort::SetPortName(const QString& name) {

@@ -44,7 +44,9 @@ public:
     // Returns whether the bytes were written (callers may ignore it, as the link has
     // already told the user).
     bool SendBlock(const char* bytes, int count);
-    bool SendBlock(const QByteArray& bytes) { return SendBlock(bytes.constData(), int(bytes.size())); }
+    bool SendBlock(const QByteArray& bytes) {
+        return SendBlock(bytes.constData(), int(bytes.size()));
+    }
 
     // For callers that drive the open link themselves (the exchanges). Both report
     // success and the count, and show no message: the caller decides what to say.

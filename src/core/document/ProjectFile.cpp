@@ -12,13 +12,13 @@ namespace {
 // In the file the combo members come before the five numbers, unlike in the document.
 template <class Doc> auto IntegerInFileOrder(Doc& d, int i) {
     decltype(&d.m_bUnderline) const order[27] = {
-        &d.m_bUnderline,   &d.m_bNoUnderline,   &d.m_bBold,          &d.m_bNoBold,
+        &d.m_bUnderline,    &d.m_bNoUnderline,  &d.m_bBold,          &d.m_bNoBold,
         &d.m_bWhiteOnBlack, &d.m_bBlackOnWhite, &d.m_bDoubleWidth,   &d.m_bNormalWidth,
         &d.m_bDoubleHeight, &d.m_bNormalHeight, &d.m_bSendEot,       &d.m_bNoSendEot,
-        &d.m_bRightToLeft, &d.m_bLeftToRight,   &d.m_bPcLineDraw,    &d.m_bInternational,
-        &d.m_bLinePrint,   &d.m_nFont,          &d.m_nContrast,      &d.m_nLineSpacing,
-        &d.m_nFormFeed,    &d.m_nVerticalTab,   &d.m_nHorizontalTab, &d.m_nSensorSensitivity,
-        &d.m_nSleepHours,  &d.m_nSleepMinutes,  &d.m_nSleepSeconds,
+        &d.m_bRightToLeft,  &d.m_bLeftToRight,  &d.m_bPcLineDraw,    &d.m_bInternational,
+        &d.m_bLinePrint,    &d.m_nFont,         &d.m_nContrast,      &d.m_nLineSpacing,
+        &d.m_nFormFeed,     &d.m_nVerticalTab,  &d.m_nHorizontalTab, &d.m_nSensorSensitivity,
+        &d.m_nSleepHours,   &d.m_nSleepMinutes, &d.m_nSleepSeconds,
     };
     return order[i];
 }
@@ -103,9 +103,9 @@ public:
             return false;
         const char* data = m_bytes.constData() + m_pos;
         if (wide) {
-            const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(
-                                                        QByteArray(data, int(bytes)).constData()),
-                                                    int(length));
+            const QString text = QString::fromUtf16(
+                reinterpret_cast<const char16_t*>(QByteArray(data, int(bytes)).constData()),
+                int(length));
             *out = CodePage::FromBytes(CodePage::ToBytes(text));
         } else {
             *out = CodePage::FromBytes(data, int(length));
@@ -203,10 +203,14 @@ CProjectFile::Result CProjectFile::Save(const QString& path, const CKVUDoc& doc,
 
 QString CProjectFile::Message(Result result) {
     switch (result) {
-    case Result::Ok: return QString();
-    case Result::CannotOpen: return QStringLiteral("Failed to open document.");
-    case Result::BadFormat: return QStringLiteral("Unexpected file format.");
-    case Result::CannotWrite: return QStringLiteral("Failed to save document.");
+    case Result::Ok:
+        return QString();
+    case Result::CannotOpen:
+        return QStringLiteral("Failed to open document.");
+    case Result::BadFormat:
+        return QStringLiteral("Unexpected file format.");
+    case Result::CannotWrite:
+        return QStringLiteral("Failed to save document.");
     }
     return QString();
 }

@@ -1,8 +1,8 @@
 #include "AttributeForm.h"
 
 #include "CommandBuffer.h"
-#include "NumberField.h"
 #include "Notation.h"
+#include "NumberField.h"
 #include "document/KVUDoc.h"
 
 const CAttributeForm::Check CAttributeForm::kChecks[17] = {
@@ -35,11 +35,15 @@ int CAttributeForm::ComboIndexOrBlank(int index) {
 
 int CAttributeForm::Maximum(Field field) {
     switch (field) {
-    case FormFeed: return 65535;
-    case SleepHours: return 17;
+    case FormFeed:
+        return 65535;
+    case SleepHours:
+        return 17;
     case SleepMinutes:
-    case SleepSeconds: return 59;
-    default: return 255;
+    case SleepSeconds:
+        return 59;
+    default:
+        return 255;
     }
 }
 
@@ -52,10 +56,9 @@ const CAttributeForm::Check* CAttributeForm::FindCheck(int id) {
 }
 
 QString* CAttributeForm::TextMember(Field field) {
-    QString* const texts[FieldCount] = {&m_strLineSpacing,  &m_strFormFeed,
-                                        &m_strVerticalTab,  &m_strHorizontalTab,
-                                        &m_strSensorSensitivity, &m_strSleepHours,
-                                        &m_strSleepMinutes, &m_strSleepSeconds};
+    QString* const texts[FieldCount] = {
+        &m_strLineSpacing,       &m_strFormFeed,   &m_strVerticalTab,  &m_strHorizontalTab,
+        &m_strSensorSensitivity, &m_strSleepHours, &m_strSleepMinutes, &m_strSleepSeconds};
     return texts[field];
 }
 
@@ -126,15 +129,25 @@ void CAttributeForm::BuildAttributeStream(CCommandBuffer& b) const {
     b.AppendIf("\x1D", m_bNormalHeight);
     b.AppendIf("\x1BP-", m_bSendEot);
     b.AppendIf("\x1BP+", m_bNoSendEot);
-    b.AppendIf("\x1B" "FR", m_bRightToLeft);
-    b.AppendIf("\x1B" "FL", m_bLeftToRight);
-    b.AppendIf("\x1B" "F2", m_bPcLineDraw);
-    b.AppendIf("\x1B" "F1", m_bInternational);
+    b.AppendIf("\x1B"
+               "FR",
+               m_bRightToLeft);
+    b.AppendIf("\x1B"
+               "FL",
+               m_bLeftToRight);
+    b.AppendIf("\x1B"
+               "F2",
+               m_bPcLineDraw);
+    b.AppendIf("\x1B"
+               "F1",
+               m_bInternational);
     // A combo index the list cannot show (from an edited project file) counts as blank,
     // rather than sending a command with several digits or a minus sign.
     b.AppendNumbered("\x1Bk", ComboIndexOrBlank(m_nFont));
     b.AppendNumbered("\x1BP", ComboIndexOrBlank(m_nContrast));
-    b.AppendWithByte("\x1B" "a", Number(LineSpacing));
+    b.AppendWithByte("\x1B"
+                     "a",
+                     Number(LineSpacing));
     b.AppendWithWord("\x1BTF", Number(FormFeed));
     b.AppendWithByte("\x1BTV", Number(VerticalTab));
     b.AppendWithByte("\x1BTH", Number(HorizontalTab));
@@ -144,7 +157,9 @@ void CAttributeForm::BuildAttributeStream(CCommandBuffer& b) const {
         b.AppendString(QByteArray(1, '\x1B'));
         b.AppendString(sleep.toLatin1());
     }
-    b.AppendIf("\x1B" "EO", m_bLinePrint);
+    b.AppendIf("\x1B"
+               "EO",
+               m_bLinePrint);
 }
 
 void CAttributeForm::ToDocument(CKVUDoc& d) const {

@@ -11,8 +11,17 @@ class CKVUDoc;
 class CAttributeForm {
 public:
     // Numeric fields, in page order, with their maxima.
-    enum Field { LineSpacing, FormFeed, VerticalTab, HorizontalTab, SensorSensitivity,
-                 SleepHours, SleepMinutes, SleepSeconds, FieldCount };
+    enum Field {
+        LineSpacing,
+        FormFeed,
+        VerticalTab,
+        HorizontalTab,
+        SensorSensitivity,
+        SleepHours,
+        SleepMinutes,
+        SleepSeconds,
+        FieldCount
+    };
     static int Maximum(Field field);
     // The Font and Contrast lists: a blank item, then ten items.
     static constexpr int kComboItems = 10;
@@ -50,7 +59,9 @@ public:
 
     int Number(Field field) const;
     QString& Text(Field field) { return *TextMember(field); }
-    const QString& Text(Field field) const { return *const_cast<CAttributeForm*>(this)->TextMember(field); }
+    const QString& Text(Field field) const {
+        return *const_cast<CAttributeForm*>(this)->TextMember(field);
+    }
 
     int m_nFont = 0;
     int m_nContrast = 0;

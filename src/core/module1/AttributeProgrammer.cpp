@@ -8,9 +8,11 @@
 #include <QSaveFile>
 
 namespace {
-const QByteArray kEscEN("\x1B" "EN");
+const QByteArray kEscEN("\x1B"
+                        "EN");
 const QByteArray kEscXX("\x1BXX");
-const QByteArray kEscDS("\x1B" "DS");
+const QByteArray kEscDS("\x1B"
+                        "DS");
 const QByteArray kEscSL("\x1BSL");
 const QByteArray kEscST("\x1BST\xFF\r", 5);
 const QByteArray kEscSB("\x1BSB\r");

@@ -29,7 +29,8 @@ public:
     // The export file: ESC-EN ESC-XX ESC-DS ESC-SL, the stream, ESC-ST-0xFF-<CR> ESC-SB-<CR>.
     static QByteArray ExportBytes(const CAttributeForm& form);
     // Writes the export file; false (and nothing replaced) when it cannot be written.
-    static bool WriteExportFile(const QString& path, const QByteArray& bytes, QString* detail = nullptr);
+    static bool WriteExportFile(const QString& path, const QByteArray& bytes,
+                                QString* detail = nullptr);
 
     // True when the reply, read as text up to its first zero byte, contains "D!X".
     static bool HasConfirmation(const QByteArray& reply);

@@ -10,7 +10,9 @@ void CCommandBuffer::AppendText(const QByteArray& text) {
     m_bytes.append(text.constData(), qMin(length, kMaxText));
 }
 
-void CCommandBuffer::AppendString(const QByteArray& bytes) { m_bytes += bytes; }
+void CCommandBuffer::AppendString(const QByteArray& bytes) {
+    m_bytes += bytes;
+}
 
 void CCommandBuffer::AppendIf(const QByteArray& text, int flag) {
     if (flag & 0xFF)
@@ -39,8 +41,14 @@ void CCommandBuffer::AppendWithWord(const QByteArray& text, int value) {
     }
 }
 
-void CCommandBuffer::ParseNotation(const QString& text) { m_bytes += Notation::Parse(text); }
+void CCommandBuffer::ParseNotation(const QString& text) {
+    m_bytes += Notation::Parse(text);
+}
 
-bool CCommandBuffer::Send(CSerialPort& link) const { return link.SendBlock(m_bytes); }
+bool CCommandBuffer::Send(CSerialPort& link) const {
+    return link.SendBlock(m_bytes);
+}
 
-void CCommandBuffer::WriteToOpenPort(CSerialPort& link) const { link.Write(m_bytes); }
+void CCommandBuffer::WriteToOpenPort(CSerialPort& link) const {
+    link.Write(m_bytes);
+}

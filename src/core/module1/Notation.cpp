@@ -84,7 +84,9 @@ QByteArray Notation::Parse(const QByteArray& text) {
     return out;
 }
 
-QByteArray Notation::Parse(const QString& text) { return Parse(CodePage::ToBytes(text)); }
+QByteArray Notation::Parse(const QString& text) {
+    return Parse(CodePage::ToBytes(text));
+}
 
 // A byte as backslash, x and two upper-case hexadecimal digits.
 static QString HexByte(int value) {
