@@ -5,6 +5,55 @@
 #include <QMessageBox>
 #include <QTimer>
 
+// Eats user input while a wait runs; everything else (painting, timers, the window
+// system's moves and resizes) goes through.
+class CInputSwallower : public QObject {
+public:
+    explicit CInputSwallower(int& waiting) : m_waiting(waiting) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (m_waiting > 0) {
+            switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::Wheel:
+            case QEvent::TouchBegin:
+            case QEvent::ContextMenu:
+                return true;
+            default:
+                break;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    int& m_waiting;
+};
+
+void CGuiServices::RunWaitLoop(int ms) {
+    if (!m_swallower) {
+        m_swallower = new CInputSwallower(m_waiting);
+        m_swallower->setParent(qApp);
+        qApp->installEventFilter(m_swallower);
+    }
+    ++m_waiting;
+    if (ms <= 0) {
+        QApplication::processEvents();
+    } else {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    --m_waiting;
+}
+
 void CGuiServices::Status(const QString& text) {
     if (m_statusSink)
         m_statusSink(text);
@@ -61,9 +110,7 @@ MsgAnswer CGuiServices::Message(const QString& text, const QString& caption, Msg
 
 void CGuiServices::Pause(int ms) {
     ++m_busy;
-    QEventLoop loop;
-    QTimer::singleShot(qMax(0, ms), &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    RunWaitLoop(ms);
     --m_busy;
 }
 
@@ -82,6 +129,4 @@ void CGuiServices::Progress(int done, int total) {
         m_progressSink(done, total);
 }
 
-void CGuiServices::KeepAlive() {
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
+void CGuiServices::KeepAlive() { RunWaitLoop(0); }

@@ -31,8 +31,14 @@ public:
     bool IsBusy() const { return m_busy > 0; }
 
 private:
+    // Runs the event loop for a wait: the window paints, while keys and clicks made
+    // during the wait are dropped (not delivered once it ends).
+    void RunWaitLoop(int ms);
+
     std::function<void(const QString&)> m_statusSink;
     std::function<void(int, int)> m_progressSink;
     QWidget* m_owner = nullptr;
     int m_busy = 0;
+    int m_waiting = 0;
+    class CInputSwallower* m_swallower = nullptr;
 };
