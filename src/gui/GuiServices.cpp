@@ -37,11 +37,18 @@ private:
     int& m_waiting;
 };
 
+CGuiServices::CGuiServices() = default;
+
+// The filter goes with the services, so it never outlives the counter it reads.
+CGuiServices::~CGuiServices() {
+    if (m_swallower && qApp)
+        qApp->removeEventFilter(m_swallower.get());
+}
+
 void CGuiServices::RunWaitLoop(int ms) {
     if (!m_swallower) {
-        m_swallower = new CInputSwallower(m_waiting);
-        m_swallower->setParent(qApp);
-        qApp->installEventFilter(m_swallower);
+        m_swallower = std::make_unique<CInputSwallower>(m_waiting);
+        qApp->installEventFilter(m_swallower.get());
     }
     ++m_waiting;
     if (ms <= 0) {

@@ -3,6 +3,7 @@
 #include "app/UiServices.h"
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -11,6 +12,11 @@ class QWidget;
 // painting without taking input, and the wait cursor is held for the exchange.
 class CGuiServices : public IUiServices {
 public:
+    CGuiServices();
+    ~CGuiServices() override;
+    CGuiServices(const CGuiServices&) = delete;
+    CGuiServices& operator=(const CGuiServices&) = delete;
+
     // Where status texts go (the frame's message pane) and who owns message boxes.
     void SetStatusSink(std::function<void(const QString&)> sink) { m_statusSink = std::move(sink); }
     void SetProgressSink(std::function<void(int, int)> sink) { m_progressSink = std::move(sink); }
@@ -40,5 +46,5 @@ private:
     QWidget* m_owner = nullptr;
     int m_busy = 0;
     int m_waiting = 0;
-    class CInputSwallower* m_swallower = nullptr;
+    std::unique_ptr<class CInputSwallower> m_swallower;
 };

@@ -162,64 +162,55 @@ void CAttributeForm::BuildAttributeStream(CCommandBuffer& b) const {
                m_bLinePrint);
 }
 
+namespace {
+// Each check of the page and the document member that keeps it.
+const struct {
+    int CAttributeForm::*form;
+    int CKVUDoc::*doc;
+} kCheckMembers[17] = {
+    {&CAttributeForm::m_bUnderline, &CKVUDoc::m_bUnderline},
+    {&CAttributeForm::m_bNoUnderline, &CKVUDoc::m_bNoUnderline},
+    {&CAttributeForm::m_bBold, &CKVUDoc::m_bBold},
+    {&CAttributeForm::m_bNoBold, &CKVUDoc::m_bNoBold},
+    {&CAttributeForm::m_bWhiteOnBlack, &CKVUDoc::m_bWhiteOnBlack},
+    {&CAttributeForm::m_bBlackOnWhite, &CKVUDoc::m_bBlackOnWhite},
+    {&CAttributeForm::m_bDoubleWidth, &CKVUDoc::m_bDoubleWidth},
+    {&CAttributeForm::m_bNormalWidth, &CKVUDoc::m_bNormalWidth},
+    {&CAttributeForm::m_bDoubleHeight, &CKVUDoc::m_bDoubleHeight},
+    {&CAttributeForm::m_bNormalHeight, &CKVUDoc::m_bNormalHeight},
+    {&CAttributeForm::m_bSendEot, &CKVUDoc::m_bSendEot},
+    {&CAttributeForm::m_bNoSendEot, &CKVUDoc::m_bNoSendEot},
+    {&CAttributeForm::m_bRightToLeft, &CKVUDoc::m_bRightToLeft},
+    {&CAttributeForm::m_bLeftToRight, &CKVUDoc::m_bLeftToRight},
+    {&CAttributeForm::m_bPcLineDraw, &CKVUDoc::m_bPcLineDraw},
+    {&CAttributeForm::m_bInternational, &CKVUDoc::m_bInternational},
+    {&CAttributeForm::m_bLinePrint, &CKVUDoc::m_bLinePrint},
+};
+
+// Each numeric field and the document member that keeps its number.
+int CKVUDoc::*const kNumberMembers[CAttributeForm::FieldCount] = {
+    &CKVUDoc::m_nLineSpacing,   &CKVUDoc::m_nFormFeed,          &CKVUDoc::m_nVerticalTab,
+    &CKVUDoc::m_nHorizontalTab, &CKVUDoc::m_nSensorSensitivity, &CKVUDoc::m_nSleepHours,
+    &CKVUDoc::m_nSleepMinutes,  &CKVUDoc::m_nSleepSeconds,
+};
+} // namespace
+
 void CAttributeForm::ToDocument(CKVUDoc& d) const {
-    d.m_bUnderline = m_bUnderline;
-    d.m_bNoUnderline = m_bNoUnderline;
-    d.m_bBold = m_bBold;
-    d.m_bNoBold = m_bNoBold;
-    d.m_bWhiteOnBlack = m_bWhiteOnBlack;
-    d.m_bBlackOnWhite = m_bBlackOnWhite;
-    d.m_bDoubleWidth = m_bDoubleWidth;
-    d.m_bNormalWidth = m_bNormalWidth;
-    d.m_bDoubleHeight = m_bDoubleHeight;
-    d.m_bNormalHeight = m_bNormalHeight;
-    d.m_bSendEot = m_bSendEot;
-    d.m_bNoSendEot = m_bNoSendEot;
-    d.m_bRightToLeft = m_bRightToLeft;
-    d.m_bLeftToRight = m_bLeftToRight;
-    d.m_bPcLineDraw = m_bPcLineDraw;
-    d.m_bInternational = m_bInternational;
-    d.m_bLinePrint = m_bLinePrint;
-    d.m_nLineSpacing = Number(LineSpacing);
-    d.m_nFormFeed = Number(FormFeed);
-    d.m_nVerticalTab = Number(VerticalTab);
-    d.m_nHorizontalTab = Number(HorizontalTab);
-    d.m_nSensorSensitivity = Number(SensorSensitivity);
+    for (const auto& m : kCheckMembers)
+        d.*(m.doc) = this->*(m.form);
+    for (int field = 0; field < FieldCount; ++field)
+        d.*(kNumberMembers[field]) = Number(Field(field));
     d.m_nFont = m_nFont - 1;
     d.m_nContrast = m_nContrast - 1;
-    d.m_nSleepHours = Number(SleepHours);
-    d.m_nSleepMinutes = Number(SleepMinutes);
-    d.m_nSleepSeconds = Number(SleepSeconds);
     d.m_strTestMessage = m_strTestMessage;
 }
 
 void CAttributeForm::FromDocument(const CKVUDoc& d) {
-    m_bUnderline = d.m_bUnderline;
-    m_bNoUnderline = d.m_bNoUnderline;
-    m_bBold = d.m_bBold;
-    m_bNoBold = d.m_bNoBold;
-    m_bWhiteOnBlack = d.m_bWhiteOnBlack;
-    m_bBlackOnWhite = d.m_bBlackOnWhite;
-    m_bDoubleWidth = d.m_bDoubleWidth;
-    m_bNormalWidth = d.m_bNormalWidth;
-    m_bDoubleHeight = d.m_bDoubleHeight;
-    m_bNormalHeight = d.m_bNormalHeight;
-    m_bSendEot = d.m_bSendEot;
-    m_bNoSendEot = d.m_bNoSendEot;
-    m_bRightToLeft = d.m_bRightToLeft;
-    m_bLeftToRight = d.m_bLeftToRight;
-    m_bPcLineDraw = d.m_bPcLineDraw;
-    m_bInternational = d.m_bInternational;
-    m_bLinePrint = d.m_bLinePrint;
-    m_strLineSpacing = NumberField::FormatNumber(d.m_nLineSpacing);
-    m_strFormFeed = NumberField::FormatNumber(d.m_nFormFeed);
-    m_strVerticalTab = NumberField::FormatNumber(d.m_nVerticalTab);
-    m_strHorizontalTab = NumberField::FormatNumber(d.m_nHorizontalTab);
-    m_strSensorSensitivity = NumberField::FormatNumber(d.m_nSensorSensitivity);
+    for (const auto& m : kCheckMembers)
+        this->*(m.form) = d.*(m.doc);
+    for (int field = 0; field < FieldCount; ++field)
+        Text(Field(field)) = NumberField::FormatNumber(d.*(kNumberMembers[field]));
     m_nFont = d.m_nFont + 1;
     m_nContrast = d.m_nContrast + 1;
-    m_strSleepHours = NumberField::FormatNumber(d.m_nSleepHours);
-    m_strSleepMinutes = NumberField::FormatNumber(d.m_nSleepMinutes);
-    m_strSleepSeconds = NumberField::FormatNumber(d.m_nSleepSeconds);
     m_strTestMessage = d.m_strTestMessage;
 }
