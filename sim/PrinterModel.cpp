@@ -3,7 +3,6 @@
 #include <algorithm>
 
 namespace {
-const char ESC = 0x1B;
 const char CR = 0x0D;
 const char LF = 0x0A;
 const char FF = 0x0C;
@@ -108,6 +107,16 @@ void CPrinterModel::Tick(qint64 now) {
 }
 
 void CPrinterModel::Receive(const QByteArray& bytes, qint64 now) {
+    // A command cut short is dropped once the line has been quiet for a while, so the
+    // next command is not taken as its missing bytes.
+    if (!m_cmd.isEmpty() && now - m_lastReceived > kCommandTimeoutMs)
+        m_cmd.clear();
+    if (m_collecting && now - m_lastReceived > kStreamTimeoutMs) {
+        m_collecting = m_programming = false;
+        m_collected.clear();
+    }
+    if (!bytes.isEmpty())
+        m_lastReceived = now;
     for (int i = 0; i < bytes.size(); ++i) {
         if (m_passThrough.active) {
             ReceivePassThrough(bytes.mid(i), now);

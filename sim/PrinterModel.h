@@ -24,6 +24,10 @@ public:
     };
     static constexpr int kSlotCount = 8;
     static constexpr int kMaxLogoRows = 300;
+    // A half-received command is dropped after this much silence; an attribute stream
+    // being programmed (with its 2 s pauses) after the longer one.
+    static constexpr int kCommandTimeoutMs = 1000;
+    static constexpr int kStreamTimeoutMs = 10000;
 
     explicit CPrinterModel(const SimConfig& config, qint64 now = 0);
 
@@ -70,6 +74,7 @@ private:
     SimConfig m_config;
     std::deque<Scheduled> m_out;
     QByteArray m_cmd;  // the command being received
+    qint64 m_lastReceived = 0;
     QByteArray m_line; // text waiting to be printed
     PrinterAttributes m_lineAttributes;
     bool m_lastWasCr = false;

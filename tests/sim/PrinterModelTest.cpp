@@ -193,3 +193,12 @@ TEST(PrinterModel, PassThroughRelaysToTheNamedUartUntilTheMarker) {
     p.Receive("\x1BPU0U3T005\r", 6000);
     EXPECT_FALSE(p.InPassThrough()) << "no module on UART3";
 }
+
+TEST(PrinterModel, ACommandCutShortIsDroppedAfterAQuietSpell) {
+    CPrinterModel p(SimConfig{});
+    p.Receive(QByteArray("\x1BV\x01\x00", 4) + QByteArray(30, '\x55'), 0);
+    p.Receive("\x1BP)", 500); // still taken as the rest of the line block
+    EXPECT_EQ(p.TakeDue(1000), QByteArray());
+    p.Receive("\x1BP)", 2000);
+    EXPECT_EQ(p.TakeDue(3000), "TARVO3-576-BT-WLAN\r\n");
+}
