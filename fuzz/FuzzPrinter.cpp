@@ -26,7 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     now += 1000000;
     printer.Tick(now);
     printer.TakeDue(now);
-    printer.Receive(QByteArray("###\r\n\x1B" "EN"), now);
+    printer.Receive(QByteArray("###\r\n\x1B"
+                               "EN"),
+                    now);
     printer.Receive(QByteArray("\x1BP)"), now + 20000);
     if (!printer.TakeDue(now + 30000).contains("TARVO3-"))
         abort();

@@ -73,7 +73,7 @@ private:
 
     SimConfig m_config;
     std::deque<Scheduled> m_out;
-    QByteArray m_cmd;  // the command being received
+    QByteArray m_cmd; // the command being received
     qint64 m_lastReceived = 0;
     QByteArray m_line; // text waiting to be printed
     PrinterAttributes m_lineAttributes;

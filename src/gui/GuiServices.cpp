@@ -136,4 +136,6 @@ void CGuiServices::Progress(int done, int total) {
         m_progressSink(done, total);
 }
 
-void CGuiServices::KeepAlive() { RunWaitLoop(0); }
+void CGuiServices::KeepAlive() {
+    RunWaitLoop(0);
+}

@@ -11,6 +11,7 @@
 #include "PtyPair.h"
 #include "RecordingServices.h"
 #include "SerialPortDlg.h"
+#include "TestEnvironment.h"
 #include "document/ProjectFile.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -323,4 +325,86 @@ TEST_F(FrameTest, HelpTopicsWithoutAHelpFileSaysSo) {
     ASSERT_EQ(services.MessageTexts().size(), 1);
     EXPECT_TRUE(services.MessageTexts().first().startsWith("The help file "));
     EXPECT_TRUE(services.MessageTexts().first().endsWith("gui_tests.html could not be opened."));
+}
+
+TEST_F(FrameTest, SaveFailureKeepsTheProjectModified) {
+    Find<QCheckBox>("id1026")->click();
+    nextFileName = dir.filePath("no/such/folder/p.qpf");
+    EXPECT_FALSE(frame->OnFileSave());
+    EXPECT_EQ(services.MessageTexts().last(), "Failed to save document.");
+    EXPECT_TRUE(app->Document().IsModified());
+    EXPECT_EQ(frame->windowTitle(), "Untitled - Quorlin");
+    nextFileName = dir.filePath("p");
+    EXPECT_TRUE(frame->OnFileSaveAs());
+    EXPECT_EQ(frame->windowTitle(), "p.qpf - Quorlin") << "the default extension is added";
+}
+
+TEST_F(FrameTest, RecentFilesInTheFileMenu) {
+    CKVUDoc doc;
+    const QString a = dir.filePath("a.qpf"), b = dir.filePath("b.qpf");
+    ASSERT_EQ(CProjectFile::Save(a, doc), CProjectFile::Result::Ok);
+    ASSERT_EQ(CProjectFile::Save(b, doc), CProjectFile::Result::Ok);
+    ASSERT_TRUE(frame->OpenDocumentFile(a));
+    ASSERT_TRUE(frame->OpenDocumentFile(b));
+    QStringList shown;
+    for (QAction* action : frame->menuBar()->actions().first()->menu()->actions())
+        if (action->isVisible() && action->text().startsWith('&') &&
+            action->text().contains(".qpf"))
+            shown << action->text();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].startsWith("&1 ") && shown[0].endsWith("b.qpf"));
+    EXPECT_TRUE(shown[1].startsWith("&2 ") && shown[1].endsWith("a.qpf"));
+    // An entry whose file has gone is dropped when it fails to open.
+    QFile::remove(a);
+    EXPECT_FALSE(frame->OpenDocumentFile(a));
+    EXPECT_EQ(app->Core().m_recentFiles.Files().size(), 1);
+}
+
+TEST(FrameStartUp, ProjectOnTheCommandLine) {
+    QTemporaryDir dir;
+    CKVUDoc doc;
+    doc.m_bSendEot = 1;
+    const QString path = dir.filePath("start.qpf");
+    ASSERT_EQ(CProjectFile::Save(path, doc), CProjectFile::Result::Ok);
+    {
+        CRecordingServices services;
+        CKVUApp app;
+        app.SetServices(&services);
+        ASSERT_TRUE(app.InitInstance({"kvu", path}));
+        EXPECT_EQ(app.MainFrame()->windowTitle(), "start.qpf - Quorlin");
+        EXPECT_EQ(app.Document().m_bSendEot, 1);
+    }
+    CRecordingServices services;
+    CKVUApp app;
+    app.SetServices(&services);
+    EXPECT_FALSE(app.InitInstance({"kvu", dir.filePath("missing.qpf")}));
+    EXPECT_EQ(services.MessageTexts(), QStringList{"Failed to open document."});
+}
+
+TEST(FrameStartUp, SettingsAreWrittenBackAtExit) {
+    {
+        auto settings = CAppCore::OpenUserSettings();
+        settings->clear();
+        settings->setValue("Communication/BAUDRATE", "4800");
+        settings->setValue("Logo Size/HEIGHT", -7);
+        settings->sync();
+    }
+    CRecordingServices services;
+    CKVUApp app;
+    app.SetServices(&services);
+    ASSERT_TRUE(app.InitInstance({"kvu"}));
+    EXPECT_EQ(app.Serial().m_nBaudRate, 38400);
+    EXPECT_EQ(app.Logo().m_raster.m_nHeight, 1);
+    app.Serial().SetPortName("COM4");
+    app.Core().m_ports.SetStoredDevice("COM4", "/dev/ttyUSB1");
+    EXPECT_EQ(app.ExitInstance(0), 0);
+    auto settings = CAppCore::OpenUserSettings();
+    EXPECT_EQ(settings->value("Communication/BAUDRATE").toString(), "38400");
+    EXPECT_EQ(settings->value("Communication/COMPORT").toString(), "COM4");
+    EXPECT_EQ(settings->value("Logo Size/WIDTH").toInt(), 3);
+    EXPECT_EQ(settings->value("Logo Size/HEIGHT").toInt(), 1);
+    EXPECT_EQ(settings->value("Ports/COM4").toString(), "/dev/ttyUSB1");
+    EXPECT_TRUE(settings->fileName().startsWith(CTestEnvironment::SettingsDir()))
+        << "tests never touch the user's settings";
+    settings->clear();
 }
