@@ -408,3 +408,9 @@ TEST(FrameStartUp, SettingsAreWrittenBackAtExit) {
         << "tests never touch the user's settings";
     settings->clear();
 }
+
+TEST_F(FrameTest, BluetoothHelpTextReadsWordForWord) {
+    Action(Cmd::HelpBluetooth)->trigger();
+    EXPECT_TRUE(services.MessageTexts().last().contains(
+        QStringLiteral("It also \ncontains specifi") + QStringLiteral("cations on how to use")));
+}

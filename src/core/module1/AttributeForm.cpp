@@ -78,14 +78,19 @@ QString CAttributeForm::ClickCheck(int id, bool checked) {
     return QLatin1String(check->lastCommand);
 }
 
+// The Last Command of a combo: the prefix and the chosen item's digit; blank for the
+// empty item.
+static QString ComboCommand(const char* prefix, int index) {
+    const int n = CAttributeForm::ComboIndexOrBlank(index);
+    return n != 0 ? QLatin1String(prefix) + QString::number(n - 1) : QString();
+}
+
 QString CAttributeForm::FontCommand() const {
-    const int n = ComboIndexOrBlank(m_nFont);
-    return n != 0 ? QStringLiteral("^[k%1").arg(n - 1) : QString();
+    return ComboCommand("^[k", m_nFont);
 }
 
 QString CAttributeForm::ContrastCommand() const {
-    const int n = ComboIndexOrBlank(m_nContrast);
-    return n != 0 ? QStringLiteral("^[P%1").arg(n - 1) : QString();
+    return ComboCommand("^[P", m_nContrast);
 }
 
 QString CAttributeForm::NumberCommand(Field field) const {
