@@ -1,5 +1,8 @@
 #include "Paper.h"
 
+#include "files/FileAccess.h"
+
+#include <QBuffer>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -83,5 +86,7 @@ bool CPaper::WritePng(const QString& path, int paperDots) const {
         y += h;
     }
     painter.end();
-    return image.save(path, "PNG");
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    return image.save(&png, "PNG") && FileAccess::WriteFileSafely(path, png.data());
 }

@@ -1,12 +1,12 @@
 #include "Simulator.h"
 
 #include "app/Clock.h"
+#include "files/FileAccess.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -233,27 +233,18 @@ bool CSimulator::SaveState(const QString& path, QString* error) {
                         settings);
         }
     });
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson()) < 0 ||
-        !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return FileAccess::WriteFileSafely(path, QJsonDocument(root).toJson(), error);
 }
 
 bool CSimulator::LoadState(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.exists())
+    if (!QFileInfo::exists(path))
         return true; // a first run starts with a factory-fresh printer
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024 * 1024) {
-        if (error)
-            *error = file.errorString();
+    QByteArray bytes;
+    if (FileAccess::ReadRegularFile(path, 64 * 1024 * 1024, &bytes, error) !=
+        FileAccess::ReadResult::Ok)
         return false;
-    }
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
     if (!doc.isObject()) {
         if (error)
             *error = parseError.errorString();

@@ -1,7 +1,6 @@
 #include "Transcript.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "files/FileAccess.h"
 
 void CTranscript::Add(qint64 timeMs, bool received, const QByteArray& bytes) {
     if (bytes.isEmpty())
@@ -93,9 +92,5 @@ QString CTranscript::Format() const {
 }
 
 bool CTranscript::WriteTo(const QString& path) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    file.write(Format().toUtf8());
-    return file.commit();
+    return FileAccess::WriteFileSafely(path, Format().toUtf8());
 }

@@ -1,11 +1,9 @@
 #include "ProjectFile.h"
 
 #include "KVUDoc.h"
+#include "files/FileAccess.h"
 #include "text/CodePage.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace {
@@ -171,18 +169,14 @@ CProjectFile::Result CProjectFile::Deserialize(const QByteArray& bytes, CKVUDoc&
 }
 
 CProjectFile::Result CProjectFile::Load(const QString& path, CKVUDoc& doc, QString* detail) {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        if (detail)
-            *detail = QFileInfo(path).isDir() ? QStringLiteral("is a folder") : file.errorString();
-        return Result::CannotOpen;
-    }
-    if (file.size() > kMaxFileSize)
+    QByteArray bytes;
+    switch (FileAccess::ReadRegularFile(path, kMaxFileSize, &bytes, detail)) {
+    case FileAccess::ReadResult::Ok:
+        break;
+    case FileAccess::ReadResult::TooLarge:
         return Result::BadFormat;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (detail)
-            *detail = file.errorString();
+    case FileAccess::ReadResult::CannotOpen:
+    case FileAccess::ReadResult::NotRegular:
         return Result::CannotOpen;
     }
     if (bytes.isEmpty())
@@ -191,14 +185,8 @@ CProjectFile::Result CProjectFile::Load(const QString& path, CKVUDoc& doc, QStri
 }
 
 CProjectFile::Result CProjectFile::Save(const QString& path, const CKVUDoc& doc, QString* detail) {
-    QSaveFile file(path);
-    const QByteArray bytes = Serialize(doc);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (detail)
-            *detail = file.errorString();
-        return Result::CannotWrite;
-    }
-    return Result::Ok;
+    return FileAccess::WriteFileSafely(path, Serialize(doc), detail) ? Result::Ok
+                                                                      : Result::CannotWrite;
 }
 
 QString CProjectFile::Message(Result result) {

@@ -4,8 +4,7 @@
 #include "CommandBuffer.h"
 #include "app/SerialPort.h"
 #include "app/UiServices.h"
-
-#include <QSaveFile>
+#include "files/FileAccess.h"
 
 namespace {
 const QByteArray kEscEN("\x1B"
@@ -126,11 +125,5 @@ QByteArray CAttributeProgrammer::ExportBytes(const CAttributeForm& form) {
 
 bool CAttributeProgrammer::WriteExportFile(const QString& path, const QByteArray& bytes,
                                            QString* detail) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (detail)
-            *detail = file.errorString();
-        return false;
-    }
-    return true;
+    return FileAccess::WriteFileSafely(path, bytes, detail);
 }

@@ -1,0 +1,84 @@
+#include "FileAccess.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace FileAccess {
+
+bool IsNonRegular(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile();
+}
+
+QString NotRegularText(const QString& path) {
+    return QFileInfo(path).isDir() ? QStringLiteral("is a folder")
+                                   : QStringLiteral("is not a regular file");
+}
+
+ReadResult ReadRegularFile(const QString& path, qint64 maxBytes, QByteArray* bytes,
+                           QString* detail) {
+    bytes->clear();
+    if (IsNonRegular(path)) {
+        if (detail)
+            *detail = NotRegularText(path);
+        return ReadResult::NotRegular;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (detail)
+            *detail = file.errorString();
+        return ReadResult::CannotOpen;
+    }
+    // One byte more than allowed tells an over-long file from one of exactly the limit.
+    *bytes = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        if (detail)
+            *detail = file.errorString();
+        bytes->clear();
+        return ReadResult::CannotOpen;
+    }
+    if (bytes->size() > maxBytes) {
+        if (detail)
+            *detail = QStringLiteral("larger than %1 bytes").arg(maxBytes);
+        bytes->clear();
+        return ReadResult::TooLarge;
+    }
+    return ReadResult::Ok;
+}
+
+bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* detail) {
+    if (IsNonRegular(path)) {
+        if (detail)
+            *detail = NotRegularText(path);
+        return false;
+    }
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (detail)
+            *detail = file.errorString();
+        return false;
+    }
+    // QSaveFile buffers the write and, on Qt 6.4, commits even when the buffered bytes could
+    // not reach the disk (ENOSPC on flush): the temporary file is renamed over the old one
+    // empty. So the flush is checked here, before commit; commit itself syncs the data
+    // before the rename.
+    const bool written = file.write(bytes) == bytes.size() && file.flush() &&
+                         file.error() == QFileDevice::NoError;
+    if (!written) {
+        if (detail)
+            *detail = file.errorString();
+        file.cancelWriting();
+        file.commit(); // discards the temporary file; the old file is untouched
+        return false;
+    }
+    if (!file.commit()) {
+        if (detail)
+            *detail = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace FileAccess
