@@ -4,6 +4,7 @@
 #include "app/AppCore.h"
 #include "app/UiServices.h"
 #include "document/KVUDoc.h"
+#include "document/ProjectFile.h"
 #include "module1/AttributeProgrammer.h"
 #include "module1/CommandBuffer.h"
 #include "module1/NumberField.h"
@@ -293,10 +294,14 @@ void CMod1Page1::ShowFields() {
     m_lastCommand->setText(m_strLastCommand);
 }
 
+// Only a real change marks the project modified: Clear on an empty sandbox, or Append of
+// an empty Last Command, leaves it as it was.
 void CMod1Page1::UpdateDocument() {
     TakeFields();
+    const QByteArray before = CProjectFile::Serialize(m_doc);
     m_form.ToDocument(m_doc);
-    m_doc.SetModifiedFlag(true);
+    if (CProjectFile::Serialize(m_doc) != before)
+        m_doc.SetModifiedFlag(true);
 }
 
 void CMod1Page1::UpdateFromDocument() {
@@ -336,12 +341,21 @@ void CMod1Page1::ValidateField(CAttributeForm::Field field) {
     if (m_validating)
         return;
     TakeFields();
+    const QString typed = m_form.Text(field);
     QString message;
     if (!NumberField::ValidateNumberField(&m_form.Text(field), CAttributeForm::Maximum(field),
                                           &message)) {
         m_validating = true;
         m_services.Message(message, QLatin1String(kAppTitle), MsgIcon::Exclamation);
         m_validating = false;
+    }
+    // "1 2" is re-shown as 12, which is another number than the 1 read while typing: the
+    // Last Command and the document follow what the field now shows.
+    if (m_form.Text(field) != typed) {
+        m_strLastCommand = m_form.NumberCommand(field);
+        ShowFields();
+        UpdateDocument();
+        return;
     }
     ShowFields();
 }

@@ -248,3 +248,66 @@ TEST_F(PageTest, OutOfRangeProjectValues) {
     Find<QPushButton>(1007)->click();
     EXPECT_EQ(Received(), QByteArray::fromHex("1B454E1B55311B55301B6100"));
 }
+
+TEST_F(PageTest, LeavingAFieldKeepsTheDocumentOnWhatItShows) {
+    // Spaces are read as the end of the number while typing, then dropped on leaving.
+    const struct {
+        int id;
+        const char* typed;
+        const char* shown;
+        int CKVUDoc::*member;
+        int stored;
+        const char* last;
+    } cases[] = {
+        {1052, "1 2", "12", &CKVUDoc::m_nLineSpacing, 12, "^[a\\x0C"},
+        {1054, "- 5", "0", &CKVUDoc::m_nFormFeed, 0, "^[TF\\x00\\x00"},
+        {1062, "1 0", "10", &CKVUDoc::m_nSleepHours, 10, "^[M1000000\r"},
+    };
+    for (const auto& c : cases) {
+        Type(c.id, QString::fromLatin1(c.typed));
+        Leave(c.id);
+        EXPECT_EQ(Find<QLineEdit>(c.id)->text(), QLatin1String(c.shown)) << c.typed;
+        EXPECT_EQ(app->Document().*(c.member), c.stored) << c.typed;
+        EXPECT_EQ(Last(), QLatin1String(c.last)) << c.typed;
+    }
+    // What is saved is what Configure sends.
+    const QString path = dir.filePath("shown.qpf");
+    ASSERT_EQ(CProjectFile::Save(path, app->Document()), CProjectFile::Result::Ok);
+    CKVUDoc reopened;
+    ASSERT_EQ(CProjectFile::Load(path, reopened), CProjectFile::Result::Ok);
+    EXPECT_EQ(reopened.m_nLineSpacing, 12);
+    EXPECT_EQ(reopened.m_nSleepHours, 10);
+}
+
+TEST_F(PageTest, OnlyARealChangeMarksTheProjectModified) {
+    ASSERT_FALSE(app->Document().IsModified());
+    Find<QPushButton>(1100)->click(); // Clear on an empty sandbox
+    EXPECT_FALSE(app->Document().IsModified());
+    Find<QPushButton>(1046)->click(); // Append of an empty Last Command
+    EXPECT_FALSE(app->Document().IsModified());
+    Type(1052, "7");
+    Leave(1052); // leaving a field that needs no change
+    EXPECT_TRUE(app->Document().IsModified()) << "typing 7 is a change";
+    app->Document().SetModifiedFlag(false);
+    Leave(1052);
+    EXPECT_FALSE(app->Document().IsModified());
+    Find<QPushButton>(1133)->click(); // ESC appends
+    EXPECT_TRUE(app->Document().IsModified());
+}
+
+TEST_F(PageTest, ExtremeStoredComboIndexesShowBlankAndSaveUnchanged) {
+    CKVUDoc doc;
+    doc.m_nFont = 2147483647;
+    doc.m_nContrast = -2147483647 - 1;
+    const QString path = dir.filePath("extreme.qpf");
+    ASSERT_EQ(CProjectFile::Save(path, doc), CProjectFile::Result::Ok);
+    ASSERT_TRUE(app->MainFrame()->OpenDocumentFile(path));
+    EXPECT_EQ(Find<QComboBox>(1038)->currentIndex(), -1);
+    EXPECT_EQ(Find<QComboBox>(1039)->currentIndex(), -1);
+    Find<QPushButton>(1007)->click(); // Configure sends no font or contrast
+    EXPECT_EQ(Received(), QByteArray::fromHex("1B454E"));
+    // Once the page is changed, the document follows the blank lists, as for font 57.
+    Find<QPushButton>(1133)->click();
+    EXPECT_EQ(app->Document().m_nFont, -1);
+    EXPECT_EQ(app->Document().m_nContrast, -1);
+}

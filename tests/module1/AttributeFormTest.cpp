@@ -168,6 +168,23 @@ TEST(AttributeForm, DocumentRoundTripAndOutOfRangeValues) {
                                   "1B6100"));
 }
 
+TEST(AttributeForm, ExtremeStoredComboIndexesRoundTripWithoutOverflow) {
+    // Any 32-bit value can stand in a hand-edited project; none may overflow on the way.
+    for (int stored : {2147483647, 2147483646, -2147483647 - 1, -2, 10, 11}) {
+        CKVUDoc doc;
+        doc.m_nFont = stored;
+        doc.m_nContrast = stored;
+        CAttributeForm form;
+        form.FromDocument(doc);
+        EXPECT_EQ(Stream(form), QByteArray()) << stored << " sends no font or contrast";
+        EXPECT_EQ(form.FontCommand(), "") << stored;
+        CKVUDoc back;
+        form.ToDocument(back);
+        EXPECT_EQ(back.m_nFont, stored);
+        EXPECT_EQ(back.m_nContrast, stored);
+    }
+}
+
 TEST(AttributeProgrammer, ConfirmationBeforeTheFirstZeroByte) {
     EXPECT_TRUE(CAttributeProgrammer::HasConfirmation("OK D!X\r\n"));
     EXPECT_TRUE(CAttributeProgrammer::HasConfirmation("D!X"));

@@ -200,13 +200,20 @@ int CKVUDoc::*const kNumberMembers[CAttributeForm::FieldCount] = {
 };
 } // namespace
 
+// The document keeps a combo's index minus 1. A hand-edited project may hold any 32-bit
+// value there, so the shift wraps instead of overflowing: 2147483647 becomes an index the
+// lists cannot show (shown blank, sending nothing) and goes back to the file unchanged.
+static int ShiftedIndex(int index, int delta) {
+    return int(quint32(index) + quint32(delta));
+}
+
 void CAttributeForm::ToDocument(CKVUDoc& d) const {
     for (const auto& m : kCheckMembers)
         d.*(m.doc) = this->*(m.form);
     for (int field = 0; field < FieldCount; ++field)
         d.*(kNumberMembers[field]) = Number(Field(field));
-    d.m_nFont = m_nFont - 1;
-    d.m_nContrast = m_nContrast - 1;
+    d.m_nFont = ShiftedIndex(m_nFont, -1);
+    d.m_nContrast = ShiftedIndex(m_nContrast, -1);
     d.m_strTestMessage = m_strTestMessage;
 }
 
@@ -215,7 +222,7 @@ void CAttributeForm::FromDocument(const CKVUDoc& d) {
         this->*(m.form) = d.*(m.doc);
     for (int field = 0; field < FieldCount; ++field)
         Text(Field(field)) = NumberField::FormatNumber(d.*(kNumberMembers[field]));
-    m_nFont = d.m_nFont + 1;
-    m_nContrast = d.m_nContrast + 1;
+    m_nFont = ShiftedIndex(d.m_nFont, 1);
+    m_nContrast = ShiftedIndex(d.m_nContrast, 1);
     m_strTestMessage = d.m_strTestMessage;
 }
