@@ -80,8 +80,10 @@ CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
 
     m_doc.SetModifiedCallback([this] { UpdateCommandStates(); });
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditCommands(); });
-    connect(m_moduleView->Sheet(1), &QTabWidget::currentChanged, this,
-            [this] { UpdateCommandStates(); });
+    connect(m_moduleView->Sheet(1), &QTabWidget::currentChanged, this, [this] {
+        UpdateMacrosLink();
+        UpdateCommandStates();
+    });
     UpdateTitle();
     UpdateRecentFiles();
     UpdateCommandStates();
@@ -457,14 +459,24 @@ void CMainFrame::ResizeClient(int width, int height) {
     resize(width, height + menu);
 }
 
-void CMainFrame::SwitchModule(int module) {
+// The Macros page holds the link open, with short time-outs, exactly while it is on top
+// in Module 1: it opens silently when the page comes to the top, and closes when another
+// tab or module is chosen.
+void CMainFrame::UpdateMacrosLink() {
     CSerialPort& link = m_app.Serial();
-    if (module == 1) {
-        // Back to Module 1 with the Macros page on top: its link opens again (silently).
-        if (m_moduleView->Sheet(1)->GetActiveIndex() == CKVUView::kMacrosTab && !link.m_bOpen)
-            link.Open(1, 0);
-    } else {
+    const bool macrosShown = m_nCurrentModule == 1 &&
+                             m_moduleView->Sheet(1)->GetActiveIndex() == CKVUView::kMacrosTab;
+    if (macrosShown && !link.m_bOpen)
+        link.Open(1, 0);
+    else if (!macrosShown)
         link.Close();
+}
+
+void CMainFrame::SwitchModule(int module) {
+    if (module == 1) {
+        UpdateMacrosLink();
+    } else {
+        m_app.Serial().Close();
     }
     if (module == 4) {
         ShowView(m_fontView);

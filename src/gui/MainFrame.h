@@ -72,6 +72,7 @@ private:
     void UpdateRecentFiles();
     void UpdateEditCommands();
     bool DoSave(const QString& path);
+    void UpdateMacrosLink();
     QString AskFileName(bool save, const QString& suggested);
     void ResizeClient(int width, int height);
     void ShowView(QWidget* view);

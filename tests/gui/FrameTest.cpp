@@ -414,3 +414,25 @@ TEST_F(FrameTest, BluetoothHelpTextReadsWordForWord) {
     EXPECT_TRUE(services.MessageTexts().last().contains(
         QStringLiteral("It also \ncontains specifi") + QStringLiteral("cations on how to use")));
 }
+
+TEST_F(FrameTest, LeavingTheMacrosTabReleasesTheLink) {
+    // Macros tab, the Custom Attributes module button, the Custom Attributes tab, Try: the
+    // link must not be left held open by a page that is no longer shown.
+    CPtyPair pty;
+    app->Core().m_ports.SetSessionDevice("COM1", pty.SlavePath());
+    CModuleSheet* sheet = frame->ModuleView()->Sheet(1);
+    sheet->setCurrentIndex(CKVUView::kMacrosTab);
+    frame->OnModule(1);
+    ASSERT_EQ(app->Serial().m_bOpen, 1);
+    sheet->setCurrentIndex(0);
+    EXPECT_EQ(app->Serial().m_bOpen, 0) << "the Macros page is hidden";
+    EXPECT_FALSE(app->Serial().IsHandleValid());
+    auto* page = frame->ModuleView()->CustomAttributesPage();
+    page->findChild<QLineEdit*>("id1049")->setText("AB");
+    page->findChild<QPushButton*>("id1004")->click(); // Try
+    EXPECT_EQ(pty.Read(2, 1000), "AB");
+    EXPECT_TRUE(services.MessageTexts().isEmpty());
+    EXPECT_EQ(app->Serial().m_bOpen, 0);
+    sheet->setCurrentIndex(CKVUView::kMacrosTab);
+    EXPECT_EQ(app->Serial().m_bOpen, 1) << "the Macros page on top holds the link again";
+}

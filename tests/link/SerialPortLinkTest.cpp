@@ -153,6 +153,18 @@ TEST_F(LinkTest, SecondOpenFailsAndKeepsTheOpenHandle) {
     EXPECT_EQ(pty.Read(5, 1000), "still");
 }
 
+TEST_F(LinkTest, SendBlockOnAHeldLinkLeavesItAsItWas) {
+    ASSERT_EQ(link.Open(1, 0), 1);
+    EXPECT_FALSE(link.SendBlock(QByteArray("x")));
+    EXPECT_EQ(services.MessageTexts(), QStringList{"Serial transmission error."});
+    EXPECT_EQ(link.m_bOpen, 1) << "the flag must follow the handle that is still open";
+    EXPECT_EQ(link.ReadInterval(), 1u);
+    link.Close();
+    EXPECT_FALSE(link.IsHandleValid()) << "Close must release the held port";
+    EXPECT_TRUE(link.SendBlock(QByteArray("ok")));
+    EXPECT_EQ(pty.Read(2, 1000), "ok");
+}
+
 TEST_F(LinkTest, PortIsOpenedExclusively) {
     ASSERT_EQ(link.Open(50, 5), 1);
     CSerialPort other;

@@ -182,7 +182,10 @@ void CSerialPort::Write(const char* bytes, int count) {
 bool CSerialPort::SendBlock(const char* bytes, int count) {
     if (!Open(50, 5)) {
         ShowMessage(kTransmissionError);
-        m_bOpen = 0;
+        // Refused because the link is already held open (by the Macros page): that link
+        // stays exactly as it was, or nothing could close it afterwards.
+        if (!m_hComm)
+            m_bOpen = 0;
         return false;
     }
     const bool written = WriteFile(bytes, count);
