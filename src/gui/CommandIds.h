@@ -15,6 +15,8 @@ constexpr int EditPaste = 57637;
 constexpr int EditUndo = 57643;
 constexpr int AppAbout = 57664;
 constexpr int AppExit = 57665;
+constexpr int NextPane = 57680;
+constexpr int PrevPane = 57681;
 constexpr int ViewToolbar = 59392;
 constexpr int ViewStatusBar = 59393;
 

@@ -71,7 +71,7 @@ HelpText HelpTexts::Bluetooth() {
                                u"\n"
                                u"This section of the Help contains a description of the \n"
                                u"Bluetooth device settings supported in the KVU. It also \n"
-                               u"contains specifi\u0063ations on how to use the Bluetooth module \n"
+                               u"contains specifications on how to use the Bluetooth module \n"
                                u"to change BT device configurations. \n"
                                u"\n"
                                u"Baud Rate \n"

@@ -86,6 +86,7 @@ bool CKVUApp::StartSimulator() {
     // For this run only: the user's stored port table is left alone.
     m_core.m_ports.SetSessionDevice(QStringLiteral("COM1"), m_simulator->DevicePath());
     m_core.m_serial.SetPortName(QStringLiteral("COM1"));
+    m_core.m_bLinkForThisRunOnly = true;
     fprintf(stderr, "kvu: simulated Tarvo3 printer on %s (COM1, %d bit/s)\n",
             qPrintable(m_simulator->DevicePath()), config.baudRate);
     return true;

@@ -162,6 +162,22 @@ void CMainFrame::CreateActions() {
     m_actions[Cmd::FileOpen]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     m_actions[Cmd::FileSave]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     m_actions[Cmd::FilePrint]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    // F6 and Shift+F6 move between the panes of a split window. This frame has no split
+    // panes, so the commands do nothing, but the keys belong to them and reach no control.
+    const struct {
+        int id;
+        QKeySequence key;
+        const char* prompt;
+    } panes[] = {
+        {Cmd::NextPane, QKeySequence(Qt::Key_F6), "Switch to the next window pane\nNext Pane"},
+        {Cmd::PrevPane, QKeySequence(Qt::SHIFT | Qt::Key_F6),
+         "Switch back to the previous window pane\nPrevious Pane"},
+    };
+    for (const auto& pane : panes) {
+        QAction* action = MakeAction(pane.id, QString(), QLatin1String(pane.prompt));
+        action->setShortcut(pane.key);
+        addAction(action);
+    }
 
     connectTo(MakeAction(Cmd::ConfigureSerialPort, QStringLiteral("&Serial Port..."),
                          QStringLiteral("Set the COM port and the baud rate\nSerial Port")),

@@ -409,10 +409,36 @@ TEST(FrameStartUp, SettingsAreWrittenBackAtExit) {
     settings->clear();
 }
 
+TEST(FrameStartUp, SimulatorRunLeavesTheStoredPortAndRate) {
+    {
+        auto settings = CAppCore::OpenUserSettings();
+        settings->clear();
+        settings->setValue("Communication/COMPORT", "COM5");
+        settings->setValue("Communication/BAUDRATE", "9600");
+        settings->sync();
+    }
+    {
+        CRecordingServices services;
+        CKVUApp app;
+        app.SetServices(&services);
+        ASSERT_TRUE(app.InitInstance({"kvu", "--simulator"}));
+        EXPECT_EQ(app.Serial().GetPortName(), "COM1");
+        EXPECT_EQ(app.Serial().m_nBaudRate, 9600) << "the simulated printer runs at the user's rate";
+        app.Logo().m_raster.m_nHeight = 120;
+        EXPECT_EQ(app.ExitInstance(0), 0);
+    }
+    auto settings = CAppCore::OpenUserSettings();
+    EXPECT_EQ(settings->value("Communication/COMPORT").toString(), "COM5");
+    EXPECT_EQ(settings->value("Communication/BAUDRATE").toString(), "9600");
+    EXPECT_EQ(settings->value("Logo Size/HEIGHT").toInt(), 120) << "the rest is saved as usual";
+    EXPECT_FALSE(settings->contains("Ports/COM1")) << "the simulator's device is not stored";
+    settings->clear();
+}
+
 TEST_F(FrameTest, BluetoothHelpTextReadsWordForWord) {
     Action(Cmd::HelpBluetooth)->trigger();
     EXPECT_TRUE(services.MessageTexts().last().contains(
-        QStringLiteral("It also \ncontains specifi") + QStringLiteral("cations on how to use")));
+        QStringLiteral("It also \ncontains specifications on how to use")));
 }
 
 TEST_F(FrameTest, LeavingTheMacrosTabReleasesTheLink) {
@@ -435,4 +461,19 @@ TEST_F(FrameTest, LeavingTheMacrosTabReleasesTheLink) {
     EXPECT_EQ(app->Serial().m_bOpen, 0);
     sheet->setCurrentIndex(CKVUView::kMacrosTab);
     EXPECT_EQ(app->Serial().m_bOpen, 1) << "the Macros page on top holds the link again";
+}
+
+TEST_F(FrameTest, F6AndShiftF6BelongToThePaneCommands) {
+    int triggered = 0;
+    for (int id : {Cmd::NextPane, Cmd::PrevPane}) {
+        ASSERT_TRUE(Action(id)) << id;
+        QObject::connect(Action(id), &QAction::triggered, [&triggered] { ++triggered; });
+    }
+    EXPECT_EQ(Action(Cmd::NextPane)->shortcut(), QKeySequence(Qt::Key_F6));
+    EXPECT_EQ(Action(Cmd::PrevPane)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    EXPECT_TRUE(frame->actions().contains(Action(Cmd::NextPane))) << "reachable without a menu";
+    Action(Cmd::NextPane)->trigger();
+    Action(Cmd::PrevPane)->trigger();
+    EXPECT_EQ(triggered, 2);
+    EXPECT_TRUE(services.MessageTexts().isEmpty()) << "they do nothing in this frame";
 }

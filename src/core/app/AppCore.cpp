@@ -60,10 +60,12 @@ void CAppCore::LoadSettings(QSettings& settings) {
 }
 
 void CAppCore::SaveSettings(QSettings& settings) const {
-    settings.beginGroup(QStringLiteral("Communication"));
-    settings.setValue(QStringLiteral("BAUDRATE"), m_serial.GetBaudRateText());
-    settings.setValue(QStringLiteral("COMPORT"), m_serial.GetPortName());
-    settings.endGroup();
+    if (!m_bLinkForThisRunOnly) {
+        settings.beginGroup(QStringLiteral("Communication"));
+        settings.setValue(QStringLiteral("BAUDRATE"), m_serial.GetBaudRateText());
+        settings.setValue(QStringLiteral("COMPORT"), m_serial.GetPortName());
+        settings.endGroup();
+    }
     settings.beginGroup(QStringLiteral("Logo Size"));
     settings.setValue(QStringLiteral("WIDTH"), m_logo.m_raster.m_nWidthCode);
     settings.setValue(QStringLiteral("HEIGHT"), m_logo.m_raster.m_nHeight);

@@ -24,7 +24,8 @@ public:
     // Start-up: communication settings through the link's conversions, logo size
     // bounded to what the raster holds, the port table and the recent files.
     void LoadSettings(QSettings& settings);
-    // Exit: the same entries from the in-memory values.
+    // Exit: the same entries from the in-memory values. The port and rate are left as
+    // stored when they belong to this run only.
     void SaveSettings(QSettings& settings) const;
 
     void SetServices(IUiServices* services);
@@ -33,4 +34,7 @@ public:
     CLogoImage m_logo;
     CPortMap m_ports;
     CRecentFileList m_recentFiles;
+    // Set while the link's port and rate were chosen for this run (kvu --simulator): the
+    // user's stored port and rate are not replaced by them.
+    bool m_bLinkForThisRunOnly = false;
 };
