@@ -8,11 +8,13 @@
 #include "module1/AttributeProgrammer.h"
 #include "module1/CommandBuffer.h"
 #include "module1/Notation.h"
+#include "text/CodePage.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStringDecoder>
 #include <QTextStream>
 #include <cstdio>
 
@@ -33,6 +35,9 @@ const char* const kUsage =
     "                                    --yes goes on when the printer sends no '?'.\n"
     "  send TEXT [--port P]              Send the bytes that TEXT denotes in the command\n"
     "                                    notation (^[ is ESC, ^M is CR, \\x41 is 0x41).\n"
+    "                                    TEXT that is valid UTF-8 is mapped to the\n"
+    "                                    printer's code page (Windows-1252: the euro\n"
+    "                                    sign is 80); any other bytes are sent as they are.\n"
     "  notation TEXT                     Print those bytes in hexadecimal; nothing is sent.\n"
     "  project show FILE                 Print a project's values.\n"
     "  project new FILE [--force]        Write a new, empty project.\n"
@@ -77,14 +82,34 @@ bool IsComName(const QString& port) {
     return com.match(port).hasMatch();
 }
 
+// Values as they will be sent: a flag counts by its low byte, a number as the field reads
+// it, a list index only when the list can show it. A stored value that differs is named.
 QString YesNo(int flag) {
-    return flag ? QStringLiteral("checked") : QStringLiteral("-");
+    QString text = (flag & 0xFF) ? QStringLiteral("checked") : QStringLiteral("-");
+    if (flag != 0 && flag != 1)
+        text += QStringLiteral(" (stored %1)").arg(flag);
+    return text;
 }
 QString NumberText(int v) {
     return v == -1 ? QStringLiteral("blank") : QString::number(v);
 }
+QString SentNumberText(int sent, int stored) {
+    QString text = NumberText(sent);
+    if (sent != stored)
+        text += QStringLiteral(" (stored %1)").arg(stored);
+    return text;
+}
+QString ComboText(const char* prefix, int formIndex, int stored) {
+    const int index = CAttributeForm::ComboIndexOrBlank(formIndex);
+    QString text = index == 0 ? QStringLiteral("blank")
+                              : QLatin1String(prefix) + QString::number(index - 1);
+    if (index == 0 && stored != -1)
+        text += QStringLiteral(" (stored %1, not in the list)").arg(stored);
+    return text;
+}
+// Texts from the file may hold control bytes: shown in the notation, never obeyed.
 QString Quoted(const QString& s) {
-    return QLatin1Char('"') + s + QLatin1Char('"');
+    return QLatin1Char('"') + Notation::VisibleForm(s) + QLatin1Char('"');
 }
 
 void ShowProject(const CKVUDoc& d, QTextStream& out) {
@@ -113,20 +138,30 @@ void ShowProject(const CKVUDoc& d, QTextStream& out) {
     auto row = [&out](const QString& name, const QString& value) {
         out << name.leftJustified(20) << ' ' << value << '\n';
     };
+    CAttributeForm form;
+    form.FromDocument(d);
     for (const auto& c : checks)
         row(QLatin1String(c.name), YesNo(c.value));
-    row(QStringLiteral("Font"),
-        d.m_nFont == -1 ? QStringLiteral("blank") : QStringLiteral("K%1").arg(d.m_nFont));
-    row(QStringLiteral("Contrast"), NumberText(d.m_nContrast));
-    row(QStringLiteral("Line Spacing"), NumberText(d.m_nLineSpacing));
-    row(QStringLiteral("Form Feed"), NumberText(d.m_nFormFeed));
-    row(QStringLiteral("Vertical Tab"), NumberText(d.m_nVerticalTab));
-    row(QStringLiteral("Horizontal tab"), NumberText(d.m_nHorizontalTab));
-    row(QStringLiteral("Sensor Sensitivity"), NumberText(d.m_nSensorSensitivity));
+    row(QStringLiteral("Font"), ComboText("K", form.m_nFont, d.m_nFont));
+    row(QStringLiteral("Contrast"), ComboText("", form.m_nContrast, d.m_nContrast));
+    const struct {
+        const char* name;
+        CAttributeForm::Field field;
+        int stored;
+    } numbers[] = {
+        {"Line Spacing", CAttributeForm::LineSpacing, d.m_nLineSpacing},
+        {"Form Feed", CAttributeForm::FormFeed, d.m_nFormFeed},
+        {"Vertical Tab", CAttributeForm::VerticalTab, d.m_nVerticalTab},
+        {"Horizontal tab", CAttributeForm::HorizontalTab, d.m_nHorizontalTab},
+        {"Sensor Sensitivity", CAttributeForm::SensorSensitivity, d.m_nSensorSensitivity},
+    };
+    for (const auto& n : numbers)
+        row(QLatin1String(n.name), SentNumberText(form.Number(n.field), n.stored));
     row(QStringLiteral("Sleep Timer"),
         QStringLiteral("%1 h %2 min %3 s")
-            .arg(NumberText(d.m_nSleepHours), NumberText(d.m_nSleepMinutes),
-                 NumberText(d.m_nSleepSeconds)));
+            .arg(SentNumberText(form.Number(CAttributeForm::SleepHours), d.m_nSleepHours),
+                 SentNumberText(form.Number(CAttributeForm::SleepMinutes), d.m_nSleepMinutes),
+                 SentNumberText(form.Number(CAttributeForm::SleepSeconds), d.m_nSleepSeconds)));
     row(QStringLiteral("Test Message"), Quoted(d.m_strTestMessage));
     for (int i = 0; i < CKVUDoc::kMacroCount; ++i)
         row(QStringLiteral("Macro %1").arg(i + 1), Quoted(d.m_strMacroCaption[size_t(i)]) +
@@ -134,8 +169,6 @@ void ShowProject(const CKVUDoc& d, QTextStream& out) {
                                                        Quoted(d.m_strMacroText[size_t(i)]));
     for (int i = 0; i < CKVUDoc::kSendFileCount; ++i)
         row(QStringLiteral("Send file %1").arg(i + 1), Quoted(d.m_strSendFile[size_t(i)]));
-    CAttributeForm form;
-    form.FromDocument(d);
     CCommandBuffer stream;
     form.BuildAttributeStream(stream);
     row(QStringLiteral("Attribute stream"),
@@ -143,6 +176,12 @@ void ShowProject(const CKVUDoc& d, QTextStream& out) {
                          : QStringLiteral("(empty)"));
 }
 } // namespace
+
+QString KvuCtlArgument(const QByteArray& raw) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(raw);
+    return utf8.hasError() ? CodePage::FromBytes(raw) : text;
+}
 
 int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
     CConsoleOut io(context);

@@ -8,5 +8,13 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kvuctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.20"));
+#ifdef Q_OS_UNIX
+    // The arguments' own bytes: Qt's decoding would turn bytes that are not UTF-8 into '?'.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << KvuCtlArgument(QByteArray(argv[i]));
+    return RunKvuCtl(arguments);
+#else
     return RunKvuCtl(app.arguments());
+#endif
 }

@@ -564,12 +564,13 @@ void CMainFrame::OnFileNew() {
     UpdateCommandStates();
 }
 
+// Which file comes first; only then the question about the current project, so that
+// cancelling the file dialog never asks anything.
 void CMainFrame::OnFileOpen() {
-    if (!SaveModified())
-        return;
     const QString path = AskFileName(false, QFileInfo(m_doc.GetPathName()).absolutePath());
-    if (!path.isEmpty())
-        OpenDocumentFile(path);
+    if (path.isEmpty() || !SaveModified())
+        return;
+    OpenDocumentFile(path);
 }
 
 bool CMainFrame::OpenDocumentFile(const QString& path) {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 // Hands kvuctl the harness's recorder, so pauses run on the virtual clock.
@@ -152,4 +153,67 @@ TEST_F(KvuCtlTest, BurnExitCodes) {
     }
     EXPECT_EQ(Run({"burn", project, "--port", "/dev/nonexistent-kvu"}), 4);
     EXPECT_EQ(Run({"send", "x", "--port", "/dev/nonexistent-kvu"}), 4);
+}
+
+TEST_F(KvuCtlTest, ArgumentBytesAreTakenAsTheyAre) {
+    const struct {
+        QByteArray raw;
+        const char* hex;
+    } cases[] = {
+        {QByteArray("A\xC9\xFF" "B"), "41 C9 FF 42"},     // not UTF-8: the bytes themselves
+        {QByteArray("\x80\x81\x9D"), "80 81 9D"},         // including the unassigned ones
+        {QByteArray("A\xC3\xA9\xE2\x82\xAC" "B"), "41 E9 80 42"}, // UTF-8 é and €
+        {QByteArray("^[\\x41"), "1B 41"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run({"notation", KvuCtlArgument(c.raw)}), 0);
+        EXPECT_EQ(out, QLatin1String(c.hex) + QLatin1Char('\n')) << c.raw.toHex().constData();
+    }
+    CSimHarness h;
+    EXPECT_EQ(Run({"send", KvuCtlArgument(QByteArray("A\xC9\xFF" "B"))}, &h), 0);
+    EXPECT_EQ(h.TakeReceived(), QByteArray("A\xC9\xFF" "B"));
+}
+
+TEST_F(KvuCtlTest, ProjectShowNeverPassesControlBytesAndShowsWhatIsSent) {
+    CKVUDoc doc;
+    doc.m_bUnderline = 256; // the stream takes the low byte: nothing is sent
+    doc.m_bBold = 257;
+    doc.m_nFont = 2147483647;
+    doc.m_nLineSpacing = 300;
+    doc.m_strTestMessage = QStringLiteral("\x1B]0;title\x07\x1B[2J\r\n\x7F");
+    doc.m_strMacroCaption[0] = QString(QChar(0x9D));
+    const QString path = dir.filePath("odd.qpf");
+    ASSERT_EQ(CProjectFile::Save(path, doc), CProjectFile::Result::Ok);
+    EXPECT_EQ(Run({"project", "show", path}), 0);
+    for (QChar c : out)
+        EXPECT_TRUE(c == QLatin1Char('\n') || (c >= QLatin1Char(' ') && c != QChar(0x7F) &&
+                                               (c < QChar(0x80) || c > QChar(0x9F))))
+            << "control character " << c.unicode() << " reached the terminal";
+    EXPECT_TRUE(out.contains("Test Message         \"^[]0;title^G^[[2J^M^J\\x7F\""));
+    EXPECT_TRUE(out.contains("Macro 1              \"\\x9D\""));
+    EXPECT_TRUE(out.contains("Underline            - (stored 256)"));
+    EXPECT_TRUE(out.contains("Bold                 checked (stored 257)"));
+    EXPECT_TRUE(out.contains("Font                 blank (stored 2147483647, not in the list)"));
+    EXPECT_TRUE(out.contains("Line Spacing         255 (stored 300)"));
+    EXPECT_TRUE(out.contains("Attribute stream     1B 55 31 1B 61 FF"));
+}
+
+TEST_F(KvuCtlTest, DevicesAndFifosAreRefusedWithoutHanging) {
+    const QString fifo = dir.filePath("f.qpf");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    for (const QString& source : {fifo, QStringLiteral("/dev/zero")}) {
+        EXPECT_EQ(Run({"project", "show", source}), 3) << source.toStdString();
+        EXPECT_TRUE(err.contains("Failed to open document. (is not a regular file)"))
+            << err.toStdString();
+        EXPECT_EQ(Run({"export", source, "-o", dir.filePath("x.prn")}), 3);
+    }
+    for (const QString& target : {fifo, QStringLiteral("/dev/null")}) {
+        EXPECT_EQ(Run({"export", project, "-o", target}), 3) << target.toStdString();
+        EXPECT_TRUE(err.contains("(is not a regular file)")) << err.toStdString();
+        EXPECT_EQ(Run({"project", "new", target, "--force"}), 3);
+        EXPECT_TRUE(err.contains("(is not a regular file)"));
+    }
+    struct stat st {};
+    ASSERT_EQ(stat(fifo.toLocal8Bit().constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }

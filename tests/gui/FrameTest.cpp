@@ -477,3 +477,34 @@ TEST_F(FrameTest, F6AndShiftF6BelongToThePaneCommands) {
     EXPECT_EQ(triggered, 2);
     EXPECT_TRUE(services.MessageTexts().isEmpty()) << "they do nothing in this frame";
 }
+
+TEST_F(FrameTest, OpenAsksForTheFileBeforeAskingToSave) {
+    QTemporaryDir dir;
+    const QString other = dir.filePath("other.qpf");
+    CKVUDoc saved;
+    saved.m_bBold = 1;
+    ASSERT_EQ(CProjectFile::Save(other, saved), CProjectFile::Result::Ok);
+    app->Document().m_bUnderline = 1;
+    app->Document().SetModifiedFlag(true);
+
+    int asked = 0;
+    frame->SetFileNamePrompt([&](bool, const QString&) {
+        ++asked;
+        EXPECT_TRUE(services.MessageTexts().isEmpty()) << "no question before the dialog";
+        return QString(); // cancelled
+    });
+    Action(Cmd::FileOpen)->trigger();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(services.MessageTexts().isEmpty()) << "cancelling the dialog never prompts";
+    EXPECT_TRUE(app->Document().IsModified());
+
+    frame->SetFileNamePrompt([&](bool, const QString&) {
+        EXPECT_TRUE(services.MessageTexts().isEmpty());
+        return other;
+    });
+    services.ScriptAnswer(MsgAnswer::No);
+    Action(Cmd::FileOpen)->trigger();
+    EXPECT_EQ(services.MessageTexts(), QStringList{"Save changes to Untitled?"});
+    EXPECT_EQ(app->Document().m_bBold, 1);
+    EXPECT_EQ(app->Document().m_bUnderline, 0);
+}

@@ -117,3 +117,18 @@ QString Notation::MonitorForm(const QByteArray& bytes) {
     }
     return out;
 }
+
+QString Notation::VisibleForm(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20)
+            out += QLatin1Char('^') + QChar(u + 0x40);
+        else if (u == 0x7F || (u >= 0x80 && u <= 0x9F))
+            out += HexByte(quint8(u));
+        else
+            out += c;
+    }
+    return out;
+}

@@ -21,4 +21,10 @@ QString WordCommand(const QString& prefix, int value);
 
 // Received bytes as the receive monitor shows them.
 QString MonitorForm(const QByteArray& bytes);
+
+// Text from a file shown on one line that nothing can take over: control bytes as caret
+// pairs (ESC as ^[, CR as ^M), DEL and the code page's unassigned positions as \xNN,
+// so that a terminal or a label shows the text instead of obeying it. Ordinary characters,
+// and notation the text already holds, stand for themselves.
+QString VisibleForm(const QString& text);
 } // namespace Notation
