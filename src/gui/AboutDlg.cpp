@@ -1,5 +1,7 @@
 #include "AboutDlg.h"
 
+#include "app/Version.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -16,7 +18,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setObjectName(QStringLiteral("id1081"));
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
 
-    auto* version = new QLabel(QStringLiteral("Quorlin Version 1.20"), this);
+    auto* version = new QLabel(QStringLiteral("Quorlin Version %1").arg(QLatin1String(kVersionText)), this);
     auto* text = new QPlainTextEdit(BuildText(), this);
     text->setObjectName(QStringLiteral("id1065"));
     text->setReadOnly(true);

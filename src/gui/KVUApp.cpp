@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "Icons.h"
 #include "MainFrame.h"
+#include "app/Version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -16,7 +17,7 @@
 CKVUApp::CKVUApp() {
     QCoreApplication::setApplicationName(QStringLiteral("KVU"));
     QCoreApplication::setOrganizationName(QStringLiteral("Velqor Vuzuvurizod"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.20"));
+    QCoreApplication::setApplicationVersion(QLatin1String(kVersionText));
     QApplication::setWindowIcon(Icons::Application());
     m_core.SetServices(&m_services);
     m_doc.SetSourceBitmap(&m_core.m_logo.m_source);
@@ -84,8 +85,7 @@ bool CKVUApp::StartSimulator() {
         return false;
     }
     // For this run only: the user's stored port table is left alone.
-    m_core.m_ports.SetSessionDevice(QStringLiteral("COM1"), m_simulator->DevicePath());
-    m_core.m_serial.SetPortName(QStringLiteral("COM1"));
+    m_core.m_serial.SetPortName(m_core.m_ports.UsePortOrDevice(m_simulator->DevicePath()));
     m_core.m_bLinkForThisRunOnly = true;
     fprintf(stderr, "kvu: simulated Tarvo3 printer on %s (COM1, %d bit/s)\n",
             qPrintable(m_simulator->DevicePath()), config.baudRate);

@@ -217,3 +217,28 @@ TEST_F(KvuCtlTest, DevicesAndFifosAreRefusedWithoutHanging) {
     ASSERT_EQ(stat(fifo.toLocal8Bit().constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
+
+TEST_F(KvuCtlTest, EveryCommandHasItsOwnHelpAndIsListed) {
+    EXPECT_EQ(Run({"--help"}), 0);
+    const QString overview = out;
+    for (const QString& name : {QStringLiteral("export"), QStringLiteral("configure"),
+                                QStringLiteral("burn"), QStringLiteral("send"),
+                                QStringLiteral("notation"), QStringLiteral("project show"),
+                                QStringLiteral("project new")}) {
+        EXPECT_TRUE(overview.contains(QStringLiteral("  ") + name + QLatin1Char(' ')))
+            << name.toStdString();
+        QStringList args = name.split(' ');
+        args << "--help";
+        EXPECT_EQ(Run(args), 0) << name.toStdString();
+        EXPECT_TRUE(out.startsWith(QStringLiteral("Usage: kvuctl ") + name + QLatin1Char(' ')))
+            << out.toStdString();
+        EXPECT_TRUE(out.contains("Exit codes:"));
+    }
+    EXPECT_EQ(Run({"project"}), 2);
+    EXPECT_TRUE(err.contains("use 'project show FILE' or 'project new FILE [--force]'"));
+    EXPECT_EQ(Run({"notation", "A", "B"}), 2) << "one TEXT only";
+    EXPECT_TRUE(err.contains("use 'kvuctl notation TEXT'"));
+    EXPECT_EQ(Run({"notation", "A", "--force"}), 0) << "an option without use is named, not fatal";
+    EXPECT_TRUE(err.contains("'notation' ignores --force"));
+    EXPECT_EQ(out, "41\n");
+}

@@ -38,3 +38,26 @@ TEST(PortMap, StoredTableRoundTripsWithoutSessionEntries) {
     EXPECT_EQ(map.StoredDevice("COM1"), "");
     EXPECT_EQ(settings.value("Ports/COM1").toString(), "");
 }
+
+TEST(PortMap, PortOrDeviceAsAUserGivesIt) {
+    const struct {
+        const char* given;
+        const char* port; // empty: refused
+        const char* device;
+    } cases[] = {
+        {"COM7", "COM7", nullptr},
+        {"COM20", "COM20", nullptr},
+        {"COM21", "", nullptr},
+        {"com3", "", nullptr},
+        {"ttyUSB0", "", nullptr},
+        {"/dev/ttyUSB0", "COM1", "/dev/ttyUSB0"},
+        {"\\\\.\\COM31", "COM1", "\\\\.\\COM31"},
+    };
+    for (const auto& c : cases) {
+        CPortMap map;
+        EXPECT_EQ(map.UsePortOrDevice(QLatin1String(c.given)), QLatin1String(c.port)) << c.given;
+        if (c.device)
+            EXPECT_EQ(map.Device(QStringLiteral("COM1")), QLatin1String(c.device));
+        EXPECT_TRUE(map.StoredDevice(QStringLiteral("COM1")).isEmpty()) << "never stored";
+    }
+}

@@ -1,5 +1,6 @@
 #include "PortMap.h"
 
+#include <QRegularExpression>
 #include <QSettings>
 
 namespace {
@@ -66,4 +67,23 @@ QString CPortMap::DefaultDevice(const QString& portName) {
         return portName;
     return QStringLiteral("/dev/ttyS%1").arg(number - 1);
 #endif
+}
+
+bool CPortMap::IsPortName(const QString& text) {
+    static const QRegularExpression com(QStringLiteral("^COM([1-9]|1[0-9]|20)$"));
+    return com.match(text).hasMatch();
+}
+
+bool CPortMap::IsDevicePath(const QString& text) {
+    return text.contains(QLatin1Char('/')) || text.contains(QLatin1Char('\\'));
+}
+
+QString CPortMap::UsePortOrDevice(const QString& text) {
+    if (IsPortName(text))
+        return text;
+    if (!IsDevicePath(text))
+        return QString();
+    const QString port = QStringLiteral("COM1");
+    SetSessionDevice(port, text);
+    return port;
 }

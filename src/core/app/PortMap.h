@@ -26,6 +26,15 @@ public:
 
     static QString DefaultDevice(const QString& portName);
 
+    // Whether the text is one of the names COM1 to COM20 (exactly, in capitals).
+    static bool IsPortName(const QString& text);
+    // Whether the text names a device directly (/dev/ttyUSB0, \\.\COM31).
+    static bool IsDevicePath(const QString& text);
+    // The port to use for what a user gave: a port name stands for itself; a device path
+    // is mapped to COM1 for this run only (the stored table is left alone). Empty when
+    // the text is neither.
+    QString UsePortOrDevice(const QString& text);
+
 private:
     QMap<QString, QString> m_stored;
     QMap<QString, QString> m_session;

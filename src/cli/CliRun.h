@@ -1,0 +1,56 @@
+#pragma once
+
+#include "KvuCtl.h"
+#include "app/AppCore.h"
+#include "app/UiServices.h"
+
+#include <QCommandLineParser>
+#include <QSettings>
+#include <QTextStream>
+#include <memory>
+
+class CAttributeForm;
+class CKVUDoc;
+
+// One kvuctl command being run: its arguments and options, the terminal, and the helpers
+// every command file shares (loading a project, opening the link as KVU would).
+class CCliRun {
+public:
+    CCliRun(const QStringList& arguments, const QCommandLineParser& parser, KvuCtlContext& context,
+            QTextStream& out, QTextStream& err);
+
+    // The arguments after the command's name.
+    const QStringList& Arguments() const { return m_arguments; }
+    const QString& Argument(int i) const { return m_arguments[i]; }
+    bool IsSet(const QString& option) const { return m_parser.isSet(option); }
+    QString Value(const QString& option) const { return m_parser.value(option); }
+
+    QTextStream& Out() { return m_out; }
+    QTextStream& Err() { return m_err; }
+    // "kvuctl: TEXT (see kvuctl --help)" and the usage exit code.
+    int UsageError(const QString& text);
+    // "kvuctl: PATH: MESSAGE (DETAIL)" on stderr.
+    void FileError(const QString& path, const QString& message, const QString& detail);
+
+    // Loads a project file; on failure says why and returns false.
+    bool LoadProject(const QString& path, CKVUDoc& doc);
+    // Loads a project into the attribute form, as the page would show it.
+    bool LoadForm(const QString& path, CAttributeForm& form);
+
+    // The link as KVU would open it: the user's port table and last port and rate, then
+    // --port and --baud. Returns KvuCtlExit::Ok, or the usage code after saying why.
+    int PrepareLink();
+    CAppCore& Core() { return m_core; }
+    CSerialPort& Link() { return m_core.m_serial; }
+    IUiServices& Services() { return *m_services; }
+
+private:
+    QStringList m_arguments;
+    const QCommandLineParser& m_parser;
+    KvuCtlContext& m_context;
+    QTextStream& m_out;
+    QTextStream& m_err;
+    CAppCore m_core;
+    std::unique_ptr<QSettings> m_ownSettings;
+    std::unique_ptr<IUiServices> m_services;
+};

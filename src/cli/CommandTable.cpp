@@ -1,0 +1,13 @@
+#include "CliCommand.h"
+
+const std::vector<CCliCommand>& CommandTable() {
+    static const std::vector<CCliCommand> table = [] {
+        std::vector<CCliCommand> all;
+        for (auto group : {Module1Commands, ProjectCommands}) {
+            const std::vector<CCliCommand> rows = group();
+            all.insert(all.end(), rows.begin(), rows.end());
+        }
+        return all;
+    }();
+    return table;
+}
