@@ -42,35 +42,13 @@ QString Quoted(const QString& s) {
 }
 
 void ShowProject(const CKVUDoc& d, QTextStream& out) {
-    const struct {
-        const char* name;
-        int value;
-    } checks[] = {
-        {"Underline", d.m_bUnderline},
-        {"No Underline", d.m_bNoUnderline},
-        {"Bold", d.m_bBold},
-        {"No Bold", d.m_bNoBold},
-        {"White on Black", d.m_bWhiteOnBlack},
-        {"Black on White", d.m_bBlackOnWhite},
-        {"Double Width", d.m_bDoubleWidth},
-        {"Normal Width", d.m_bNormalWidth},
-        {"Double Height", d.m_bDoubleHeight},
-        {"Normal Height", d.m_bNormalHeight},
-        {"Send EOT", d.m_bSendEot},
-        {"Don't send EOT", d.m_bNoSendEot},
-        {"Right-to-Left", d.m_bRightToLeft},
-        {"Left-to-Right", d.m_bLeftToRight},
-        {"PC Line Draw", d.m_bPcLineDraw},
-        {"International", d.m_bInternational},
-        {"Line Print Mode", d.m_bLinePrint},
-    };
     auto row = [&out](const QString& name, const QString& value) {
         out << name.leftJustified(20) << ' ' << value << '\n';
     };
     CAttributeForm form;
     form.FromDocument(d);
-    for (const auto& c : checks)
-        row(QLatin1String(c.name), YesNo(c.value));
+    for (const CAttributeForm::Check& c : CAttributeForm::kChecks)
+        row(QLatin1String(c.label), YesNo(d.*(c.document)));
     row(QStringLiteral("Font"), ComboText("K", form.m_nFont, d.m_nFont));
     row(QStringLiteral("Contrast"), ComboText("", form.m_nContrast, d.m_nContrast));
     const struct {

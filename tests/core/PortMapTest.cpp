@@ -56,8 +56,9 @@ TEST(PortMap, PortOrDeviceAsAUserGivesIt) {
     for (const auto& c : cases) {
         CPortMap map;
         EXPECT_EQ(map.UsePortOrDevice(QLatin1String(c.given)), QLatin1String(c.port)) << c.given;
-        if (c.device)
+        if (c.device) {
             EXPECT_EQ(map.Device(QStringLiteral("COM1")), QLatin1String(c.device));
+        }
         EXPECT_TRUE(map.StoredDevice(QStringLiteral("COM1")).isEmpty()) << "never stored";
     }
 }

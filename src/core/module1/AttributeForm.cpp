@@ -5,24 +5,26 @@
 #include "NumberField.h"
 #include "document/KVUDoc.h"
 
+using F = CAttributeForm;
+using D = CKVUDoc;
 const CAttributeForm::Check CAttributeForm::kChecks[17] = {
-    {1017, 1014, "^[UU", &CAttributeForm::m_bUnderline},
-    {1014, 1017, "^[Uu", &CAttributeForm::m_bNoUnderline},
-    {1011, 1020, "^[UR", &CAttributeForm::m_bWhiteOnBlack},
-    {1020, 1011, "^[Un", &CAttributeForm::m_bBlackOnWhite},
-    {1022, 1024, "^[U1", &CAttributeForm::m_bBold},
-    {1024, 1022, "^[U0", &CAttributeForm::m_bNoBold},
-    {1026, 1027, "^N", &CAttributeForm::m_bDoubleWidth},
-    {1027, 1026, "^O", &CAttributeForm::m_bNormalWidth},
-    {1028, 1030, "^\\", &CAttributeForm::m_bDoubleHeight},
-    {1030, 1028, "^]", &CAttributeForm::m_bNormalHeight},
-    {1031, 1032, "^[P-", &CAttributeForm::m_bSendEot},
-    {1032, 1031, "^[P+", &CAttributeForm::m_bNoSendEot},
-    {1033, 1034, "^[FR", &CAttributeForm::m_bRightToLeft},
-    {1034, 1033, "^[FL", &CAttributeForm::m_bLeftToRight},
-    {1035, 1036, "^[F2", &CAttributeForm::m_bPcLineDraw},
-    {1036, 1035, "^[F1", &CAttributeForm::m_bInternational},
-    {1051, 0, "^[EO", &CAttributeForm::m_bLinePrint},
+    {1017, 1014, 0, 0, "Underline", "^[UU", &F::m_bUnderline, &D::m_bUnderline, false},
+    {1014, 1017, 0, 1, "No Underline", "^[Uu", &F::m_bNoUnderline, &D::m_bNoUnderline, false},
+    {1011, 1020, 2, 0, "White on Black", "^[UR", &F::m_bWhiteOnBlack, &D::m_bWhiteOnBlack, false},
+    {1020, 1011, 2, 1, "Black on White", "^[Un", &F::m_bBlackOnWhite, &D::m_bBlackOnWhite, false},
+    {1022, 1024, 1, 0, "Bold", "^[U1", &F::m_bBold, &D::m_bBold, false},
+    {1024, 1022, 1, 1, "No Bold", "^[U0", &F::m_bNoBold, &D::m_bNoBold, false},
+    {1026, 1027, 3, 0, "Double Width", "^N", &F::m_bDoubleWidth, &D::m_bDoubleWidth, false},
+    {1027, 1026, 3, 1, "Normal Width", "^O", &F::m_bNormalWidth, &D::m_bNormalWidth, false},
+    {1028, 1030, 4, 0, "Double Height", "^\\", &F::m_bDoubleHeight, &D::m_bDoubleHeight, false},
+    {1030, 1028, 4, 1, "Normal Height", "^]", &F::m_bNormalHeight, &D::m_bNormalHeight, false},
+    {1031, 1032, 5, 0, "Send EOT", "^[P-", &F::m_bSendEot, &D::m_bSendEot, false},
+    {1032, 1031, 5, 1, "Don't send EOT", "^[P+", &F::m_bNoSendEot, &D::m_bNoSendEot, false},
+    {1033, 1034, 6, 0, "Right-to-Left", "^[FR", &F::m_bRightToLeft, &D::m_bRightToLeft, false},
+    {1034, 1033, 6, 1, "Left-to-Right", "^[FL", &F::m_bLeftToRight, &D::m_bLeftToRight, false},
+    {1035, 1036, 7, 0, "PC Line Draw", "^[F2", &F::m_bPcLineDraw, &D::m_bPcLineDraw, false},
+    {1036, 1035, 7, 1, "International", "^[F1", &F::m_bInternational, &D::m_bInternational, false},
+    {1051, 0, 8, 0, "Line Print Mode", "^[EO", &F::m_bLinePrint, &D::m_bLinePrint, true},
 };
 
 namespace {
@@ -122,30 +124,13 @@ QString CAttributeForm::BuildSleepTimerText() const {
 }
 
 void CAttributeForm::BuildAttributeStream(CCommandBuffer& b) const {
-    b.AppendIf("\x1BUU", m_bUnderline);
-    b.AppendIf("\x1BUu", m_bNoUnderline);
-    b.AppendIf("\x1BUR", m_bWhiteOnBlack);
-    b.AppendIf("\x1BUn", m_bBlackOnWhite);
-    b.AppendIf("\x1BU1", m_bBold);
-    b.AppendIf("\x1BU0", m_bNoBold);
-    b.AppendIf("\x0E", m_bDoubleWidth);
-    b.AppendIf("\x0F", m_bNormalWidth);
-    b.AppendIf("\x1C", m_bDoubleHeight);
-    b.AppendIf("\x1D", m_bNormalHeight);
-    b.AppendIf("\x1BP-", m_bSendEot);
-    b.AppendIf("\x1BP+", m_bNoSendEot);
-    b.AppendIf("\x1B"
-               "FR",
-               m_bRightToLeft);
-    b.AppendIf("\x1B"
-               "FL",
-               m_bLeftToRight);
-    b.AppendIf("\x1B"
-               "F2",
-               m_bPcLineDraw);
-    b.AppendIf("\x1B"
-               "F1",
-               m_bInternational);
+    auto appendChecks = [&](bool afterNumbers) {
+        for (const Check& c : kChecks) {
+            if (c.afterNumbers == afterNumbers)
+                b.AppendIf(Notation::Parse(QByteArray(c.lastCommand)), this->*(c.flag));
+        }
+    };
+    appendChecks(false);
     // A combo index the list cannot show (from an edited project file) counts as blank,
     // rather than sending a command with several digits or a minus sign.
     b.AppendNumbered("\x1Bk", ComboIndexOrBlank(m_nFont));
@@ -162,35 +147,10 @@ void CAttributeForm::BuildAttributeStream(CCommandBuffer& b) const {
         b.AppendString(QByteArray(1, '\x1B'));
         b.AppendString(sleep.toLatin1());
     }
-    b.AppendIf("\x1B"
-               "EO",
-               m_bLinePrint);
+    appendChecks(true);
 }
 
 namespace {
-// Each check of the page and the document member that keeps it.
-const struct {
-    int CAttributeForm::*form;
-    int CKVUDoc::*doc;
-} kCheckMembers[17] = {
-    {&CAttributeForm::m_bUnderline, &CKVUDoc::m_bUnderline},
-    {&CAttributeForm::m_bNoUnderline, &CKVUDoc::m_bNoUnderline},
-    {&CAttributeForm::m_bBold, &CKVUDoc::m_bBold},
-    {&CAttributeForm::m_bNoBold, &CKVUDoc::m_bNoBold},
-    {&CAttributeForm::m_bWhiteOnBlack, &CKVUDoc::m_bWhiteOnBlack},
-    {&CAttributeForm::m_bBlackOnWhite, &CKVUDoc::m_bBlackOnWhite},
-    {&CAttributeForm::m_bDoubleWidth, &CKVUDoc::m_bDoubleWidth},
-    {&CAttributeForm::m_bNormalWidth, &CKVUDoc::m_bNormalWidth},
-    {&CAttributeForm::m_bDoubleHeight, &CKVUDoc::m_bDoubleHeight},
-    {&CAttributeForm::m_bNormalHeight, &CKVUDoc::m_bNormalHeight},
-    {&CAttributeForm::m_bSendEot, &CKVUDoc::m_bSendEot},
-    {&CAttributeForm::m_bNoSendEot, &CKVUDoc::m_bNoSendEot},
-    {&CAttributeForm::m_bRightToLeft, &CKVUDoc::m_bRightToLeft},
-    {&CAttributeForm::m_bLeftToRight, &CKVUDoc::m_bLeftToRight},
-    {&CAttributeForm::m_bPcLineDraw, &CKVUDoc::m_bPcLineDraw},
-    {&CAttributeForm::m_bInternational, &CKVUDoc::m_bInternational},
-    {&CAttributeForm::m_bLinePrint, &CKVUDoc::m_bLinePrint},
-};
 
 // Each numeric field and the document member that keeps its number.
 int CKVUDoc::*const kNumberMembers[CAttributeForm::FieldCount] = {
@@ -208,8 +168,8 @@ static int ShiftedIndex(int index, int delta) {
 }
 
 void CAttributeForm::ToDocument(CKVUDoc& d) const {
-    for (const auto& m : kCheckMembers)
-        d.*(m.doc) = this->*(m.form);
+    for (const Check& c : kChecks)
+        d.*(c.document) = this->*(c.flag);
     for (int field = 0; field < FieldCount; ++field)
         d.*(kNumberMembers[field]) = Number(Field(field));
     d.m_nFont = ShiftedIndex(m_nFont, -1);
@@ -218,8 +178,8 @@ void CAttributeForm::ToDocument(CKVUDoc& d) const {
 }
 
 void CAttributeForm::FromDocument(const CKVUDoc& d) {
-    for (const auto& m : kCheckMembers)
-        this->*(m.form) = d.*(m.doc);
+    for (const Check& c : kChecks)
+        this->*(c.flag) = d.*(c.document);
     for (int field = 0; field < FieldCount; ++field)
         Text(Field(field)) = NumberField::FormatNumber(d.*(kNumberMembers[field]));
     m_nFont = ShiftedIndex(d.m_nFont, 1);

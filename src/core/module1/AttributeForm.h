@@ -27,13 +27,21 @@ public:
     static constexpr int kComboItems = 10;
     static int ComboIndexOrBlank(int index);
 
-    // A check box of the page by its control ID: the flag, its partner's ID (0 for Line
-    // Print Mode) and the Last Command text when checked.
+    // The seventeen check boxes, in the order their commands go into the attribute stream:
+    // the control ID, the partner's ID (0 for Line Print Mode), where the page shows it
+    // (row, and column 0 or 1), its label, the Last Command text when checked (whose bytes
+    // are what it adds to the stream), and the form's and the document's members. The
+    // page, the form, the document copy and kvuctl all read this one table.
     struct Check {
         int id;
         int partner;
+        int row;
+        int column;
+        const char* label;
         const char* lastCommand;
         int CAttributeForm::*flag;
+        int CKVUDoc::*document;
+        bool afterNumbers; // sent after the numbers and the sleep timer
     };
     static const Check kChecks[17];
     static const Check* FindCheck(int id);
