@@ -7,11 +7,8 @@ const char CR = 0x0D;
 const char LF = 0x0A;
 const char FF = 0x0C;
 const char TAB = 0x09;
-const quint8 kCtrlV = 0x16; // battery status query
-const quint8 kCtrlB = 0x02; // buffer status query
 const QByteArray kEndOfStream("\x1BST\xFF\r", 5);
 const int kMaxCollected = 4096; // longest attribute stream the flash area takes
-const int kMaxShortCommand = 64;
 const QByteArray kPassThroughEnd("###");
 
 int CharsPerLine(int dots, bool doubleWidth) {
@@ -159,9 +156,7 @@ void CPrinterModel::ReceiveNormal(char c, qint64 now) {
     }
     const quint8 u = quint8(c);
     if (m_cmd.isEmpty()) {
-        const bool starts = u == 0x1B || u == kCtrlV || u == kCtrlB || u == 0x0E || u == 0x0F ||
-                            u == 0x1C || u == 0x1D;
-        if (!starts) {
+        if (!PrinterCommand::StartsCommand(u)) {
             PrintByte(c);
             return;
         }
@@ -186,218 +181,151 @@ void CPrinterModel::ReceiveNormal(char c, qint64 now) {
 
 CPrinterModel::Parse CPrinterModel::ParseCommand(const QByteArray& cmd, qint64 now, bool execute,
                                                  PrinterAttributes& t) {
-    const int n = int(cmd.size());
+    const PrinterCommand command = PrinterCommand::Recognise(cmd, m_config.BytesPerLine());
+    switch (command.state) {
+    case PrinterCommand::State::Incomplete:
+        return Parse::Incomplete;
+    case PrinterCommand::State::Invalid:
+        return Parse::Invalid;
+    case PrinterCommand::State::Done:
+        break;
+    }
+    HandleCommand(command.kind, cmd, now, execute, t);
+    return Parse::Done;
+}
+
+// Acts on one complete command. `execute` is false when a burned stream is replayed into
+// the power-up attributes: only the attributes change then, nothing is answered or printed.
+void CPrinterModel::HandleCommand(PrinterCommand::Kind kind, const QByteArray& cmd, qint64 now,
+                                  bool execute, PrinterAttributes& t) {
+    using Kind = PrinterCommand::Kind;
     auto at = [&](int i) { return quint8(cmd[i]); };
-    switch (at(0)) {
-    case 0x0E:
-        t.doubleWidth = true;
-        return Parse::Done;
-    case 0x0F:
-        t.doubleWidth = false;
-        return Parse::Done;
-    case 0x1C:
-        t.doubleHeight = true;
-        return Parse::Done;
-    case 0x1D:
-        t.doubleHeight = false;
-        return Parse::Done;
-    case kCtrlV:
+    const char sub = cmd.size() > 2 ? cmd[2] : '\0';
+    switch (kind) {
+    case Kind::DoubleWidth:
+    case Kind::NormalWidth:
+        t.doubleWidth = kind == Kind::DoubleWidth;
+        return;
+    case Kind::DoubleHeight:
+    case Kind::NormalHeight:
+        t.doubleHeight = kind == Kind::DoubleHeight;
+        return;
+    case Kind::BatteryQuery:
         if (execute)
             Schedule(now, m_config.supervisoryDelayMs, SupervisoryBattery(now));
-        return Parse::Done;
-    case kCtrlB:
+        return;
+    case Kind::BufferQuery:
         if (execute)
             Schedule(now, m_config.supervisoryDelayMs,
                      "\x1B"
                      "B" +
                          QByteArray::number(qlonglong(m_line.size()), 16).toUpper() + "\r\n");
-        return Parse::Done;
-    case 0x1B:
-        break;
-    default:
-        return Parse::Invalid;
-    }
-    if (n < 2)
-        return Parse::Incomplete;
-    const char kind = cmd[1];
-    if (n < 3 && kind != 'C')
-        return Parse::Incomplete;
-    switch (kind) {
-    case 'U':
-        switch (cmd[2]) {
-        case 'U':
-            t.underline = true;
-            break;
-        case 'u':
-            t.underline = false;
-            break;
-        case 'R':
-            t.reverse = true;
-            break;
-        case 'n':
-            t.reverse = false;
-            break;
-        case '1':
-            t.bold = true;
-            break;
-        case '0':
-            t.bold = false;
-            break;
-        default:
-            break;
-        }
-        return Parse::Done;
-    case 'F':
-        switch (cmd[2]) {
-        case 'R':
-            t.rightToLeft = true;
-            break;
-        case 'L':
-            t.rightToLeft = false;
-            break;
-        case '2':
-            t.pcLineDraw = true;
-            break;
-        case '1':
-            t.pcLineDraw = false;
-            break;
-        default:
-            break;
-        }
-        return Parse::Done;
-    case 'k':
-        if (cmd[2] >= '0' && cmd[2] <= '9')
-            t.font = cmd[2] - '0';
-        return Parse::Done;
-    case 'a':
+        return;
+    case Kind::Style:
+        if (sub == 'U' || sub == 'u')
+            t.underline = sub == 'U';
+        else if (sub == 'R' || sub == 'n')
+            t.reverse = sub == 'R';
+        else if (sub == '1' || sub == '0')
+            t.bold = sub == '1';
+        return;
+    case Kind::Direction:
+        if (sub == 'R' || sub == 'L')
+            t.rightToLeft = sub == 'R';
+        else if (sub == '2' || sub == '1')
+            t.pcLineDraw = sub == '2';
+        return;
+    case Kind::Font:
+        if (sub >= '0' && sub <= '9')
+            t.font = sub - '0';
+        return;
+    case Kind::LineSpacing:
         t.lineSpacing = at(2);
-        return Parse::Done;
-    case 'T':
-        if (cmd[2] == 'F') {
-            if (n < 5)
-                return Parse::Incomplete;
-            t.formFeed = at(3) | (at(4) << 8);
-        } else if (cmd[2] == 'V' || cmd[2] == 'H') {
-            if (n < 4)
-                return Parse::Incomplete;
-            (cmd[2] == 'V' ? t.verticalTab : t.horizontalTab) = at(3);
-        }
-        return Parse::Done;
-    case 'Q':
-        if (cmd[2] == 'Q') {
-            if (n < 4)
-                return Parse::Incomplete;
-            t.sensorSensitivity = at(3);
-        }
-        return Parse::Done;
-    case 'M': {
-        const int cr = int(cmd.indexOf(CR, 2));
-        if (cr < 0)
-            return n > 24 ? Parse::Invalid : Parse::Incomplete;
-        t.sleepTimer = cmd.mid(2, cr - 2);
-        return Parse::Done;
-    }
-    case 'E':
-        if (cmd[2] == 'O') {
-            t.linePrintMode = true;
-        } else if (cmd[2] == 'N' && execute) {
-            // Command mode: a programming sequence starts afresh.
+        return;
+    case Kind::FormFeed:
+        t.formFeed = at(3) | (at(4) << 8);
+        return;
+    case Kind::Tab:
+        (sub == 'V' ? t.verticalTab : t.horizontalTab) = at(3);
+        return;
+    case Kind::Sensor:
+        t.sensorSensitivity = at(3);
+        return;
+    case Kind::SleepTimer:
+        t.sleepTimer = cmd.mid(2, cmd.indexOf(CR, 2) - 2);
+        return;
+    case Kind::LinePrintMode:
+        t.linePrintMode = true;
+        return;
+    case Kind::CommandMode:
+        // Command mode: a programming sequence starts afresh.
+        if (execute)
             m_armed = m_programming = m_collecting = m_haveStream = false;
-        }
-        return Parse::Done;
-    case 'X':
-        if (cmd[2] == 'X' && execute)
+        return;
+    case Kind::Arm:
+        if (execute)
             m_armed = true;
-        return Parse::Done;
-    case 'D':
-        if (cmd[2] == 'S') {
-            if (execute && m_armed) {
-                m_programming = true;
-                AnswerHandshake(now);
-            }
-            m_armed = false;
-            return Parse::Done;
+        return;
+    case Kind::ProgramStart:
+        if (execute && m_armed) {
+            m_programming = true;
+            AnswerHandshake(now);
         }
-        if (cmd[2] == 'L') {
-            if (n < 4)
-                return Parse::Incomplete;
-            if (cmd[3] != CR)
-                return Parse::Invalid;
-            if (execute && m_armed) {
-                m_downloadReady = true;
-                m_downloadSlot = -1;
-                AnswerHandshake(now);
-            }
-            m_armed = false;
+        m_armed = false;
+        return;
+    case Kind::DownloadStart:
+        if (execute && m_armed) {
+            m_downloadReady = true;
+            m_downloadSlot = -1;
+            AnswerHandshake(now);
         }
-        return Parse::Done;
-    case 'S':
-        if (cmd[2] == 'L') {
-            if (execute && m_programming) {
-                m_collecting = true;
-                m_collected.clear();
-            }
-            return Parse::Done;
+        m_armed = false;
+        return;
+    case Kind::StreamStart:
+        if (execute && m_programming) {
+            m_collecting = true;
+            m_collected.clear();
         }
-        if (cmd[2] == 'B') {
-            if (n < 4)
-                return Parse::Incomplete;
-            if (execute && m_haveStream) {
-                SetBurnedStream(m_collected);
-                const SimFaults& f = m_config.faults;
-                const QByteArray reply = f.noDx          ? QByteArray("ERR\r\n")
-                                         : f.dxAfterZero ? QByteArray("OK\0D!X\r\n", 8)
-                                                         : QByteArray("OK D!X\r\n");
-                Schedule(now, f.dxDelayMs, reply);
-                m_programming = m_haveStream = false;
-            }
-            return Parse::Done;
+        return;
+    case Kind::Burn:
+        if (execute && m_haveStream) {
+            SetBurnedStream(m_collected);
+            const SimFaults& f = m_config.faults;
+            const QByteArray reply = f.noDx          ? QByteArray("ERR\r\n")
+                                     : f.dxAfterZero ? QByteArray("OK\0D!X\r\n", 8)
+                                                     : QByteArray("OK D!X\r\n");
+            Schedule(now, f.dxDelayMs, reply);
+            m_programming = m_haveStream = false;
         }
-        if (cmd[2] == 'T' && n < 5)
-            return Parse::Incomplete;
-        return Parse::Done;
-    case 'L':
-        if (cmd[2] == 'G') {
-            if (n < 5)
-                return Parse::Incomplete;
-            if (cmd[4] != CR)
-                return Parse::Invalid;
-            if (!execute)
-                return Parse::Done;
-            const quint8 s = at(3);
-            if (s >= '0' && s <= '7' && m_downloadReady) {
-                m_downloadSlot = s - '0';
-                m_incoming = LogoSlot{};
-                m_incoming.bytesPerLine = m_config.BytesPerLine();
-            } else if (s == 0xFF && m_downloadSlot >= 0) {
-                m_incoming.stored = true;
-                m_slots[size_t(m_downloadSlot)] = m_incoming;
-                m_downloadSlot = -1;
-                m_downloadReady = false;
-            }
-            return Parse::Done;
+        return;
+    case Kind::LogoSlot: {
+        if (!execute)
+            return;
+        const quint8 s = at(3);
+        if (s >= '0' && s <= '7' && m_downloadReady) {
+            m_downloadSlot = s - '0';
+            m_incoming = LogoSlot{};
+            m_incoming.bytesPerLine = m_config.BytesPerLine();
+        } else if (s == 0xFF && m_downloadSlot >= 0) {
+            m_incoming.stored = true;
+            m_slots[size_t(m_downloadSlot)] = m_incoming;
+            m_downloadSlot = -1;
+            m_downloadReady = false;
         }
-        if (cmd[2] == 'g') {
-            if (n < 4)
-                return Parse::Incomplete;
-            const quint8 s = at(3);
-            if (execute && s >= '0' && s <= '7') {
-                EndLine();
-                for (const QByteArray& row : m_slots[size_t(s - '0')].rows)
-                    m_paper.AddBitmapRow(row);
-            }
+        return;
+    }
+    case Kind::PrintSlot: {
+        const quint8 s = at(3);
+        if (execute && s >= '0' && s <= '7') {
+            EndLine();
+            for (const QByteArray& row : m_slots[size_t(s - '0')].rows)
+                m_paper.AddBitmapRow(row);
         }
-        return Parse::Done;
-    case 'V': {
-        if (n < 4)
-            return Parse::Incomplete;
-        if (at(2) != 0x01 || at(3) != 0x00)
-            return Parse::Invalid;
-        const int bpl = m_config.BytesPerLine();
-        if (n < 4 + bpl)
-            return Parse::Incomplete;
+        return;
+    }
+    case Kind::RasterLine:
         if (execute) {
-            const QByteArray row = cmd.mid(4, bpl);
+            const QByteArray row = cmd.mid(4, m_config.BytesPerLine());
             if (m_downloadSlot >= 0) {
                 if (m_incoming.rows.size() < kMaxLogoRows)
                     m_incoming.rows.append(row);
@@ -405,52 +333,49 @@ CPrinterModel::Parse CPrinterModel::ParseCommand(const QByteArray& cmd, qint64 n
                 m_paper.AddBitmapRow(row);
             }
         }
-        return Parse::Done;
+        return;
+    case Kind::Firmware:
+    case Kind::Model:
+        if (execute) {
+            const QByteArray text =
+                kind == Kind::Firmware
+                    ? QByteArray("TARVO3 FW V2.07 2006-11-14\r\n")
+                    : "TARVO3-" + QByteArray::number(m_config.paperDots) +
+                          (m_bluetooth ? "-BT" : "") + (m_wlan ? "-WLAN" : "") + "\r\n";
+            Schedule(now, m_config.supervisoryDelayMs, text);
+        }
+        return;
+    case Kind::EndOfTransmission:
+        t.sendEot = sub == '-';
+        return;
+    case Kind::Contrast:
+        t.contrast = sub - '0';
+        return;
+    case Kind::PassThrough:
+        if (execute)
+            StartPassThrough(cmd.mid(2, cmd.indexOf(CR, 2) - 2), now);
+        return;
+    case Kind::CancelCardRead: // no magnetic card reader request is ever pending here
+    case Kind::Other:
+    case Kind::None:
+        return;
     }
-    case 'P': {
-        const char p = cmd[2];
-        if (p == '(' || p == ')') {
-            if (execute) {
-                const QByteArray text =
-                    p == '(' ? QByteArray("TARVO3 FW V2.07 2006-11-14\r\n")
-                             : "TARVO3-" + QByteArray::number(m_config.paperDots) +
-                                   (m_bluetooth ? "-BT" : "") + (m_wlan ? "-WLAN" : "") + "\r\n";
-                Schedule(now, m_config.supervisoryDelayMs, text);
-            }
-            return Parse::Done;
-        }
-        if (p == '-' || p == '+') {
-            t.sendEot = p == '-';
-            return Parse::Done;
-        }
-        if (p >= '0' && p <= '9') {
-            t.contrast = p - '0';
-            return Parse::Done;
-        }
-        // Pass-through: ESC "P" <from UART> <to UART> "T" <three digits> CR.
-        const int cr = int(cmd.indexOf(CR, 2));
-        if (cr < 0)
-            return n > kMaxShortCommand ? Parse::Invalid : Parse::Incomplete;
-        const QByteArray body = cmd.mid(2, cr - 2);
-        if (execute && body.size() == 8 && body[0] == 'U' && body[2] == 'U' && body[4] == 'T') {
-            bool ok = false;
-            const int timeout = body.mid(5, 3).toInt(&ok);
-            const int from = body[1] - '0', to = body[3] - '0';
-            if (ok && from == 0 && Module(to)) {
-                m_passThrough = PassThrough{};
-                m_passThrough.active = true;
-                m_passThrough.toUart = to;
-                m_passThrough.timeoutS = timeout;
-                m_passThrough.lastActivity = now;
-                Module(to)->Attach(now);
-            }
-        }
-        return Parse::Done;
-    }
-    case 'C': // cancel the magnetic card reader request: nothing is pending here
-        return Parse::Done;
-    default:
-        return Parse::Done;
+}
+
+// Pass-through: ESC "P" <from UART> <to UART> "T" <three digits> CR relays UART0 to a module.
+void CPrinterModel::StartPassThrough(const QByteArray& body, qint64 now) {
+    if (body.size() != 8 || body[0] != 'U' || body[2] != 'U' || body[4] != 'T')
+        return;
+    bool ok = false;
+    const int timeout = body.mid(5, 3).toInt(&ok);
+    const int from = body[1] - '0', to = body[3] - '0';
+    if (ok && from == 0 && Module(to)) {
+        m_passThrough = PassThrough{};
+        m_passThrough.active = true;
+        m_passThrough.toUart = to;
+        m_passThrough.timeoutS = timeout;
+        m_passThrough.lastActivity = now;
+        Module(to)->Attach(now);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Paper.h"
+#include "PrinterCommand.h"
 #include "PrinterAttributes.h"
 #include "RadioModule.h"
 #include "SimConfig.h"
@@ -66,6 +67,9 @@ private:
     void ReceiveNormal(char c, qint64 now);
     void ReceivePassThrough(const QByteArray& bytes, qint64 now);
     Parse ParseCommand(const QByteArray& cmd, qint64 now, bool execute, PrinterAttributes& target);
+    void HandleCommand(PrinterCommand::Kind kind, const QByteArray& cmd, qint64 now, bool execute,
+                       PrinterAttributes& target);
+    void StartPassThrough(const QByteArray& body, qint64 now);
     void PrintByte(char c);
     void EndLine();
     void AnswerHandshake(qint64 now);

@@ -1,5 +1,7 @@
 #include "SimOptions.h"
 
+#include "app/Version.h"
+
 #include <QCommandLineParser>
 
 namespace {
@@ -81,7 +83,7 @@ bool SimOptions::Parse(const QStringList& arguments, QString* error, bool* exitN
         return true;
     }
     if (p.isSet(QStringLiteral("version"))) {
-        *error = QStringLiteral("tarvo3-sim 1.20\n");
+        *error = QStringLiteral("tarvo3-sim %1\n").arg(QLatin1String(kVersionText));
         *exitNow = true;
         return true;
     }
