@@ -204,7 +204,8 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
         m_font->addItem(QStringLiteral("K%1").arg(i));
         m_contrast->addItem(QString::number(i));
     }
-    // Both lists as wide as the wider of the two, whatever the page's size.
+    // Both lists as wide as the wider of the two, whatever the page's size (the column
+    // they stand in is as wide as the sleep-timer row).
     const int listWidth = qMax(m_font->sizeHint().width(), m_contrast->sizeHint().width());
     m_font->setFixedWidth(listWidth);
     m_contrast->setFixedWidth(listWidth);
@@ -212,14 +213,12 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
             [this] { OnComboChanged(true); });
     connect(m_contrast, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this] { OnComboChanged(false); });
-    // The lists keep their own width: the column is as wide as the sleep-timer row.
     right->addWidget(new QLabel(QStringLiteral("Font"), box), 0, 0);
     right->addWidget(m_font, 0, 1, Qt::AlignLeft);
     right->addWidget(new QLabel(QStringLiteral("Contrast"), box), 1, 0);
     right->addWidget(m_contrast, 1, 1, Qt::AlignLeft);
 
-    std::vector<CUpDown*> updowns(CAttributeForm::FieldCount, nullptr);
-    auto makeNumber = [this, box, &updowns](int field) {
+    auto makeNumber = [this, box](int field) {
         auto* edit = new QLineEdit(box);
         edit->setObjectName(Id(kNumberIds[field]));
         edit->setMaximumWidth(field == CAttributeForm::FormFeed ? 70 : 52);
@@ -229,7 +228,6 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
         m_numbers[field] = edit;
         auto* updown = new CUpDown(edit, CAttributeForm::Maximum(f), box);
         updown->setObjectName(Id(kUpDownIds[field]));
-        updowns[field] = updown;
         auto* pair = new QHBoxLayout;
         pair->setSpacing(0);
         pair->addWidget(edit);
@@ -252,7 +250,8 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
     auto* sleep = new QHBoxLayout;
     for (int field = CAttributeForm::SleepHours; field <= CAttributeForm::SleepSeconds; ++field) {
         sleep->addLayout(makeNumber(field));
-        sleepColumns.push_back({m_numbers[field], updowns[field]});
+        sleepColumns.push_back(
+            {m_numbers[field], box->findChild<CUpDown*>(Id(kUpDownIds[field]))});
         if (field != CAttributeForm::SleepSeconds) {
             auto* colon = new QLabel(QStringLiteral(":"), box);
             sleep->addWidget(colon);
