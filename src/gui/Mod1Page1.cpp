@@ -250,8 +250,7 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
     auto* sleep = new QHBoxLayout;
     for (int field = CAttributeForm::SleepHours; field <= CAttributeForm::SleepSeconds; ++field) {
         sleep->addLayout(makeNumber(field));
-        sleepColumns.push_back(
-            {m_numbers[field], box->findChild<CUpDown*>(Id(kUpDownIds[field]))});
+        sleepColumns.push_back({m_numbers[field], box->findChild<CUpDown*>(Id(kUpDownIds[field]))});
         if (field != CAttributeForm::SleepSeconds) {
             auto* colon = new QLabel(QStringLiteral(":"), box);
             sleep->addWidget(colon);
