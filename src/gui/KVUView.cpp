@@ -4,6 +4,7 @@
 #include "ModuleSheet.h"
 #include "PlaceholderPage.h"
 
+#include <QGridLayout>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -11,20 +12,28 @@ namespace {
 const char* const kReserved = "Reserved for future use.";
 const char* const kNotYet = "This page is not available in this version of KVU yet.";
 
-// A page keeps its layout; where the module's frame size is too small for the
-// platform's fonts it scrolls instead of forcing the window larger.
-QWidget* Scrollable(QWidget* page) {
+// Every page of a sheet is laid out like a dialog: its controls at their natural sizes
+// in an arrangement that does not depend on the window's size. The page itself keeps its
+// natural size; a larger window adds margins around it (the page stays centred under the
+// tabs), and a window too small for the platform's fonts scrolls the page instead of
+// squeezing it or forcing the window larger.
+QWidget* PageHolder(QWidget* page) {
+    page->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto* holder = new QWidget;
+    auto* grid = new QGridLayout(holder);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(page, 0, 0, Qt::AlignHCenter | Qt::AlignTop);
     auto* area = new QScrollArea;
-    area->setWidget(page);
+    area->setWidget(holder);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
     return area;
 }
 
 void AddPlaceholder(CModuleSheet* sheet, const char* title, const char* text, int dialogId) {
-    auto* page = new CPlaceholderPage(QLatin1String(title), QLatin1String(text), sheet);
+    auto* page = new CPlaceholderPage(QLatin1String(title), QLatin1String(text));
     page->setObjectName(QStringLiteral("id%1").arg(dialogId));
-    sheet->addTab(page, QLatin1String(title));
+    sheet->addTab(PageHolder(page), QLatin1String(title));
 }
 } // namespace
 
@@ -40,7 +49,7 @@ void CKVUView::CreateSheets() {
 
     m_sheet1 = new CModuleSheet(QStringLiteral("Module 1"), this);
     m_page1 = new CMod1Page1(m_doc, m_core, m_services);
-    m_sheet1->addTab(Scrollable(m_page1), QStringLiteral("Custom Attributes"));
+    m_sheet1->addTab(PageHolder(m_page1), QStringLiteral("Custom Attributes"));
     AddPlaceholder(m_sheet1, "Supervisory Commands", kNotYet, 131);
     AddPlaceholder(m_sheet1, "Macros", kNotYet, 132);
 

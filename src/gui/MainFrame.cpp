@@ -384,6 +384,14 @@ void CMainFrame::CreateStatusBar() {
     m_progress->setTextVisible(false);
     m_progress->hide();
     bar->addPermanentWidget(m_progress);
+    // The link in use, so that a message such as "Serial transmission error." can be
+    // read against the port it is about.
+    m_linkPane = new QLabel(bar);
+    m_linkPane->setObjectName(QStringLiteral("linkPane"));
+    m_linkPane->setFrameShape(QFrame::StyledPanel);
+    m_linkPane->setToolTip(QStringLiteral("Serial port, device and baud rate in use"));
+    bar->addPermanentWidget(m_linkPane);
+    UpdateLinkPane();
     // Qt cannot tell the lock keys' state on every platform: the panes keep their place
     // and stay blank.
     for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
@@ -402,6 +410,23 @@ void CMainFrame::CreateStatusBar() {
 void CMainFrame::SetMessageText(const QString& text) {
     m_messagePane->setText(text);
     m_messagePane->repaint();
+    // An exchange's texts come with the link it runs on.
+    UpdateLinkPane();
+}
+
+void CMainFrame::UpdateLinkPane() {
+    const CSerialPort& link = m_app.Serial();
+    const QString text = QStringLiteral("%1  %2  %3")
+                             .arg(link.GetPortName(), QDir::toNativeSeparators(link.DeviceName()),
+                                  link.GetBaudRateText());
+    if (m_linkPane->text() != text) {
+        m_linkPane->setText(text);
+        m_linkPane->repaint();
+    }
+}
+
+QString CMainFrame::LinkPaneText() const {
+    return m_linkPane->text();
 }
 
 QString CMainFrame::MessageText() const {
@@ -656,6 +681,7 @@ void CMainFrame::OnConfigureSerialPort() {
     const auto& devices = dlg.EditedDevices();
     for (auto it = devices.begin(); it != devices.end(); ++it)
         m_app.Core().m_ports.SetStoredDevice(it.key(), it.value());
+    UpdateLinkPane();
 }
 
 void CMainFrame::OnHelpTopics() {

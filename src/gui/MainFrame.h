@@ -34,6 +34,9 @@ public:
     void SetMessageText(const QString& text);
     QString MessageText() const;
     void SetProgress(int done, int total);
+    // The link pane: the port, its device and the rate in use ("COM1  /dev/ttyS0  38400").
+    void UpdateLinkPane();
+    QString LinkPaneText() const;
 
     // Module commands.
     void OnModule(int module);
@@ -86,6 +89,7 @@ private:
     CLogoView* m_logoView = nullptr;
     QLabel* m_messagePane = nullptr;
     QProgressBar* m_progress = nullptr;
+    QLabel* m_linkPane = nullptr;
     QMap<int, QAction*> m_actions;
     QList<QAction*> m_recentActions;
     QAction* m_recentPlaceholder = nullptr;

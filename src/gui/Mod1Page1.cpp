@@ -1,5 +1,6 @@
 #include "Mod1Page1.h"
 
+#include "ColumnHeading.h"
 #include "UpDown.h"
 #include "app/AppCore.h"
 #include "app/UiServices.h"
@@ -204,14 +205,19 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
         m_font->addItem(QStringLiteral("K%1").arg(i));
         m_contrast->addItem(QString::number(i));
     }
+    // Both lists as wide as the wider of the two, whatever the page's size (the column
+    // they stand in is as wide as the sleep-timer row).
+    const int listWidth = qMax(m_font->sizeHint().width(), m_contrast->sizeHint().width());
+    m_font->setFixedWidth(listWidth);
+    m_contrast->setFixedWidth(listWidth);
     connect(m_font, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this] { OnComboChanged(true); });
     connect(m_contrast, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this] { OnComboChanged(false); });
     right->addWidget(new QLabel(QStringLiteral("Font"), box), 0, 0);
-    right->addWidget(m_font, 0, 1);
+    right->addWidget(m_font, 0, 1, Qt::AlignLeft);
     right->addWidget(new QLabel(QStringLiteral("Contrast"), box), 1, 0);
-    right->addWidget(m_contrast, 1, 1);
+    right->addWidget(m_contrast, 1, 1, Qt::AlignLeft);
 
     auto makeNumber = [this, box](int field) {
         auto* edit = new QLineEdit(box);
@@ -237,13 +243,22 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
         right->addLayout(pair, field + 2, 1);
     }
     right->addWidget(new QLabel(QStringLiteral("Sleep Timer"), box), 7, 0);
-    right->addWidget(new QLabel(QStringLiteral(" HR   :   MIN  :   SEC"), box), 7, 1);
+    auto* heading = new CColumnHeading(QStringLiteral(" HR   :   MIN  :   SEC"), box);
+    heading->setObjectName(QStringLiteral("sleepHeading"));
+    right->addWidget(heading, 7, 1);
+    // HR, MIN and SEC stand over their fields, the colons over the colons between them.
+    QVector<CColumnHeading::Column> sleepColumns;
     auto* sleep = new QHBoxLayout;
     for (int field = CAttributeForm::SleepHours; field <= CAttributeForm::SleepSeconds; ++field) {
         sleep->addLayout(makeNumber(field));
-        if (field != CAttributeForm::SleepSeconds)
-            sleep->addWidget(new QLabel(QStringLiteral(":"), box));
+        sleepColumns.push_back({m_numbers[field], box->findChild<CUpDown*>(Id(kUpDownIds[field]))});
+        if (field != CAttributeForm::SleepSeconds) {
+            auto* colon = new QLabel(QStringLiteral(":"), box);
+            sleep->addWidget(colon);
+            sleepColumns.push_back({colon, colon});
+        }
     }
+    heading->SetColumns(sleepColumns);
     sleep->addStretch(1);
     right->addLayout(sleep, 8, 1);
     columns->addLayout(right, 1);

@@ -13,7 +13,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSerialPortInfo>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -32,6 +35,131 @@ const struct {
 QString PortName(int index) {
     return QStringLiteral("COM%1").arg(index + 1);
 }
+
+// The DIP-switch columns. The texts line the switch positions up with runs of blanks,
+// which only works in the font they were written for. The texts stay as they are, but the
+// rate, the parentheses and each switch digit are drawn in columns of their own, measured
+// in the font in use, so the rows line up with each other and with the "(s3 s4 s5)"
+// heading in any font.
+const char* const kSwitchHeading = "      (s3 s4 s5)";
+const int kRateGap = 12; // between the widest rate and the opening parenthesis
+
+QString SwitchGroup() {
+    return QString::fromLatin1(kSwitchHeading).trimmed(); // "(s3 s4 s5)"
+}
+QStringList Tokens(const QString& text) {
+    return text.split(QRegularExpression(QStringLiteral("[\\s()]+")), Qt::SkipEmptyParts);
+}
+
+// Where the parenthesised switch group starts, measured from the start of a radio
+// button's label, in the given font: behind the widest of the eight rates.
+int SwitchOffset(const QFontMetrics& fm) {
+    int widest = 0;
+    for (const auto& b : kBaudButtons)
+        widest = qMax(widest, fm.horizontalAdvance(Tokens(QString::fromLatin1(b.text)).value(0)));
+    return widest + kRateGap;
+}
+// The centre of switch k (0 to 2) within the group: under s3, s4 and s5 of the heading.
+int SwitchCentre(const QFontMetrics& fm, int k) {
+    const QString group = SwitchGroup();
+    const QString name = QStringLiteral("s%1").arg(k + 3);
+    const int at = int(group.indexOf(name));
+    return fm.horizontalAdvance(group.left(at)) + fm.horizontalAdvance(name) / 2;
+}
+
+// A baud-rate radio button that draws its text in the switch columns.
+class CBaudRadio : public QRadioButton {
+public:
+    CBaudRadio(const QString& text, QWidget* parent) : QRadioButton(text, parent) {}
+
+    // Where the label starts, in the button's coordinates.
+    int LabelLeft() const {
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        return style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, this).left();
+    }
+    QSize sizeHint() const override {
+        QSize size = QRadioButton::sizeHint();
+        const QFontMetrics fm = fontMetrics();
+        size.setWidth(qMax(size.width(), LabelLeft() + SwitchOffset(fm) +
+                                             fm.horizontalAdvance(SwitchGroup()) + 2));
+        return size;
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        QStyleOptionButton indicator = opt;
+        indicator.rect = style()->subElementRect(QStyle::SE_RadioButtonIndicator, &opt, this);
+        painter.drawPrimitive(QStyle::PE_IndicatorRadioButton, indicator);
+
+        const QFontMetrics fm = fontMetrics();
+        const QRect label = style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, this);
+        const QStringList tokens = Tokens(text()); // rate, then the three switches
+        const int group = label.left() + SwitchOffset(fm);
+        auto draw = [&](int left, const QString& s) {
+            const QRect cell(left, label.top(), fm.horizontalAdvance(s) + 1, label.height());
+            style()->drawItemText(&painter, cell, Qt::AlignLeft | Qt::AlignVCenter, palette(),
+                                  isEnabled(), s, QPalette::WindowText);
+            return cell;
+        };
+        QRect used = draw(label.left(), tokens.value(0));
+        draw(group, QStringLiteral("("));
+        for (int k = 0; k < 3; ++k) {
+            const QString digit = tokens.value(k + 1);
+            draw(group + SwitchCentre(fm, k) - fm.horizontalAdvance(digit) / 2, digit);
+        }
+        const QString close = QStringLiteral(")");
+        used |=
+            draw(group + fm.horizontalAdvance(SwitchGroup()) - fm.horizontalAdvance(close), close);
+        if (hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = used.adjusted(-1, 0, 1, 0);
+            painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        }
+    }
+};
+
+// The "(s3 s4 s5)" heading with its rule, drawn over the switch columns of the buttons.
+// It stands in the same column of the group box as the buttons (same left edge).
+class CSwitchHeading : public QLabel {
+public:
+    CSwitchHeading(CBaudRadio* sample, QWidget* parent)
+        : QLabel(QString::fromLatin1(kSwitchHeading), parent), m_sample(sample) {
+        // The rule: a black line under the heading, as wide as the switch group.
+        m_rule = new QFrame(this);
+        m_rule->setFrameStyle(QFrame::Box | QFrame::Plain);
+        m_rule->setFixedHeight(1);
+    }
+    int GroupLeft() const { return m_sample->LabelLeft() + SwitchOffset(fontMetrics()); }
+    QSize sizeHint() const override {
+        const QFontMetrics fm = fontMetrics();
+        return QSize(GroupLeft() + fm.horizontalAdvance(SwitchGroup()) + 2, fm.height() + 4);
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QFontMetrics fm = fontMetrics();
+        const QRect cell(GroupLeft(), 0, fm.horizontalAdvance(SwitchGroup()) + 1, fm.height());
+        style()->drawItemText(&painter, cell, Qt::AlignLeft | Qt::AlignVCenter, palette(),
+                              isEnabled(), SwitchGroup(), QPalette::WindowText);
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        const QFontMetrics fm = fontMetrics();
+        m_rule->setGeometry(GroupLeft(), fm.height() + 2, fm.horizontalAdvance(SwitchGroup()), 1);
+    }
+
+private:
+    CBaudRadio* m_sample;
+    QFrame* m_rule = nullptr;
+};
 } // namespace
 
 CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
@@ -42,25 +170,22 @@ CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
     auto* baudBox = new QGroupBox(QStringLiteral("Baud Rate"), this);
     auto* baudLayout = new QVBoxLayout(baudBox);
     auto* heading = new QLabel(QStringLiteral("DIPSWITCH (1=ON, 0=OFF)"), baudBox);
-    auto* switches = new QLabel(QStringLiteral("      (s3 s4 s5)"), baudBox);
-    auto* rule = new QFrame(baudBox);
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFixedWidth(60);
     baudLayout->addWidget(heading, 0, Qt::AlignRight);
-    baudLayout->addWidget(switches, 0, Qt::AlignRight);
-    baudLayout->addWidget(rule, 0, Qt::AlignRight);
-    QFont fixed(QStringLiteral("monospace"));
-    fixed.setStyleHint(QFont::TypeWriter);
     m_baudGroup = new QButtonGroup(this);
+    QList<CBaudRadio*> radios;
     for (int i = 0; i < 8; ++i) {
-        auto* radio = new QRadioButton(QString::fromLatin1(kBaudButtons[i].text), baudBox);
+        auto* radio = new CBaudRadio(QString::fromLatin1(kBaudButtons[i].text), baudBox);
         radio->setObjectName(QStringLiteral("id%1").arg(kBaudButtons[i].id));
-        radio->setFont(fixed);
         m_baudGroup->addButton(radio, i);
-        baudLayout->addWidget(radio);
+        radios << radio;
     }
-    heading->setFont(fixed);
-    switches->setFont(fixed);
+    // The heading and the buttons share the box's left edge: no alignment for them.
+    auto* switches = new CSwitchHeading(radios.first(), baudBox);
+    switches->setObjectName(QStringLiteral("switchHeading"));
+    baudLayout->addWidget(switches);
+    for (CBaudRadio* radio : radios)
+        baudLayout->addWidget(radio);
+    baudLayout->addStretch(1); // a taller dialog keeps the rows together
 
     auto* portCaption = new QLabel(QStringLiteral("Com Port"), this);
     m_portList = new QTreeWidget(this);
@@ -159,7 +284,9 @@ void CSerialPortDlg::OnPortSelected() {
     const int index = item ? m_portList->indexOfTopLevelItem(item) : -1;
     m_device->setEnabled(index >= 0);
     m_updating = true;
-    m_device->setEditText(index >= 0 ? m_devices.value(PortName(index)) : QString());
+    // The device in use for that name: a mapping for this run, the stored one, the
+    // environment's or the default.
+    m_device->setEditText(index >= 0 ? EffectiveDevice(index) : QString());
     m_updating = false;
     UpdateDeviceNote(index);
 }
@@ -177,8 +304,10 @@ void CSerialPortDlg::UpdateDeviceNote(int index) {
                                   .arg(name, session));
     } else if (m_devices.value(name).isEmpty()) {
         CPortMap defaults;
-        m_deviceNote->setText(QStringLiteral("Empty: %1 (KVU_PORT_%2 or the default).")
-                                  .arg(defaults.Device(name), name));
+        m_deviceNote->setText(
+            QStringLiteral("None set: %1 (KVU_PORT_%2 or the default); type a device to "
+                           "set one.")
+                .arg(defaults.Device(name), name));
     } else {
         m_deviceNote->clear();
     }

@@ -13,6 +13,9 @@ public:
     CUpDown(QLineEdit* buddy, int maximum, QWidget* parent = nullptr);
     void Step(int delta);
     int Maximum() const { return m_maximum; }
+    // As tall as its field, whatever the page's size: the two arrows share that height.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 private:
     QLineEdit* m_buddy;

@@ -188,3 +188,23 @@ TEST(Configure, SendsEscEnAndTheStreamInOneShot) {
     programmer.Configure(BoldForm());
     EXPECT_EQ(h.Services().MessageTexts(), QStringList{"Serial transmission error."});
 }
+
+TEST(Burn, ProgressIsFullBeforeTheVerdict) {
+    for (bool confirmed : {true, false}) {
+        SimConfig config;
+        config.faults.noDx = !confirmed;
+        BurnRun run{config};
+        int last = -2;
+        bool sawVerdict = false;
+        for (const auto& e : run.h->Services().Events()) {
+            if (e.kind == CRecordingServices::Event::Progress)
+                last = e.value;
+            if (e.kind == CRecordingServices::Event::Message) {
+                sawVerdict = true;
+                EXPECT_EQ(last, 100) << e.text.toStdString();
+            }
+        }
+        EXPECT_TRUE(sawVerdict);
+        EXPECT_EQ(last, -1) << "hidden at the end";
+    }
+}

@@ -17,8 +17,9 @@ const QByteArray kEscST("\x1BST\xFF\r", 5);
 const QByteArray kEscSB("\x1BSB\r");
 const char kQuestion = '?';
 const char* const kConfirmation = "D!X";
-// The burn's steps for the progress indicator: the first pause, six writes, the wait.
-const int kBurnSteps = 10;
+// The burn's steps for the progress indicator: seven writes, the wait for "?" and the
+// reply; the indicator is full when the reply is in, before the verdict is shown.
+const int kBurnSteps = 9;
 } // namespace
 
 bool CAttributeProgrammer::Configure(const CAttributeForm& form) {
@@ -104,6 +105,7 @@ CAttributeProgrammer::BurnResult CAttributeProgrammer::Burn(const CAttributeForm
     int got = 0;
     const bool readOk = m_link.ReadFile(reply.data(), kReplySize, &got);
     reply.truncate(got);
+    m_services.Progress(++m_step, kBurnSteps);
     if (readOk && got > 0 && HasConfirmation(reply)) {
         result = BurnResult::Confirmed;
         m_services.Message(QStringLiteral("Success: Received D!X.\nShut off printer."),

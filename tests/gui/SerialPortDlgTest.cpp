@@ -1,0 +1,121 @@
+// The Serial Port dialog as drawn: the DIP-switch columns under their heading, and the
+// device shown for the selected port name.
+
+#include "SerialPortDlg.h"
+#include "app/PortMap.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+const int kBaudIds[8] = {1001, 1003, 1005, 1008, 1010, 1013, 1016, 1019};
+
+struct InkRun {
+    int left;
+    int right;
+    int Centre() const { return (left + right) / 2; }
+};
+
+// The runs of dark columns of `image` inside `area` (gaps of one blank column split runs).
+QVector<InkRun> InkRuns(const QImage& image, const QRect& area) {
+    QVector<InkRun> runs;
+    for (int x = qMax(0, area.left()); x <= area.right() && x < image.width(); ++x) {
+        bool ink = false;
+        for (int y = qMax(0, area.top()); y <= area.bottom() && y < image.height() && !ink; ++y)
+            ink = qGray(image.pixel(x, y)) < 110;
+        if (!ink)
+            continue;
+        if (!runs.isEmpty() && runs.last().right == x - 1)
+            runs.last().right = x;
+        else
+            runs.push_back({x, x});
+    }
+    return runs;
+}
+
+QRect InDialog(QWidget* dialog, QWidget* w) {
+    return QRect(w->mapTo(dialog, QPoint(0, 0)), w->size());
+}
+} // namespace
+
+TEST(SerialPortDlg, SwitchColumnsLineUpUnderTheirHeading) {
+    CPortMap ports;
+    CSerialPortDlg dlg(ports);
+    dlg.m_nBaudIndex = 0;
+    dlg.m_nPortIndex = 0;
+    dlg.ShowFields();
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    if (QWidget* focus = QApplication::focusWidget())
+        focus->clearFocus();
+    QApplication::processEvents();
+    const QImage image = dlg.grab().toImage();
+
+    QLabel* heading = nullptr;
+    for (QLabel* label : dlg.findChildren<QLabel*>()) {
+        if (label->text() == QLatin1String("      (s3 s4 s5)"))
+            heading = label;
+    }
+    ASSERT_TRUE(heading) << "the heading keeps its text";
+    QRect headingText = InDialog(&dlg, heading);
+    headingText.setHeight(qMin(headingText.height(), heading->fontMetrics().height()));
+    const QVector<InkRun> head = InkRuns(image, headingText);
+    ASSERT_GE(head.size(), 3);
+    const int headLeft = head.first().left;  // "("
+    const int headRight = head.last().right; // ")"
+
+    QVector<int> centres[3];
+    for (int i = 0; i < 8; ++i) {
+        auto* radio = dlg.findChild<QRadioButton*>(QStringLiteral("id%1").arg(kBaudIds[i]));
+        ASSERT_TRUE(radio);
+        SCOPED_TRACE(radio->text().toStdString());
+        const QVector<InkRun> runs = InkRuns(image, InDialog(&dlg, radio));
+        // ... rate, "(", three switch digits, ")".
+        ASSERT_GE(runs.size(), 6);
+        const InkRun close = runs[runs.size() - 1];
+        const InkRun open = runs[runs.size() - 5];
+        EXPECT_NEAR(close.right, headRight, 1) << "\")\" under the heading's \")\"";
+        EXPECT_NEAR(open.left, headLeft, 1) << "\"(\" under the heading's \"(\"";
+        for (int k = 0; k < 3; ++k)
+            centres[k] << runs[runs.size() - 4 + k].Centre();
+    }
+    for (int k = 0; k < 3; ++k) {
+        const auto [lo, hi] = std::minmax_element(centres[k].begin(), centres[k].end());
+        EXPECT_LE(*hi - *lo, 2) << "switch s" << k + 3 << " is one column in all eight rows";
+    }
+    EXPECT_NEAR(centres[1].first(), (headLeft + headRight) / 2, 3) << "s4 in the middle";
+    EXPECT_LT(centres[0].first(), centres[1].first());
+    EXPECT_LT(centres[1].first(), centres[2].first());
+}
+
+TEST(SerialPortDlg, DeviceFieldShowsTheDeviceInUse) {
+    CPortMap ports;
+    ports.SetSessionDevice("COM1", "/dev/pts/77"); // as kvu --simulator maps it
+    ports.SetStoredDevice("COM2", "/dev/ttyUSB0");
+    CSerialPortDlg dlg(ports);
+    dlg.m_nBaudIndex = 5;
+    dlg.m_nPortIndex = 0;
+    dlg.ShowFields();
+    auto* device = dlg.findChild<QComboBox*>("device");
+    auto* list = dlg.findChild<QTreeWidget*>("id1025");
+    ASSERT_TRUE(device && list);
+    EXPECT_EQ(device->currentText(), "/dev/pts/77");
+    list->setCurrentItem(list->topLevelItem(1));
+    EXPECT_EQ(device->currentText(), "/dev/ttyUSB0");
+    list->setCurrentItem(list->topLevelItem(2));
+    EXPECT_EQ(device->currentText(), ports.Device("COM3"));
+    EXPECT_FALSE(device->currentText().isEmpty());
+    list->setCurrentItem(list->topLevelItem(0));
+    EXPECT_EQ(device->currentText(), "/dev/pts/77");
+
+    // Showing a device is not choosing one: OK keeps the stored table as it was.
+    dlg.accept();
+    EXPECT_EQ(dlg.EditedDevices().value("COM1"), "");
+    EXPECT_EQ(dlg.EditedDevices().value("COM2"), "/dev/ttyUSB0");
+    EXPECT_EQ(dlg.EditedDevices().value("COM3"), "");
+}

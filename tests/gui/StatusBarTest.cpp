@@ -1,0 +1,178 @@
+// The status bar: the link pane (port, device, rate) and the progress indication of a burn.
+
+#include "KVUApp.h"
+#include "KVUView.h"
+#include "MainFrame.h"
+#include "Mod1Page1.h"
+#include "RecordingServices.h"
+#include "SerialPortDlg.h"
+#include "Simulator.h"
+#include "app/AppCore.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+QLabel* LinkPane(CMainFrame* frame) {
+    return frame->statusBar()->findChild<QLabel*>("linkPane");
+}
+
+// Stands in for the desktop services as a recorder, and, like them, drives the frame's
+// progress indicator; notes what the indicator shows whenever a message box comes up.
+class CProgressWatcher : public CRecordingServices {
+public:
+    using CRecordingServices::CRecordingServices;
+    CMainFrame* frame = nullptr;
+    struct Seen {
+        QString text;
+        bool visible;
+        int value;
+        int maximum;
+    };
+    QVector<Seen> seen;
+
+    void Progress(int done, int total) override {
+        CRecordingServices::Progress(done, total);
+        if (frame)
+            frame->SetProgress(done, total);
+    }
+    MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons,
+                      MsgAnswer defaultAnswer) override {
+        if (QProgressBar* bar = frame ? frame->findChild<QProgressBar*>() : nullptr)
+            seen.push_back({text, bar->isVisible(), bar->value(), bar->maximum()});
+        return CRecordingServices::Message(text, caption, icon, buttons, defaultAnswer);
+    }
+};
+
+void WriteSettings(const QString& port, const QString& rate, const QString& device) {
+    auto settings = CAppCore::OpenUserSettings();
+    settings->clear();
+    settings->setValue("Communication/COMPORT", port);
+    settings->setValue("Communication/BAUDRATE", rate);
+    settings->setValue("Ports/" + port, device);
+    settings->sync();
+}
+
+void ClearSettings() {
+    auto settings = CAppCore::OpenUserSettings();
+    settings->clear();
+    settings->sync();
+}
+} // namespace
+
+TEST(StatusBar, LinkPaneAtStartUpShowsTheStoredPortDeviceAndRate) {
+    WriteSettings("COM4", "19200", "/dev/ttyUSB9");
+    {
+        CRecordingServices services;
+        CKVUApp app;
+        app.SetServices(&services);
+        ASSERT_TRUE(app.InitInstance({"kvu"}));
+        QLabel* pane = LinkPane(app.MainFrame());
+        ASSERT_TRUE(pane) << "a pane of its own in the status bar";
+        EXPECT_TRUE(pane->isVisible());
+        EXPECT_EQ(pane->text(), "COM4  /dev/ttyUSB9  19200");
+        // A permanent pane: a status text does not cover it.
+        app.MainFrame()->SetMessageText("Sent ESC-EN.");
+        EXPECT_EQ(pane->text(), "COM4  /dev/ttyUSB9  19200");
+        EXPECT_TRUE(pane->isVisible());
+    }
+    ClearSettings();
+}
+
+TEST(StatusBar, LinkPaneWithTheSimulator) {
+    ClearSettings();
+    CRecordingServices services;
+    CKVUApp app;
+    app.SetServices(&services);
+    ASSERT_TRUE(app.InitInstance({"kvu", "--simulator"}));
+    const QString device = app.Core().m_ports.SessionDevice("COM1");
+    ASSERT_FALSE(device.isEmpty());
+    QLabel* pane = LinkPane(app.MainFrame());
+    ASSERT_TRUE(pane);
+    EXPECT_EQ(pane->text(), "COM1  " + device + "  38400");
+    app.ExitInstance(0);
+    ClearSettings();
+}
+
+TEST(StatusBar, LinkPaneFollowsTheSerialPortDialog) {
+    ClearSettings();
+    CRecordingServices services;
+    CKVUApp app;
+    app.SetServices(&services);
+    ASSERT_TRUE(app.InitInstance({"kvu"}));
+    CMainFrame* frame = app.MainFrame();
+    QLabel* pane = LinkPane(frame);
+    ASSERT_TRUE(pane);
+    EXPECT_EQ(pane->text(), "COM1  " + app.Serial().DeviceName() + "  38400");
+
+    app.SetDialogRunner([](QDialog& dialog) {
+        dialog.findChild<QRadioButton*>("id1001")->setChecked(true);
+        auto* list = dialog.findChild<QTreeWidget*>("id1025");
+        list->setCurrentItem(list->topLevelItem(19));
+        dialog.findChild<QComboBox*>("device")->setEditText("/dev/ttyUSB3");
+        dialog.accept();
+        return int(QDialog::Accepted);
+    });
+    frame->OnConfigureSerialPort();
+    EXPECT_EQ(pane->text(), "COM20  /dev/ttyUSB3  1200");
+
+    // Cancel changes nothing, the pane neither.
+    app.SetDialogRunner([](QDialog& dialog) {
+        dialog.findChild<QRadioButton*>("id1019")->setChecked(true);
+        return int(QDialog::Rejected);
+    });
+    frame->OnConfigureSerialPort();
+    EXPECT_EQ(pane->text(), "COM20  /dev/ttyUSB3  1200");
+
+    // The link's own message keeps its text; the pane says which port it is about.
+    app.Core().m_ports.SetStoredDevice("COM20", "/nonexistent/kvu-test-device");
+    app.SetDialogRunner([](QDialog& dialog) {
+        dialog.accept();
+        return int(QDialog::Accepted);
+    });
+    frame->OnConfigureSerialPort();
+    frame->ModuleView()->CustomAttributesPage()->findChild<QPushButton*>("id1050")->click();
+    ASSERT_FALSE(services.MessageTexts().isEmpty());
+    EXPECT_EQ(services.MessageTexts().last(), "Serial transmission error.");
+    EXPECT_EQ(pane->text(), "COM20  /nonexistent/kvu-test-device  1200");
+    app.Document().SetModifiedFlag(false);
+    app.ExitInstance(0);
+    ClearSettings();
+}
+
+TEST(StatusBar, BurnProgressIsFullWhenTheVerdictComes) {
+    CVirtualClock clock;
+    CSimulator sim(SimConfig{}, &clock);
+    ASSERT_TRUE(sim.Start());
+    sim.AttachTo(clock);
+    CProgressWatcher services(&clock);
+    {
+        CKVUApp app;
+        app.SetServices(&services);
+        ASSERT_TRUE(app.InitInstance({"kvu"}));
+        services.frame = app.MainFrame();
+        app.Core().m_ports.SetSessionDevice("COM1", sim.DevicePath());
+        app.Serial().SetPortName("COM1");
+        app.Serial().SetBaudRateText("38400");
+        CMod1Page1* page = app.MainFrame()->ModuleView()->CustomAttributesPage();
+        page->findChild<QPushButton*>("id1009")->click(); // Burn
+        ASSERT_EQ(services.seen.size(), 1);
+        const auto& verdict = services.seen.first();
+        EXPECT_EQ(verdict.text, "Success: Received D!X.\nShut off printer.");
+        EXPECT_TRUE(verdict.visible);
+        EXPECT_GT(verdict.maximum, 0);
+        EXPECT_EQ(verdict.value, verdict.maximum) << "the exchange is over: the bar is full";
+        EXPECT_FALSE(app.MainFrame()->findChild<QProgressBar*>()->isVisible())
+            << "and gone once the burn has ended";
+        services.frame = nullptr;
+        app.Document().SetModifiedFlag(false);
+    }
+    sim.Stop();
+}
