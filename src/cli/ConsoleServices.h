@@ -12,6 +12,7 @@ public:
     explicit CConsoleServices(bool assumeYes = false) : m_assumeYes(assumeYes) { m_clock.start(); }
 
     void Status(const QString& text) override;
+    using IUiServices::Message;
     MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon,
                       MsgButtons buttons = MsgButtons::Ok,
                       MsgAnswer defaultAnswer = MsgAnswer::Ok) override;

@@ -23,6 +23,7 @@ public:
     void SetOwner(QWidget* owner) { m_owner = owner; }
 
     void Status(const QString& text) override;
+    using IUiServices::Message;
     MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon,
                       MsgButtons buttons = MsgButtons::Ok,
                       MsgAnswer defaultAnswer = MsgAnswer::Ok) override;

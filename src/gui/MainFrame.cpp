@@ -568,8 +568,7 @@ bool CMainFrame::SaveModified() {
     if (!m_doc.IsModified())
         return true;
     const MsgAnswer answer = m_app.Services().Message(
-        QStringLiteral("Save changes to %1?").arg(m_doc.GetTitle()), QLatin1String(kAppTitle),
-        MsgIcon::Question, MsgButtons::YesNoCancel, MsgAnswer::Yes);
+        QStringLiteral("Save changes to %1?").arg(m_doc.GetTitle()), MsgIcon::Question, MsgButtons::YesNoCancel, MsgAnswer::Yes);
     if (answer == MsgAnswer::Cancel)
         return false;
     if (answer == MsgAnswer::Yes)
@@ -603,8 +602,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
     CKVUDoc probe;
     QString detail;
     if (CProjectFile::Load(path, probe, &detail) == CProjectFile::Result::CannotOpen) {
-        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotOpen),
-                                 QLatin1String(kAppTitle), MsgIcon::Exclamation);
+        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotOpen), MsgIcon::Exclamation);
         m_app.Core().m_recentFiles.Remove(path);
         UpdateRecentFiles();
         return false;
@@ -612,8 +610,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
     m_doc.DeleteContents();
     const CProjectFile::Result result = CProjectFile::Load(path, m_doc, &detail);
     if (result != CProjectFile::Result::Ok) {
-        m_app.Services().Message(CProjectFile::Message(result), QLatin1String(kAppTitle),
-                                 MsgIcon::Exclamation);
+        m_app.Services().Message(CProjectFile::Message(result), MsgIcon::Exclamation);
         // The half-read project is dropped: the document is left as after File New, and
         // the pages show that (not the project that was open before).
         m_doc.DeleteContents();
@@ -637,8 +634,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
 bool CMainFrame::DoSave(const QString& path) {
     QString detail;
     if (CProjectFile::Save(path, m_doc, &detail) != CProjectFile::Result::Ok) {
-        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotWrite),
-                                 QLatin1String(kAppTitle), MsgIcon::Exclamation);
+        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotWrite), MsgIcon::Exclamation);
         return false;
     }
     m_doc.SetPathName(QFileInfo(path).absoluteFilePath());
@@ -700,8 +696,7 @@ void CMainFrame::OnHelpTopics() {
         }
     }
     m_app.Services().Message(QStringLiteral("The help file %1 could not be opened.")
-                                 .arg(QDir::toNativeSeparators(base + QStringLiteral(".html"))),
-                             QLatin1String(kAppTitle), MsgIcon::Exclamation);
+                                 .arg(QDir::toNativeSeparators(base + QStringLiteral(".html"))), MsgIcon::Exclamation);
 }
 
 void CMainFrame::ShowHelpText(int command) {

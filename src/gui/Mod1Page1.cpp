@@ -361,7 +361,7 @@ void CMod1Page1::ValidateField(CAttributeForm::Field field) {
     if (!NumberField::ValidateNumberField(&m_form.Text(field), CAttributeForm::Maximum(field),
                                           &message)) {
         m_validating = true;
-        m_services.Message(message, QLatin1String(kAppTitle), MsgIcon::Exclamation);
+        m_services.Message(message, MsgIcon::Exclamation);
         m_validating = false;
     }
     // "1 2" is re-shown as 12, which is another number than the 1 read while typing: the
@@ -458,8 +458,7 @@ void CMod1Page1::OnExport() {
     if (path.isEmpty())
         return;
     if (!CAttributeProgrammer::WriteExportFile(path, bytes))
-        m_services.Message(QStringLiteral("Failed to open a file for write."),
-                           QStringLiteral("KVU"), MsgIcon::Exclamation);
+        m_services.Message(QStringLiteral("Failed to open a file for write."), MsgIcon::Exclamation);
 }
 
 QByteArray CMod1Page1::LineDrawingPattern() {

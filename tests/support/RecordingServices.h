@@ -26,6 +26,7 @@ public:
     explicit CRecordingServices(CVirtualClock* clock = nullptr) : m_clock(clock) {}
 
     void Status(const QString& text) override;
+    using IUiServices::Message;
     MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon,
                       MsgButtons buttons = MsgButtons::Ok,
                       MsgAnswer defaultAnswer = MsgAnswer::Ok) override;

@@ -40,8 +40,7 @@ QString CSerialPort::DeviceName() const {
 
 void CSerialPort::ShowMessage(const char* text) {
     if (m_services)
-        m_services->Message(QString::fromLatin1(text), QString::fromLatin1(kAppTitle),
-                            MsgIcon::Exclamation);
+        m_services->Message(QString::fromLatin1(text), MsgIcon::Exclamation);
 }
 
 int CSerialPort::Open(quint32 interval, quint32 multiplier) {

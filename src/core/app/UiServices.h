@@ -19,6 +19,10 @@ public:
     virtual MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon,
                               MsgButtons buttons = MsgButtons::Ok,
                               MsgAnswer defaultAnswer = MsgAnswer::Ok) = 0;
+    // The same with the program's own caption, which nearly every message carries.
+    MsgAnswer Message(const QString& text, MsgIcon icon = MsgIcon::Exclamation,
+                      MsgButtons buttons = MsgButtons::Ok,
+                      MsgAnswer defaultAnswer = MsgAnswer::Ok);
     // A printer pause: the window keeps painting but takes no input.
     virtual void Pause(int ms) = 0;
     // The wait cursor, held for the length of an exchange (calls nest).
@@ -47,5 +51,10 @@ private:
 
 // The caption of the program's own message boxes (the application title).
 inline const char* const kAppTitle = "KVU";
+
+inline MsgAnswer IUiServices::Message(const QString& text, MsgIcon icon, MsgButtons buttons,
+                                      MsgAnswer defaultAnswer) {
+    return Message(text, QLatin1String(kAppTitle), icon, buttons, defaultAnswer);
+}
 // The caption of the main window (the document template's window title).
 inline const char* const kWindowTitle = "Quorlin";

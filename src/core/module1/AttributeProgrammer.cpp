@@ -2,6 +2,7 @@
 
 #include "AttributeForm.h"
 #include "CommandBuffer.h"
+#include "app/Exchange.h"
 #include "app/SerialPort.h"
 #include "app/UiServices.h"
 #include "files/FileAccess.h"
@@ -34,87 +35,53 @@ bool CAttributeProgrammer::HasConfirmation(const QByteArray& reply) {
     return (zero < 0 ? reply : reply.left(zero)).contains(kConfirmation);
 }
 
-bool CAttributeProgrammer::WriteStep(const QByteArray& bytes, const char* status) {
-    if (!m_link.WriteFile(bytes)) {
-        m_services.Message(QStringLiteral("Error: Couldn't transmit through serial port."),
-                           QLatin1String(kAppTitle), MsgIcon::Exclamation);
-        m_link.Close();
-        return false;
-    }
-    m_services.Status(QLatin1String(status));
-    m_services.Progress(++m_step, kBurnSteps);
-    m_services.Pause(2000);
-    return true;
-}
-
 CAttributeProgrammer::BurnResult CAttributeProgrammer::Burn(const CAttributeForm& form) {
     CCommandBuffer stream;
     form.BuildAttributeStream(stream);
 
-    CWaitScope wait(m_services);
-    m_step = 0;
-    BurnResult result = BurnResult::NotConfirmed;
-    m_services.Status(QStringLiteral("Wait..."));
-    m_services.Progress(0, kBurnSteps);
-    m_services.Pause(1000);
-
     // Every way out ends with the link closed, "Ready" and the indicator gone.
-    auto finish = [&](BurnResult r) {
-        m_link.Close();
-        m_services.Status(QStringLiteral("Ready"));
-        m_services.Progress(0, 0);
-        return r;
-    };
-
-    if (!m_link.Open(50, 5)) {
-        m_services.Message(QStringLiteral("Error: Couldn't open serial port."),
-                           QLatin1String(kAppTitle), MsgIcon::Exclamation);
-        return finish(BurnResult::OpenFailed);
-    }
-    if (!WriteStep(kEscEN, "Sent ESC-EN.") || !WriteStep(kEscXX, "Sent ESC-XX.") ||
-        !WriteStep(kEscDS, "Sent ESC-DS."))
-        return finish(BurnResult::WriteFailed);
+    CExchange exchange(m_link, m_services, kBurnSteps);
+    exchange.Start(kStartPauseMs);
+    if (!exchange.Open())
+        return BurnResult::OpenFailed;
+    if (!exchange.WriteStep(kEscEN, QStringLiteral("Sent ESC-EN."), kStepPauseMs) ||
+        !exchange.WriteStep(kEscXX, QStringLiteral("Sent ESC-XX."), kStepPauseMs) ||
+        !exchange.WriteStep(kEscDS, QStringLiteral("Sent ESC-DS."), kStepPauseMs))
+        return BurnResult::WriteFailed;
 
     // The printer answers "?" when it is ready; any other byte only uses up a read.
-    m_services.Status(QStringLiteral("Waiting for a '?' character..."));
-    bool question = false;
-    for (int i = 0; i < kQuestionReads && !question; ++i) {
-        char byte = 0;
-        int got = 0;
-        question = m_link.ReadFile(&byte, 1, &got) && got == 1 && byte == kQuestion;
-    }
-    m_services.Progress(++m_step, kBurnSteps);
-    m_services.Pause(2000);
+    exchange.Status(QStringLiteral("Waiting for a '?' character..."));
+    const bool question = exchange.WaitForByte(kQuestion, kQuestionReads);
+    exchange.Step();
+    exchange.Pause(kStepPauseMs);
     if (!question) {
-        m_services.Status(QStringLiteral("Error."));
-        const MsgAnswer answer = m_services.Message(
-            QStringLiteral("Timed out waiting for a '?' character.\nContinue anyway?"),
-            QStringLiteral("KVU"), MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No);
+        exchange.Status(QStringLiteral("Error."));
+        const MsgAnswer answer =
+            exchange.Message(QStringLiteral("Timed out waiting for a '?' character.\nContinue anyway?"),
+                             MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No);
         if (answer != MsgAnswer::Yes)
-            return finish(BurnResult::Abandoned);
+            return BurnResult::Abandoned;
     } else {
-        m_services.Status(QStringLiteral("Received a '?' character."));
+        exchange.Status(QStringLiteral("Received a '?' character."));
     }
-    m_services.Pause(2000);
+    exchange.Pause(kStepPauseMs);
 
-    if (!WriteStep(kEscSL, "Sent ESC-SL.") || !WriteStep(stream.Bytes(), "Sent user commands.") ||
-        !WriteStep(kEscST, "Sent ESC-ST-0xFF-<CR>.") || !WriteStep(kEscSB, "Sent ESC-SB-<CR>."))
-        return finish(BurnResult::WriteFailed);
+    if (!exchange.WriteStep(kEscSL, QStringLiteral("Sent ESC-SL."), kStepPauseMs) ||
+        !exchange.WriteStep(stream.Bytes(), QStringLiteral("Sent user commands."), kStepPauseMs) ||
+        !exchange.WriteStep(kEscST, QStringLiteral("Sent ESC-ST-0xFF-<CR>."), kStepPauseMs) ||
+        !exchange.WriteStep(kEscSB, QStringLiteral("Sent ESC-SB-<CR>."), kStepPauseMs))
+        return BurnResult::WriteFailed;
 
-    QByteArray reply(kReplySize, '\0');
-    int got = 0;
-    const bool readOk = m_link.ReadFile(reply.data(), kReplySize, &got);
-    reply.truncate(got);
-    m_services.Progress(++m_step, kBurnSteps);
-    if (readOk && got > 0 && HasConfirmation(reply)) {
-        result = BurnResult::Confirmed;
-        m_services.Message(QStringLiteral("Success: Received D!X.\nShut off printer."),
-                           QStringLiteral("KVU"), MsgIcon::Information);
-    } else {
-        m_services.Message(QStringLiteral("Error: Did not receive D!X."), QStringLiteral("KVU"),
-                           MsgIcon::Stop);
+    bool readOk = false;
+    const QByteArray reply = exchange.Read(kReplySize, &readOk);
+    exchange.Step();
+    if (readOk && !reply.isEmpty() && HasConfirmation(reply)) {
+        exchange.Message(QStringLiteral("Success: Received D!X.\nShut off printer."),
+                         MsgIcon::Information);
+        return BurnResult::Confirmed;
     }
-    return finish(result);
+    exchange.Message(QStringLiteral("Error: Did not receive D!X."), MsgIcon::Stop);
+    return BurnResult::NotConfirmed;
 }
 
 QByteArray CAttributeProgrammer::ExportBytes(const CAttributeForm& form) {

@@ -35,15 +35,16 @@ public:
     // True when the reply, read as text up to its first zero byte, contains "D!X".
     static bool HasConfirmation(const QByteArray& reply);
 
+    // The burn's pauses: one before opening the link, one after each step, so that the
+    // printer has acted on a command before the next comes.
+    static constexpr int kStartPauseMs = 1000;
+    static constexpr int kStepPauseMs = 2000;
     // The sum of the burn's fixed pauses in ms (for the benchmark's reference).
-    static constexpr int kBurnPauseMs = 1000 + 9 * 2000;
+    static constexpr int kBurnPauseMs = kStartPauseMs + 9 * kStepPauseMs;
     static constexpr int kQuestionReads = 100;
     static constexpr int kReplySize = 1000;
 
 private:
-    bool WriteStep(const QByteArray& bytes, const char* status);
-
     CSerialPort& m_link;
     IUiServices& m_services;
-    int m_step = 0;
 };

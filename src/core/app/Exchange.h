@@ -1,0 +1,66 @@
+#pragma once
+
+#include "UiServices.h"
+
+#include <QByteArray>
+#include <QString>
+
+class CSerialPort;
+
+// One printer exchange as every module runs it: the wait cursor and "Wait..." at the
+// start, a step text and the progress indicator as each step passes, printer pauses,
+// failures that end it with their message, and every way out ending with the link closed,
+// "Ready" in the status bar and the indicator gone. Burn, the logo Flash and the radio
+// Read and Write are built from it.
+class CExchange {
+public:
+    // The read time-outs of an exchange: 50 ms between bytes, 5 ms per byte (plus the
+    // link's 10 ms), so one 1-byte read waits at most about 15 ms.
+    static constexpr quint32 kReadInterval = 50;
+    static constexpr quint32 kReadMultiplier = 5;
+
+    static const char* const kOpenFailed;  // "Error: Couldn't open serial port."
+    static const char* const kWriteFailed; // "Error: Couldn't transmit through serial port."
+
+    // `steps` is the length of the progress indicator (0: none).
+    CExchange(CSerialPort& link, IUiServices& services, int steps = 0);
+    ~CExchange();
+    CExchange(const CExchange&) = delete;
+    CExchange& operator=(const CExchange&) = delete;
+
+    // "Wait...", the indicator at its start, then the first pause (0: none).
+    void Start(int pauseMs = 0);
+    // Opens the link with the exchange's time-outs; on failure shows `failureText`.
+    bool Open(const char* failureText = kOpenFailed);
+    // One write of all the bytes; on failure shows `failureText` and closes the link.
+    bool Write(const QByteArray& bytes, const char* failureText = kWriteFailed);
+    // A write that is a step: written, its status text shown, the indicator one further,
+    // then the pause that lets the printer act on it.
+    bool WriteStep(const QByteArray& bytes, const QString& status, int pauseMs);
+    // One read of up to `count` bytes; what arrived, empty on a failed read.
+    QByteArray Read(int count, bool* ok = nullptr);
+    // Up to `reads` one-byte reads until `wanted` arrives; any other byte uses up a read.
+    bool WaitForByte(char wanted, int reads);
+
+    void Status(const QString& text) { m_services.Status(text); }
+    void Pause(int ms) { m_services.Pause(ms); }
+    void Step() { m_services.Progress(++m_step, m_steps); }
+    // A message box with the program's caption.
+    MsgAnswer Message(const QString& text, MsgIcon icon = MsgIcon::Exclamation,
+                      MsgButtons buttons = MsgButtons::Ok, MsgAnswer defaultAnswer = MsgAnswer::Ok);
+
+    // Ends the exchange: link closed, "Ready", indicator gone. Runs once; the destructor
+    // runs it for any way out that did not.
+    void Finish();
+
+    CSerialPort& Link() { return m_link; }
+    IUiServices& Services() { return m_services; }
+
+private:
+    CSerialPort& m_link;
+    IUiServices& m_services;
+    CWaitScope m_wait;
+    int m_steps;
+    int m_step = 0;
+    bool m_finished = false;
+};
