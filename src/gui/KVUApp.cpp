@@ -1,8 +1,8 @@
 #include "KVUApp.h"
 
-#include "AboutDlg.h"
-#include "Icons.h"
-#include "MainFrame.h"
+#include "frame/AboutDlg.h"
+#include "frame/Icons.h"
+#include "frame/MainFrame.h"
 #include "app/Version.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "Mod1Page1.h"
 
-#include "ColumnHeading.h"
-#include "UpDown.h"
+#include "widgets/ColumnHeading.h"
+#include "widgets/UpDown.h"
 #include "app/AppCore.h"
 #include "app/UiServices.h"
 #include "document/KVUDoc.h"

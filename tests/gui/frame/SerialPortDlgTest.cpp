@@ -1,7 +1,7 @@
 // The Serial Port dialog as drawn: the DIP-switch columns under their heading, and the
 // device shown for the selected port name.
 
-#include "SerialPortDlg.h"
+#include "frame/SerialPortDlg.h"
 #include "app/PortMap.h"
 
 #include <QApplication>

@@ -1,12 +1,12 @@
 // The Custom Attributes page through its real widgets, against the simulated printer.
 
-#include "Mod1Page1.h"
+#include "module1/Mod1Page1.h"
 #include "KVUApp.h"
-#include "KVUView.h"
-#include "MainFrame.h"
+#include "frame/KVUView.h"
+#include "frame/MainFrame.h"
 #include "RecordingServices.h"
 #include "Simulator.h"
-#include "UpDown.h"
+#include "widgets/UpDown.h"
 #include "document/ProjectFile.h"
 
 #include <QCheckBox>

@@ -3,10 +3,10 @@
 // and its controls are measured at both sizes.
 
 #include "KVUApp.h"
-#include "KVUView.h"
-#include "MainFrame.h"
-#include "Mod1Page1.h"
-#include "ModuleSheet.h"
+#include "frame/KVUView.h"
+#include "frame/MainFrame.h"
+#include "module1/Mod1Page1.h"
+#include "frame/ModuleSheet.h"
 #include "RecordingServices.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "KVUView.h"
 
-#include "Mod1Page1.h"
+#include "module1/Mod1Page1.h"
 #include "ModuleSheet.h"
 #include "PlaceholderPage.h"
 

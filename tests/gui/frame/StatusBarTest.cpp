@@ -1,11 +1,11 @@
 // The status bar: the link pane (port, device, rate) and the progress indication of a burn.
 
 #include "KVUApp.h"
-#include "KVUView.h"
-#include "MainFrame.h"
-#include "Mod1Page1.h"
+#include "frame/KVUView.h"
+#include "frame/MainFrame.h"
+#include "module1/Mod1Page1.h"
 #include "RecordingServices.h"
-#include "SerialPortDlg.h"
+#include "frame/SerialPortDlg.h"
 #include "Simulator.h"
 #include "app/AppCore.h"
 
