@@ -111,13 +111,13 @@ bool CKVUApp::OnIdle(int /*count*/) {
     // Never read bytes that belong to a running exchange or arrive under a modal box.
     if (IsBusy() || !m_frame)
         return false;
-    return m_idle.OnIdle(false, m_frame->CurrentModule() == 1, m_frame->MacrosPoller(),
-                         m_core.m_serial);
+    // The poller exists only while the Macros page is on top in its module.
+    IMacrosPoller* macros = m_frame->MacrosPoller();
+    return m_idle.OnIdle(false, macros != nullptr, macros, m_core.m_serial);
 }
 
 void CKVUApp::UpdateIdleTimer() {
-    const bool wanted = m_frame && m_frame->CurrentModule() == 1 && m_frame->MacrosPoller() &&
-                        m_core.m_serial.m_bOpen;
+    const bool wanted = m_frame && m_frame->MacrosPoller() && m_core.m_serial.m_bOpen;
     if (wanted && !m_idleTimer.isActive())
         m_idleTimer.start();
     else if (!wanted)

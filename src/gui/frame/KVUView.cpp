@@ -1,6 +1,5 @@
 #include "KVUView.h"
 
-#include "module1/Mod1Page1.h"
 #include "ModuleSheet.h"
 #include "PlaceholderPage.h"
 
@@ -9,9 +8,6 @@
 #include <QVBoxLayout>
 
 namespace {
-const char* const kReserved = "Reserved for future use.";
-const char* const kNotYet = "This page is not available in this version of KVU yet.";
-
 // Every page of a sheet is laid out like a dialog: its controls at their natural sizes
 // in an arrangement that does not depend on the window's size. The page itself keeps its
 // natural size; a larger window adds margins around it (the page stays centred under the
@@ -30,11 +26,6 @@ QWidget* PageHolder(QWidget* page) {
     return area;
 }
 
-void AddPlaceholder(CModuleSheet* sheet, const char* title, const char* text, int dialogId) {
-    auto* page = new CPlaceholderPage(QLatin1String(title), QLatin1String(text));
-    page->setObjectName(QStringLiteral("id%1").arg(dialogId));
-    sheet->addTab(PageHolder(page), QLatin1String(title));
-}
 } // namespace
 
 CKVUView::CKVUView(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWidget* parent)
@@ -46,59 +37,59 @@ CKVUView::CKVUView(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWidget*
 void CKVUView::CreateSheets() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-
-    m_sheet1 = new CModuleSheet(QStringLiteral("Module 1"), this);
-    m_page1 = new CMod1Page1(m_doc, m_core, m_services);
-    m_sheet1->addTab(PageHolder(m_page1), QStringLiteral("Custom Attributes"));
-    AddPlaceholder(m_sheet1, "Supervisory Commands", kNotYet, 131);
-    AddPlaceholder(m_sheet1, "Macros", kNotYet, 132);
-
-    // Module 2 and 6 hold three pages each but show only their first.
-    m_sheet2 = new CModuleSheet(QStringLiteral("Module 2"), this);
-    AddPlaceholder(m_sheet2, "Basic Settings", kNotYet, 133);
-
-    m_sheet3 = new CModuleSheet(QStringLiteral("Module 3"), this);
-    AddPlaceholder(m_sheet3, "Module 3 Dialog 1", kReserved, 136);
-    AddPlaceholder(m_sheet3, "Module 3 Dialog 2", kReserved, 137);
-    AddPlaceholder(m_sheet3, "Module 3 Dialog 3", kReserved, 138);
-
-    m_sheet6 = new CModuleSheet(QStringLiteral("Module 6"), this);
-    AddPlaceholder(m_sheet6, "Basic Settings", kNotYet, 148);
-
-    int n = 1;
-    for (CModuleSheet* sheet : {m_sheet1, m_sheet2, m_sheet3, m_sheet6}) {
-        sheet->setObjectName(QStringLiteral("sheet%1").arg(n == 4 ? 6 : n));
+    const PageContext context{m_doc, m_core, m_services};
+    for (const ModuleRow& row : ModuleRegistry()) {
+        if (!row.sheetCaption)
+            continue;
+        auto* sheet = new CModuleSheet(QLatin1String(row.sheetCaption), this);
+        sheet->setObjectName(QStringLiteral("sheet%1").arg(ModuleNumber(row.id)));
+        for (const PageRow& pageRow : row.pages) {
+            IModulePage* page = pageRow.make ? pageRow.make(context)
+                                             : new CPlaceholderPage(
+                                                   QLatin1String(pageRow.title),
+                                                   QLatin1String(pageRow.placeholderText));
+            page->Widget()->setObjectName(QStringLiteral("id%1").arg(pageRow.dialogId));
+            sheet->AddPage(page, PageHolder(page->Widget()), QLatin1String(pageRow.title));
+        }
         layout->addWidget(sheet);
-        ++n;
+        m_sheets.insert(row.id, sheet);
     }
     m_bSheetsCreated = true;
-    ShowModule(1);
+    ShowModule(ModuleId::CustomAttributes);
 }
 
-CModuleSheet* CKVUView::Sheet(int module) const {
-    switch (module) {
-    case 2:
-        return m_sheet2;
-    case 3:
-        return m_sheet3;
-    case 6:
-        return m_sheet6;
-    default:
-        return m_sheet1;
+CModuleSheet* CKVUView::Sheet(ModuleId module) const {
+    return m_sheets.value(module, m_sheets.value(ModuleId::CustomAttributes));
+}
+
+QVector<IModulePage*> CKVUView::PagesOf(CModuleSheet* sheet) {
+    QVector<IModulePage*> pages;
+    for (int i = 0; i < sheet->PageCount(); ++i)
+        pages.append(sheet->Page(i));
+    return pages;
+}
+
+int CKVUView::TabOf(CModuleSheet* sheet, int dialogId) {
+    const QString name = QStringLiteral("id%1").arg(dialogId);
+    for (int i = 0; i < sheet->PageCount(); ++i) {
+        if (sheet->Page(i)->Widget()->objectName() == name)
+            return i;
     }
+    return -1;
 }
 
-void CKVUView::ShowModule(int module) {
-    m_nCurrentSheet = (module == 2 || module == 3 || module == 6) ? module : 1;
+void CKVUView::ShowModule(ModuleId module) {
+    m_nCurrentSheet = m_sheets.contains(module) ? module : ModuleId::CustomAttributes;
     CModuleSheet* shown = Sheet(m_nCurrentSheet);
-    for (CModuleSheet* sheet : {m_sheet1, m_sheet2, m_sheet3, m_sheet6}) {
+    for (CModuleSheet* sheet : m_sheets) {
         sheet->setVisible(sheet == shown);
         sheet->setEnabled(sheet == shown);
     }
 }
 
 void CKVUView::OnInitialUpdate() {
-    m_page1->ClearLastCommand();
-    m_page1->UpdateFromDocument();
-    // The Macros page refills itself when it is on top; it arrives with its own module.
+    for (CModuleSheet* sheet : m_sheets) {
+        for (IModulePage* page : PagesOf(sheet))
+            page->OnInitialUpdate();
+    }
 }

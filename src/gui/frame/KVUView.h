@@ -1,40 +1,51 @@
 #pragma once
 
+#include "ModuleRegistry.h"
+
+#include <QMap>
 #include <QWidget>
 
 class CAppCore;
 class CKVUDoc;
 class CModuleSheet;
-class CMod1Page1;
+class IModulePage;
 class IUiServices;
 
-// The module view: hosts the four module property sheets and shows one at a time.
+// The module view: hosts the module property sheets (one per registry row that has a
+// sheet) and shows one at a time.
 class CKVUView : public QWidget {
 public:
     CKVUView(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWidget* parent = nullptr);
 
-    // After every File New and File Open: refill the pages from the document.
+    // After every File New and File Open: every page refills itself from the document.
     void OnInitialUpdate();
-    // Shows the sheet of module 2, 3 or 6; any other number shows Module 1.
-    void ShowModule(int module);
-    int CurrentSheet() const { return m_nCurrentSheet; }
+    // Shows the sheet of a module; a module without a sheet shows the first one.
+    void ShowModule(ModuleId module);
+    ModuleId CurrentSheet() const { return m_nCurrentSheet; }
 
-    CModuleSheet* Sheet(int module) const;
-    CMod1Page1* CustomAttributesPage() const { return m_page1; }
-
-    static constexpr int kMacrosTab = 2;
+    // The sheet of a module (the first sheet for a module without one).
+    CModuleSheet* Sheet(ModuleId module) const;
+    // The first page of type T on any sheet.
+    template <class T> T* FindPage() const {
+        for (CModuleSheet* sheet : m_sheets) {
+            for (IModulePage* page : PagesOf(sheet)) {
+                if (T* found = dynamic_cast<T*>(page))
+                    return found;
+            }
+        }
+        return nullptr;
+    }
+    // The tab index of the page with this dialog ID on its sheet, or -1.
+    static int TabOf(CModuleSheet* sheet, int dialogId);
 
 private:
     void CreateSheets();
+    static QVector<IModulePage*> PagesOf(CModuleSheet* sheet);
 
     CKVUDoc& m_doc;
     CAppCore& m_core;
     IUiServices& m_services;
-    int m_nCurrentSheet = 1;
-    CModuleSheet* m_sheet1 = nullptr;
-    CModuleSheet* m_sheet2 = nullptr;
-    CModuleSheet* m_sheet3 = nullptr;
-    CModuleSheet* m_sheet6 = nullptr;
-    CMod1Page1* m_page1 = nullptr;
+    ModuleId m_nCurrentSheet = ModuleId::CustomAttributes;
+    QMap<ModuleId, CModuleSheet*> m_sheets;
     bool m_bSheetsCreated = false;
 };

@@ -1,12 +1,12 @@
 #include "MainFrame.h"
 
 #include "CommandIds.h"
-#include "FontView.h"
 #include "HelpTexts.h"
 #include "Icons.h"
 #include "KVUApp.h"
 #include "KVUView.h"
-#include "LogoView.h"
+#include "app/IdleCounter.h"
+#include "ModulePage.h"
 #include "ModuleSheet.h"
 #include "SerialPortDlg.h"
 #include "document/KVUDoc.h"
@@ -33,20 +33,6 @@
 namespace {
 const char* const kProjectFilter = "\\Quorlin Project Files(*.qpf);;All Files (*.*)";
 
-// Module number -> client size of the frame (width, height); 0 keeps the size.
-QSize ClientSizeFor(int module) {
-    switch (module) {
-    case 1:
-        return {642, 503};
-    case 2:
-        return {705, 558};
-    case 6:
-        return {789, 582};
-    default:
-        return {};
-    }
-}
-
 // The text field that has the focus, if any: Cut, Copy, Paste and Undo act on it.
 QWidget* FocusedTextField() {
     QWidget* w = QApplication::focusWidget();
@@ -66,11 +52,16 @@ CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
 
     m_pane = new QStackedWidget(this);
     m_moduleView = new CKVUView(m_doc, app.Core(), app.Services(), m_pane);
-    m_fontView = new CFontView(m_pane);
-    m_logoView = new CLogoView(m_pane);
     m_pane->addWidget(m_moduleView);
-    m_pane->addWidget(m_fontView);
-    m_pane->addWidget(m_logoView);
+    // The modules without a sheet are views of their own beside the module view.
+    const PageContext context{m_doc, app.Core(), app.Services()};
+    for (const ModuleRow& row : ModuleRegistry()) {
+        if (row.sheetCaption || row.pages.empty() || !row.pages.front().make)
+            continue;
+        IModulePage* view = row.pages.front().make(context);
+        m_pane->addWidget(view->Widget());
+        m_views.insert(row.id, view);
+    }
     setCentralWidget(m_pane);
 
     CreateActions();
@@ -80,10 +71,12 @@ CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
 
     m_doc.SetModifiedCallback([this] { UpdateCommandStates(); });
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditCommands(); });
-    connect(m_moduleView->Sheet(1), &QTabWidget::currentChanged, this, [this] {
-        UpdateMacrosLink();
-        UpdateCommandStates();
-    });
+    for (const ModuleRow& row : ModuleRegistry()) {
+        if (row.sheetCaption)
+            connect(m_moduleView->Sheet(row.id), &QTabWidget::currentChanged, this,
+                    [this] { UpdateCommandStates(); });
+    }
+    SetModuleLive(CurrentModule(), true);
     UpdateTitle();
     UpdateRecentFiles();
     UpdateCommandStates();
@@ -186,29 +179,13 @@ void CMainFrame::CreateActions() {
                QStringLiteral("Set the logo width and height\nLogo Size"));
 
     // Module commands: the menu items and the toolbar buttons have their own IDs.
-    const struct {
-        int menuId, toolId, module;
-        const char* menuText;
-        const char* prompt;
-    } modules[] = {
-        {Cmd::ViewModule2, Cmd::ToolModule2, 2, "Bluetooth Module",
-         "Switch to Bluetooth Module\nBluetooth"},
-        {Cmd::ViewModule1, Cmd::ToolModule1, 1, "Custom Attributes Module",
-         "Switch to Custom Attributes Module\nCustom Attributes"},
-        {Cmd::ViewModule4, Cmd::ToolModule4, 4, "Font Download Module",
-         "Switch to Font Download Module\nFont Download"},
-        {Cmd::ViewModule5, Cmd::ToolModule5, 5, "Logo Download Module",
-         "Switch to Logo Download Module\nLogo Download"},
-        {Cmd::ViewModule3, Cmd::ToolModule3, 3, "Test Module", "Switch to Test Module\nTest"},
-        {Cmd::ViewModule6, Cmd::ToolModule6, 6, "WLAN Module", "Switch to WLAN Module\nWLAN"},
-    };
-    for (const auto& m : modules) {
-        for (int id : {m.menuId, m.toolId}) {
+    for (const ModuleRow& m : ModuleRegistry()) {
+        for (int id : {m.menuCommand, m.toolCommand}) {
             QAction* a = MakeAction(id, QLatin1String(m.menuText), QLatin1String(m.prompt));
             a->setCheckable(true);
-            a->setIcon(Icons::Module(m.module));
-            a->setProperty("module", m.module);
-            const int module = m.module;
+            a->setIcon(Icons::Module(ModuleNumber(m.id)));
+            a->setProperty("module", ModuleNumber(m.id));
+            const ModuleId module = m.id;
             connectTo(a, [this, module] { OnModule(module); });
         }
     }
@@ -264,6 +241,16 @@ void CMainFrame::CreateActions() {
         m_actions[Cmd::LogoFlash0 + n]->setIcon(Icons::FlashSlot(n));
         m_actions[Cmd::LogoPrintSlot0 + n]->setIcon(Icons::PrintSlot(n));
     }
+
+    m_routedCommands = {Cmd::FileOpenBitmap, Cmd::ConfigureLogoSize, Cmd::FilePrint,
+                        Cmd::LogoTestFeed,   Cmd::LogoTestPrint,     Cmd::Zoom050,
+                        Cmd::Zoom075,        Cmd::Zoom100,           Cmd::Zoom150,
+                        Cmd::Zoom200,        Cmd::Zoom300,           Cmd::Threshold25,
+                        Cmd::Threshold50,    Cmd::Threshold75,       Cmd::Threshold99};
+    for (int n = 0; n < 8; ++n)
+        m_routedCommands << Cmd::LogoFlash0 + n << Cmd::LogoPrintSlot0 + n;
+    for (int id : m_routedCommands)
+        connectTo(m_actions[id], [this, id] { OnRoutedCommand(id); });
 }
 
 void CMainFrame::CreateMenus() {
@@ -307,9 +294,14 @@ void CMainFrame::CreateMenus() {
     view->addAction(toolbarToggle);
     view->addAction(statusToggle);
     view->addSeparator();
-    for (int id : {Cmd::ViewModule2, Cmd::ViewModule1, Cmd::ViewModule4, Cmd::ViewModule5,
-                   Cmd::ViewModule3, Cmd::ViewModule6})
-        view->addAction(m_actions[id]);
+    std::vector<const ModuleRow*> byMenu;
+    for (const ModuleRow& m : ModuleRegistry())
+        byMenu.push_back(&m);
+    std::sort(byMenu.begin(), byMenu.end(), [](const ModuleRow* a, const ModuleRow* b) {
+        return a->menuPosition < b->menuPosition;
+    });
+    for (const ModuleRow* m : byMenu)
+        view->addAction(m_actions[m->menuCommand]);
     view->addSeparator();
     QMenu* zoom = view->addMenu(QStringLiteral("Zoom"));
     for (int id :
@@ -343,21 +335,20 @@ void CMainFrame::CreateToolBar() {
                           0,
                           Cmd::AppAbout,
                           0,
-                          Cmd::ToolModule1,
-                          Cmd::ToolModule2,
-                          Cmd::ToolModule6,
-                          Cmd::ToolModule3,
-                          Cmd::ToolModule4,
-                          Cmd::ToolModule5,
+                          -1, // the module buttons, in the registry's order
                           0,
                           Cmd::LogoTestFeed,
                           Cmd::LogoTestPrint,
                           0};
     for (int id : layout) {
-        if (id == 0)
+        if (id == 0) {
             bar->addSeparator();
-        else
+        } else if (id == -1) {
+            for (const ModuleRow& m : ModuleRegistry())
+                bar->addAction(m_actions[m.toolCommand]);
+        } else {
             bar->addAction(m_actions[id]);
+        }
     }
     for (int n = 0; n < 8; ++n)
         bar->addAction(m_actions[Cmd::LogoFlash0 + n]);
@@ -449,28 +440,37 @@ QWidget* CMainFrame::ActiveView() const {
 }
 
 void CMainFrame::UpdateCommandStates() {
-    for (QAction* a : m_actions) {
-        const QVariant module = a->property("module");
-        if (!module.isValid())
-            continue;
-        const int m = module.toInt();
-        const bool selectable = m != 3 && m != 4;
-        a->setEnabled(selectable);
-        a->setChecked(selectable && m == m_nCurrentModule);
+    for (const ModuleRow& m : ModuleRegistry()) {
+        for (int id : {m.menuCommand, m.toolCommand}) {
+            m_actions[id]->setEnabled(m.selectable);
+            m_actions[id]->setChecked(m.selectable && m.id == CurrentModule());
+        }
     }
     m_actions[Cmd::FileSave]->setEnabled(m_doc.IsModified());
-    // Commands whose module is not in this version: shown, never enabled.
-    for (int id :
-         {Cmd::FileOpenBitmap, Cmd::ConfigureLogoSize, Cmd::FilePrint, Cmd::LogoTestFeed,
-          Cmd::LogoTestPrint, Cmd::Zoom050, Cmd::Zoom075, Cmd::Zoom100, Cmd::Zoom150, Cmd::Zoom200,
-          Cmd::Zoom300, Cmd::Threshold25, Cmd::Threshold50, Cmd::Threshold75, Cmd::Threshold99})
-        m_actions[id]->setEnabled(false);
-    for (int n = 0; n < 8; ++n) {
-        m_actions[Cmd::LogoFlash0 + n]->setEnabled(false);
-        m_actions[Cmd::LogoPrintSlot0 + n]->setEnabled(false);
+    // The commands the frame does not handle go to the page or view on top; without a
+    // handler there they are shown disabled.
+    IModulePage* page = ActivePage();
+    for (int id : m_routedCommands) {
+        bool enabled = false, checked = false;
+        if (!page || !page->CommandState(id, &enabled, &checked))
+            enabled = checked = false;
+        m_actions[id]->setEnabled(enabled);
+        if (m_actions[id]->isCheckable() || checked) {
+            m_actions[id]->setCheckable(true);
+            m_actions[id]->setChecked(checked);
+        }
     }
     UpdateEditCommands();
     m_app.UpdateIdleTimer();
+}
+
+void CMainFrame::OnRoutedCommand(int id) {
+    if (IModulePage* page = ActivePage()) {
+        bool enabled = false, checked = false;
+        if (page->CommandState(id, &enabled, &checked) && enabled)
+            page->OnCommand(id);
+    }
+    UpdateCommandStates();
 }
 
 void CMainFrame::UpdateEditCommands() {
@@ -479,13 +479,17 @@ void CMainFrame::UpdateEditCommands() {
         m_actions[id]->setEnabled(hasField);
 }
 
-void CMainFrame::OnModule(int module) {
-    if (module == 3 || module == 4)
+void CMainFrame::OnModule(ModuleId module) {
+    if (!FindModule(module).selectable)
         return; // no command selects these modules
-    m_nCurrentModule = module;
+    if (module != CurrentModule())
+        SetModuleLive(CurrentModule(), false);
+    // else: chosen again, and told so below.
+    m_nCurrentModule = ModuleNumber(module);
     SwitchModule(module);
-    if (module != 5)
+    if (FindModule(module).sheetCaption)
         m_moduleView->ShowModule(module);
+    SetModuleLive(module, true);
     UpdateCommandStates();
 }
 
@@ -500,33 +504,42 @@ void CMainFrame::ResizeClient(int width, int height) {
     resize(width, height + menu);
 }
 
-// The Macros page holds the link open, with short time-outs, exactly while it is on top
-// in Module 1: it opens silently when the page comes to the top, and closes when another
-// tab or module is chosen.
-void CMainFrame::UpdateMacrosLink() {
-    CSerialPort& link = m_app.Serial();
-    const bool macrosShown = m_nCurrentModule == 1 &&
-                             m_moduleView->Sheet(1)->GetActiveIndex() == CKVUView::kMacrosTab;
-    if (macrosShown && !link.m_bOpen)
-        link.Open(1, 0);
-    else if (!macrosShown)
-        link.Close();
+IModulePage* CMainFrame::ActivePage() const {
+    const ModuleRow& row = FindModule(CurrentModule());
+    if (row.sheetCaption)
+        return m_moduleView->Sheet(row.id)->ActivePage();
+    return m_views.value(row.id);
 }
 
-void CMainFrame::SwitchModule(int module) {
-    if (module == 1) {
-        UpdateMacrosLink();
-    } else {
-        m_app.Serial().Close();
+IMacrosPoller* CMainFrame::MacrosPoller() const {
+    return dynamic_cast<IMacrosPoller*>(ActivePage());
+}
+
+QWidget* CMainFrame::ViewOf(ModuleId module) const {
+    if (IModulePage* view = m_views.value(module))
+        return view->Widget();
+    return m_moduleView;
+}
+
+void CMainFrame::SetModuleLive(ModuleId module, bool live) {
+    const ModuleRow& row = FindModule(module);
+    if (row.sheetCaption) {
+        m_moduleView->Sheet(row.id)->SetLive(live);
+    } else if (IModulePage* view = m_views.value(row.id)) {
+        if (live)
+            view->OnActivate();
+        else
+            view->OnDeactivate();
     }
-    if (module == 4) {
-        ShowView(m_fontView);
-    } else if (module == 5) {
-        ShowView(m_logoView);
+}
+
+void CMainFrame::SwitchModule(ModuleId module) {
+    const ModuleRow& row = FindModule(module);
+    if (!row.sheetCaption) {
+        ShowView(ViewOf(module));
     } else {
-        const QSize client = ClientSizeFor(module);
-        if (client.isValid())
-            ResizeClient(client.width(), client.height());
+        if (row.client.isValid())
+            ResizeClient(row.client.width(), row.client.height());
         ShowView(m_moduleView);
     }
     m_app.UpdateIdleTimer();

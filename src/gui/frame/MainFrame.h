@@ -4,12 +4,13 @@
 #include <QMap>
 #include <functional>
 
+#include "ModuleRegistry.h"
+
 class CKVUApp;
 class CKVUDoc;
 class CKVUView;
-class CFontView;
-class CLogoView;
 class IMacrosPoller;
+class IModulePage;
 class QAction;
 class QLabel;
 class QProgressBar;
@@ -22,11 +23,13 @@ public:
     explicit CMainFrame(CKVUApp& app);
     ~CMainFrame() override;
 
-    int CurrentModule() const { return m_nCurrentModule; }
-    IMacrosPoller* MacrosPoller() const { return nullptr; }
+    ModuleId CurrentModule() const { return ModuleId(m_nCurrentModule); }
+    // The page or view on top of the module shown, and the Macros poller if it is one.
+    IModulePage* ActivePage() const;
+    IMacrosPoller* MacrosPoller() const;
     CKVUView* ModuleView() const { return m_moduleView; }
-    CLogoView* LogoView() const { return m_logoView; }
-    CFontView* FontView() const { return m_fontView; }
+    // What the pane shows for a module: its own view, or the module view with its sheet.
+    QWidget* ViewOf(ModuleId module) const;
     QWidget* ActiveView() const;
     QAction* Action(int id) const { return m_actions.value(id); }
 
@@ -39,8 +42,8 @@ public:
     QString LinkPaneText() const;
 
     // Module commands.
-    void OnModule(int module);
-    void SwitchModule(int module);
+    void OnModule(ModuleId module);
+    void SwitchModule(ModuleId module);
 
     // Document commands, with the framework's prompts and messages.
     void OnFileNew();
@@ -75,7 +78,9 @@ private:
     void UpdateRecentFiles();
     void UpdateEditCommands();
     bool DoSave(const QString& path);
-    void UpdateMacrosLink();
+    // The module was chosen or left: its page or view on top is told.
+    void SetModuleLive(ModuleId module, bool live);
+    void OnRoutedCommand(int id);
     QString AskFileName(bool save, const QString& suggested);
     void ResizeClient(int width, int height);
     void ShowView(QWidget* view);
@@ -85,8 +90,8 @@ private:
     int m_nCurrentModule = 1;
     QStackedWidget* m_pane = nullptr;
     CKVUView* m_moduleView = nullptr;
-    CFontView* m_fontView = nullptr;
-    CLogoView* m_logoView = nullptr;
+    QMap<ModuleId, IModulePage*> m_views; // the modules shown as views of their own
+    QList<int> m_routedCommands;            // offered to the page on top
     QLabel* m_messagePane = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_linkPane = nullptr;

@@ -3,16 +3,28 @@
 class QWidget;
 
 // What the module view and the frame know of a module's page or view: it is shown, it
-// refills itself from the project, and it is told when it comes on top and when it leaves
-// the top (another tab, another module). A page that holds a resource while shown (the
-// Macros page holds the link open) takes it in OnActivate and gives it back in
-// OnDeactivate; minimizing the window is not leaving the top.
+// refills itself from the project, it is told when it comes on top and when it leaves the
+// top (another tab, another module), and it handles the commands routed to it. A page that
+// holds a resource while shown (the Macros page holds the link open) takes it in
+// OnActivate and gives it back in OnDeactivate; minimizing the window is not leaving the
+// top. OnActivate comes again when the module is chosen again while the page is on top.
 class IModulePage {
 public:
     virtual ~IModulePage() = default;
     virtual QWidget* Widget() = 0;
-    // After File New and File Open.
+    // After File New and File Open. By default the page refills itself from the document.
+    virtual void OnInitialUpdate() { UpdateFromDocument(); }
     virtual void UpdateFromDocument() {}
     virtual void OnActivate() {}
     virtual void OnDeactivate() {}
+    // The command route: the frame offers the commands it does not handle itself (the logo
+    // view's, Print, Open Bitmap) to the page or view on top. A page that handles `id`
+    // returns true and says whether it is enabled and checked; the others stay disabled.
+    virtual bool CommandState(int id, bool* enabled, bool* checked) {
+        (void)id;
+        (void)enabled;
+        (void)checked;
+        return false;
+    }
+    virtual void OnCommand(int id) { (void)id; }
 };

@@ -324,6 +324,11 @@ void CMod1Page1::UpdateFromDocument() {
     ShowFields();
 }
 
+void CMod1Page1::OnInitialUpdate() {
+    ClearLastCommand();
+    UpdateFromDocument();
+}
+
 void CMod1Page1::ClearLastCommand() {
     m_strLastCommand.clear();
     m_lastCommand->clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frame/ModulePage.h"
 #include "module1/AttributeForm.h"
 
 #include <QMap>
@@ -17,13 +18,17 @@ class QPushButton;
 // Module 1, tab 1: "Custom Attributes". A sandbox for trying printer commands, and the
 // form of the printer's power-up attributes with Configure, Burn and Export. The page
 // gathers its controls into a CAttributeForm and leaves the bytes to the core.
-class CMod1Page1 : public QWidget {
+class CMod1Page1 : public QWidget, public IModulePage {
 public:
     CMod1Page1(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWidget* parent = nullptr);
 
+    QWidget* Widget() override { return this; }
+    // A new or opened project: the Last Command box is emptied, the page refilled.
+    void OnInitialUpdate() override;
+
     // Copies between the page and the project document.
     void UpdateDocument();
-    void UpdateFromDocument();
+    void UpdateFromDocument() override;
     void ClearLastCommand();
 
     // Dialog data exchange: the controls into the state, the state into the controls.

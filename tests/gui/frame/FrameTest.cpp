@@ -53,7 +53,7 @@ protected:
             frame->menuBar()->isNativeMenuBar() ? 0 : frame->menuBar()->sizeHint().height();
         return QSize(frame->width(), frame->height() - menu);
     }
-    CMod1Page1* Page() { return frame->ModuleView()->CustomAttributesPage(); }
+    CMod1Page1* Page() { return frame->ModuleView()->FindPage<CMod1Page1>(); }
     template <class T> T* Find(const char* name) {
         return frame->findChild<T*>(QLatin1String(name));
     }
@@ -75,7 +75,7 @@ int CheckedModules(CMainFrame* frame) {
 
 TEST_F(FrameTest, StartsUntitledInModuleOneWithReady) {
     EXPECT_EQ(frame->windowTitle(), "Untitled - Quorlin");
-    EXPECT_EQ(frame->CurrentModule(), 1);
+    EXPECT_EQ(frame->CurrentModule(), ModuleId::CustomAttributes);
     EXPECT_TRUE(Action(Cmd::ViewModule1)->isChecked());
     EXPECT_TRUE(Action(Cmd::ToolModule1)->isChecked());
     EXPECT_EQ(CheckedModules(frame), 1);
@@ -116,52 +116,52 @@ TEST_F(FrameTest, MenuItemsAndToolbarOrder) {
 }
 
 TEST_F(FrameTest, ModuleSwitchingResizesAndShowsTheSheet) {
-    frame->OnModule(5);
-    EXPECT_EQ(frame->ActiveView(), static_cast<QWidget*>(frame->LogoView()));
+    frame->OnModule(ModuleId::LogoDownload);
+    EXPECT_EQ(frame->ActiveView(), frame->ViewOf(ModuleId::LogoDownload));
     EXPECT_EQ(frame->size(), QSize(650, 549)) << "Logo Download keeps the size";
     EXPECT_TRUE(Action(Cmd::ViewModule5)->isChecked());
     EXPECT_EQ(CheckedModules(frame), 1);
 
-    frame->OnModule(6);
+    frame->OnModule(ModuleId::Wlan);
     EXPECT_EQ(Client(), QSize(789, 582));
     EXPECT_EQ(frame->ActiveView(), static_cast<QWidget*>(frame->ModuleView()));
-    CModuleSheet* sheet6 = frame->ModuleView()->Sheet(6);
+    CModuleSheet* sheet6 = frame->ModuleView()->Sheet(ModuleId::Wlan);
     EXPECT_TRUE(sheet6->isVisibleTo(frame));
     EXPECT_EQ(sheet6->count(), 1);
     EXPECT_EQ(sheet6->tabText(0), "Basic Settings");
-    EXPECT_FALSE(frame->ModuleView()->Sheet(1)->isVisibleTo(frame));
+    EXPECT_FALSE(frame->ModuleView()->Sheet(ModuleId::CustomAttributes)->isVisibleTo(frame));
 
-    frame->OnModule(2);
+    frame->OnModule(ModuleId::Bluetooth);
     EXPECT_EQ(Client(), QSize(705, 558));
-    frame->OnModule(1);
+    frame->OnModule(ModuleId::CustomAttributes);
     EXPECT_EQ(Client(), QSize(642, 503));
-    EXPECT_EQ(frame->ModuleView()->Sheet(1)->count(), 3);
-    EXPECT_EQ(frame->ModuleView()->Sheet(3)->count(), 3);
+    EXPECT_EQ(frame->ModuleView()->Sheet(ModuleId::CustomAttributes)->count(), 3);
+    EXPECT_EQ(frame->ModuleView()->Sheet(ModuleId::Test)->count(), 3);
     EXPECT_EQ(CheckedModules(frame), 1);
     // Test and Font Download are never selected.
     Action(Cmd::ViewModule3)->trigger();
-    EXPECT_EQ(frame->CurrentModule(), 1);
+    EXPECT_EQ(frame->CurrentModule(), ModuleId::CustomAttributes);
 }
 
 TEST_F(FrameTest, MacrosPageLinkOpensAndClosesWithModuleOne) {
     CPtyPair pty;
     app->Core().m_ports.SetSessionDevice("COM1", pty.SlavePath());
-    frame->ModuleView()->Sheet(1)->setCurrentIndex(CKVUView::kMacrosTab);
-    frame->OnModule(1);
+    frame->ModuleView()->Sheet(ModuleId::CustomAttributes)->setCurrentIndex(CKVUView::TabOf(frame->ModuleView()->Sheet(ModuleId::CustomAttributes), 132));
+    frame->OnModule(ModuleId::CustomAttributes);
     ASSERT_EQ(app->Serial().m_bOpen, 1);
     // Choosing Module 1 again keeps the link as it is.
     app->Serial().WriteFile(QByteArray("a"));
-    frame->OnModule(1);
+    frame->OnModule(ModuleId::CustomAttributes);
     EXPECT_EQ(app->Serial().m_bOpen, 1);
     EXPECT_TRUE(app->Serial().WriteFile(QByteArray("b")));
     EXPECT_EQ(pty.Read(2, 1000), "ab");
-    frame->OnModule(2);
+    frame->OnModule(ModuleId::Bluetooth);
     EXPECT_EQ(app->Serial().m_bOpen, 0);
-    frame->OnModule(1);
+    frame->OnModule(ModuleId::CustomAttributes);
     EXPECT_EQ(app->Serial().m_bOpen, 1);
     EXPECT_EQ(app->Serial().ReadInterval(), 1u);
     EXPECT_EQ(app->Serial().ReadMultiplier(), 0u);
-    frame->OnModule(5);
+    frame->OnModule(ModuleId::LogoDownload);
     EXPECT_EQ(app->Serial().m_bOpen, 0);
     EXPECT_TRUE(services.MessageTexts().isEmpty());
 }
@@ -446,20 +446,20 @@ TEST_F(FrameTest, LeavingTheMacrosTabReleasesTheLink) {
     // link must not be left held open by a page that is no longer shown.
     CPtyPair pty;
     app->Core().m_ports.SetSessionDevice("COM1", pty.SlavePath());
-    CModuleSheet* sheet = frame->ModuleView()->Sheet(1);
-    sheet->setCurrentIndex(CKVUView::kMacrosTab);
-    frame->OnModule(1);
+    CModuleSheet* sheet = frame->ModuleView()->Sheet(ModuleId::CustomAttributes);
+    sheet->setCurrentIndex(CKVUView::TabOf(frame->ModuleView()->Sheet(ModuleId::CustomAttributes), 132));
+    frame->OnModule(ModuleId::CustomAttributes);
     ASSERT_EQ(app->Serial().m_bOpen, 1);
     sheet->setCurrentIndex(0);
     EXPECT_EQ(app->Serial().m_bOpen, 0) << "the Macros page is hidden";
     EXPECT_FALSE(app->Serial().IsHandleValid());
-    auto* page = frame->ModuleView()->CustomAttributesPage();
+    auto* page = frame->ModuleView()->FindPage<CMod1Page1>();
     page->findChild<QLineEdit*>("id1049")->setText("AB");
     page->findChild<QPushButton*>("id1004")->click(); // Try
     EXPECT_EQ(pty.Read(2, 1000), "AB");
     EXPECT_TRUE(services.MessageTexts().isEmpty());
     EXPECT_EQ(app->Serial().m_bOpen, 0);
-    sheet->setCurrentIndex(CKVUView::kMacrosTab);
+    sheet->setCurrentIndex(CKVUView::TabOf(frame->ModuleView()->Sheet(ModuleId::CustomAttributes), 132));
     EXPECT_EQ(app->Serial().m_bOpen, 1) << "the Macros page on top holds the link again";
 }
 

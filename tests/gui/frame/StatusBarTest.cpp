@@ -138,7 +138,7 @@ TEST(StatusBar, LinkPaneFollowsTheSerialPortDialog) {
         return int(QDialog::Accepted);
     });
     frame->OnConfigureSerialPort();
-    frame->ModuleView()->CustomAttributesPage()->findChild<QPushButton*>("id1050")->click();
+    frame->ModuleView()->FindPage<CMod1Page1>()->findChild<QPushButton*>("id1050")->click();
     ASSERT_FALSE(services.MessageTexts().isEmpty());
     EXPECT_EQ(services.MessageTexts().last(), "Serial transmission error.");
     EXPECT_EQ(pane->text(), "COM20  /nonexistent/kvu-test-device  1200");
@@ -161,7 +161,7 @@ TEST(StatusBar, BurnProgressIsFullWhenTheVerdictComes) {
         app.Core().m_ports.SetSessionDevice("COM1", sim.DevicePath());
         app.Serial().SetPortName("COM1");
         app.Serial().SetBaudRateText("38400");
-        CMod1Page1* page = app.MainFrame()->ModuleView()->CustomAttributesPage();
+        CMod1Page1* page = app.MainFrame()->ModuleView()->FindPage<CMod1Page1>();
         page->findChild<QPushButton*>("id1009")->click(); // Burn
         ASSERT_EQ(services.seen.size(), 1);
         const auto& verdict = services.seen.first();

@@ -33,7 +33,7 @@ protected:
         app->Core().m_ports.SetSessionDevice("COM1", sim->DevicePath());
         app->Serial().SetPortName("COM1");
         app->Serial().SetBaudRateText("38400");
-        page = app->MainFrame()->ModuleView()->CustomAttributesPage();
+        page = app->MainFrame()->ModuleView()->FindPage<CMod1Page1>();
     }
     void TearDown() override {
         app->Document().SetModifiedFlag(false);

@@ -67,7 +67,7 @@ protected:
         app->SetServices(&services);
         ASSERT_TRUE(app->InitInstance({"kvu"}));
         frame = app->MainFrame();
-        page = frame->ModuleView()->CustomAttributesPage();
+        page = frame->ModuleView()->FindPage<CMod1Page1>();
     }
     void TearDown() override { app->Document().SetModifiedFlag(false); }
 
@@ -116,7 +116,7 @@ protected:
                            InPage(page->findChild<QComboBox*>(QStringLiteral("id%1").arg(id))));
         if (QLabel* heading = SleepHeading())
             s.rects.insert("heading", InPage(heading));
-        CModuleSheet* sheet = frame->ModuleView()->Sheet(1);
+        CModuleSheet* sheet = frame->ModuleView()->Sheet(ModuleId::CustomAttributes);
         QWidget* area = sheet->widget(0); // the Custom Attributes tab
         s.sheetArea = QRect(QPoint(0, 0), area->size());
         s.pageInSheet = QRect(page->mapTo(area, QPoint(0, 0)), page->size());
@@ -222,7 +222,7 @@ TEST_F(PageLayoutTest, CustomAttributesKeepsItsArrangementWhenEnlarged) {
 }
 
 TEST_F(PageLayoutTest, PlaceholderPagesFollowTheSameRule) {
-    frame->ModuleView()->Sheet(1)->setCurrentIndex(1); // "Supervisory Commands"
+    frame->ModuleView()->Sheet(ModuleId::CustomAttributes)->setCurrentIndex(1); // "Supervisory Commands"
     const Snapshot small = Take(QSize(642, 503), "642x503");
     const Snapshot big = Take(QSize(1200, 900), "1200x900");
     ASSERT_TRUE(small.placeholder.isValid());

@@ -1,0 +1,111 @@
+#include "ModuleRegistry.h"
+
+#include "CommandIds.h"
+#include "FontView.h"
+#include "LogoView.h"
+#include "app/AppCore.h"
+#include "module1/MacrosPlaceholderPage.h"
+#include "module1/Mod1Page1.h"
+
+namespace {
+const char* const kReserved = "Reserved for future use.";
+const char* const kNotYet = "This page is not available in this version of KVU yet.";
+} // namespace
+
+const std::vector<ModuleRow>& ModuleRegistry() {
+    static const std::vector<ModuleRow> rows = {
+        {ModuleId::CustomAttributes,
+         Cmd::ViewModule1,
+         Cmd::ToolModule1,
+         1,
+         "Custom Attributes Module",
+         "Switch to Custom Attributes Module\nCustom Attributes",
+         QSize(642, 503),
+         true,
+         "Module 1",
+         {
+             {130, "Custom Attributes",
+              [](const PageContext& c) -> IModulePage* {
+                  return new CMod1Page1(c.doc, c.core, c.services);
+              }},
+             {131, "Supervisory Commands", nullptr, kNotYet},
+             {132, "Macros",
+              [](const PageContext& c) -> IModulePage* {
+                  return new CMacrosPlaceholderPage(c.core.m_serial, QLatin1String(kNotYet));
+              }},
+         }},
+        {ModuleId::Bluetooth,
+         Cmd::ViewModule2,
+         Cmd::ToolModule2,
+         0,
+         "Bluetooth Module",
+         "Switch to Bluetooth Module\nBluetooth",
+         QSize(705, 558),
+         true,
+         "Module 2",
+         {{133, "Basic Settings", nullptr, kNotYet}}},
+        {ModuleId::Wlan,
+         Cmd::ViewModule6,
+         Cmd::ToolModule6,
+         5,
+         "WLAN Module",
+         "Switch to WLAN Module\nWLAN",
+         QSize(789, 582),
+         true,
+         "Module 6",
+         {{148, "Basic Settings", nullptr, kNotYet}}},
+        {ModuleId::Test,
+         Cmd::ViewModule3,
+         Cmd::ToolModule3,
+         4,
+         "Test Module",
+         "Switch to Test Module\nTest",
+         QSize(),
+         false,
+         "Module 3",
+         {
+             {136, "Module 3 Dialog 1", nullptr, kReserved},
+             {137, "Module 3 Dialog 2", nullptr, kReserved},
+             {138, "Module 3 Dialog 3", nullptr, kReserved},
+         }},
+        {ModuleId::FontDownload,
+         Cmd::ViewModule4,
+         Cmd::ToolModule4,
+         2,
+         "Font Download Module",
+         "Switch to Font Download Module\nFont Download",
+         QSize(),
+         false,
+         nullptr,
+         {{0, "Font Download",
+           [](const PageContext&) -> IModulePage* { return new CFontView; }}}},
+        {ModuleId::LogoDownload,
+         Cmd::ViewModule5,
+         Cmd::ToolModule5,
+         3,
+         "Logo Download Module",
+         "Switch to Logo Download Module\nLogo Download",
+         QSize(),
+         true,
+         nullptr,
+         {{0, "Logo Download",
+           [](const PageContext&) -> IModulePage* { return new CLogoView; }}}},
+    };
+    return rows;
+}
+
+const ModuleRow& FindModule(ModuleId id) {
+    for (const ModuleRow& row : ModuleRegistry()) {
+        if (row.id == id)
+            return row;
+    }
+    return ModuleRegistry().front();
+}
+
+const ModuleRow* FindModuleByCommand(int command) {
+    for (const ModuleRow& row : ModuleRegistry()) {
+        if (row.menuCommand == command || row.toolCommand == command)
+            return &row;
+    }
+    return nullptr;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QSize>
+#include <functional>
+#include <vector>
+
+class CAppCore;
+class CKVUDoc;
+class IModulePage;
+class IUiServices;
+
+// The program's modules, by the numbers the frame and the settings know them by.
+enum class ModuleId {
+    CustomAttributes = 1,
+    Bluetooth = 2,
+    Test = 3,
+    FontDownload = 4,
+    LogoDownload = 5,
+    Wlan = 6,
+};
+
+// What a page or view is made from.
+struct PageContext {
+    CKVUDoc& doc;
+    CAppCore& core;
+    IUiServices& services;
+};
+
+// One page of a module's sheet, or a module's own view.
+struct PageRow {
+    int dialogId;      // the page's dialog resource: the widget is named "id<dialogId>"
+    const char* title; // the tab text
+    // Makes the page; without a maker the page is a placeholder showing `placeholderText`.
+    std::function<IModulePage*(const PageContext&)> make;
+    const char* placeholderText = nullptr;
+};
+
+// One row per module: everything the frame, the module view and the toolbar need to know.
+// Shared code reads this table and never names a module; a new module is a new row (and
+// its own folders).
+struct ModuleRow {
+    ModuleId id;
+    int menuCommand;      // its View menu item
+    int toolCommand;      // its toolbar button
+    int menuPosition;     // place in the View menu (the toolbar takes the table's order)
+    const char* menuText; // "Custom Attributes Module"
+    const char* prompt;   // status prompt, then the tooltip after a line break
+    QSize client;         // the frame's client size while shown; invalid keeps the size
+    bool selectable;      // no command selects the Test and Font Download modules
+    const char* sheetCaption; // a sheet in the module view; nullptr: a view of its own
+    std::vector<PageRow> pages; // the sheet's tabs in order, or the one view
+};
+
+// The table, in toolbar order.
+const std::vector<ModuleRow>& ModuleRegistry();
+// The row of a module; the Custom Attributes row for a number that is no module.
+const ModuleRow& FindModule(ModuleId id);
+const ModuleRow* FindModuleByCommand(int command);
+inline int ModuleNumber(ModuleId id) {
+    return int(id);
+}

@@ -1,0 +1,119 @@
+// The frame, the module view and the toolbar are made from the module registry; pages on
+// a sheet are told when they come on top and when they leave.
+
+#include "KVUApp.h"
+#include "RecordingServices.h"
+#include "frame/CommandIds.h"
+#include "frame/KVUView.h"
+#include "frame/MainFrame.h"
+#include "frame/ModulePage.h"
+#include "frame/ModuleRegistry.h"
+#include "frame/ModuleSheet.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace {
+class CCountingPage : public QWidget, public IModulePage {
+public:
+    QWidget* Widget() override { return this; }
+    void OnActivate() override { ++activated; }
+    void OnDeactivate() override { ++deactivated; }
+    int activated = 0;
+    int deactivated = 0;
+};
+} // namespace
+
+TEST(ModuleRegistry, FrameMenusToolbarAndSheetsFollowTheTable) {
+    CRecordingServices services;
+    CKVUApp app;
+    app.SetServices(&services);
+    ASSERT_TRUE(app.InitInstance({"kvu"}));
+    CMainFrame* frame = app.MainFrame();
+    QToolBar* bar = frame->findChild<QToolBar*>();
+    ASSERT_TRUE(bar);
+    QList<QAction*> toolButtons;
+    for (QAction* a : bar->actions()) {
+        if (a->property("module").isValid())
+            toolButtons << a;
+    }
+    ASSERT_EQ(toolButtons.size(), int(ModuleRegistry().size()));
+    for (size_t i = 0; i < ModuleRegistry().size(); ++i) {
+        const ModuleRow& row = ModuleRegistry()[i];
+        EXPECT_EQ(toolButtons[int(i)], frame->Action(row.toolCommand)) << "toolbar order";
+        QAction* menu = frame->Action(row.menuCommand);
+        ASSERT_TRUE(menu);
+        EXPECT_EQ(menu->text(), QLatin1String(row.menuText));
+        EXPECT_EQ(menu->isEnabled(), row.selectable) << row.menuText;
+        frame->OnModule(row.id);
+        if (!row.selectable) {
+            EXPECT_NE(frame->CurrentModule(), row.id) << "no command selects " << row.menuText;
+            continue;
+        }
+        EXPECT_EQ(frame->CurrentModule(), row.id);
+        EXPECT_TRUE(menu->isChecked());
+        EXPECT_EQ(frame->ActiveView(), frame->ViewOf(row.id));
+        if (row.sheetCaption) {
+            CModuleSheet* sheet = frame->ModuleView()->Sheet(row.id);
+            EXPECT_TRUE(sheet->isVisibleTo(frame));
+            EXPECT_EQ(sheet->Caption(), QLatin1String(row.sheetCaption));
+            ASSERT_EQ(sheet->count(), int(row.pages.size()));
+            for (int t = 0; t < sheet->count(); ++t) {
+                EXPECT_EQ(sheet->tabText(t), QLatin1String(row.pages[size_t(t)].title));
+                EXPECT_EQ(CKVUView::TabOf(sheet, row.pages[size_t(t)].dialogId), t);
+            }
+        }
+    }
+    // The View menu lists the modules in their menu order.
+    QStringList viewItems;
+    for (QAction* a : frame->menuBar()->actions()) {
+        if (a->text() == QLatin1String("&View")) {
+            for (QAction* item : a->menu()->actions()) {
+                if (item->property("module").isValid())
+                    viewItems << item->text();
+            }
+        }
+    }
+    EXPECT_EQ(viewItems, (QStringList{"Bluetooth Module", "Custom Attributes Module",
+                                      "Font Download Module", "Logo Download Module",
+                                      "Test Module", "WLAN Module"}));
+}
+
+TEST(ModuleRegistry, PagesAreToldWhenTheyComeOnTopAndLeave) {
+    CModuleSheet sheet(QStringLiteral("Module 9"));
+    auto* first = new CCountingPage;
+    auto* second = new CCountingPage;
+    sheet.AddPage(first, first, QStringLiteral("First"));
+    sheet.AddPage(second, second, QStringLiteral("Second"));
+    sheet.setCurrentIndex(1);
+    EXPECT_EQ(second->activated, 0) << "a sheet that is not shown tells nobody";
+    sheet.SetLive(true);
+    EXPECT_EQ(second->activated, 1);
+    sheet.setCurrentIndex(0);
+    EXPECT_EQ(second->deactivated, 1);
+    EXPECT_EQ(first->activated, 1);
+    sheet.SetLive(true); // the module chosen again
+    EXPECT_EQ(first->activated, 2);
+    sheet.SetLive(false);
+    EXPECT_EQ(first->deactivated, 1);
+    sheet.SetLive(false);
+    EXPECT_EQ(first->deactivated, 1) << "leaving twice is leaving once";
+    sheet.setCurrentIndex(1);
+    EXPECT_EQ(second->activated, 1) << "tab changes of a hidden sheet tell nobody";
+    EXPECT_EQ(sheet.ActivePage(), second);
+}
+
+TEST(ModuleRegistry, CommandsWithoutAHandlerOnTopAreDisabled) {
+    CRecordingServices services;
+    CKVUApp app;
+    app.SetServices(&services);
+    ASSERT_TRUE(app.InitInstance({"kvu"}));
+    CMainFrame* frame = app.MainFrame();
+    for (const ModuleRow& row : ModuleRegistry()) {
+        frame->OnModule(row.id);
+        for (int id : {Cmd::FilePrint, Cmd::LogoTestFeed, Cmd::LogoFlash0})
+            EXPECT_FALSE(frame->Action(id)->isEnabled()) << row.menuText << " " << id;
+    }
+}
