@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -32,48 +33,6 @@ const int kNumberIds[CAttributeForm::FieldCount] = {1052, 1054, 1056, 1058, 1060
 const int kUpDownIds[CAttributeForm::FieldCount] = {1053, 1055, 1057, 1059, 1061, 1063, 1070, 1074};
 const char* const kNumberLabels[5] = {"Line Spacing", "Form Feed", "Vertical Tab", "Horizontal tab",
                                       "Sensor Sensitivity"};
-
-// The check boxes row by row: left box, right box (0: none).
-const int kCheckRows[9][2] = {{1017, 1014}, {1022, 1024}, {1011, 1020}, {1026, 1027}, {1028, 1030},
-                              {1031, 1032}, {1033, 1034}, {1035, 1036}, {1051, 0}};
-const char* CheckLabel(int id) {
-    switch (id) {
-    case 1017:
-        return "Underline";
-    case 1014:
-        return "No Underline";
-    case 1011:
-        return "White on Black";
-    case 1020:
-        return "Black on White";
-    case 1022:
-        return "Bold";
-    case 1024:
-        return "No Bold";
-    case 1026:
-        return "Double Width";
-    case 1027:
-        return "Normal Width";
-    case 1028:
-        return "Double Height";
-    case 1030:
-        return "Normal Height";
-    case 1031:
-        return "Send EOT";
-    case 1032:
-        return "Don't send EOT";
-    case 1033:
-        return "Right-to-Left";
-    case 1034:
-        return "Left-to-Right";
-    case 1035:
-        return "PC Line Draw";
-    case 1036:
-        return "International";
-    default:
-        return "Line Print Mode";
-    }
-}
 
 QString Id(int id) {
     return QStringLiteral("id%1").arg(id);
@@ -178,17 +137,20 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
 
     auto* checks = new QGridLayout;
     checks->setVerticalSpacing(1);
-    for (int row = 0; row < 9; ++row) {
-        for (int col = 0; col < 2; ++col) {
-            const int id = kCheckRows[row][col];
-            if (!id)
-                continue;
-            auto* check = new QCheckBox(QLatin1String(CheckLabel(id)), box);
-            check->setObjectName(Id(id));
-            connect(check, &QCheckBox::clicked, this, [this, id] { OnCheck(id); });
-            m_checks.insert(id, check);
-            checks->addWidget(check, row, col);
-        }
+    // Made row by row, left box first, so that the focus moves through them in that order.
+    std::vector<const CAttributeForm::Check*> byPlace;
+    for (const CAttributeForm::Check& c : CAttributeForm::kChecks)
+        byPlace.push_back(&c);
+    std::sort(byPlace.begin(), byPlace.end(), [](const auto* a, const auto* b) {
+        return std::make_pair(a->row, a->column) < std::make_pair(b->row, b->column);
+    });
+    for (const CAttributeForm::Check* c : byPlace) {
+        const int id = c->id;
+        auto* check = new QCheckBox(QLatin1String(c->label), box);
+        check->setObjectName(Id(id));
+        connect(check, &QCheckBox::clicked, this, [this, id] { OnCheck(id); });
+        m_checks.insert(id, check);
+        checks->addWidget(check, c->row, c->column);
     }
     columns->addLayout(checks);
     columns->addSpacing(12);

@@ -311,3 +311,23 @@ TEST_F(PageTest, ExtremeStoredComboIndexesShowBlankAndSaveUnchanged) {
     EXPECT_EQ(app->Document().m_nFont, -1);
     EXPECT_EQ(app->Document().m_nContrast, -1);
 }
+
+TEST_F(PageTest, CheckBoxesComeFromTheAttributeTable) {
+    QMap<int, QCheckBox*> byPlace;
+    for (const CAttributeForm::Check& c : CAttributeForm::kChecks) {
+        QCheckBox* box = Find<QCheckBox>(c.id);
+        ASSERT_TRUE(box) << c.id;
+        EXPECT_EQ(box->text(), QLatin1String(c.label));
+        byPlace.insert(c.row * 2 + c.column, box);
+    }
+    ASSERT_EQ(byPlace.size(), 17) << "two boxes share a place";
+    // Left and right boxes of a row stand side by side, rows one under the other.
+    const QList<QCheckBox*> boxes = byPlace.values();
+    for (int i = 1; i < boxes.size(); ++i) {
+        const QCheckBox* before = boxes[i - 1];
+        const QCheckBox* now = boxes[i];
+        EXPECT_TRUE(now->y() > before->y() || now->x() > before->x()) << i;
+        EXPECT_EQ(before->nextInFocusChain() == now || !now->isVisible(), true)
+            << "focus moves row by row: " << before->text().toStdString();
+    }
+}
