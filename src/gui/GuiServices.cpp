@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -46,6 +48,8 @@ CGuiServices::~CGuiServices() {
 }
 
 void CGuiServices::RunWaitLoop(int ms) {
+    // Every spin of the event loop from here counts as busy, however short.
+    CBusyScope busy(*this);
     if (!m_swallower) {
         m_swallower = std::make_unique<CInputSwallower>(m_waiting);
         qApp->installEventFilter(m_swallower.get());
@@ -103,11 +107,7 @@ MsgAnswer CGuiServices::Message(const QString& text, const QString& caption, Msg
         box.setStandardButtons(QMessageBox::Ok);
     }
     // A wait cursor held by the exchange must not hide the arrow over the box.
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
-    ++m_busy;
-    const int result = box.exec();
-    --m_busy;
-    QApplication::restoreOverrideCursor();
+    const int result = RunModal(box);
     if (buttons != MsgButtons::Ok)
         return result == QMessageBox::Yes  ? MsgAnswer::Yes
                : result == QMessageBox::No ? MsgAnswer::No
@@ -116,9 +116,7 @@ MsgAnswer CGuiServices::Message(const QString& text, const QString& caption, Msg
 }
 
 void CGuiServices::Pause(int ms) {
-    ++m_busy;
     RunWaitLoop(ms);
-    --m_busy;
 }
 
 void CGuiServices::BeginWait() {
@@ -138,4 +136,29 @@ void CGuiServices::Progress(int done, int total) {
 
 void CGuiServices::KeepAlive() {
     RunWaitLoop(0);
+}
+
+int CGuiServices::RunModal(QObject& object) {
+    auto* dialog = qobject_cast<QDialog*>(&object);
+    if (!dialog)
+        return QDialog::Rejected;
+    CBusyScope busy(*this);
+    // A wait cursor held by an exchange must not hide the arrow over the dialog.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int result = dialog->exec();
+    QApplication::restoreOverrideCursor();
+    return result;
+}
+
+QString CGuiServices::AskFileName(const FileRequest& request) {
+    QFileDialog dialog(m_owner, request.title, request.suggested, request.filter);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!request.defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(request.defaultSuffix);
+    if (request.save && !QFileInfo(request.suggested).isDir())
+        dialog.selectFile(request.suggested);
+    if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
 }

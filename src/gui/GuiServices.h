@@ -33,9 +33,8 @@ public:
     void Progress(int done, int total) override;
     void KeepAlive() override;
 
-    // True while an exchange or a modal box runs: idle processing stays away then, and
-    // the frame refuses to close.
-    bool IsBusy() const { return m_busy > 0; }
+    QString AskFileName(const FileRequest& request) override;
+    int RunModal(QObject& dialog) override;
 
 private:
     // Runs the event loop for a wait: the window paints, while keys and clicks made
@@ -45,7 +44,6 @@ private:
     std::function<void(const QString&)> m_statusSink;
     std::function<void(int, int)> m_progressSink;
     QWidget* m_owner = nullptr;
-    int m_busy = 0;
     int m_waiting = 0;
     std::unique_ptr<class CInputSwallower> m_swallower;
 };

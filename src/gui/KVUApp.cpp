@@ -35,10 +35,7 @@ void CKVUApp::SetServices(IUiServices* services) {
 }
 
 int CKVUApp::RunDialog(QDialog& dialog) {
-    ++m_busy;
-    const int result = m_dialogRunner ? m_dialogRunner(dialog) : dialog.exec();
-    --m_busy;
-    return result;
+    return Services().RunModal(dialog);
 }
 
 bool CKVUApp::InitInstance(const QStringList& arguments) {

@@ -36,8 +36,8 @@ public:
     // The services the program talks through: the desktop's, or a test's recorder.
     IUiServices& Services() { return *m_activeServices; }
     void SetServices(IUiServices* services);
-    // True while an exchange or a modal box runs.
-    bool IsBusy() const { return m_services.IsBusy() || m_busy > 0; }
+    // True while an exchange, a pause or a modal box runs (see IUiServices::IsBusy).
+    bool IsBusy() const { return m_activeServices->IsBusy(); }
     CKVUDoc& Document() { return m_doc; }
     CMainFrame* MainFrame() const { return m_frame.get(); }
 
@@ -47,9 +47,7 @@ public:
 
     void OnAppAbout();
 
-    // Runs a dialog modally; tests replace it to fill in and close the dialog.
-    using DialogRunner = std::function<int(QDialog&)>;
-    void SetDialogRunner(DialogRunner runner) { m_dialogRunner = std::move(runner); }
+    // Runs a dialog modally through the services (tests script it there).
     int RunDialog(QDialog& dialog);
 
 private:
@@ -59,8 +57,6 @@ private:
     CKVUDoc m_doc;
     CGuiServices m_services;
     IUiServices* m_activeServices = &m_services;
-    int m_busy = 0;
-    DialogRunner m_dialogRunner;
     CIdleCounter m_idle;
     QTimer m_idleTimer;
     std::unique_ptr<QSettings> m_settings;

@@ -1,5 +1,7 @@
 #include "RecordingServices.h"
 
+#include <QObject>
+
 void CRecordingServices::Status(const QString& text) {
     Event e;
     e.kind = Event::Status;
@@ -10,6 +12,7 @@ void CRecordingServices::Status(const QString& text) {
 
 MsgAnswer CRecordingServices::Message(const QString& text, const QString& caption, MsgIcon icon,
                                       MsgButtons buttons, MsgAnswer defaultAnswer) {
+    CBusyScope busy(*this);
     Event e;
     e.kind = Event::Message;
     e.text = text;
@@ -29,6 +32,7 @@ MsgAnswer CRecordingServices::Message(const QString& text, const QString& captio
 }
 
 void CRecordingServices::Pause(int ms) {
+    CBusyScope busy(*this);
     Event e;
     e.kind = Event::Pause;
     e.value = ms;
@@ -41,6 +45,7 @@ void CRecordingServices::Pause(int ms) {
 
 void CRecordingServices::BeginWait() {
     ++m_waitDepth;
+    ++m_busy;
     Event e;
     e.kind = Event::BeginWait;
     m_events.append(e);
@@ -48,6 +53,7 @@ void CRecordingServices::BeginWait() {
 
 void CRecordingServices::EndWait() {
     --m_waitDepth;
+    --m_busy;
     Event e;
     e.kind = Event::EndWait;
     m_events.append(e);
@@ -85,4 +91,27 @@ QVector<CRecordingServices::Event> CRecordingServices::Messages() const {
             out << e;
     }
     return out;
+}
+
+QString CRecordingServices::AskFileName(const FileRequest& request) {
+    CBusyScope busy(*this);
+    Event e;
+    e.kind = Event::FileDialog;
+    e.text = request.title;
+    e.caption = request.filter;
+    e.atMs = Now();
+    m_events.append(e);
+    m_busyInDialog = IsBusy();
+    return m_fileScript ? m_fileScript(request) : QString();
+}
+
+int CRecordingServices::RunModal(QObject& dialog) {
+    CBusyScope busy(*this);
+    Event e;
+    e.kind = Event::Dialog;
+    e.text = dialog.objectName();
+    e.atMs = Now();
+    m_events.append(e);
+    m_busyInDialog = IsBusy();
+    return m_dialogScript ? m_dialogScript(dialog) : 0;
 }

@@ -6,13 +6,14 @@
 #include <QStringList>
 #include <QVector>
 #include <deque>
+#include <functional>
 
 // The services seam for tests: keeps every status text and message in order, answers
 // questions from a script, and pauses by advancing a virtual clock instead of sleeping.
 class CRecordingServices : public IUiServices {
 public:
     struct Event {
-        enum Kind { Status, Message, Pause, BeginWait, EndWait, Progress };
+        enum Kind { Status, Message, Pause, BeginWait, EndWait, Progress, FileDialog, Dialog };
         Kind kind = Status;
         QString text;
         QString caption;
@@ -34,6 +35,17 @@ public:
     void BeginWait() override;
     void EndWait() override;
     void Progress(int done, int total) override;
+    // File dialogs are answered by the file script (none: cancelled) and recorded with
+    // their title as text and their filter as caption; other dialogs are run by the
+    // dialog script (none: rejected) and recorded with their object name.
+    QString AskFileName(const FileRequest& request) override;
+    int RunModal(QObject& dialog) override;
+    using FileScript = std::function<QString(const FileRequest&)>;
+    using DialogScript = std::function<int(QObject&)>;
+    void SetFileScript(FileScript script) { m_fileScript = std::move(script); }
+    void SetDialogScript(DialogScript script) { m_dialogScript = std::move(script); }
+    // Whether the seam counted itself busy when a scripted dialog ran.
+    bool WasBusyInDialog() const { return m_busyInDialog; }
 
     // Answers for Yes/No questions, used in order; without one the default is taken.
     void ScriptAnswer(MsgAnswer answer) { m_answers.push_back(answer); }
@@ -52,6 +64,9 @@ private:
     CVirtualClock* m_clock;
     QVector<Event> m_events;
     std::deque<MsgAnswer> m_answers;
+    FileScript m_fileScript;
+    DialogScript m_dialogScript;
+    bool m_busyInDialog = false;
     qint64 m_pausedMs = 0;
     int m_waitDepth = 0;
 };

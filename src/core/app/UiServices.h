@@ -9,6 +9,18 @@ enum class MsgIcon { None, Information, Exclamation, Stop, Question };
 enum class MsgButtons { Ok, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
 
+class QObject;
+
+// A file dialog as the program asks for it: Open or Save As, a suggested folder or name,
+// the filter and the extension added to a name typed without one.
+struct FileRequest {
+    bool save = false;
+    QString title;
+    QString suggested;
+    QString filter;
+    QString defaultSuffix;
+};
+
 class IUiServices {
 public:
     virtual ~IUiServices() = default;
@@ -35,6 +47,39 @@ public:
     }
     // Called between slices of a blocking serial read so that the window keeps painting.
     virtual void KeepAlive() {}
+
+    // Every modal thing goes through here, so that tests can script it: a file dialog
+    // (the chosen path, empty when cancelled) and any other dialog of the front end (run to
+    // its end; its result). A terminal has neither.
+    virtual QString AskFileName(const FileRequest& request) {
+        (void)request;
+        return QString();
+    }
+    virtual int RunModal(QObject& dialog) {
+        (void)dialog;
+        return 0;
+    }
+
+    // True while the seam runs the event loop or a modal box: a pause, a status text being
+    // painted, a read's keep-alive, a message, a dialog, an exchange's wait. Idle
+    // processing stays away then (the Macros page's receive poll must never read bytes that
+    // belong to a running exchange), and the frame refuses to close.
+    bool IsBusy() const { return m_busy > 0; }
+
+protected:
+    // Counts one such span for as long as it lives.
+    class CBusyScope {
+    public:
+        explicit CBusyScope(IUiServices& services) : m_services(services) { ++m_services.m_busy; }
+        ~CBusyScope() { --m_services.m_busy; }
+        CBusyScope(const CBusyScope&) = delete;
+        CBusyScope& operator=(const CBusyScope&) = delete;
+
+    private:
+        IUiServices& m_services;
+    };
+    // The spans running now; an exchange's wait cursor counts for its whole length.
+    int m_busy = 0;
 };
 
 // Holds the wait cursor for one scope, so every early return gives it back.

@@ -17,7 +17,6 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -565,16 +564,13 @@ void CMainFrame::UpdateRecentFiles() {
 }
 
 QString CMainFrame::AskFileName(bool save, const QString& suggested) {
-    if (m_fileNamePrompt)
-        return m_fileNamePrompt(save, suggested);
-    QFileDialog dialog(this, save ? QStringLiteral("Save As") : QStringLiteral("Open"), suggested,
-                       QLatin1String(kProjectFilter));
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("qpf"));
-    if (m_app.RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().first();
+    FileRequest request;
+    request.save = save;
+    request.title = save ? QStringLiteral("Save As") : QStringLiteral("Open");
+    request.suggested = suggested;
+    request.filter = QLatin1String(kProjectFilter);
+    request.defaultSuffix = QStringLiteral("qpf");
+    return m_app.Services().AskFileName(request);
 }
 
 bool CMainFrame::SaveModified() {

@@ -58,9 +58,6 @@ public:
     void OnHelpTopics();
     void ShowHelpText(int command);
 
-    // Where file names come from: the file dialogs, or a test's script.
-    using FileNamePrompt = std::function<QString(bool save, const QString& suggested)>;
-    void SetFileNamePrompt(FileNamePrompt prompt) { m_fileNamePrompt = std::move(prompt); }
 
     // Recomputes every command's enabled and checked state.
     void UpdateCommandStates();
@@ -99,5 +96,4 @@ private:
     QList<QAction*> m_recentActions;
     QAction* m_recentPlaceholder = nullptr;
     QMenu* m_fileMenu = nullptr;
-    FileNamePrompt m_fileNamePrompt;
 };

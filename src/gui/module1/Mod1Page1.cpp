@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -396,17 +395,15 @@ void CMod1Page1::OnBurn() {
 }
 
 QString CMod1Page1::AskExportFile() {
-    const QString suggested = QStringLiteral("Attributes.prn");
-    if (m_exportPrompt)
-        return m_exportPrompt(suggested);
-    QFileDialog dialog(window(), QStringLiteral("Save As"), suggested,
-                       QStringLiteral("PRN Files (*.prn);;All Files (*.*)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.selectFile(suggested);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    FileRequest request;
+    request.save = true;
+    request.title = QStringLiteral("Save As");
+    request.suggested = QStringLiteral("Attributes.prn");
+    request.filter = QStringLiteral("PRN Files (*.prn);;All Files (*.*)");
+    request.defaultSuffix = QStringLiteral("txt");
+    const QString path = m_services.AskFileName(request);
+    if (path.isEmpty())
         return QString();
-    const QString path = dialog.selectedFiles().first();
     if (!QFileInfo::exists(path)) {
         const MsgAnswer answer = m_services.Message(
             QStringLiteral("%1\nThis file does not exist.\nDo you want to create it?")

@@ -38,9 +38,6 @@ public:
     const CAttributeForm& Form() const { return m_form; }
     QString LastCommand() const { return m_strLastCommand; }
 
-    // Where the export file name comes from: the save dialog, or a test's script.
-    using FileNamePrompt = std::function<QString(const QString& suggested)>;
-    void SetExportPrompt(FileNamePrompt prompt) { m_exportPrompt = std::move(prompt); }
 
     void OnTry();
     void OnAppend();
@@ -84,5 +81,4 @@ private:
     QComboBox* m_contrast = nullptr;
     QMap<int, QCheckBox*> m_checks;
     QLineEdit* m_numbers[CAttributeForm::FieldCount] = {};
-    FileNamePrompt m_exportPrompt;
 };

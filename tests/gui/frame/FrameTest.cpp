@@ -41,7 +41,7 @@ protected:
         app->SetServices(&services);
         ASSERT_TRUE(app->InitInstance({"kvu"}));
         frame = app->MainFrame();
-        frame->SetFileNamePrompt([this](bool, const QString&) { return nextFileName; });
+        services.SetFileScript([this](const FileRequest&) { return nextFileName; });
     }
     void TearDown() override {
         app->Serial().Close();
@@ -255,7 +255,8 @@ TEST_F(FrameTest, HelpTextBoxes) {
 TEST_F(FrameTest, SerialPortDialogExchangesWithTheLink) {
     app->Serial().SetBaudRateText("57600");
     app->Serial().SetPortName("COM3");
-    app->SetDialogRunner([](QDialog& dialog) {
+    services.SetDialogScript([](QObject& object) {
+        auto& dialog = static_cast<QDialog&>(object);
         auto* radio = dialog.findChild<QRadioButton*>("id1016");
         EXPECT_TRUE(radio && radio->isChecked());
         EXPECT_EQ(radio->text(), "57600        (1   0   0)");
@@ -269,7 +270,8 @@ TEST_F(FrameTest, SerialPortDialogExchangesWithTheLink) {
     EXPECT_EQ(app->Serial().GetBaudRateText(), "57600");
     EXPECT_EQ(app->Serial().GetPortName(), "COM3");
 
-    app->SetDialogRunner([](QDialog& dialog) {
+    services.SetDialogScript([](QObject& object) {
+        auto& dialog = static_cast<QDialog&>(object);
         dialog.findChild<QRadioButton*>("id1001")->setChecked(true);
         auto* list = dialog.findChild<QTreeWidget*>("id1025");
         list->setCurrentItem(list->topLevelItem(19));
@@ -287,7 +289,8 @@ TEST_F(FrameTest, SerialPortDialogExchangesWithTheLink) {
 
 TEST_F(FrameTest, AboutBox) {
     QString version, text, title;
-    app->SetDialogRunner([&](QDialog& dialog) {
+    services.SetDialogScript([&](QObject& object) {
+        auto& dialog = static_cast<QDialog&>(object);
         title = dialog.windowTitle();
         for (QLabel* l : dialog.findChildren<QLabel*>())
             if (l->text().startsWith("Quorlin"))
@@ -488,7 +491,7 @@ TEST_F(FrameTest, OpenAsksForTheFileBeforeAskingToSave) {
     app->Document().SetModifiedFlag(true);
 
     int asked = 0;
-    frame->SetFileNamePrompt([&](bool, const QString&) {
+    services.SetFileScript([&](const FileRequest&) {
         ++asked;
         EXPECT_TRUE(services.MessageTexts().isEmpty()) << "no question before the dialog";
         return QString(); // cancelled
@@ -498,7 +501,7 @@ TEST_F(FrameTest, OpenAsksForTheFileBeforeAskingToSave) {
     EXPECT_TRUE(services.MessageTexts().isEmpty()) << "cancelling the dialog never prompts";
     EXPECT_TRUE(app->Document().IsModified());
 
-    frame->SetFileNamePrompt([&](bool, const QString&) {
+    services.SetFileScript([&](const FileRequest&) {
         EXPECT_TRUE(services.MessageTexts().isEmpty());
         return other;
     });

@@ -1,6 +1,7 @@
 #include "GuiServices.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -43,4 +44,34 @@ TEST(GuiServices, StatusAndProgressReachTheirSinks) {
     services.EndWait();
     EXPECT_FALSE(services.IsBusy());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(GuiServices, EverySpinOfTheEventLoopCountsAsBusy) {
+    // A status text is painted at once and a read keeps the window alive between slices:
+    // both run the event loop, and idle processing must not run inside them.
+    CGuiServices services;
+    QList<bool> busyInside;
+    services.SetStatusSink([&](const QString&) {
+        QTimer::singleShot(0, [&] { busyInside << services.IsBusy(); });
+    });
+    services.Status(QStringLiteral("Sent ESC-EN."));
+    QTimer::singleShot(0, [&] { busyInside << services.IsBusy(); });
+    services.KeepAlive();
+    EXPECT_EQ(busyInside, (QList<bool>{true, true}));
+    EXPECT_FALSE(services.IsBusy());
+}
+
+TEST(GuiServices, DialogsRunThroughTheSeamAndCountAsBusy) {
+    CGuiServices services;
+    QDialog dialog;
+    bool busyInside = false;
+    QTimer::singleShot(0, [&] {
+        busyInside = services.IsBusy();
+        dialog.accept();
+    });
+    EXPECT_EQ(services.RunModal(dialog), int(QDialog::Accepted));
+    EXPECT_TRUE(busyInside);
+    EXPECT_FALSE(services.IsBusy());
+    QObject notADialog;
+    EXPECT_EQ(services.RunModal(notADialog), int(QDialog::Rejected));
 }

@@ -112,7 +112,8 @@ TEST(StatusBar, LinkPaneFollowsTheSerialPortDialog) {
     ASSERT_TRUE(pane);
     EXPECT_EQ(pane->text(), "COM1  " + app.Serial().DeviceName() + "  38400");
 
-    app.SetDialogRunner([](QDialog& dialog) {
+    services.SetDialogScript([](QObject& object) {
+        auto& dialog = static_cast<QDialog&>(object);
         dialog.findChild<QRadioButton*>("id1001")->setChecked(true);
         auto* list = dialog.findChild<QTreeWidget*>("id1025");
         list->setCurrentItem(list->topLevelItem(19));
@@ -124,7 +125,8 @@ TEST(StatusBar, LinkPaneFollowsTheSerialPortDialog) {
     EXPECT_EQ(pane->text(), "COM20  /dev/ttyUSB3  1200");
 
     // Cancel changes nothing, the pane neither.
-    app.SetDialogRunner([](QDialog& dialog) {
+    services.SetDialogScript([](QObject& object) {
+        auto& dialog = static_cast<QDialog&>(object);
         dialog.findChild<QRadioButton*>("id1019")->setChecked(true);
         return int(QDialog::Rejected);
     });
@@ -133,7 +135,8 @@ TEST(StatusBar, LinkPaneFollowsTheSerialPortDialog) {
 
     // The link's own message keeps its text; the pane says which port it is about.
     app.Core().m_ports.SetStoredDevice("COM20", "/nonexistent/kvu-test-device");
-    app.SetDialogRunner([](QDialog& dialog) {
+    services.SetDialogScript([](QObject& object) {
+        auto& dialog = static_cast<QDialog&>(object);
         dialog.accept();
         return int(QDialog::Accepted);
     });

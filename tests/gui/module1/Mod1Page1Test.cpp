@@ -216,21 +216,30 @@ TEST_F(PageTest, ExportWritesTheFileOrSaysWhy) {
     Find<QCheckBox>(1036)->click();
     QString suggested;
     const QString target = dir.filePath("Attributes.prn");
-    page->SetExportPrompt([&](const QString& s) {
-        suggested = s;
+    services.SetFileScript([&](const FileRequest& r) {
+        suggested = r.suggested;
         return target;
     });
     Find<QPushButton>(1037)->click();
     EXPECT_EQ(suggested, "Attributes.prn");
+    ASSERT_EQ(services.Events().size() > 0, true);
+    EXPECT_EQ(services.MessageTexts(),
+              QStringList{"Attributes.prn\nThis file does not exist.\nDo you want to create it?"});
+    EXPECT_EQ(services.Messages().last().caption, "Save As");
     QFile f(target);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray::fromHex("1B454E1B58581B44531B534C1B46311B5354FF0D1B53420D"));
-    page->SetExportPrompt([&](const QString&) { return dir.filePath("none/x.prn"); });
+    services.SetFileScript([&](const FileRequest&) { return dir.filePath("none/x.prn"); });
     Find<QPushButton>(1037)->click();
     EXPECT_EQ(services.MessageTexts().last(), "Failed to open a file for write.");
-    page->SetExportPrompt([&](const QString&) { return QString(); }); // cancelled
+    services.Clear();
+    services.SetFileScript([&](const FileRequest&) { return QString(); }); // cancelled
     Find<QPushButton>(1037)->click();
-    EXPECT_EQ(services.MessageTexts().size(), 1);
+    EXPECT_TRUE(services.MessageTexts().isEmpty());
+    // The dialog itself went through the services, with the export filter.
+    ASSERT_FALSE(services.Events().isEmpty());
+    EXPECT_EQ(services.Events().last().kind, CRecordingServices::Event::FileDialog);
+    EXPECT_EQ(services.Events().last().caption, "PRN Files (*.prn);;All Files (*.*)");
 }
 
 TEST_F(PageTest, OutOfRangeProjectValues) {
