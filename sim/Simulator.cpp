@@ -1,6 +1,6 @@
 #include "Simulator.h"
 
-#include "app/Clock.h"
+#include "Clock.h"
 #include "files/FileAccess.h"
 
 #include <QFileInfo>

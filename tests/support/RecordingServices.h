@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Clock.h"
+#include "Clock.h"
 #include "app/UiServices.h"
 
 #include <QStringList>

@@ -7,8 +7,10 @@
 #include <mutex>
 #include <vector>
 
-// A millisecond time source. The simulated printer judges its guard times and reply
-// delays on one of these, so tests can share a virtual clock with the program's pauses.
+// A millisecond time source. It lives with its users, the simulated printer and the tests;
+// the program itself only pauses through its services. The simulated printer judges its
+// guard times and reply delays on one of these, so tests can share a virtual clock with
+// the program's pauses.
 class IClock {
 public:
     virtual ~IClock() = default;
