@@ -51,19 +51,10 @@ void ShowProject(const CKVUDoc& d, QTextStream& out) {
         row(QLatin1String(c.label), YesNo(d.*(c.document)));
     row(QStringLiteral("Font"), ComboText("K", form.m_nFont, d.m_nFont));
     row(QStringLiteral("Contrast"), ComboText("", form.m_nContrast, d.m_nContrast));
-    const struct {
-        const char* name;
-        CAttributeForm::Field field;
-        int stored;
-    } numbers[] = {
-        {"Line Spacing", CAttributeForm::LineSpacing, d.m_nLineSpacing},
-        {"Form Feed", CAttributeForm::FormFeed, d.m_nFormFeed},
-        {"Vertical Tab", CAttributeForm::VerticalTab, d.m_nVerticalTab},
-        {"Horizontal tab", CAttributeForm::HorizontalTab, d.m_nHorizontalTab},
-        {"Sensor Sensitivity", CAttributeForm::SensorSensitivity, d.m_nSensorSensitivity},
-    };
-    for (const auto& n : numbers)
-        row(QLatin1String(n.name), SentNumberText(form.Number(n.field), n.stored));
+    for (const CAttributeForm::NumberRow& n : CAttributeForm::kNumbers) {
+        if (n.field < CAttributeForm::SleepHours)
+            row(QLatin1String(n.label), SentNumberText(form.Number(n.field), d.*(n.document)));
+    }
     row(QStringLiteral("Sleep Timer"),
         QStringLiteral("%1 h %2 min %3 s")
             .arg(SentNumberText(form.Number(CAttributeForm::SleepHours), d.m_nSleepHours),

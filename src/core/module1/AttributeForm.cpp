@@ -27,26 +27,25 @@ const CAttributeForm::Check CAttributeForm::kChecks[17] = {
     {1051, 0, 8, 0, "Line Print Mode", "^[EO", &F::m_bLinePrint, &D::m_bLinePrint, true},
 };
 
-namespace {
-const char* const kNumberPrefix[5] = {"^[a", "^[TF", "^[TV", "^[TH", "^[QQ"};
-} // namespace
+const CAttributeForm::NumberRow CAttributeForm::kNumbers[FieldCount] = {
+    {LineSpacing, 1052, 1053, "Line Spacing", 255, "^[a", &F::m_strLineSpacing, &D::m_nLineSpacing},
+    {FormFeed, 1054, 1055, "Form Feed", 65535, "^[TF", &F::m_strFormFeed, &D::m_nFormFeed},
+    {VerticalTab, 1056, 1057, "Vertical Tab", 255, "^[TV", &F::m_strVerticalTab, &D::m_nVerticalTab},
+    {HorizontalTab, 1058, 1059, "Horizontal tab", 255, "^[TH", &F::m_strHorizontalTab,
+     &D::m_nHorizontalTab},
+    {SensorSensitivity, 1060, 1061, "Sensor Sensitivity", 255, "^[QQ", &F::m_strSensorSensitivity,
+     &D::m_nSensorSensitivity},
+    {SleepHours, 1062, 1063, "HR", 17, "^[M", &F::m_strSleepHours, &D::m_nSleepHours},
+    {SleepMinutes, 1067, 1070, "MIN", 59, "^[M", &F::m_strSleepMinutes, &D::m_nSleepMinutes},
+    {SleepSeconds, 1072, 1074, "SEC", 59, "^[M", &F::m_strSleepSeconds, &D::m_nSleepSeconds},
+};
 
 int CAttributeForm::ComboIndexOrBlank(int index) {
     return index >= 0 && index <= kComboItems ? index : 0;
 }
 
 int CAttributeForm::Maximum(Field field) {
-    switch (field) {
-    case FormFeed:
-        return 65535;
-    case SleepHours:
-        return 17;
-    case SleepMinutes:
-    case SleepSeconds:
-        return 59;
-    default:
-        return 255;
-    }
+    return kNumbers[field].maximum;
 }
 
 const CAttributeForm::Check* CAttributeForm::FindCheck(int id) {
@@ -58,10 +57,7 @@ const CAttributeForm::Check* CAttributeForm::FindCheck(int id) {
 }
 
 QString* CAttributeForm::TextMember(Field field) {
-    QString* const texts[FieldCount] = {
-        &m_strLineSpacing,       &m_strFormFeed,   &m_strVerticalTab,  &m_strHorizontalTab,
-        &m_strSensorSensitivity, &m_strSleepHours, &m_strSleepMinutes, &m_strSleepSeconds};
-    return texts[field];
+    return &(this->*(kNumbers[field].text));
 }
 
 int CAttributeForm::Number(Field field) const {
@@ -103,7 +99,7 @@ QString CAttributeForm::NumberCommand(Field field) const {
     const int value = Number(field);
     if (value == -1)
         return QString();
-    const QString prefix = QLatin1String(kNumberPrefix[field]);
+    const QString prefix = QLatin1String(kNumbers[field].prefix);
     return field == FormFeed ? Notation::WordCommand(prefix, value)
                              : Notation::ByteCommand(prefix, value);
 }
@@ -150,16 +146,6 @@ void CAttributeForm::BuildAttributeStream(CCommandBuffer& b) const {
     appendChecks(true);
 }
 
-namespace {
-
-// Each numeric field and the document member that keeps its number.
-int CKVUDoc::*const kNumberMembers[CAttributeForm::FieldCount] = {
-    &CKVUDoc::m_nLineSpacing,   &CKVUDoc::m_nFormFeed,          &CKVUDoc::m_nVerticalTab,
-    &CKVUDoc::m_nHorizontalTab, &CKVUDoc::m_nSensorSensitivity, &CKVUDoc::m_nSleepHours,
-    &CKVUDoc::m_nSleepMinutes,  &CKVUDoc::m_nSleepSeconds,
-};
-} // namespace
-
 // The document keeps a combo's index minus 1. A hand-edited project may hold any 32-bit
 // value there, so the shift wraps instead of overflowing: 2147483647 becomes an index the
 // lists cannot show (shown blank, sending nothing) and goes back to the file unchanged.
@@ -171,7 +157,7 @@ void CAttributeForm::ToDocument(CKVUDoc& d) const {
     for (const Check& c : kChecks)
         d.*(c.document) = this->*(c.flag);
     for (int field = 0; field < FieldCount; ++field)
-        d.*(kNumberMembers[field]) = Number(Field(field));
+        d.*(kNumbers[field].document) = Number(Field(field));
     d.m_nFont = ShiftedIndex(m_nFont, -1);
     d.m_nContrast = ShiftedIndex(m_nContrast, -1);
     d.m_strTestMessage = m_strTestMessage;
@@ -181,7 +167,7 @@ void CAttributeForm::FromDocument(const CKVUDoc& d) {
     for (const Check& c : kChecks)
         this->*(c.flag) = d.*(c.document);
     for (int field = 0; field < FieldCount; ++field)
-        Text(Field(field)) = NumberField::FormatNumber(d.*(kNumberMembers[field]));
+        Text(Field(field)) = NumberField::FormatNumber(d.*(kNumbers[field].document));
     m_nFont = ShiftedIndex(d.m_nFont, 1);
     m_nContrast = ShiftedIndex(d.m_nContrast, 1);
     m_strTestMessage = d.m_strTestMessage;

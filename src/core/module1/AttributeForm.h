@@ -23,6 +23,22 @@ public:
         FieldCount
     };
     static int Maximum(Field field);
+
+    // The eight numeric fields in field order: the field's and its up-down's control IDs,
+    // its label (the sleep timer's three share one heading), its largest value, the
+    // notation prefix of its command (the sleep timer builds one command of all three),
+    // and the form's and the document's members.
+    struct NumberRow {
+        Field field;
+        int id;
+        int upDownId;
+        const char* label;
+        int maximum;
+        const char* prefix;
+        QString CAttributeForm::*text;
+        int CKVUDoc::*document;
+    };
+    static const NumberRow kNumbers[FieldCount];
     // The Font and Contrast lists: a blank item, then ten items.
     static constexpr int kComboItems = 10;
     static int ComboIndexOrBlank(int index);

@@ -27,12 +27,6 @@
 #include <vector>
 
 namespace {
-// Control IDs of the numeric fields and their up-down controls, in field order.
-const int kNumberIds[CAttributeForm::FieldCount] = {1052, 1054, 1056, 1058, 1060, 1062, 1067, 1072};
-const int kUpDownIds[CAttributeForm::FieldCount] = {1053, 1055, 1057, 1059, 1061, 1063, 1070, 1074};
-const char* const kNumberLabels[5] = {"Line Spacing", "Form Feed", "Vertical Tab", "Horizontal tab",
-                                      "Sensor Sensitivity"};
-
 QString Id(int id) {
     return QStringLiteral("id%1").arg(id);
 }
@@ -182,14 +176,14 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
 
     auto makeNumber = [this, box](int field) {
         auto* edit = new QLineEdit(box);
-        edit->setObjectName(Id(kNumberIds[field]));
+        edit->setObjectName(Id(CAttributeForm::kNumbers[field].id));
         edit->setMaximumWidth(field == CAttributeForm::FormFeed ? 70 : 52);
         edit->installEventFilter(this);
         const auto f = CAttributeForm::Field(field);
         connect(edit, &QLineEdit::textChanged, this, [this, f] { OnNumberChanged(f); });
         m_numbers[field] = edit;
         auto* updown = new CUpDown(edit, CAttributeForm::Maximum(f), box);
-        updown->setObjectName(Id(kUpDownIds[field]));
+        updown->setObjectName(Id(CAttributeForm::kNumbers[field].upDownId));
         auto* pair = new QHBoxLayout;
         pair->setSpacing(0);
         pair->addWidget(edit);
@@ -197,7 +191,7 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
         return pair;
     };
     for (int field = 0; field < 5; ++field) {
-        right->addWidget(new QLabel(QLatin1String(kNumberLabels[field]), box), field + 2, 0);
+        right->addWidget(new QLabel(QLatin1String(CAttributeForm::kNumbers[field].label), box), field + 2, 0);
         auto* pair = makeNumber(field);
         pair->addWidget(new QLabel(QStringLiteral(" dots"), box));
         pair->addStretch(1);
@@ -212,7 +206,7 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
     auto* sleep = new QHBoxLayout;
     for (int field = CAttributeForm::SleepHours; field <= CAttributeForm::SleepSeconds; ++field) {
         sleep->addLayout(makeNumber(field));
-        sleepColumns.push_back({m_numbers[field], box->findChild<CUpDown*>(Id(kUpDownIds[field]))});
+        sleepColumns.push_back({m_numbers[field], box->findChild<CUpDown*>(Id(CAttributeForm::kNumbers[field].upDownId))});
         if (field != CAttributeForm::SleepSeconds) {
             auto* colon = new QLabel(QStringLiteral(":"), box);
             sleep->addWidget(colon);
