@@ -86,7 +86,9 @@ PrinterCommand PrinterCommand::Recognise(const QByteArray& cmd, int bytesPerLine
     case 'M':
         return UntilCr(cmd, Kind::SleepTimer, kMaxSleepCommand);
     case 'E':
-        return Done(sub == 'O' ? Kind::LinePrintMode : sub == 'N' ? Kind::CommandMode : Kind::Other);
+        return Done(sub == 'O'   ? Kind::LinePrintMode
+                    : sub == 'N' ? Kind::CommandMode
+                                 : Kind::Other);
     case 'X':
         return Done(sub == 'X' ? Kind::Arm : Kind::Other);
     case 'D':

@@ -12,33 +12,33 @@ struct PrinterCommand {
         NormalWidth,
         DoubleHeight,
         NormalHeight,
-        BatteryQuery,  // ^V
-        BufferQuery,   // ^B
-        Style,         // ESC U x: underline, reverse, bold
-        Direction,     // ESC F x: direction, character set
-        Font,          // ESC k digit
-        LineSpacing,   // ESC a n
-        FormFeed,      // ESC T F lo hi
-        Tab,           // ESC T V n, ESC T H n
-        Sensor,        // ESC Q Q n
-        SleepTimer,    // ESC M digits CR
-        LinePrintMode, // ESC E O
-        CommandMode,   // ESC E N
-        Arm,           // ESC X X
-        ProgramStart,  // ESC D S: the programming handshake
-        DownloadStart, // ESC D L CR: the logo download handshake
-        StreamStart,   // ESC S L
-        Burn,          // ESC S B CR
-        LogoSlot,      // ESC L G slot CR (0xFF ends the download)
-        PrintSlot,     // ESC L g slot
-        RasterLine,    // ESC V 01 00 and one line of dots
-        Firmware,      // ESC P (
-        Model,         // ESC P )
+        BatteryQuery,      // ^V
+        BufferQuery,       // ^B
+        Style,             // ESC U x: underline, reverse, bold
+        Direction,         // ESC F x: direction, character set
+        Font,              // ESC k digit
+        LineSpacing,       // ESC a n
+        FormFeed,          // ESC T F lo hi
+        Tab,               // ESC T V n, ESC T H n
+        Sensor,            // ESC Q Q n
+        SleepTimer,        // ESC M digits CR
+        LinePrintMode,     // ESC E O
+        CommandMode,       // ESC E N
+        Arm,               // ESC X X
+        ProgramStart,      // ESC D S: the programming handshake
+        DownloadStart,     // ESC D L CR: the logo download handshake
+        StreamStart,       // ESC S L
+        Burn,              // ESC S B CR
+        LogoSlot,          // ESC L G slot CR (0xFF ends the download)
+        PrintSlot,         // ESC L g slot
+        RasterLine,        // ESC V 01 00 and one line of dots
+        Firmware,          // ESC P (
+        Model,             // ESC P )
         EndOfTransmission, // ESC P - and ESC P +
-        Contrast,      // ESC P digit
-        PassThrough,   // ESC P U from U to T ddd CR
-        CancelCardRead, // ESC C
-        Other,         // an ESC command with no effect here
+        Contrast,          // ESC P digit
+        PassThrough,       // ESC P U from U to T ddd CR
+        CancelCardRead,    // ESC C
+        Other,             // an ESC command with no effect here
     };
 
     State state = State::Invalid;

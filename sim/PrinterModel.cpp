@@ -337,11 +337,11 @@ void CPrinterModel::HandleCommand(PrinterCommand::Kind kind, const QByteArray& c
     case Kind::Firmware:
     case Kind::Model:
         if (execute) {
-            const QByteArray text =
-                kind == Kind::Firmware
-                    ? QByteArray("TARVO3 FW V2.07 2006-11-14\r\n")
-                    : "TARVO3-" + QByteArray::number(m_config.paperDots) +
-                          (m_bluetooth ? "-BT" : "") + (m_wlan ? "-WLAN" : "") + "\r\n";
+            const QByteArray text = kind == Kind::Firmware
+                                        ? QByteArray("TARVO3 FW V2.07 2006-11-14\r\n")
+                                        : "TARVO3-" + QByteArray::number(m_config.paperDots) +
+                                              (m_bluetooth ? "-BT" : "") + (m_wlan ? "-WLAN" : "") +
+                                              "\r\n";
             Schedule(now, m_config.supervisoryDelayMs, text);
         }
         return;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Paper.h"
-#include "PrinterCommand.h"
 #include "PrinterAttributes.h"
+#include "PrinterCommand.h"
 #include "RadioModule.h"
 #include "SimConfig.h"
 

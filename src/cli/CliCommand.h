@@ -8,10 +8,10 @@ class CCliRun;
 // One kvuctl command: a row of the command table. Adding a module's commands means
 // writing its command file and adding its group to the table, nothing else.
 struct CCliCommand {
-    QString name;       // one or two words: "burn", "project show"
-    QString synopsis;   // what follows the name: "PROJECT.qpf [--port P] [--yes]"
-    QString summary;    // the overview's lines (may hold line breaks)
-    QString help;       // the command's own --help text, after the usage line
+    QString name;        // one or two words: "burn", "project show"
+    QString synopsis;    // what follows the name: "PROJECT.qpf [--port P] [--yes]"
+    QString summary;     // the overview's lines (may hold line breaks)
+    QString help;        // the command's own --help text, after the usage line
     QStringList options; // the options it takes besides --help
     int arguments = 0;   // how many arguments follow the name
     int (*run)(CCliRun& run) = nullptr;

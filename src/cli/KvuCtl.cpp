@@ -74,8 +74,8 @@ QString Usage() {
 }
 
 QString CommandUsage(const CCliCommand& c) {
-    return QStringLiteral("Usage: kvuctl %1 %2\n\n%3\n%4").arg(c.name, c.synopsis, c.help,
-                                                              QLatin1String(kExitCodesHelp));
+    return QStringLiteral("Usage: kvuctl %1 %2\n\n%3\n%4")
+        .arg(c.name, c.synopsis, c.help, QLatin1String(kExitCodesHelp));
 }
 
 // The row whose one or two words begin the arguments; two-word names win.
@@ -166,7 +166,8 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
     }
     const QStringList rest = args.mid(words);
     if (rest.size() != command->arguments)
-        return usageError(QStringLiteral("use 'kvuctl %1 %2'").arg(command->name, command->synopsis));
+        return usageError(
+            QStringLiteral("use 'kvuctl %1 %2'").arg(command->name, command->synopsis));
 
     CCliRun run(rest, parser, context, io.Out(), io.Err());
     const int rc = command->run(run);

@@ -72,19 +72,27 @@ std::vector<CCliCommand> Module1Commands() {
         QStringLiteral("--port takes COM1 to COM20 (through KVU's port table) or a device path;\n"
                        "--baud one of the eight rates. Both default to what KVU last used.\n");
     return {
-        {QStringLiteral("export"), QStringLiteral("PROJECT.qpf [-o FILE]"),
+        {QStringLiteral("export"),
+         QStringLiteral("PROJECT.qpf [-o FILE]"),
          QStringLiteral("Write the attribute programming file that the\n"
                         "Export button writes (default Attributes.prn)."),
-         QStringLiteral("Writes ESC EN, ESC XX, ESC DS, ESC SL, the attribute stream, ESC ST 0xFF CR\n"
-                        "and ESC SB CR to FILE. The old file is replaced only when all was written;\n"
-                        "what is not a regular file is never replaced.\n"),
-         {QStringLiteral("output")}, 1, RunExport},
-        {QStringLiteral("configure"), QStringLiteral("PROJECT.qpf [--port P]"),
+         QStringLiteral(
+             "Writes ESC EN, ESC XX, ESC DS, ESC SL, the attribute stream, ESC ST 0xFF CR\n"
+             "and ESC SB CR to FILE. The old file is replaced only when all was written;\n"
+             "what is not a regular file is never replaced.\n"),
+         {QStringLiteral("output")},
+         1,
+         RunExport},
+        {QStringLiteral("configure"),
+         QStringLiteral("PROJECT.qpf [--port P]"),
          QStringLiteral("Send the project's attributes (ESC EN and the\n"
                         "attribute stream), as the Configure button."),
          QStringLiteral("Sends ESC EN and the attribute stream in one write.\n") + linkHelp,
-         {kPort, kBaud}, 1, RunConfigure},
-        {QStringLiteral("burn"), QStringLiteral("PROJECT.qpf [--port P] [--yes]"),
+         {kPort, kBaud},
+         1,
+         RunConfigure},
+        {QStringLiteral("burn"),
+         QStringLiteral("PROJECT.qpf [--port P] [--yes]"),
          QStringLiteral("Burn the attributes into the printer, as the Burn\n"
                         "button: about 20 s, each step printed with its time.\n"
                         "--yes goes on when the printer sends no '?'."),
@@ -92,8 +100,11 @@ std::vector<CCliCommand> Module1Commands() {
                         "Exit 0 when it came, 1 when it did not (or the burn was not continued\n"
                         "after no '?'; --yes goes on), 4 when the port failed.\n") +
              linkHelp,
-         {kPort, kBaud, QStringLiteral("yes")}, 1, RunBurn},
-        {QStringLiteral("send"), QStringLiteral("TEXT [--port P]"),
+         {kPort, kBaud, QStringLiteral("yes")},
+         1,
+         RunBurn},
+        {QStringLiteral("send"),
+         QStringLiteral("TEXT [--port P]"),
          QStringLiteral("Send the bytes that TEXT denotes in the command\n"
                         "notation (^[ is ESC, ^M is CR, \\x41 is 0x41).\n"
                         "TEXT that is valid UTF-8 is mapped to the\n"
@@ -101,10 +112,15 @@ std::vector<CCliCommand> Module1Commands() {
                         "sign is 80); any other bytes are sent as they are."),
          QStringLiteral("Sends the bytes TEXT denotes, as Try does with the Test Message.\n") +
              linkHelp,
-         {kPort, kBaud}, 1, RunSend},
-        {QStringLiteral("notation"), QStringLiteral("TEXT"),
+         {kPort, kBaud},
+         1,
+         RunSend},
+        {QStringLiteral("notation"),
+         QStringLiteral("TEXT"),
          QStringLiteral("Print those bytes in hexadecimal; nothing is sent."),
          QStringLiteral("Prints the bytes TEXT denotes in the command notation, in hexadecimal.\n"),
-         {}, 1, RunNotation},
+         {},
+         1,
+         RunNotation},
     };
 }

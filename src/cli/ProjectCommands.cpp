@@ -30,8 +30,8 @@ QString SentNumberText(int sent, int stored) {
 }
 QString ComboText(const char* prefix, int formIndex, int stored) {
     const int index = CAttributeForm::ComboIndexOrBlank(formIndex);
-    QString text = index == 0 ? QStringLiteral("blank")
-                              : QLatin1String(prefix) + QString::number(index - 1);
+    QString text =
+        index == 0 ? QStringLiteral("blank") : QLatin1String(prefix) + QString::number(index - 1);
     if (index == 0 && stored != -1)
         text += QStringLiteral(" (stored %1, not in the list)").arg(stored);
     return text;
@@ -99,17 +99,24 @@ int RunNew(CCliRun& run) {
 
 std::vector<CCliCommand> ProjectCommands() {
     return {
-        {QStringLiteral("project show"), QStringLiteral("FILE"),
+        {QStringLiteral("project show"),
+         QStringLiteral("FILE"),
          QStringLiteral("Print a project's values."),
-         QStringLiteral("Prints every value of the project as it will be sent: a flag by its low\n"
-                        "byte, a number as the page reads it, a list index only when the list\n"
-                        "shows it (a stored value that differs is named). Texts are shown in the\n"
-                        "command notation, so control bytes in the file never reach the terminal.\n"),
-         {}, 1, RunShow},
-        {QStringLiteral("project new"), QStringLiteral("FILE [--force]"),
+         QStringLiteral(
+             "Prints every value of the project as it will be sent: a flag by its low\n"
+             "byte, a number as the page reads it, a list index only when the list\n"
+             "shows it (a stored value that differs is named). Texts are shown in the\n"
+             "command notation, so control bytes in the file never reach the terminal.\n"),
+         {},
+         1,
+         RunShow},
+        {QStringLiteral("project new"),
+         QStringLiteral("FILE [--force]"),
          QStringLiteral("Write a new, empty project."),
          QStringLiteral("Writes the project File New makes. An existing file is kept unless\n"
                         "--force is given; what is not a regular file is never replaced.\n"),
-         {QStringLiteral("force")}, 1, RunNew},
+         {QStringLiteral("force")},
+         1,
+         RunNew},
     };
 }

@@ -1,9 +1,9 @@
 #include "KVUApp.h"
 
+#include "app/Version.h"
 #include "frame/AboutDlg.h"
 #include "frame/Icons.h"
 #include "frame/MainFrame.h"
-#include "app/Version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

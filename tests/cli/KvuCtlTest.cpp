@@ -160,9 +160,13 @@ TEST_F(KvuCtlTest, ArgumentBytesAreTakenAsTheyAre) {
         QByteArray raw;
         const char* hex;
     } cases[] = {
-        {QByteArray("A\xC9\xFF" "B"), "41 C9 FF 42"},     // not UTF-8: the bytes themselves
-        {QByteArray("\x80\x81\x9D"), "80 81 9D"},         // including the unassigned ones
-        {QByteArray("A\xC3\xA9\xE2\x82\xAC" "B"), "41 E9 80 42"}, // UTF-8 é and €
+        {QByteArray("A\xC9\xFF"
+                    "B"),
+         "41 C9 FF 42"},                          // not UTF-8: the bytes themselves
+        {QByteArray("\x80\x81\x9D"), "80 81 9D"}, // including the unassigned ones
+        {QByteArray("A\xC3\xA9\xE2\x82\xAC"
+                    "B"),
+         "41 E9 80 42"}, // UTF-8 é and €
         {QByteArray("^[\\x41"), "1B 41"},
     };
     for (const auto& c : cases) {
@@ -170,8 +174,12 @@ TEST_F(KvuCtlTest, ArgumentBytesAreTakenAsTheyAre) {
         EXPECT_EQ(out, QLatin1String(c.hex) + QLatin1Char('\n')) << c.raw.toHex().constData();
     }
     CSimHarness h;
-    EXPECT_EQ(Run({"send", KvuCtlArgument(QByteArray("A\xC9\xFF" "B"))}, &h), 0);
-    EXPECT_EQ(h.TakeReceived(), QByteArray("A\xC9\xFF" "B"));
+    EXPECT_EQ(Run({"send", KvuCtlArgument(QByteArray("A\xC9\xFF"
+                                                     "B"))},
+                  &h),
+              0);
+    EXPECT_EQ(h.TakeReceived(), QByteArray("A\xC9\xFF"
+                                           "B"));
 }
 
 TEST_F(KvuCtlTest, ProjectShowNeverPassesControlBytesAndShowsWhatIsSent) {
@@ -221,10 +229,10 @@ TEST_F(KvuCtlTest, DevicesAndFifosAreRefusedWithoutHanging) {
 TEST_F(KvuCtlTest, EveryCommandHasItsOwnHelpAndIsListed) {
     EXPECT_EQ(Run({"--help"}), 0);
     const QString overview = out;
-    for (const QString& name : {QStringLiteral("export"), QStringLiteral("configure"),
-                                QStringLiteral("burn"), QStringLiteral("send"),
-                                QStringLiteral("notation"), QStringLiteral("project show"),
-                                QStringLiteral("project new")}) {
+    for (const QString& name :
+         {QStringLiteral("export"), QStringLiteral("configure"), QStringLiteral("burn"),
+          QStringLiteral("send"), QStringLiteral("notation"), QStringLiteral("project show"),
+          QStringLiteral("project new")}) {
         EXPECT_TRUE(overview.contains(QStringLiteral("  ") + name + QLatin1Char(' ')))
             << name.toStdString();
         QStringList args = name.split(' ');

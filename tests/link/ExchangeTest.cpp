@@ -1,8 +1,8 @@
 // The exchange skeleton on a pseudo-terminal: every way out ends the same way.
 
+#include "app/Exchange.h"
 #include "PtyPair.h"
 #include "RecordingServices.h"
-#include "app/Exchange.h"
 #include "app/PortMap.h"
 #include "app/SerialPort.h"
 

@@ -33,8 +33,7 @@ public:
                               MsgAnswer defaultAnswer = MsgAnswer::Ok) = 0;
     // The same with the program's own caption, which nearly every message carries.
     MsgAnswer Message(const QString& text, MsgIcon icon = MsgIcon::Exclamation,
-                      MsgButtons buttons = MsgButtons::Ok,
-                      MsgAnswer defaultAnswer = MsgAnswer::Ok);
+                      MsgButtons buttons = MsgButtons::Ok, MsgAnswer defaultAnswer = MsgAnswer::Ok);
     // A printer pause: the window keeps painting but takes no input.
     virtual void Pause(int ms) = 0;
     // The wait cursor, held for the length of an exchange (calls nest).

@@ -186,7 +186,7 @@ CProjectFile::Result CProjectFile::Load(const QString& path, CKVUDoc& doc, QStri
 
 CProjectFile::Result CProjectFile::Save(const QString& path, const CKVUDoc& doc, QString* detail) {
     return FileAccess::WriteFileSafely(path, Serialize(doc), detail) ? Result::Ok
-                                                                      : Result::CannotWrite;
+                                                                     : Result::CannotWrite;
 }
 
 QString CProjectFile::Message(Result result) {

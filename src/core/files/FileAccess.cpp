@@ -64,8 +64,8 @@ bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* deta
     // not reach the disk (ENOSPC on flush): the temporary file is renamed over the old one
     // empty. So the flush is checked here, before commit; commit itself syncs the data
     // before the rename.
-    const bool written = file.write(bytes) == bytes.size() && file.flush() &&
-                         file.error() == QFileDevice::NoError;
+    const bool written =
+        file.write(bytes) == bytes.size() && file.flush() && file.error() == QFileDevice::NoError;
     if (!written) {
         if (detail)
             *detail = file.errorString();

@@ -30,7 +30,8 @@ const CAttributeForm::Check CAttributeForm::kChecks[17] = {
 const CAttributeForm::NumberRow CAttributeForm::kNumbers[FieldCount] = {
     {LineSpacing, 1052, 1053, "Line Spacing", 255, "^[a", &F::m_strLineSpacing, &D::m_nLineSpacing},
     {FormFeed, 1054, 1055, "Form Feed", 65535, "^[TF", &F::m_strFormFeed, &D::m_nFormFeed},
-    {VerticalTab, 1056, 1057, "Vertical Tab", 255, "^[TV", &F::m_strVerticalTab, &D::m_nVerticalTab},
+    {VerticalTab, 1056, 1057, "Vertical Tab", 255, "^[TV", &F::m_strVerticalTab,
+     &D::m_nVerticalTab},
     {HorizontalTab, 1058, 1059, "Horizontal tab", 255, "^[TH", &F::m_strHorizontalTab,
      &D::m_nHorizontalTab},
     {SensorSensitivity, 1060, 1061, "Sensor Sensitivity", 255, "^[QQ", &F::m_strSensorSensitivity,

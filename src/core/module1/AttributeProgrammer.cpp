@@ -56,9 +56,9 @@ CAttributeProgrammer::BurnResult CAttributeProgrammer::Burn(const CAttributeForm
     exchange.Pause(kStepPauseMs);
     if (!question) {
         exchange.Status(QStringLiteral("Error."));
-        const MsgAnswer answer =
-            exchange.Message(QStringLiteral("Timed out waiting for a '?' character.\nContinue anyway?"),
-                             MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No);
+        const MsgAnswer answer = exchange.Message(
+            QStringLiteral("Timed out waiting for a '?' character.\nContinue anyway?"),
+            MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No);
         if (answer != MsgAnswer::Yes)
             return BurnResult::Abandoned;
     } else {

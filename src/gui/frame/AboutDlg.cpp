@@ -18,7 +18,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setObjectName(QStringLiteral("id1081"));
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
 
-    auto* version = new QLabel(QStringLiteral("Quorlin Version %1").arg(QLatin1String(kVersionText)), this);
+    auto* version =
+        new QLabel(QStringLiteral("Quorlin Version %1").arg(QLatin1String(kVersionText)), this);
     auto* text = new QPlainTextEdit(BuildText(), this);
     text->setObjectName(QStringLiteral("id1065"));
     text->setReadOnly(true);

@@ -44,10 +44,10 @@ void CKVUView::CreateSheets() {
         auto* sheet = new CModuleSheet(QLatin1String(row.sheetCaption), this);
         sheet->setObjectName(QStringLiteral("sheet%1").arg(ModuleNumber(row.id)));
         for (const PageRow& pageRow : row.pages) {
-            IModulePage* page = pageRow.make ? pageRow.make(context)
-                                             : new CPlaceholderPage(
-                                                   QLatin1String(pageRow.title),
-                                                   QLatin1String(pageRow.placeholderText));
+            IModulePage* page = pageRow.make
+                                    ? pageRow.make(context)
+                                    : new CPlaceholderPage(QLatin1String(pageRow.title),
+                                                           QLatin1String(pageRow.placeholderText));
             page->Widget()->setObjectName(QStringLiteral("id%1").arg(pageRow.dialogId));
             sheet->AddPage(page, PageHolder(page->Widget()), QLatin1String(pageRow.title));
         }

@@ -5,10 +5,10 @@
 #include "Icons.h"
 #include "KVUApp.h"
 #include "KVUView.h"
-#include "app/IdleCounter.h"
 #include "ModulePage.h"
 #include "ModuleSheet.h"
 #include "SerialPortDlg.h"
+#include "app/IdleCounter.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
 
@@ -576,8 +576,9 @@ QString CMainFrame::AskFileName(bool save, const QString& suggested) {
 bool CMainFrame::SaveModified() {
     if (!m_doc.IsModified())
         return true;
-    const MsgAnswer answer = m_app.Services().Message(
-        QStringLiteral("Save changes to %1?").arg(m_doc.GetTitle()), MsgIcon::Question, MsgButtons::YesNoCancel, MsgAnswer::Yes);
+    const MsgAnswer answer =
+        m_app.Services().Message(QStringLiteral("Save changes to %1?").arg(m_doc.GetTitle()),
+                                 MsgIcon::Question, MsgButtons::YesNoCancel, MsgAnswer::Yes);
     if (answer == MsgAnswer::Cancel)
         return false;
     if (answer == MsgAnswer::Yes)
@@ -611,7 +612,8 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
     CKVUDoc probe;
     QString detail;
     if (CProjectFile::Load(path, probe, &detail) == CProjectFile::Result::CannotOpen) {
-        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotOpen), MsgIcon::Exclamation);
+        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotOpen),
+                                 MsgIcon::Exclamation);
         m_app.Core().m_recentFiles.Remove(path);
         UpdateRecentFiles();
         return false;
@@ -643,7 +645,8 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
 bool CMainFrame::DoSave(const QString& path) {
     QString detail;
     if (CProjectFile::Save(path, m_doc, &detail) != CProjectFile::Result::Ok) {
-        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotWrite), MsgIcon::Exclamation);
+        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotWrite),
+                                 MsgIcon::Exclamation);
         return false;
     }
     m_doc.SetPathName(QFileInfo(path).absoluteFilePath());
@@ -705,7 +708,8 @@ void CMainFrame::OnHelpTopics() {
         }
     }
     m_app.Services().Message(QStringLiteral("The help file %1 could not be opened.")
-                                 .arg(QDir::toNativeSeparators(base + QStringLiteral(".html"))), MsgIcon::Exclamation);
+                                 .arg(QDir::toNativeSeparators(base + QStringLiteral(".html"))),
+                             MsgIcon::Exclamation);
 }
 
 void CMainFrame::ShowHelpText(int command) {

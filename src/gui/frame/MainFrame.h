@@ -58,7 +58,6 @@ public:
     void OnHelpTopics();
     void ShowHelpText(int command);
 
-
     // Recomputes every command's enabled and checked state.
     void UpdateCommandStates();
 
@@ -88,7 +87,7 @@ private:
     QStackedWidget* m_pane = nullptr;
     CKVUView* m_moduleView = nullptr;
     QMap<ModuleId, IModulePage*> m_views; // the modules shown as views of their own
-    QList<int> m_routedCommands;            // offered to the page on top
+    QList<int> m_routedCommands;          // offered to the page on top
     QLabel* m_messagePane = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_linkPane = nullptr;

@@ -77,8 +77,7 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          QSize(),
          false,
          nullptr,
-         {{0, "Font Download",
-           [](const PageContext&) -> IModulePage* { return new CFontView; }}}},
+         {{0, "Font Download", [](const PageContext&) -> IModulePage* { return new CFontView; }}}},
         {ModuleId::LogoDownload,
          Cmd::ViewModule5,
          Cmd::ToolModule5,
@@ -88,8 +87,7 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          QSize(),
          true,
          nullptr,
-         {{0, "Logo Download",
-           [](const PageContext&) -> IModulePage* { return new CLogoView; }}}},
+         {{0, "Logo Download", [](const PageContext&) -> IModulePage* { return new CLogoView; }}}},
     };
     return rows;
 }

@@ -40,14 +40,14 @@ struct PageRow {
 // its own folders).
 struct ModuleRow {
     ModuleId id;
-    int menuCommand;      // its View menu item
-    int toolCommand;      // its toolbar button
-    int menuPosition;     // place in the View menu (the toolbar takes the table's order)
-    const char* menuText; // "Custom Attributes Module"
-    const char* prompt;   // status prompt, then the tooltip after a line break
-    QSize client;         // the frame's client size while shown; invalid keeps the size
-    bool selectable;      // no command selects the Test and Font Download modules
-    const char* sheetCaption; // a sheet in the module view; nullptr: a view of its own
+    int menuCommand;            // its View menu item
+    int toolCommand;            // its toolbar button
+    int menuPosition;           // place in the View menu (the toolbar takes the table's order)
+    const char* menuText;       // "Custom Attributes Module"
+    const char* prompt;         // status prompt, then the tooltip after a line break
+    QSize client;               // the frame's client size while shown; invalid keeps the size
+    bool selectable;            // no command selects the Test and Font Download modules
+    const char* sheetCaption;   // a sheet in the module view; nullptr: a view of its own
     std::vector<PageRow> pages; // the sheet's tabs in order, or the one view
 };
 

@@ -5,7 +5,8 @@
 CModuleSheet::CModuleSheet(const QString& caption, QWidget* parent)
     : QTabWidget(parent), m_caption(caption) {
     setDocumentMode(false);
-    connect(this, &QTabWidget::currentChanged, this, [this](int index) { OnCurrentChanged(index); });
+    connect(this, &QTabWidget::currentChanged, this,
+            [this](int index) { OnCurrentChanged(index); });
 }
 
 void CModuleSheet::AddPage(IModulePage* page, QWidget* tab, const QString& title) {

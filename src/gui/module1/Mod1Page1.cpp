@@ -1,7 +1,5 @@
 #include "Mod1Page1.h"
 
-#include "widgets/ColumnHeading.h"
-#include "widgets/UpDown.h"
 #include "app/AppCore.h"
 #include "app/UiServices.h"
 #include "document/KVUDoc.h"
@@ -9,6 +7,8 @@
 #include "module1/AttributeProgrammer.h"
 #include "module1/CommandBuffer.h"
 #include "module1/NumberField.h"
+#include "widgets/ColumnHeading.h"
+#include "widgets/UpDown.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -191,7 +191,8 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
         return pair;
     };
     for (int field = 0; field < 5; ++field) {
-        right->addWidget(new QLabel(QLatin1String(CAttributeForm::kNumbers[field].label), box), field + 2, 0);
+        right->addWidget(new QLabel(QLatin1String(CAttributeForm::kNumbers[field].label), box),
+                         field + 2, 0);
         auto* pair = makeNumber(field);
         pair->addWidget(new QLabel(QStringLiteral(" dots"), box));
         pair->addStretch(1);
@@ -206,7 +207,8 @@ QWidget* CMod1Page1::BuildProgrammableItems() {
     auto* sleep = new QHBoxLayout;
     for (int field = CAttributeForm::SleepHours; field <= CAttributeForm::SleepSeconds; ++field) {
         sleep->addLayout(makeNumber(field));
-        sleepColumns.push_back({m_numbers[field], box->findChild<CUpDown*>(Id(CAttributeForm::kNumbers[field].upDownId))});
+        sleepColumns.push_back({m_numbers[field], box->findChild<CUpDown*>(Id(
+                                                      CAttributeForm::kNumbers[field].upDownId))});
         if (field != CAttributeForm::SleepSeconds) {
             auto* colon = new QLabel(QStringLiteral(":"), box);
             sleep->addWidget(colon);
@@ -416,7 +418,8 @@ void CMod1Page1::OnExport() {
     if (path.isEmpty())
         return;
     if (!CAttributeProgrammer::WriteExportFile(path, bytes))
-        m_services.Message(QStringLiteral("Failed to open a file for write."), MsgIcon::Exclamation);
+        m_services.Message(QStringLiteral("Failed to open a file for write."),
+                           MsgIcon::Exclamation);
 }
 
 QByteArray CMod1Page1::LineDrawingPattern() {

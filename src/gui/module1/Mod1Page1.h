@@ -38,7 +38,6 @@ public:
     const CAttributeForm& Form() const { return m_form; }
     QString LastCommand() const { return m_strLastCommand; }
 
-
     void OnTry();
     void OnAppend();
     void OnEsc();

@@ -1,6 +1,6 @@
+#include "files/FileAccess.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
-#include "files/FileAccess.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,18 +1,18 @@
 // The real frame on the offscreen platform, with the recorder in place of message boxes.
 
+#include "KVUApp.h"
+#include "PtyPair.h"
+#include "RecordingServices.h"
+#include "TestEnvironment.h"
+#include "document/ProjectFile.h"
 #include "frame/AboutDlg.h"
 #include "frame/CommandIds.h"
-#include "KVUApp.h"
 #include "frame/KVUView.h"
 #include "frame/LogoView.h"
 #include "frame/MainFrame.h"
-#include "module1/Mod1Page1.h"
 #include "frame/ModuleSheet.h"
-#include "PtyPair.h"
-#include "RecordingServices.h"
 #include "frame/SerialPortDlg.h"
-#include "TestEnvironment.h"
-#include "document/ProjectFile.h"
+#include "module1/Mod1Page1.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -146,7 +146,10 @@ TEST_F(FrameTest, ModuleSwitchingResizesAndShowsTheSheet) {
 TEST_F(FrameTest, MacrosPageLinkOpensAndClosesWithModuleOne) {
     CPtyPair pty;
     app->Core().m_ports.SetSessionDevice("COM1", pty.SlavePath());
-    frame->ModuleView()->Sheet(ModuleId::CustomAttributes)->setCurrentIndex(CKVUView::TabOf(frame->ModuleView()->Sheet(ModuleId::CustomAttributes), 132));
+    frame->ModuleView()
+        ->Sheet(ModuleId::CustomAttributes)
+        ->setCurrentIndex(
+            CKVUView::TabOf(frame->ModuleView()->Sheet(ModuleId::CustomAttributes), 132));
     frame->OnModule(ModuleId::CustomAttributes);
     ASSERT_EQ(app->Serial().m_bOpen, 1);
     // Choosing Module 1 again keeps the link as it is.
@@ -426,7 +429,8 @@ TEST(FrameStartUp, SimulatorRunLeavesTheStoredPortAndRate) {
         app.SetServices(&services);
         ASSERT_TRUE(app.InitInstance({"kvu", "--simulator"}));
         EXPECT_EQ(app.Serial().GetPortName(), "COM1");
-        EXPECT_EQ(app.Serial().m_nBaudRate, 9600) << "the simulated printer runs at the user's rate";
+        EXPECT_EQ(app.Serial().m_nBaudRate, 9600)
+            << "the simulated printer runs at the user's rate";
         app.Logo().m_raster.m_nHeight = 120;
         EXPECT_EQ(app.ExitInstance(0), 0);
     }
@@ -450,7 +454,8 @@ TEST_F(FrameTest, LeavingTheMacrosTabReleasesTheLink) {
     CPtyPair pty;
     app->Core().m_ports.SetSessionDevice("COM1", pty.SlavePath());
     CModuleSheet* sheet = frame->ModuleView()->Sheet(ModuleId::CustomAttributes);
-    sheet->setCurrentIndex(CKVUView::TabOf(frame->ModuleView()->Sheet(ModuleId::CustomAttributes), 132));
+    sheet->setCurrentIndex(
+        CKVUView::TabOf(frame->ModuleView()->Sheet(ModuleId::CustomAttributes), 132));
     frame->OnModule(ModuleId::CustomAttributes);
     ASSERT_EQ(app->Serial().m_bOpen, 1);
     sheet->setCurrentIndex(0);
@@ -462,7 +467,8 @@ TEST_F(FrameTest, LeavingTheMacrosTabReleasesTheLink) {
     EXPECT_EQ(pty.Read(2, 1000), "AB");
     EXPECT_TRUE(services.MessageTexts().isEmpty());
     EXPECT_EQ(app->Serial().m_bOpen, 0);
-    sheet->setCurrentIndex(CKVUView::TabOf(frame->ModuleView()->Sheet(ModuleId::CustomAttributes), 132));
+    sheet->setCurrentIndex(
+        CKVUView::TabOf(frame->ModuleView()->Sheet(ModuleId::CustomAttributes), 132));
     EXPECT_EQ(app->Serial().m_bOpen, 1) << "the Macros page on top holds the link again";
 }
 

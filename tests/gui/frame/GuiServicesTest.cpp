@@ -51,9 +51,8 @@ TEST(GuiServices, EverySpinOfTheEventLoopCountsAsBusy) {
     // both run the event loop, and idle processing must not run inside them.
     CGuiServices services;
     QList<bool> busyInside;
-    services.SetStatusSink([&](const QString&) {
-        QTimer::singleShot(0, [&] { busyInside << services.IsBusy(); });
-    });
+    services.SetStatusSink(
+        [&](const QString&) { QTimer::singleShot(0, [&] { busyInside << services.IsBusy(); }); });
     services.Status(QStringLiteral("Sent ESC-EN."));
     QTimer::singleShot(0, [&] { busyInside << services.IsBusy(); });
     services.KeepAlive();

@@ -1,13 +1,13 @@
 // The frame, the module view and the toolbar are made from the module registry; pages on
 // a sheet are told when they come on top and when they leave.
 
+#include "frame/ModuleRegistry.h"
 #include "KVUApp.h"
 #include "RecordingServices.h"
 #include "frame/CommandIds.h"
 #include "frame/KVUView.h"
 #include "frame/MainFrame.h"
 #include "frame/ModulePage.h"
-#include "frame/ModuleRegistry.h"
 #include "frame/ModuleSheet.h"
 
 #include <QAction>
@@ -76,9 +76,9 @@ TEST(ModuleRegistry, FrameMenusToolbarAndSheetsFollowTheTable) {
             }
         }
     }
-    EXPECT_EQ(viewItems, (QStringList{"Bluetooth Module", "Custom Attributes Module",
-                                      "Font Download Module", "Logo Download Module",
-                                      "Test Module", "WLAN Module"}));
+    EXPECT_EQ(viewItems,
+              (QStringList{"Bluetooth Module", "Custom Attributes Module", "Font Download Module",
+                           "Logo Download Module", "Test Module", "WLAN Module"}));
 }
 
 TEST(ModuleRegistry, PagesAreToldWhenTheyComeOnTopAndLeave) {

@@ -2,12 +2,12 @@
 
 #include "module1/Mod1Page1.h"
 #include "KVUApp.h"
-#include "frame/KVUView.h"
-#include "frame/MainFrame.h"
 #include "RecordingServices.h"
 #include "Simulator.h"
-#include "widgets/UpDown.h"
 #include "document/ProjectFile.h"
+#include "frame/KVUView.h"
+#include "frame/MainFrame.h"
+#include "widgets/UpDown.h"
 
 #include <QCheckBox>
 #include <QComboBox>
