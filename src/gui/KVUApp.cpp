@@ -21,7 +21,7 @@ CKVUApp::CKVUApp() {
     QApplication::setWindowIcon(Icons::Application());
     m_core.SetServices(&m_services);
     m_doc.SetSourceBitmap(&m_core.m_logo.m_source);
-    m_idleTimer.setInterval(5);
+    m_idleTimer.setInterval(kIdleIntervalMs);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] { OnIdle(0); });
 }
 
@@ -110,7 +110,11 @@ bool CKVUApp::OnIdle(int /*count*/) {
         return false;
     // The poller exists only while the Macros page is on top in its module.
     IMacrosPoller* macros = m_frame->MacrosPoller();
-    return m_idle.OnIdle(false, macros != nullptr, macros, m_core.m_serial);
+    const bool again = m_idle.OnIdle(false, macros != nullptr, macros, m_core.m_serial);
+    // While a file is sent the writes set the pace, so the timer adds no wait; otherwise
+    // a slow beat keeps the receive poll going at next to no cost.
+    m_idleTimer.setInterval(macros && macros->IsSending() ? 0 : kIdleIntervalMs);
+    return again;
 }
 
 void CKVUApp::UpdateIdleTimer() {

@@ -53,6 +53,9 @@ public:
 private:
     bool StartSimulator();
 
+    // The idle beat while nothing is being sent: a receive poll every 21 beats.
+    static constexpr int kIdleIntervalMs = 5;
+
     CAppCore m_core;
     CKVUDoc m_doc;
     CGuiServices m_services;

@@ -526,7 +526,7 @@ void CMainFrame::SetModuleLive(ModuleId module, bool live) {
         m_moduleView->Sheet(row.id)->SetLive(live);
     } else if (IModulePage* view = m_views.value(row.id)) {
         if (live)
-            view->OnActivate();
+            view->OnModuleChosen();
         else
             view->OnDeactivate();
     }

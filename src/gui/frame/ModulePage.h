@@ -16,6 +16,9 @@ public:
     virtual void OnInitialUpdate() { UpdateFromDocument(); }
     virtual void UpdateFromDocument() {}
     virtual void OnActivate() {}
+    // The page's module was chosen (or chosen again) while the page is on top of its
+    // sheet; by default the same as coming on top.
+    virtual void OnModuleChosen() { OnActivate(); }
     virtual void OnDeactivate() {}
     // The command route: the frame offers the commands it does not handle itself (the logo
     // view's, Print, Open Bitmap) to the page or view on top. A page that handles `id`

@@ -4,8 +4,9 @@
 #include "FontView.h"
 #include "LogoView.h"
 #include "app/AppCore.h"
-#include "module1/MacrosPlaceholderPage.h"
 #include "module1/Mod1Page1.h"
+#include "module1/Mod1Page2.h"
+#include "module1/Mod1Page3.h"
 
 namespace {
 const char* const kReserved = "Reserved for future use.";
@@ -28,10 +29,13 @@ const std::vector<ModuleRow>& ModuleRegistry() {
               [](const PageContext& c) -> IModulePage* {
                   return new CMod1Page1(c.doc, c.core, c.services);
               }},
-             {131, "Supervisory Commands", nullptr, kNotYet},
+             {131, "Supervisory Commands",
+              [](const PageContext& c) -> IModulePage* {
+                  return new CMod1Page2(c.core, c.services);
+              }},
              {132, "Macros",
               [](const PageContext& c) -> IModulePage* {
-                  return new CMacrosPlaceholderPage(c.core.m_serial, QLatin1String(kNotYet));
+                  return new CMod1Page3(c.doc, c.core, c.services);
               }},
          }},
         {ModuleId::Bluetooth,

@@ -24,7 +24,7 @@ void CModuleSheet::SetLive(bool live) {
     m_live = live;
     if (IModulePage* page = Page(m_activeIndex)) {
         if (live)
-            page->OnActivate();
+            page->OnModuleChosen();
         else
             page->OnDeactivate();
     }

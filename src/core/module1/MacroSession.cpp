@@ -1,0 +1,113 @@
+#include "MacroSession.h"
+
+#include "CommandBuffer.h"
+#include "Notation.h"
+#include "app/SerialPort.h"
+#include "app/UiServices.h"
+#include "text/CodePage.h"
+
+#include <QIODevice>
+
+bool CMacroSession::OpenLink(bool quiet) {
+    if (m_link.m_bOpen)
+        return true;
+    if (m_link.Open(1, 0))
+        return true;
+    if (!quiet)
+        m_services.Message(QStringLiteral("Com port could not be opened."), MsgIcon::Exclamation);
+    return false;
+}
+
+void CMacroSession::CloseLink() {
+    m_link.Close();
+}
+
+void CMacroSession::SendMacro(const QString& text) {
+    if (!m_link.m_bOpen) {
+        m_services.Message(QStringLiteral("Com port not open."), MsgIcon::Exclamation);
+        return;
+    }
+    CCommandBuffer buffer;
+    buffer.ParseNotation(text);
+    buffer.WriteToOpenPort(m_link);
+}
+
+void CMacroSession::StartSendFile(const QString& path) {
+    if (m_bSending) {
+        m_services.Message(QStringLiteral("Close the currently open file before opening a new one."),
+                           MsgIcon::Exclamation);
+        return;
+    }
+    if (!m_fileToSend.Open(path)) {
+        m_bSending = 0;
+        m_services.Message(QStringLiteral("Failed to open a file for read."), MsgIcon::Exclamation);
+        return;
+    }
+    m_bSending = 1;
+    m_services.Status(QStringLiteral("Send file started."));
+}
+
+void CMacroSession::StartSendFrom(std::unique_ptr<QIODevice> device) {
+    m_fileToSend.Open(std::move(device));
+    m_bSending = 1;
+    m_services.Status(QStringLiteral("Send file started."));
+}
+
+void CMacroSession::SendStep() {
+    if (!m_bSending)
+        return;
+    QByteArray line;
+    switch (m_fileToSend.Next(&line)) {
+    case CFileSender::Step::Line:
+        // Sent as it is (no notation); a failed write is reported by the link and the
+        // next line still goes.
+        m_link.Write(line);
+        m_link.Write(QByteArray("\r\n"));
+        m_services.Status(QStringLiteral("Sending: ") +
+                          Notation::VisibleForm(CodePage::FromBytes(line)));
+        return;
+    case CFileSender::Step::End:
+        EndSending();
+        return;
+    case CFileSender::Step::ReadError:
+        m_services.Message(QStringLiteral("Error reading file."), MsgIcon::Exclamation);
+        EndSending();
+        return;
+    }
+}
+
+void CMacroSession::StopSendFile() {
+    if (m_bSending)
+        EndSending();
+}
+
+void CMacroSession::EndSending() {
+    m_fileToSend.Close();
+    m_bSending = 0;
+    m_services.Status(QStringLiteral("Send file ended."));
+}
+
+QString CMacroSession::ReceiveStep() {
+    QByteArray bytes(kReceiveSize, '\0');
+    int got = 0;
+    if (!m_link.ReadFile(bytes.data(), kReceiveSize, &got) || got <= 0)
+        return QString();
+    bytes.truncate(got);
+    // The monitor breaks lines at CR, at LF and at CR LF received together.
+    QString text = Notation::MonitorForm(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QString CMacroSession::AppendToMonitor(const QString& monitor, const QString& added) {
+    QString text = monitor + added;
+    // Lines as the monitor counts them: each line break starts a new line.
+    const int lines = int(text.count(QLatin1Char('\n'))) + 1;
+    if (lines <= kMaxMonitorLines)
+        return text;
+    int start = 0;
+    for (int line = 0; line < kFirstKeptLine; ++line)
+        start = int(text.indexOf(QLatin1Char('\n'), start)) + 1;
+    return text.mid(start);
+}

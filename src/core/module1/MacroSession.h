@@ -1,0 +1,52 @@
+#pragma once
+
+#include "FileSender.h"
+
+#include <QString>
+
+class CSerialPort;
+class IUiServices;
+
+// The Macros page without widgets: macro texts sent on the link the page holds open, a
+// text file sent one line per idle step, and the received bytes for the receive monitor.
+class CMacroSession {
+public:
+    // The receive monitor keeps at most this many lines; past it the oldest are dropped
+    // down to the last 21.
+    static constexpr int kMaxMonitorLines = 40;
+    static constexpr int kFirstKeptLine = 20;
+    static constexpr int kReceiveSize = 50;
+
+    CMacroSession(CSerialPort& link, IUiServices& services) : m_link(link), m_services(services) {}
+
+    // Opens the link with the page's short time-outs; "Com port could not be opened." when
+    // it cannot (`quiet` leaves that out: the frame's own reopening says nothing).
+    bool OpenLink(bool quiet = false);
+    void CloseLink();
+
+    // The macro text's bytes on the open link, no line end added; "Com port not open."
+    // when the link is closed.
+    void SendMacro(const QString& text);
+
+    // File sending: one file at a time, whichever row started it.
+    bool IsSending() const { return m_bSending != 0; }
+    void StartSendFile(const QString& path);
+    void SendStep();
+    void StopSendFile();
+    // Tests send from a device of their own.
+    void StartSendFrom(std::unique_ptr<QIODevice> device);
+
+    // One poll of the open link: what arrived, in the monitor's form (empty: nothing).
+    QString ReceiveStep();
+    // The monitor's text after `added` is appended: past 40 lines it is cut to the text
+    // from the first character of line 20 on.
+    static QString AppendToMonitor(const QString& monitor, const QString& added);
+
+private:
+    void EndSending();
+
+    CSerialPort& m_link;
+    IUiServices& m_services;
+    CFileSender m_fileToSend;
+    int m_bSending = 0;
+};

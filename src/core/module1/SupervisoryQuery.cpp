@@ -1,0 +1,152 @@
+#include "SupervisoryQuery.h"
+
+#include "app/Exchange.h"
+#include "app/SerialPort.h"
+#include "text/CodePage.h"
+
+#include <QStringList>
+
+const QByteArray CSupervisoryQuery::kBatteryStatus("\x16");
+const QByteArray CSupervisoryQuery::kBufferStatus("\x02");
+const QByteArray CSupervisoryQuery::kFirmwareVersion("\x1BP(");
+const QByteArray CSupervisoryQuery::kHardwareModel("\x1BP)");
+const QByteArray CSupervisoryQuery::kCancelMcr("\x1B"
+                                               "C");
+
+namespace {
+const char* const kCommunicationError = "Serial communication error.";
+const char kEsc = 0x1B;
+const char kCr = 0x0D;
+const char kLf = 0x0A;
+
+bool IsScanSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// A number read the way the C library's scanning reads "%d" or "%x": leading white space
+// skipped, an optional sign, then digits (for "%x" an optional 0x first). Digits beyond
+// the 32-bit range are taken modulo 2^32, as the scan's conversion keeps the low bits.
+// False when no digit follows.
+bool ScanNumber(const QByteArray& text, int base, qint64* value) {
+    int i = 0;
+    while (i < text.size() && IsScanSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (base == 16 && i + 1 < text.size() && text[i] == '0' &&
+        (text[i + 1] == 'x' || text[i + 1] == 'X') && i + 2 < text.size() &&
+        QByteArray("0123456789abcdefABCDEF").contains(text[i + 2]))
+        i += 2;
+    quint32 n = 0;
+    const int first = i;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0)
+            break;
+        n = n * quint32(base) + quint32(digit);
+    }
+    if (i == first)
+        return false;
+    if (base == 10)
+        *value = negative ? -qint64(qint32(n)) : qint64(qint32(n));
+    else
+        *value = negative ? qint64(quint32(0u - n)) : qint64(n); // "%x" reads unsigned
+    return true;
+}
+
+QString Line(const char* format, const QStringList& args) {
+    QString text = QLatin1String(format);
+    for (const QString& a : args)
+        text = text.arg(a);
+    return text + QStringLiteral("\r\n");
+}
+
+QString TwoDigits(qint64 v) {
+    return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+}
+
+// One finished line of the reply, applied to the interpretation so far.
+void InterpretLine(const QByteArray& line, QString* out) {
+    if (line.size() < 2 || line[0] != kEsc)
+        return;
+    const QByteArray rest = line.mid(2);
+    qint64 n = 0;
+    switch (line[1]) {
+    case 'B':
+        if (ScanNumber(rest, 16, &n))
+            *out = Line("Characters in Buffer = %1", {QString::number(n)});
+        break;
+    case 'V':
+        if (ScanNumber(rest, 10, &n)) {
+            // A negative reading keeps its sign in front, not in the hundredths.
+            const qint64 m = n < 0 ? -n : n;
+            *out += Line("Voltage = %1%2.%3 (V)", {n < 0 ? QStringLiteral("-") : QString(),
+                                                   QString::number(m / 1000),
+                                                   TwoDigits((m % 1000) / 10)});
+        }
+        break;
+    case 'M':
+        if (ScanNumber(rest, 16, &n))
+            *out += Line("Timer = %1:%2:%3", {QString::number(n / 3600),
+                                             TwoDigits((n % 3600) / 60), TwoDigits(n % 60)});
+        break;
+    case 'T':
+        if (ScanNumber(rest, 10, &n))
+            *out += Line("Temperature = %1 (C)", {QString::number(n)});
+        break;
+    default:
+        break;
+    }
+}
+} // namespace
+
+QString CSupervisoryQuery::InterpretReply(const QByteArray& reply) {
+    QString interpretation;
+    QByteArray line;
+    for (int i = 0; i <= reply.size(); ++i) {
+        if (i == reply.size()) {
+            InterpretLine(line, &interpretation);
+            break;
+        }
+        const char c = reply[i];
+        if (c == kCr || c == kLf) {
+            if (c == kCr && i + 1 < reply.size() && reply[i + 1] == kLf)
+                ++i; // CR LF is one line end
+            InterpretLine(line, &interpretation);
+            line.clear();
+            continue;
+        }
+        line += c;
+    }
+    return interpretation;
+}
+
+CSupervisoryQuery::Reply CSupervisoryQuery::Send(const QByteArray& query) {
+    Reply reply;
+    CExchange exchange(m_link, m_services);
+    if (!exchange.Open(kCommunicationError) || !exchange.Write(query, kCommunicationError))
+        return reply;
+    reply.exchanged = true;
+    bool ok = false;
+    QByteArray bytes = exchange.Read(kReplySize, &ok);
+    if (!ok || bytes.isEmpty())
+        return reply;
+    // The reply is shown as text: up to its first zero byte, control characters included.
+    const int zero = int(bytes.indexOf('\0'));
+    if (zero >= 0)
+        bytes.truncate(zero);
+    reply.bytes = bytes;
+    reply.response = CodePage::FromBytes(bytes);
+    reply.interpretation = InterpretReply(bytes);
+    return reply;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class CSerialPort;
+class IUiServices;
+
+// The Supervisory Commands page without widgets: five fixed queries, each one exchange
+// (open, one write, one read of up to 100 bytes, close), and the interpretation of the
+// battery and buffer status lines of the reply.
+class CSupervisoryQuery {
+public:
+    static const QByteArray kBatteryStatus;   // ^V
+    static const QByteArray kBufferStatus;    // ^B
+    static const QByteArray kFirmwareVersion; // ESC P (
+    static const QByteArray kHardwareModel;   // ESC P )
+    static const QByteArray kCancelMcr;       // ESC C
+    static constexpr int kReplySize = 100;
+
+    struct Reply {
+        bool exchanged = false; // the link opened and the query was written
+        QByteArray bytes;       // what came back, up to its first zero byte
+        QString response;       // the "Printer Response" text
+        QString interpretation; // the "Interpretation" text
+    };
+
+    CSupervisoryQuery(CSerialPort& link, IUiServices& services)
+        : m_link(link), m_services(services) {}
+
+    // One query; "Serial communication error." when the port cannot be opened or written.
+    Reply Send(const QByteArray& query);
+
+    // The readable lines of a reply: ESC B (hexadecimal) replaces what came before with
+    // "Characters in Buffer = n"; ESC V (decimal millivolts), ESC M (hexadecimal seconds)
+    // and ESC T (decimal degrees) append "Voltage", "Timer" and "Temperature" lines. Lines
+    // end at CR, CR LF or LF; anything else is passed over.
+    static QString InterpretReply(const QByteArray& reply);
+
+private:
+    CSerialPort& m_link;
+    IUiServices& m_services;
+};
