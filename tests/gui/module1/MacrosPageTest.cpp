@@ -1,0 +1,188 @@
+// The Supervisory Commands and Macros pages through their widgets, in the frame, against
+// the simulated printer.
+
+#include "KVUApp.h"
+#include "RecordingServices.h"
+#include "Simulator.h"
+#include "frame/KVUView.h"
+#include "frame/MainFrame.h"
+#include "frame/ModuleSheet.h"
+#include "module1/EnterTextDlg.h"
+#include "module1/Mod1Page2.h"
+#include "module1/Mod1Page3.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+class MacrosPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim = std::make_unique<CSimulator>(SimConfig{}, &clock);
+        ASSERT_TRUE(sim->Start());
+        sim->AttachTo(clock);
+        app = std::make_unique<CKVUApp>();
+        app->SetServices(&services);
+        ASSERT_TRUE(app->InitInstance({"kvu"}));
+        app->Core().m_ports.SetSessionDevice("COM1", sim->DevicePath());
+        app->Serial().SetPortName("COM1");
+        app->Serial().SetBaudRateText("38400");
+        frame = app->MainFrame();
+        sheet = frame->ModuleView()->Sheet(ModuleId::CustomAttributes);
+        supervisory = frame->ModuleView()->FindPage<CMod1Page2>();
+        macros = frame->ModuleView()->FindPage<CMod1Page3>();
+    }
+    void TearDown() override {
+        app->Document().SetModifiedFlag(false);
+        app.reset();
+        sim->Stop();
+    }
+    template <class T> T* Find(QWidget* page, int id) {
+        return page->findChild<T*>(QStringLiteral("id%1").arg(id));
+    }
+    QByteArray Received() {
+        sim->Settle();
+        const QByteArray all = sim->Transcript().ReceivedSince(mark);
+        mark += all.size();
+        return all;
+    }
+    void ShowMacros() { sheet->setCurrentIndex(CKVUView::TabOf(sheet, 132)); }
+
+    CVirtualClock clock;
+    CRecordingServices services{&clock};
+    std::unique_ptr<CSimulator> sim;
+    std::unique_ptr<CKVUApp> app;
+    CMainFrame* frame = nullptr;
+    CModuleSheet* sheet = nullptr;
+    CMod1Page2* supervisory = nullptr;
+    CMod1Page3* macros = nullptr;
+    qint64 mark = 0;
+    QTemporaryDir dir;
+};
+} // namespace
+
+TEST_F(MacrosPageTest, SupervisoryButtonsShowTheReplyAndItsReading) {
+    ASSERT_TRUE(supervisory && macros);
+    EXPECT_EQ(Find<QPushButton>(supervisory, 1)->text(), "CTRL - V");
+    Find<QPushButton>(supervisory, 1)->click();
+    EXPECT_EQ(Received(), QByteArray("\x16"));
+    EXPECT_TRUE(Find<QPlainTextEdit>(supervisory, 1006)->toPlainText().startsWith("\x1BV"));
+    const QString reading = Find<QPlainTextEdit>(supervisory, 1023)->toPlainText();
+    EXPECT_TRUE(reading.startsWith("Voltage = ")) << reading.toStdString();
+    EXPECT_EQ(reading.count('\n'), 2) << "three lines";
+    Find<QPushButton>(supervisory, 1021)->click(); // ESC C: no answer, both boxes emptied
+    EXPECT_EQ(Received(), QByteArray("\x1B"
+                                     "C"));
+    EXPECT_TRUE(Find<QPlainTextEdit>(supervisory, 1006)->toPlainText().isEmpty());
+    EXPECT_TRUE(Find<QPlainTextEdit>(supervisory, 1023)->toPlainText().isEmpty());
+    EXPECT_TRUE(services.MessageTexts().isEmpty());
+    EXPECT_EQ(app->Serial().m_bOpen, 0);
+}
+
+TEST_F(MacrosPageTest, TheLinkIsHeldWhileTheMacrosPageIsShown) {
+    ShowMacros();
+    ASSERT_EQ(app->Serial().m_bOpen, 1);
+    EXPECT_EQ(frame->MacrosPoller(), static_cast<IMacrosPoller*>(macros));
+    Find<QLineEdit>(macros, 1075)->setText("^[U1^M^J");
+    Find<QPushButton>(macros, 1066)->click();
+    EXPECT_EQ(Received(), QByteArray("\x1BU1\r\n"));
+    sheet->setCurrentIndex(0);
+    EXPECT_EQ(app->Serial().m_bOpen, 0);
+    EXPECT_EQ(frame->MacrosPoller(), nullptr);
+    EXPECT_TRUE(services.MessageTexts().isEmpty());
+}
+
+TEST_F(MacrosPageTest, RenameThroughTheEnterTextDialog) {
+    ShowMacros();
+    Find<QPushButton>(macros, 1071)->click();
+    EXPECT_TRUE(macros->InRenameMode());
+    EXPECT_TRUE(Find<QPushButton>(macros, 1071)->isChecked()) << "drawn pushed in";
+    EXPECT_EQ(services.StatusTexts().last(), "Click on the button to rename.");
+    QString shownCaption;
+    services.SetDialogScript([&](QObject& object) {
+        auto* dialog = dynamic_cast<CEnterTextDlg*>(&object);
+        EXPECT_TRUE(dialog);
+        EXPECT_EQ(dialog->windowTitle(), "Enter Text");
+        shownCaption = dialog->Text();
+        dialog->SetText(QString()); // an empty caption is allowed
+        return int(QDialog::Accepted);
+    });
+    Find<QPushButton>(macros, 1081)->click();
+    EXPECT_EQ(shownCaption, "Macro Button 04");
+    EXPECT_EQ(Find<QPushButton>(macros, 1081)->text(), "");
+    EXPECT_EQ(app->Document().m_strMacroCaption[3], "");
+    EXPECT_TRUE(app->Document().IsModified());
+    EXPECT_FALSE(macros->InRenameMode());
+    EXPECT_EQ(services.StatusTexts().last(), "Ready");
+    EXPECT_TRUE(Received().isEmpty()) << "renaming sends nothing";
+
+    Find<QPushButton>(macros, 1071)->click();
+    services.SetDialogScript([](QObject&) { return int(QDialog::Rejected); });
+    Find<QPushButton>(macros, 1066)->click();
+    EXPECT_EQ(Find<QPushButton>(macros, 1066)->text(), "Macro Button 01") << "Cancel keeps it";
+    EXPECT_FALSE(macros->InRenameMode());
+}
+
+TEST_F(MacrosPageTest, PageStateLivesInTheDocument) {
+    CKVUDoc& doc = app->Document();
+    doc.m_strMacroCaption[5] = "Feed";
+    doc.m_strMacroText[5] = "^L";
+    doc.m_strSendFile[1] = "/tmp/font.bdf";
+    ShowMacros();
+    EXPECT_EQ(Find<QPushButton>(macros, 1083)->text(), "Feed");
+    EXPECT_EQ(Find<QLineEdit>(macros, 1086)->text(), "^L");
+    EXPECT_EQ(Find<QLineEdit>(macros, 1093)->text(), "/tmp/font.bdf");
+    EXPECT_FALSE(doc.IsModified()) << "showing the page is no change";
+    Find<QLineEdit>(macros, 1077)->setText("^[P(");
+    EXPECT_EQ(doc.m_strMacroText[1], "^[P(");
+    EXPECT_TRUE(doc.IsModified());
+    services.SetFileScript([&](const FileRequest& r) {
+        EXPECT_EQ(r.filter, "BDF Files (*.bdf);;Text Files (*.txt);;All Files (*.*)");
+        EXPECT_EQ(r.defaultSuffix, "bdf");
+        EXPECT_EQ(r.suggested, "/tmp/font.bdf");
+        return QStringLiteral("/tmp/other.bdf");
+    });
+    Find<QPushButton>(macros, 1094)->click();
+    EXPECT_EQ(doc.m_strSendFile[1], "/tmp/other.bdf");
+}
+
+TEST_F(MacrosPageTest, FileSendingPausesWhileThePageIsHiddenAndResumes) {
+    const QString path = dir.filePath("three.txt");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("A\r\n\r\nB\r\n");
+    f.close();
+    ShowMacros();
+    Find<QLineEdit>(macros, 1089)->setText(path);
+    Find<QPushButton>(macros, 1087)->click();
+    ASSERT_TRUE(macros->IsSending());
+    app->OnIdle(0); // one idle call, one line
+    EXPECT_EQ(Received(), QByteArray("A\r\n"));
+    sheet->setCurrentIndex(1); // another page of Module 1: link closed, sending paused
+    for (int i = 0; i < 5; ++i)
+        app->OnIdle(0);
+    EXPECT_TRUE(Received().isEmpty());
+    EXPECT_TRUE(macros->IsSending());
+    ShowMacros();
+    while (macros->IsSending())
+        app->OnIdle(0);
+    EXPECT_EQ(Received(), QByteArray("\r\nB\r\n")) << "it goes on at the next line";
+    EXPECT_EQ(services.StatusTexts().last(), "Send file ended.");
+}
+
+TEST_F(MacrosPageTest, TheMonitorShowsWhatThePrinterSends) {
+    ShowMacros();
+    Find<QLineEdit>(macros, 1075)->setText("^[P)");
+    Find<QPushButton>(macros, 1066)->click();
+    clock.Advance(100);
+    for (int i = 0; i < 21; ++i) // the receive poll comes every 21st idle call
+        app->OnIdle(0);
+    EXPECT_TRUE(macros->MonitorText().startsWith("TARVO3-")) << macros->MonitorText().toStdString();
+    const QColor background =
+        Find<QPlainTextEdit>(macros, 1079)->palette().color(QPalette::Base);
+    EXPECT_EQ(background, QColor(255, 150, 96));
+}
