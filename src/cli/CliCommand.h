@@ -18,6 +18,7 @@ struct CCliCommand {
 };
 
 // The groups, one per command file, and the whole table in the order --help lists it.
+std::vector<CCliCommand> MacrosCommands();
 std::vector<CCliCommand> Module1Commands();
 std::vector<CCliCommand> ProjectCommands();
 const std::vector<CCliCommand>& CommandTable();

@@ -20,6 +20,7 @@ const char* const kOptionsHelp =
     "  --yes           Answer Yes when the printer does not send '?' during a burn.\n"
     "  -o, --output F  The export file.\n"
     "  --force         Let 'project new' replace an existing file.\n"
+    "  --seconds S     How long 'monitor' listens (default: until Ctrl-C).\n"
     "  -h, --help      Show this help, or with a command, that command's help.\n"
     "  -v, --version   Show the version.\n";
 
@@ -122,6 +123,7 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
         {QStringLiteral("baud"), QString(), QStringLiteral("rate")},
         {QStringLiteral("yes"), QString()},
         {QStringLiteral("force"), QString()},
+        {QStringLiteral("seconds"), QString(), QStringLiteral("seconds")},
         {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("file")},
     });
     auto usageError = [&](const QString& text) {

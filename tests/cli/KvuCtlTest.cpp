@@ -250,3 +250,37 @@ TEST_F(KvuCtlTest, EveryCommandHasItsOwnHelpAndIsListed) {
     EXPECT_TRUE(err.contains("'notation' ignores --force"));
     EXPECT_EQ(out, "41\n");
 }
+
+TEST_F(KvuCtlTest, QueryMacroSendFileAndMonitor) {
+    CSimHarness h;
+    EXPECT_EQ(Run({"query", "battery"}, &h), 0);
+    EXPECT_EQ(h.TakeReceived(), QByteArray("\x16"));
+    EXPECT_TRUE(out.startsWith("reply: ^[V")) << out.toStdString();
+    EXPECT_TRUE(out.contains("\nVoltage = ")) << out.toStdString();
+    EXPECT_TRUE(out.contains("\nTemperature = "));
+    EXPECT_TRUE(out.contains("(V)\n") && !out.contains("(V)\r")) << "lines end without the CR";
+    EXPECT_EQ(Run({"query", "cancel-mcr"}, &h), 1) << "no reply";
+    EXPECT_EQ(h.TakeReceived(), QByteArray("\x1B"
+                                           "C"));
+    EXPECT_EQ(Run({"query", "voltage"}, &h), 2);
+
+    EXPECT_EQ(Run({"macro", "^[U1^M^J"}, &h), 0);
+    EXPECT_EQ(h.TakeReceived(), QByteArray("\x1BU1\r\n"));
+
+    const QString file = dir.filePath("three.txt");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("A\r\n\r\nB");
+    f.close();
+    EXPECT_EQ(Run({"send-file", file}, &h), 0);
+    EXPECT_EQ(h.TakeReceived(), QByteArray("A\r\n\r\nB\r\n"));
+    EXPECT_EQ(Run({"send-file", dir.filePath("missing.txt")}, &h), 3);
+    EXPECT_TRUE(h.TakeReceived().isEmpty());
+
+    // The printer's answer to a query sent before the monitor starts comes back to it.
+    EXPECT_EQ(Run({"macro", "^[P)"}, &h), 0);
+    EXPECT_EQ(Run({"monitor", "--seconds", "1"}, &h), 0);
+    EXPECT_TRUE(out.startsWith("TARVO3-")) << out.toStdString();
+    EXPECT_EQ(Run({"monitor", "--seconds", "0"}, &h), 2);
+    EXPECT_EQ(h.Link().m_bOpen, 0);
+}

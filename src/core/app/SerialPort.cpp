@@ -173,9 +173,11 @@ bool CSerialPort::ReadFile(char* buffer, int count, int* read) {
     return ok;
 }
 
-void CSerialPort::Write(const char* bytes, int count) {
-    if (!WriteFile(bytes, count))
-        ShowMessage(kTransmissionError);
+bool CSerialPort::Write(const char* bytes, int count) {
+    if (WriteFile(bytes, count))
+        return true;
+    ShowMessage(kTransmissionError);
+    return false;
 }
 
 bool CSerialPort::SendBlock(const char* bytes, int count) {

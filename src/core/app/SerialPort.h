@@ -38,8 +38,8 @@ public:
     int Open(quint32 interval, quint32 multiplier);
     void Close();
     // One synchronous write on the open link; "Serial transmission error." on failure.
-    void Write(const char* bytes, int count);
-    void Write(const QByteArray& bytes) { Write(bytes.constData(), int(bytes.size())); }
+    bool Write(const char* bytes, int count);
+    bool Write(const QByteArray& bytes) { return Write(bytes.constData(), int(bytes.size())); }
     // Open with 50 and 5, one write, close; the link is closed afterwards in every case.
     // Returns whether the bytes were written (callers may ignore it, as the link has
     // already told the user).

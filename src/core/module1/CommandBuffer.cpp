@@ -49,6 +49,6 @@ bool CCommandBuffer::Send(CSerialPort& link) const {
     return link.SendBlock(m_bytes);
 }
 
-void CCommandBuffer::WriteToOpenPort(CSerialPort& link) const {
-    link.Write(m_bytes);
+bool CCommandBuffer::WriteToOpenPort(CSerialPort& link) const {
+    return link.Write(m_bytes);
 }

@@ -31,8 +31,9 @@ public:
 
     // One-shot send: open with 50 and 5, one write, close (even when empty).
     bool Send(CSerialPort& link) const;
-    // One write on the link that is already open.
-    void WriteToOpenPort(CSerialPort& link) const;
+    // One write on the link that is already open; whether it was written (the link has
+    // said so when not).
+    bool WriteToOpenPort(CSerialPort& link) const;
 
 private:
     QByteArray m_bytes;

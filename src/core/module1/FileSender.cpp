@@ -53,3 +53,7 @@ CFileSender::Step CFileSender::Next(QByteArray* line) {
     }
     return Step::Line;
 }
+
+qint64 CFileSender::Position() const {
+    return m_device ? m_device->pos() : 0;
+}

@@ -26,6 +26,8 @@ public:
 
     // The next line without its line end; End after the last line.
     Step Next(QByteArray* line);
+    // How far into the file the sending is, in bytes.
+    qint64 Position() const;
 
 private:
     std::unique_ptr<QIODevice> m_device;

@@ -22,32 +22,35 @@ void CMacroSession::CloseLink() {
     m_link.Close();
 }
 
-void CMacroSession::SendMacro(const QString& text) {
+bool CMacroSession::SendMacro(const QString& text) {
     if (!m_link.m_bOpen) {
         m_services.Message(QStringLiteral("Com port not open."), MsgIcon::Exclamation);
-        return;
+        return false;
     }
     CCommandBuffer buffer;
     buffer.ParseNotation(text);
-    buffer.WriteToOpenPort(m_link);
+    return buffer.WriteToOpenPort(m_link);
 }
 
-void CMacroSession::StartSendFile(const QString& path) {
+bool CMacroSession::StartSendFile(const QString& path) {
     if (m_bSending) {
         m_services.Message(QStringLiteral("Close the currently open file before opening a new one."),
                            MsgIcon::Exclamation);
-        return;
+        return false;
     }
+    m_readFailed = false;
     if (!m_fileToSend.Open(path)) {
         m_bSending = 0;
         m_services.Message(QStringLiteral("Failed to open a file for read."), MsgIcon::Exclamation);
-        return;
+        return false;
     }
     m_bSending = 1;
     m_services.Status(QStringLiteral("Send file started."));
+    return true;
 }
 
 void CMacroSession::StartSendFrom(std::unique_ptr<QIODevice> device) {
+    m_readFailed = false;
     m_fileToSend.Open(std::move(device));
     m_bSending = 1;
     m_services.Status(QStringLiteral("Send file started."));
@@ -70,6 +73,7 @@ void CMacroSession::SendStep() {
         EndSending();
         return;
     case CFileSender::Step::ReadError:
+        m_readFailed = true;
         m_services.Message(QStringLiteral("Error reading file."), MsgIcon::Exclamation);
         EndSending();
         return;

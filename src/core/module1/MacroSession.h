@@ -25,12 +25,16 @@ public:
     void CloseLink();
 
     // The macro text's bytes on the open link, no line end added; "Com port not open."
-    // when the link is closed.
-    void SendMacro(const QString& text);
+    // when the link is closed. Whether the bytes were written.
+    bool SendMacro(const QString& text);
 
     // File sending: one file at a time, whichever row started it.
     bool IsSending() const { return m_bSending != 0; }
-    void StartSendFile(const QString& path);
+    // False when a file is already being sent or this one cannot be opened (both said).
+    bool StartSendFile(const QString& path);
+    qint64 SentBytes() const { return m_fileToSend.Position(); }
+    // Whether the last file ended on a read error.
+    bool ReadFailed() const { return m_readFailed; }
     void SendStep();
     void StopSendFile();
     // Tests send from a device of their own.
@@ -49,4 +53,5 @@ private:
     IUiServices& m_services;
     CFileSender m_fileToSend;
     int m_bSending = 0;
+    bool m_readFailed = false;
 };

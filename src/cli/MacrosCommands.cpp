@@ -1,0 +1,210 @@
+// kvuctl commands of the Supervisory Commands and Macros pages: query, macro, send-file,
+// monitor.
+
+#include "CliCommand.h"
+#include "CliRun.h"
+#include "module1/MacroSession.h"
+#include "module1/Notation.h"
+#include "module1/SupervisoryQuery.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <csignal>
+#include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#define KVU_ISATTY _isatty
+#define KVU_FILENO _fileno
+#else
+#include <unistd.h>
+#define KVU_ISATTY isatty
+#define KVU_FILENO fileno
+#endif
+
+namespace {
+const QString kPort = QStringLiteral("port");
+const QString kBaud = QStringLiteral("baud");
+
+volatile std::sig_atomic_t g_interrupted = 0;
+void OnInterrupt(int) {
+    g_interrupted = 1;
+}
+
+// Ctrl-C ends the loop of the command that installed this, so that the port is closed.
+class CInterruptScope {
+public:
+    CInterruptScope() {
+        g_interrupted = 0;
+        m_previous = std::signal(SIGINT, OnInterrupt);
+    }
+    ~CInterruptScope() { std::signal(SIGINT, m_previous); }
+
+private:
+    void (*m_previous)(int) = nullptr;
+};
+
+bool StderrIsTerminal() {
+    return KVU_ISATTY(KVU_FILENO(stderr)) != 0;
+}
+
+int RunQuery(CCliRun& run) {
+    const struct {
+        const char* name;
+        const QByteArray& bytes;
+    } queries[] = {
+        {"battery", CSupervisoryQuery::kBatteryStatus},
+        {"buffer", CSupervisoryQuery::kBufferStatus},
+        {"firmware", CSupervisoryQuery::kFirmwareVersion},
+        {"model", CSupervisoryQuery::kHardwareModel},
+        {"cancel-mcr", CSupervisoryQuery::kCancelMcr},
+    };
+    const QByteArray* bytes = nullptr;
+    for (const auto& q : queries) {
+        if (run.Argument(0) == QLatin1String(q.name))
+            bytes = &q.bytes;
+    }
+    if (!bytes)
+        return run.UsageError(
+            QStringLiteral("query takes battery, buffer, firmware, model or cancel-mcr"));
+    if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
+        return rc;
+    const CSupervisoryQuery::Reply reply = CSupervisoryQuery(run.Link(), run.Services()).Send(*bytes);
+    if (!reply.exchanged)
+        return KvuCtlExit::LinkError;
+    if (reply.bytes.isEmpty()) {
+        run.Err() << "kvuctl: no reply\n";
+        return KvuCtlExit::NotConfirmed;
+    }
+    run.Out() << "reply: " << Notation::MonitorForm(reply.bytes);
+    if (!reply.bytes.endsWith('\n') && !reply.bytes.endsWith('\r'))
+        run.Out() << '\n';
+    for (const QString& line : reply.interpretation.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        run.Out() << line << '\n';
+    return KvuCtlExit::Ok;
+}
+
+int RunMacro(CCliRun& run) {
+    if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
+        return rc;
+    CMacroSession session(run.Link(), run.Services());
+    if (!session.OpenLink())
+        return KvuCtlExit::LinkError;
+    // The link reports a failed write itself; the exit code says it too.
+    const bool written = session.SendMacro(run.Argument(0));
+    session.CloseLink();
+    return written ? KvuCtlExit::Ok : KvuCtlExit::LinkError;
+}
+
+QString Progress(qint64 sent, qint64 total, int lines, qint64 elapsedMs) {
+    const double rate = elapsedMs > 0 ? sent * 1000.0 / double(elapsedMs) : 0.0;
+    const qint64 leftMs = rate > 0 ? qint64(double(total - sent) * 1000.0 / rate) : 0;
+    const int width = 30;
+    const int filled = total > 0 ? int(width * sent / total) : width;
+    return QStringLiteral("\r[%1%2] %3/%4 bytes, %5 lines, %6 B/s, %7 s left ")
+        .arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char('.')))
+        .arg(sent)
+        .arg(total)
+        .arg(lines)
+        .arg(qint64(rate))
+        .arg(leftMs / 1000);
+}
+
+int RunSendFile(CCliRun& run) {
+    const QString path = run.Argument(0);
+    if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
+        return rc;
+    CMacroSession session(run.Link(), run.Services());
+    if (!session.OpenLink())
+        return KvuCtlExit::LinkError;
+    if (!session.StartSendFile(path)) {
+        session.CloseLink();
+        return KvuCtlExit::FileError;
+    }
+    CInterruptScope interrupt;
+    const bool bar = StderrIsTerminal();
+    const qint64 total = QFileInfo(path).size();
+    QElapsedTimer clock;
+    clock.start();
+    int lines = 0;
+    qint64 lastDrawn = -1000;
+    while (session.IsSending() && !g_interrupted) {
+        session.SendStep();
+        ++lines;
+        if (bar && clock.elapsed() - lastDrawn >= 200) {
+            lastDrawn = clock.elapsed();
+            run.Err() << Progress(session.SentBytes(), total, lines, clock.elapsed());
+            run.Err().flush();
+        }
+    }
+    if (bar)
+        run.Err() << Progress(total, total, lines - 1, clock.elapsed()) << '\n';
+    session.StopSendFile();
+    session.CloseLink();
+    if (g_interrupted)
+        return KvuCtlExit::NotConfirmed;
+    return session.ReadFailed() ? KvuCtlExit::FileError : KvuCtlExit::Ok;
+}
+
+int RunMonitor(CCliRun& run) {
+    bool limited = false;
+    int seconds = 0;
+    if (run.IsSet(QStringLiteral("seconds"))) {
+        bool ok = false;
+        seconds = run.Value(QStringLiteral("seconds")).toInt(&ok);
+        if (!ok || seconds < 1)
+            return run.UsageError(QStringLiteral("--seconds takes a whole number of seconds"));
+        limited = true;
+    }
+    if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
+        return rc;
+    CMacroSession session(run.Link(), run.Services());
+    if (!session.OpenLink())
+        return KvuCtlExit::LinkError;
+    CInterruptScope interrupt;
+    QDeadlineTimer deadline(limited ? qint64(seconds) * 1000 : -1);
+    while (!g_interrupted && !deadline.hasExpired() && run.Link().m_bOpen) {
+        // Each poll waits about 10 ms at most for what has arrived.
+        const QString text = session.ReceiveStep();
+        if (!text.isEmpty()) {
+            run.Out() << text;
+            run.Out().flush();
+        }
+    }
+    session.CloseLink();
+    return KvuCtlExit::Ok;
+}
+} // namespace
+
+std::vector<CCliCommand> MacrosCommands() {
+    const QString linkHelp =
+        QStringLiteral("--port takes COM1 to COM20 (through KVU's port table) or a device path;\n"
+                       "--baud one of the eight rates. Both default to what KVU last used.\n");
+    return {
+        {QStringLiteral("query"), QStringLiteral("battery|buffer|firmware|model|cancel-mcr"),
+         QStringLiteral("Send a supervisory query; print the reply and its reading."),
+         QStringLiteral("Sends ^V, ^B, ESC P (, ESC P ) or ESC C, as the Supervisory Commands\n"
+                        "page does. Prints 'reply: ' and the reply in the receive monitor's form,\n"
+                        "then the interpretation lines. Exit 0 when a reply came, 1 when none came.\n") +
+             linkHelp,
+         {kPort, kBaud}, 1, RunQuery},
+        {QStringLiteral("macro"), QStringLiteral("TEXT"),
+         QStringLiteral("Send the bytes TEXT denotes, as a macro button does."),
+         QStringLiteral("Sends the notation bytes of TEXT on the link; no line end is added.\n") +
+             linkHelp,
+         {kPort, kBaud}, 1, RunMacro},
+        {QStringLiteral("send-file"), QStringLiteral("FILE"),
+         QStringLiteral("Send a text file line by line, as the Macros page does."),
+         QStringLiteral("Sends each line of FILE followed by CR LF (CR LF and LF files alike).\n"
+                        "On a terminal a progress bar shows bytes and lines sent, the rate and the\n"
+                        "time left. Exit 3 when the file cannot be opened or read.\n") +
+             linkHelp,
+         {kPort, kBaud}, 1, RunSendFile},
+        {QStringLiteral("monitor"), QStringLiteral("[--seconds S]"),
+         QStringLiteral("Print what the printer sends, as the receive monitor shows it."),
+         QStringLiteral("Prints what arrives, in the receive monitor's form, until Ctrl-C or for S\n"
+                        "seconds; the port is closed either way.\n") +
+             linkHelp,
+         {kPort, kBaud, QStringLiteral("seconds")}, 0, RunMonitor},
+    };
+}
