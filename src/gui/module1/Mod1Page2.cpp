@@ -42,7 +42,7 @@ CMod1Page2::CMod1Page2(CAppCore& core, IUiServices& services, QWidget* parent)
         auto* edit = new QPlainTextEdit(box);
         edit->setObjectName(QStringLiteral("id%1").arg(id));
         edit->setReadOnly(true);
-        edit->setMinimumSize(380, 150);
+        edit->setFixedSize(400, 150);
         inner->addWidget(edit);
         return std::make_pair(box, edit);
     };

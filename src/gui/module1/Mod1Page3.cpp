@@ -36,6 +36,7 @@ CMod1Page3::CMod1Page3(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWid
     : QWidget(parent), m_doc(doc), m_core(core), m_services(services),
       m_session(core.m_serial, services) {
     auto* grid = new QGridLayout(this);
+    grid->setVerticalSpacing(3);
     auto* reserved = new QLabel(QStringLiteral("Reserved for future use."), this);
     reserved->setObjectName(Id(1080));
     reserved->setEnabled(false);
@@ -51,7 +52,7 @@ CMod1Page3::CMod1Page3(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWid
     m_ctlMonitor->setObjectName(Id(1079));
     m_ctlMonitor->setReadOnly(true);
     m_ctlMonitor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_ctlMonitor->setMinimumSize(560, 130);
+    m_ctlMonitor->setMinimumSize(560, 110);
     QPalette palette = m_ctlMonitor->palette();
     palette.setColor(QPalette::Base, kMonitorBackground);
     palette.setColor(QPalette::Text, Qt::black);
