@@ -62,13 +62,18 @@ void CMacroSession::SendStep() {
     QByteArray line;
     switch (m_fileToSend.Next(&line)) {
     case CFileSender::Step::Line:
+    {
         // Sent as it is (no notation); a failed write is reported by the link and the
-        // next line still goes.
-        m_link.Write(line);
-        m_link.Write(QByteArray("\r\n"));
+        // next line still goes, unless the lines keep failing: then the port is gone.
+        const bool lineWritten = m_link.Write(line);
+        const bool endWritten = m_link.Write(QByteArray("\r\n"));
+        m_failedLines = lineWritten && endWritten ? 0 : m_failedLines + 1;
         m_services.Status(QStringLiteral("Sending: ") +
                           Notation::VisibleForm(CodePage::FromBytes(line)));
+        if (m_failedLines >= kFailedLinesToStop)
+            EndSending();
         return;
+    }
     case CFileSender::Step::End:
         EndSending();
         return;
@@ -86,6 +91,7 @@ void CMacroSession::StopSendFile() {
 }
 
 void CMacroSession::EndSending() {
+    m_failedLines = 0;
     m_fileToSend.Close();
     m_bSending = 0;
     m_services.Status(QStringLiteral("Send file ended."));
@@ -109,9 +115,10 @@ QString CMacroSession::AppendToMonitor(const QString& monitor, const QString& ad
     // Lines as the monitor counts them: each line break starts a new line.
     const int lines = int(text.count(QLatin1Char('\n'))) + 1;
     if (lines <= kMaxMonitorLines)
-        return text;
+        return text.size() > kMaxMonitorChars ? text.right(kMaxMonitorChars) : text;
     int start = 0;
     for (int line = 0; line < kFirstKeptLine; ++line)
         start = int(text.indexOf(QLatin1Char('\n'), start)) + 1;
-    return text.mid(start);
+    text = text.mid(start);
+    return text.size() > kMaxMonitorChars ? text.right(kMaxMonitorChars) : text;
 }

@@ -16,6 +16,11 @@ public:
     static constexpr int kMaxMonitorLines = 40;
     static constexpr int kFirstKeptLine = 20;
     static constexpr int kReceiveSize = 50;
+    // A printer that floods the monitor without line ends still leaves it this size.
+    static constexpr int kMaxMonitorChars = 64 * 1024;
+    // A file whose lines fail to go out this many times in a row (the port has gone) stops
+    // being sent, rather than reporting every one of its lines.
+    static constexpr int kFailedLinesToStop = 2;
 
     CMacroSession(CSerialPort& link, IUiServices& services) : m_link(link), m_services(services) {}
 
@@ -43,7 +48,7 @@ public:
     // One poll of the open link: what arrived, in the monitor's form (empty: nothing).
     QString ReceiveStep();
     // The monitor's text after `added` is appended: past 40 lines it is cut to the text
-    // from the first character of line 20 on.
+    // from the first character of line 20 on, and past 64 KB to its last 64 KB.
     static QString AppendToMonitor(const QString& monitor, const QString& added);
 
 private:
@@ -54,4 +59,5 @@ private:
     CFileSender m_fileToSend;
     int m_bSending = 0;
     bool m_readFailed = false;
+    int m_failedLines = 0;
 };

@@ -1,6 +1,8 @@
 // The Macros page's logic on the simulated printer: macros, file sending, the monitor.
 
+#include "PtyPair.h"
 #include "SimHarness.h"
+#include "app/PortMap.h"
 #include "module1/MacroSession.h"
 
 #include <QBuffer>
@@ -181,4 +183,39 @@ TEST(MacroSession, MonitorKeepsItsLastLines) {
     EXPECT_TRUE(cut.startsWith(QStringLiteral("line 20\n")));
     EXPECT_EQ(cut.count(QLatin1Char('\n')) + 1, 21) << "lines 20 to 40 are kept";
     EXPECT_EQ(CMacroSession::AppendToMonitor(QString(), QStringLiteral("^[A")), "^[A");
+}
+
+TEST(MacroSession, AVanishedPortEndsTheSendingInsteadOfReportingEveryLine) {
+    QTemporaryDir dir;
+    CPtyPair pty;
+    CPortMap ports;
+    ports.SetSessionDevice(QStringLiteral("COM1"), pty.SlavePath());
+    CRecordingServices services;
+    CSerialPort link;
+    link.SetPortMap(&ports);
+    link.SetServices(&services);
+    CMacroSession session(link, services);
+    ASSERT_TRUE(session.OpenLink());
+    QByteArray many;
+    for (int i = 0; i < 500; ++i)
+        many += "line\n";
+    session.StartSendFile(WriteFile(dir, "many.txt", many));
+    session.SendStep();
+    EXPECT_EQ(pty.Read(6, 1000), QByteArray("line\r\n"));
+    pty.Hangup(); // the device goes away under the held link
+    const int steps = SendAll(session);
+    EXPECT_FALSE(session.IsSending());
+    EXPECT_LE(steps, CMacroSession::kFailedLinesToStop);
+    EXPECT_LE(services.MessageTexts().size(), 2 * CMacroSession::kFailedLinesToStop);
+    EXPECT_EQ(services.StatusTexts().last(), "Send file ended.");
+    EXPECT_EQ(session.ReceiveStep(), QString()) << "polling a vanished port shows nothing";
+    session.CloseLink();
+}
+
+TEST(MacroSession, AFloodWithoutLineEndsKeepsTheMonitorBounded) {
+    QString monitor;
+    const QString chunk(50, QLatin1Char('x'));
+    for (int i = 0; i < 5000; ++i)
+        monitor = CMacroSession::AppendToMonitor(monitor, chunk);
+    EXPECT_EQ(monitor.size(), CMacroSession::kMaxMonitorChars);
 }
