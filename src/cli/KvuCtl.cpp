@@ -20,6 +20,10 @@ const char* const kOptionsHelp =
     "  --yes           Answer Yes when the printer does not send '?' during a burn.\n"
     "  -o, --output F  The export file.\n"
     "  --force         Let 'project new' replace an existing file.\n"
+    "  --json          bt read, wlan read: print a JSON object.\n"
+    "  --verify        bt write, wlan write: read the settings back and compare.\n"
+    "  --from, --to, --timeout, --escape, --guard-before, --guard-after and the\n"
+    "                  settings options of bt and wlan: see 'kvuctl bt write --help'.\n"
     "  -h, --help      Show this help, or with a command, that command's help.\n"
     "  -v, --version   Show the version.\n";
 
@@ -123,7 +127,16 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
         {QStringLiteral("yes"), QString()},
         {QStringLiteral("force"), QString()},
         {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("file")},
+        {QStringLiteral("json"), QString()},
+        {QStringLiteral("verify"), QString()},
     });
+    // The radio modules' connection and settings (bt and wlan).
+    for (const char* name : {"from", "to", "timeout", "escape", "guard-before", "guard-after",
+                             "name", "pin", "class", "discoverable", "power", "security", "ssid",
+                             "channel", "mode", "authentication", "encryption", "rate",
+                             "link-adaptation", "user", "active-key", "key-index", "key", "ip",
+                             "netmask", "gateway", "dhcp", "hostname", "dns1", "dns2"})
+        parser.addOption({QLatin1String(name), QString(), QStringLiteral("value")});
     auto usageError = [&](const QString& text) {
         io.Err() << "kvuctl: " << text << " (see kvuctl --help)\n";
         io.Err().flush();
