@@ -2,6 +2,7 @@
 // the virtual clock: the bytes on the wire, the guard times, the status texts, the Output
 // log, the parsed values and every failure the exchange knows.
 
+#include "PtyPair.h"
 #include "SimHarness.h"
 #include "app/PortMap.h"
 #include "wireless/AtExchange.h"
@@ -441,4 +442,64 @@ TEST(AtExchange, PrinterThatDropsTheLinkMidExchange) {
         EXPECT_EQ(h.Link().m_bOpen, 0);
         EXPECT_EQ(h.Services().WaitDepth(), 0);
     }
+}
+
+TEST(AtExchange, LinkDroppedRightAfterThePassThruCommand) {
+    // The escape cannot open the link and the exchange goes on; the AT commands cannot
+    // open it either and the exchange ends there: no data-mode command, no marker.
+    SimConfig config;
+    config.faults.dropAfterBytes = int(kBtPassThru.size());
+    CSimHarness h(config);
+    CBluetoothForm form = Opened<CBluetoothForm>();
+    CAtExchange exchange(h.Link(), h.Services(), form);
+    const auto result = exchange.Read(form);
+    EXPECT_EQ(result.outcome, Outcome::OpenFailed);
+    EXPECT_EQ(h.Services().MessageTexts(),
+              (QStringList{"Error: Couldn't open serial port.", "Error: Couldn't open serial port."}));
+    EXPECT_EQ(h.Services().StatusTexts(), (QStringList{"Wait...", "Wait...", "Ready", "Ready"}));
+    EXPECT_EQ(h.TakeReceived(), kBtPassThru);
+    EXPECT_EQ(form.m_strOutput, QString::fromLatin1(kBtPassThru + "\r\n"));
+    EXPECT_EQ(Pauses(h.Services()), QList<int>()) << "no guard pauses without a link";
+}
+
+namespace {
+// Pulls the cable during the first pause: the guard time before the escape sequence.
+class CHangupServices : public CRecordingServices {
+public:
+    explicit CHangupServices(CPtyPair& pty) : m_pty(pty) {}
+    void Pause(int ms) override {
+        if (!m_done) {
+            m_done = true;
+            m_pty.Hangup();
+        }
+        CRecordingServices::Pause(ms);
+    }
+
+private:
+    CPtyPair& m_pty;
+    bool m_done = false;
+};
+} // namespace
+
+TEST(AtExchange, EscapeWriteFailureClosesTheLinkAndGoesOn) {
+    CPtyPair pty;
+    ASSERT_TRUE(pty.IsValid());
+    CHangupServices services(pty);
+    CPortMap ports;
+    ports.SetSessionDevice("COM1", pty.SlavePath());
+    CSerialPort link;
+    link.SetPortMap(&ports);
+    link.SetServices(&services);
+    CWlanForm form = Opened<CWlanForm>();
+    CAtExchange exchange(link, services, form);
+    const auto result = exchange.Write(form);
+    EXPECT_EQ(result.outcome, Outcome::OpenFailed);
+    EXPECT_EQ(services.MessageTexts(),
+              (QStringList{"Error: Couldn't transmit through serial port.",
+                           "Error: Couldn't open serial port."}));
+    EXPECT_EQ(services.StatusTexts(), (QStringList{"Wait...", "Wait...", "Ready", "Ready"}));
+    EXPECT_EQ(Pauses(services), QList<int>{1100}) << "no pause after a failed write";
+    EXPECT_EQ(form.m_strOutput, QString::fromLatin1(kWlanPassThru + "\r\n"));
+    EXPECT_EQ(link.m_bOpen, 0);
+    EXPECT_EQ(services.WaitDepth(), 0);
 }
