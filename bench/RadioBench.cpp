@@ -67,12 +67,9 @@ int main(int argc, char* argv[]) {
         int reads;
         std::function<CAtExchange::Result()> run;
     } cases[] = {
-        {"Bluetooth Read", 1,
-         [&] { return CAtExchange(core.m_serial, services, bt).Read(bt); }},
-        {"Bluetooth Write", 6,
-         [&] { return CAtExchange(core.m_serial, services, bt).Write(bt); }},
-        {"WLAN Read", 1,
-         [&] { return CAtExchange(core.m_serial, services, wlan).Read(wlan); }},
+        {"Bluetooth Read", 1, [&] { return CAtExchange(core.m_serial, services, bt).Read(bt); }},
+        {"Bluetooth Write", 6, [&] { return CAtExchange(core.m_serial, services, bt).Write(bt); }},
+        {"WLAN Read", 1, [&] { return CAtExchange(core.m_serial, services, wlan).Read(wlan); }},
     };
     qint64 totalMs = 0, referenceMs = 0;
     for (int run = 0; run < runs; ++run) {

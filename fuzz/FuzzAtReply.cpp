@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bt.ParseReply(reply, &ok);
     if (ok)
         abort(); // a parser may only clear the flag
-    for (const QString* s : {&bt.m_strDeviceAddress, &bt.m_strVersion, &bt.m_strLocalName,
-                             &bt.m_strFixedPin}) {
+    for (const QString* s :
+         {&bt.m_strDeviceAddress, &bt.m_strVersion, &bt.m_strLocalName, &bt.m_strFixedPin}) {
         if (!FromReply(*s, reply))
             abort();
     }
@@ -52,10 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     wlan.ParseReply(reply, &ok);
     if (ok)
         abort();
-    for (const QString* s : {&wlan.m_strSsid, &wlan.m_strChannel, &wlan.m_strDataRate,
-                             &wlan.m_strUserName, &wlan.m_strIpAddress, &wlan.m_strNetmask,
-                             &wlan.m_strGateway, &wlan.m_strHostName, &wlan.m_strDnsPrimary,
-                             &wlan.m_strDnsSecondary}) {
+    for (const QString* s :
+         {&wlan.m_strSsid, &wlan.m_strChannel, &wlan.m_strDataRate, &wlan.m_strUserName,
+          &wlan.m_strIpAddress, &wlan.m_strNetmask, &wlan.m_strGateway, &wlan.m_strHostName,
+          &wlan.m_strDnsPrimary, &wlan.m_strDnsSecondary}) {
         if (!FromReply(*s, reply) || s->size() > reply.size())
             abort();
     }

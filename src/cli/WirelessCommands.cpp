@@ -86,11 +86,11 @@ void Unlikely(CBluetoothForm& f) {
 }
 void Unlikely(CWlanForm& f) {
     const QString none = QStringLiteral("\x01");
-    for (QString* s : {&f.m_strDeviceAddress, &f.m_strVersion, &f.m_strSsid, &f.m_strChannel,
-                       &f.m_strOperationalMode, &f.m_strAuthentication, &f.m_strEncryption,
-                       &f.m_strDataRate, &f.m_strUserName, &f.m_strActiveKey, &f.m_strIpAddress,
-                       &f.m_strNetmask, &f.m_strGateway, &f.m_strHostName, &f.m_strDnsPrimary,
-                       &f.m_strDnsSecondary})
+    for (QString* s :
+         {&f.m_strDeviceAddress, &f.m_strVersion, &f.m_strSsid, &f.m_strChannel,
+          &f.m_strOperationalMode, &f.m_strAuthentication, &f.m_strEncryption, &f.m_strDataRate,
+          &f.m_strUserName, &f.m_strActiveKey, &f.m_strIpAddress, &f.m_strNetmask, &f.m_strGateway,
+          &f.m_strHostName, &f.m_strDnsPrimary, &f.m_strDnsSecondary})
         *s = none;
     f.m_bLinkAdaptation = f.m_nDhcp = -99;
 }
@@ -104,8 +104,8 @@ const std::vector<TSetting<CWlanForm>>& Settings(const CWlanForm*) {
 
 // The connection options of all four commands, with the page's own checks.
 template <class Form> std::vector<FieldOption> ConnectionOptions() {
-    return {{"from", Form::IdPassThruFrom},         {"to", Form::IdPassThruTo},
-            {"timeout", Form::IdPassThruTimeout},   {"escape", Form::IdEscapeChar},
+    return {{"from", Form::IdPassThruFrom},          {"to", Form::IdPassThruTo},
+            {"timeout", Form::IdPassThruTimeout},    {"escape", Form::IdEscapeChar},
             {"guard-before", Form::IdSilenceBefore}, {"guard-after", Form::IdSilenceAfter}};
 }
 
@@ -116,14 +116,22 @@ std::vector<FieldOption> SettingOptions(const CBluetoothForm*) {
 }
 std::vector<FieldOption> SettingOptions(const CWlanForm*) {
     using F = CWlanForm;
-    return {{"ssid", F::IdSsid},          {"channel", F::IdChannel},
-            {"mode", F::IdOperationalMode}, {"authentication", F::IdAuthentication},
-            {"encryption", F::IdEncryption}, {"rate", F::IdDataRate},
-            {"user", F::IdUserName},      {"active-key", F::IdActiveKey},
-            {"key-index", F::IdKeyIndex}, {"key", F::IdKey},
-            {"ip", F::IdIpAddress},       {"netmask", F::IdNetmask},
-            {"gateway", F::IdGateway},    {"hostname", F::IdHostName},
-            {"dns1", F::IdDnsPrimary},    {"dns2", F::IdDnsSecondary}};
+    return {{"ssid", F::IdSsid},
+            {"channel", F::IdChannel},
+            {"mode", F::IdOperationalMode},
+            {"authentication", F::IdAuthentication},
+            {"encryption", F::IdEncryption},
+            {"rate", F::IdDataRate},
+            {"user", F::IdUserName},
+            {"active-key", F::IdActiveKey},
+            {"key-index", F::IdKeyIndex},
+            {"key", F::IdKey},
+            {"ip", F::IdIpAddress},
+            {"netmask", F::IdNetmask},
+            {"gateway", F::IdGateway},
+            {"hostname", F::IdHostName},
+            {"dns1", F::IdDnsPrimary},
+            {"dns2", F::IdDnsSecondary}};
 }
 std::vector<TChoiceOption<CBluetoothForm>> ChoiceOptions(const CBluetoothForm*) {
     using F = CBluetoothForm;
@@ -181,8 +189,7 @@ int LinkExit(const CAtExchange::Result& result) {
 }
 
 // A Read into `form`; `given` tells for each printed setting whether the reply gave it.
-template <class Form>
-CAtExchange::Result ReadInto(CCliRun& run, Form& form, QVector<bool>* given) {
+template <class Form> CAtExchange::Result ReadInto(CCliRun& run, Form& form, QVector<bool>* given) {
     Form probe;
     Unlikely(probe);
     CAtExchange exchange(run.Link(), run.Services(), form);
@@ -280,17 +287,17 @@ const char* const kConnectionHelp =
     "Each step is printed with its time on stderr.\n";
 
 QStringList Connection() {
-    return {QStringLiteral("port"),    QStringLiteral("baud"),   QStringLiteral("from"),
-            QStringLiteral("to"),      QStringLiteral("timeout"), QStringLiteral("escape"),
+    return {QStringLiteral("port"),         QStringLiteral("baud"),       QStringLiteral("from"),
+            QStringLiteral("to"),           QStringLiteral("timeout"),    QStringLiteral("escape"),
             QStringLiteral("guard-before"), QStringLiteral("guard-after")};
 }
 } // namespace
 
 std::vector<CCliCommand> WirelessCommands() {
     const QString connection = QLatin1String(kConnectionHelp);
-    const QString readExit =
-        QStringLiteral("Exit 0 when the module's reply held every OK (\"Success: Received OK.\"),\n"
-                       "1 when it did not (\"Error: Did not receive OK.\"), 4 when the port failed.\n");
+    const QString readExit = QStringLiteral(
+        "Exit 0 when the module's reply held every OK (\"Success: Received OK.\"),\n"
+        "1 when it did not (\"Error: Did not receive OK.\"), 4 when the port failed.\n");
     const QString writeExit = QStringLiteral(
         "Settings not given keep the values the page opens with. Exit 0 when every command\n"
         "got OK, 1 when one did not (or --verify found a setting that reads back differently;\n"
@@ -343,14 +350,15 @@ std::vector<CCliCommand> WirelessCommands() {
                         "--authentication and --encryption only the first character is sent\n"
                         "(\"1 = Managed\" and 1 both send 1).\n") +
              writeExit + connection,
-         Connection() << QStringLiteral("ssid") << QStringLiteral("channel") << QStringLiteral("mode")
-                      << QStringLiteral("authentication") << QStringLiteral("encryption")
-                      << QStringLiteral("rate") << QStringLiteral("link-adaptation")
-                      << QStringLiteral("user") << QStringLiteral("active-key")
-                      << QStringLiteral("key-index") << QStringLiteral("key") << QStringLiteral("ip")
-                      << QStringLiteral("netmask") << QStringLiteral("gateway")
-                      << QStringLiteral("dhcp") << QStringLiteral("hostname")
-                      << QStringLiteral("dns1") << QStringLiteral("dns2") << kVerify,
+         Connection() << QStringLiteral("ssid") << QStringLiteral("channel")
+                      << QStringLiteral("mode") << QStringLiteral("authentication")
+                      << QStringLiteral("encryption") << QStringLiteral("rate")
+                      << QStringLiteral("link-adaptation") << QStringLiteral("user")
+                      << QStringLiteral("active-key") << QStringLiteral("key-index")
+                      << QStringLiteral("key") << QStringLiteral("ip") << QStringLiteral("netmask")
+                      << QStringLiteral("gateway") << QStringLiteral("dhcp")
+                      << QStringLiteral("hostname") << QStringLiteral("dns1")
+                      << QStringLiteral("dns2") << kVerify,
          0, RunWrite<CWlanForm>},
     };
 }

@@ -120,9 +120,8 @@ TEST_F(WirelessCliTest, BtWriteWithVerify) {
     EXPECT_TRUE(received.endsWith("AT*AILBA?\rAT*AILVI?\rAT*AGLN?\rAT*AGLC?\rAT*AGFP?\r"
                                   "AT*AGDM?\rAT*AMPM?\rAT*AGSM?\rAT*ADDM\r###"))
         << "the read-back";
-    h.Sim().WithPrinter([](CPrinterModel& p) {
-        EXPECT_EQ(p.Bluetooth()->StoredValue("AGLN"), "Till \"4\"");
-    });
+    h.Sim().WithPrinter(
+        [](CPrinterModel& p) { EXPECT_EQ(p.Bluetooth()->StoredValue("AGLN"), "Till \"4\""); });
 }
 
 TEST_F(WirelessCliTest, WriteWithoutOkExitsOne) {
@@ -136,8 +135,8 @@ TEST_F(WirelessCliTest, WriteWithoutOkExitsOne) {
 TEST_F(WirelessCliTest, WlanWriteDefaultsAndOptions) {
     CSimHarness h;
     EXPECT_EQ(Run({"wlan", "write", "--ssid", "Shop", "--mode", "1 = Managed", "--dhcp", "1",
-                   "--key-index", "2", "--key", "secret", "--rate", "11", "--link-adaptation",
-                   "0", "--verify"},
+                   "--key-index", "2", "--key", "secret", "--rate", "11", "--link-adaptation", "0",
+                   "--verify"},
                   h),
               0)
         << err.toStdString();
@@ -206,10 +205,12 @@ TEST_F(WirelessCliTest, VerifyListsEverySettingThatReadsBackDifferently) {
     config.faults.cutReplyAt = 7;
     CSimHarness h(config);
     EXPECT_EQ(Run({"bt", "write", "--name", "Till 4", "--verify"}, h), 1) << err.toStdString();
-    for (const char* line :
-         {"verify: name reads back \"\", wrote \"Till 4\"", "verify: class reads back \"\", wrote \"263808\"",
-          "verify: pin reads back \"\", wrote \"0\"", "verify: discoverable reads back \"\", wrote \"2\"",
-          "verify: power reads back \"\", wrote \"1\"", "verify: security reads back \"\", wrote \"0\""})
+    for (const char* line : {"verify: name reads back \"\", wrote \"Till 4\"",
+                             "verify: class reads back \"\", wrote \"263808\"",
+                             "verify: pin reads back \"\", wrote \"0\"",
+                             "verify: discoverable reads back \"\", wrote \"2\"",
+                             "verify: power reads back \"\", wrote \"1\"",
+                             "verify: security reads back \"\", wrote \"0\""})
         EXPECT_TRUE(err.contains(line)) << line << "\n" << err.toStdString();
     EXPECT_FALSE(err.contains("address")) << "read-only settings are not compared";
 }

@@ -63,8 +63,9 @@ TEST_F(BluetoothPageTest, OpensWithItsControlsAndDefaults) {
     struct Case {
         int id;
         const char* text;
-    } edits[] = {{1126, "999"}, {1113, "1100"}, {1114, "/"}, {1115, "1100"}, {1088, "BT Printer"},
-                 {1089, "263808"}, {1097, "0"}, {1091, ""}, {1131, ""}};
+    } edits[] = {{1126, "999"},  {1113, "1100"},       {1114, "/"},
+                 {1115, "1100"}, {1088, "BT Printer"}, {1089, "263808"},
+                 {1097, "0"},    {1091, ""},           {1131, ""}};
     for (const Case& c : edits)
         EXPECT_EQ(Text(c.id), c.text) << c.id;
     EXPECT_EQ(ComboText(1127), "U0");
@@ -84,11 +85,11 @@ TEST_F(BluetoothPageTest, OpensWithItsControlsAndDefaults) {
     EXPECT_EQ(Find<QPushButton>(1099)->text(), "Read");
     EXPECT_EQ(Find<QPushButton>(1098)->text(), "Write");
     const QStringList titles = GroupTitles();
-    for (const char* t : {"Connection Settings", "PassThru (UART<->UART)", "Escape Sequence",
-                          "General Settings", "Informational Commands", "Output",
-                          "Discoverable (AT*AGDM)", "Power Save Mode (AT*AMPM)",
-                          "Security Mode (AT*AGSM)", "BT MAC Address (AT*AILBA)",
-                          "Local Version Information (AT*AILVI)"})
+    for (const char* t :
+         {"Connection Settings", "PassThru (UART<->UART)", "Escape Sequence", "General Settings",
+          "Informational Commands", "Output", "Discoverable (AT*AGDM)", "Power Save Mode (AT*AMPM)",
+          "Security Mode (AT*AGSM)", "BT MAC Address (AT*AILBA)",
+          "Local Version Information (AT*AILVI)"})
         EXPECT_TRUE(titles.contains(t)) << t;
 }
 
@@ -181,10 +182,18 @@ TEST_F(WlanPageTest, OpensWithItsControlsCombosAndValues) {
     struct Case {
         int id;
         const char* text;
-    } edits[] = {{1156, "999"},           {1157, "1100"},          {1158, "/"},
-                 {1159, "1100"},          {1163, "WLAN Printer"},  {1189, "192.168.1.96"},
-                 {1180, "255.255.255.0"}, {1181, "192.168.1.1"},   {1184, "0.0.0.0"},
-                 {1185, "0.0.0.0"},       {1187, "connectBlue"},   {1171, ""},
+    } edits[] = {{1156, "999"},
+                 {1157, "1100"},
+                 {1158, "/"},
+                 {1159, "1100"},
+                 {1163, "WLAN Printer"},
+                 {1189, "192.168.1.96"},
+                 {1180, "255.255.255.0"},
+                 {1181, "192.168.1.1"},
+                 {1184, "0.0.0.0"},
+                 {1185, "0.0.0.0"},
+                 {1187, "connectBlue"},
+                 {1171, ""},
                  {1173, ""}};
     for (const Case& c : edits)
         EXPECT_EQ(Text(c.id), c.text) << c.id;
@@ -192,9 +201,14 @@ TEST_F(WlanPageTest, OpensWithItsControlsCombosAndValues) {
         int id;
         int count;
         const char* selected;
-    } combos[] = {{1127, 5, "U0"},  {1125, 5, "U2"}, {1165, 4, "1"},
-                  {1172, 4, "1"},   {1164, 15, "0"}, {1166, 2, "2 = Ad-Hoc (default)"},
-                  {1169, 4, "0 = None (default)"},   {1170, 5, "0 = Open (default)"},
+    } combos[] = {{1127, 5, "U0"},
+                  {1125, 5, "U2"},
+                  {1165, 4, "1"},
+                  {1172, 4, "1"},
+                  {1164, 15, "0"},
+                  {1166, 2, "2 = Ad-Hoc (default)"},
+                  {1169, 4, "0 = None (default)"},
+                  {1170, 5, "0 = Open (default)"},
                   {1167, 12, "12"}};
     for (const ComboCase& c : combos) {
         EXPECT_EQ(Find<QComboBox>(c.id)->count(), c.count) << c.id;
@@ -209,10 +223,10 @@ TEST_F(WlanPageTest, OpensWithItsControlsCombosAndValues) {
     for (int id : {1175, 1176, 1177, 1178})
         EXPECT_NE(Find<QPushButton>(id), nullptr);
     const QStringList titles = GroupTitles();
-    for (const char* t : {"General Settings (Link and Network Layer Commands)",
-                          "Link Layer Commands", "Security", "Network Layer Commands",
-                          "Key (AT*AGFPWI)", "Network (AT*ANIP)", "DHCP (AT*ANDHCP)",
-                          "DNS (AT*ANDNS)", "WLAN MAC Address (AT*AILBA)"})
+    for (const char* t :
+         {"General Settings (Link and Network Layer Commands)", "Link Layer Commands", "Security",
+          "Network Layer Commands", "Key (AT*AGFPWI)", "Network (AT*ANIP)", "DHCP (AT*ANDHCP)",
+          "DNS (AT*ANDNS)", "WLAN MAC Address (AT*AILBA)"})
         EXPECT_TRUE(titles.contains(t)) << t;
 }
 

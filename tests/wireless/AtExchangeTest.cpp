@@ -2,10 +2,10 @@
 // the virtual clock: the bytes on the wire, the guard times, the status texts, the Output
 // log, the parsed values and every failure the exchange knows.
 
+#include "wireless/AtExchange.h"
 #include "PtyPair.h"
 #include "SimHarness.h"
 #include "app/PortMap.h"
-#include "wireless/AtExchange.h"
 #include "wireless/BluetoothForm.h"
 #include "wireless/WlanForm.h"
 
@@ -151,8 +151,8 @@ TEST(AtExchange, BluetoothWriteWithTheDefaultsAndAfterClear) {
             expected += c;
         EXPECT_EQ(h.TakeReceived(), expected + kEnd);
         // After Clear the radio groups send 0, which the module refuses: no "OK" there.
-        const QVector<bool> ok = cleared ? QVector<bool>{true, true, true, false, false, false}
-                                         : QVector<bool>(6, true);
+        const QVector<bool> ok =
+            cleared ? QVector<bool>{true, true, true, false, false, false} : QVector<bool>(6, true);
         EXPECT_EQ(result.replies, ok);
         EXPECT_EQ(result.ok, !cleared);
         EXPECT_EQ(h.Services().StatusTexts(), WriteStatus(commands, ok));
@@ -163,8 +163,8 @@ TEST(AtExchange, BluetoothWriteWithTheDefaultsAndAfterClear) {
         // The log holds the replies, which echo each command, never the commands alone.
         const QByteArray all = h.Sim().Transcript().Sent();
         const QByteArray sent = all.left(all.indexOf("AT*ADDM"));
-        EXPECT_EQ(form.m_strOutput, QString::fromLatin1(kBtPassThru + "\r\n///\r\n" + sent +
-                                                        "AT*ADDM\r\r\n###\r\n"));
+        EXPECT_EQ(form.m_strOutput,
+                  QString::fromLatin1(kBtPassThru + "\r\n///\r\n" + sent + "AT*ADDM\r\r\n###\r\n"));
         h.Sim().WithPrinter([&](CPrinterModel& p) {
             EXPECT_EQ(p.Bluetooth()->StoredValue("AGLN"), cleared ? "" : "BT Printer");
             EXPECT_EQ(p.Bluetooth()->StoredValue("AGLC"), cleared ? "0" : "263808");
@@ -454,8 +454,8 @@ TEST(AtExchange, LinkDroppedRightAfterThePassThruCommand) {
     CAtExchange exchange(h.Link(), h.Services(), form);
     const auto result = exchange.Read(form);
     EXPECT_EQ(result.outcome, Outcome::OpenFailed);
-    EXPECT_EQ(h.Services().MessageTexts(),
-              (QStringList{"Error: Couldn't open serial port.", "Error: Couldn't open serial port."}));
+    EXPECT_EQ(h.Services().MessageTexts(), (QStringList{"Error: Couldn't open serial port.",
+                                                        "Error: Couldn't open serial port."}));
     EXPECT_EQ(h.Services().StatusTexts(), (QStringList{"Wait...", "Wait...", "Ready", "Ready"}));
     EXPECT_EQ(h.TakeReceived(), kBtPassThru);
     EXPECT_EQ(form.m_strOutput, QString::fromLatin1(kBtPassThru + "\r\n"));
@@ -494,9 +494,8 @@ TEST(AtExchange, EscapeWriteFailureClosesTheLinkAndGoesOn) {
     CAtExchange exchange(link, services, form);
     const auto result = exchange.Write(form);
     EXPECT_EQ(result.outcome, Outcome::OpenFailed);
-    EXPECT_EQ(services.MessageTexts(),
-              (QStringList{"Error: Couldn't transmit through serial port.",
-                           "Error: Couldn't open serial port."}));
+    EXPECT_EQ(services.MessageTexts(), (QStringList{"Error: Couldn't transmit through serial port.",
+                                                    "Error: Couldn't open serial port."}));
     EXPECT_EQ(services.StatusTexts(), (QStringList{"Wait...", "Wait...", "Ready", "Ready"}));
     EXPECT_EQ(Pauses(services), QList<int>{1100}) << "no pause after a failed write";
     EXPECT_EQ(form.m_strOutput, QString::fromLatin1(kWlanPassThru + "\r\n"));

@@ -1,8 +1,8 @@
 // The Bluetooth settings without a window: defaults, Clear, the Read parser and the Write
 // commands.
 
-#include "ReplyBuilder.h"
 #include "wireless/BluetoothForm.h"
+#include "ReplyBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -166,16 +166,18 @@ TEST(BluetoothForm, SecurityIsCheckedAgainstOkAnywhere) {
 }
 
 TEST(BluetoothForm, WriteCommandsInOrder) {
-    const QVector<QByteArray> defaults = {
-        "AT*AGLN=\"BT Printer\",1\r", "AT*AGLC=263808,1\r", "AT*AGFP=\"0\",1\r",
-        "AT*AGDM=3,1\r",              "AT*AMPM=2,1\r",      "AT*AGSM=1,1\r"};
+    const QVector<QByteArray> defaults = {"AT*AGLN=\"BT Printer\",1\r",
+                                          "AT*AGLC=263808,1\r",
+                                          "AT*AGFP=\"0\",1\r",
+                                          "AT*AGDM=3,1\r",
+                                          "AT*AMPM=2,1\r",
+                                          "AT*AGSM=1,1\r"};
     EXPECT_EQ(Commands(Opened()), defaults);
 
     CBluetoothForm cleared = Opened();
     cleared.Clear();
-    const QVector<QByteArray> afterClear = {"AT*AGLN=\"\",1\r", "AT*AGLC=0,1\r",
-                                            "AT*AGFP=\"\",1\r", "AT*AGDM=0,1\r",
-                                            "AT*AMPM=0,1\r",    "AT*AGSM=0,1\r"};
+    const QVector<QByteArray> afterClear = {"AT*AGLN=\"\",1\r", "AT*AGLC=0,1\r", "AT*AGFP=\"\",1\r",
+                                            "AT*AGDM=0,1\r",    "AT*AMPM=0,1\r", "AT*AGSM=0,1\r"};
     EXPECT_EQ(Commands(cleared), afterClear);
 
     CBluetoothForm typed = Opened();

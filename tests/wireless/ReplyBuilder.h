@@ -19,10 +19,14 @@ inline QByteArray BatchReply(const std::vector<std::pair<QByteArray, QByteArray>
 }
 
 inline std::vector<std::pair<QByteArray, QByteArray>> BluetoothAnswers() {
-    return {{"AILBA", "0012F3004A21"},     {"AILVI", "cB-OEMSPA33i 3.1.2"},
-            {"AGLN", "\"Shop \\22A\\22\""}, {"AGLC", "1234"},
-            {"AGFP", "\"4711\""},           {"AGDM", "1"},
-            {"AMPM", "3"},                  {"AGSM", "2"}};
+    return {{"AILBA", "0012F3004A21"},
+            {"AILVI", "cB-OEMSPA33i 3.1.2"},
+            {"AGLN", "\"Shop \\22A\\22\""},
+            {"AGLC", "1234"},
+            {"AGFP", "\"4711\""},
+            {"AGDM", "1"},
+            {"AMPM", "3"},
+            {"AGSM", "2"}};
 }
 
 inline std::vector<std::pair<QByteArray, QByteArray>> WlanAnswers() {

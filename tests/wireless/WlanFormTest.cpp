@@ -1,8 +1,8 @@
 // The WLAN settings without a window: the opening state, Default, Clear, the combos, the
 // Read parser with its special rows and the thirteen Write commands.
 
-#include "ReplyBuilder.h"
 #include "wireless/WlanForm.h"
+#include "ReplyBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -84,13 +84,12 @@ TEST(WlanForm, DefaultAndClear) {
     EXPECT_EQ(form.m_strEncryption, "0");
 
     form.Clear();
-    for (const QString* s : {&form.m_strActiveKey, &form.m_strAuthentication, &form.m_strChannel,
-                             &form.m_strDataRate, &form.m_strEncryption, &form.m_strKeyIndex,
-                             &form.m_strOperationalMode, &form.m_strSsid, &form.m_strUserName,
-                             &form.m_strKey, &form.m_strIpAddress, &form.m_strNetmask,
-                             &form.m_strGateway, &form.m_strDnsPrimary, &form.m_strDnsSecondary,
-                             &form.m_strHostName, &form.m_strOutput, &form.m_strVersion,
-                             &form.m_strDeviceAddress})
+    for (const QString* s :
+         {&form.m_strActiveKey, &form.m_strAuthentication, &form.m_strChannel, &form.m_strDataRate,
+          &form.m_strEncryption, &form.m_strKeyIndex, &form.m_strOperationalMode, &form.m_strSsid,
+          &form.m_strUserName, &form.m_strKey, &form.m_strIpAddress, &form.m_strNetmask,
+          &form.m_strGateway, &form.m_strDnsPrimary, &form.m_strDnsSecondary, &form.m_strHostName,
+          &form.m_strOutput, &form.m_strVersion, &form.m_strDeviceAddress})
         EXPECT_TRUE(s->isEmpty());
     EXPECT_EQ(form.m_bLinkAdaptation, 0);
     EXPECT_EQ(form.m_nDhcp, -1);
@@ -133,24 +132,28 @@ TEST(WlanForm, SpecialRows) {
         QByteArray value;
         std::function<void(const CWlanForm&)> check;
     } cases[] = {
-        {7, "12,1", [](const CWlanForm& f) {
+        {7, "12,1",
+         [](const CWlanForm& f) {
              EXPECT_EQ(f.m_strDataRate, "12");
              EXPECT_EQ(f.m_bLinkAdaptation, 1);
          }},
         {7, "5", [](const CWlanForm& f) { EXPECT_EQ(f.m_strDataRate, ""); }},
-        {10, "1.2.3.4", [](const CWlanForm& f) {
+        {10, "1.2.3.4",
+         [](const CWlanForm& f) {
              EXPECT_EQ(f.m_strIpAddress, "1.2.3.4");
              EXPECT_EQ(f.m_strNetmask, "");
              EXPECT_EQ(f.m_strGateway, "");
          }},
         // The netmask's comma is looked for within 16 characters only.
-        {10, "1.2.3.4,12345678901234567,9", [](const CWlanForm& f) {
+        {10, "1.2.3.4,12345678901234567,9",
+         [](const CWlanForm& f) {
              EXPECT_EQ(f.m_strNetmask, "12345678901234567,9");
              EXPECT_EQ(f.m_strGateway, "");
          }},
         {11, "x", [](const CWlanForm& f) { EXPECT_EQ(f.m_nDhcp, 0); }},
         {11, "7", [](const CWlanForm& f) { EXPECT_EQ(f.m_nDhcp, 7); }},
-        {13, "8.8.8.8", [](const CWlanForm& f) {
+        {13, "8.8.8.8",
+         [](const CWlanForm& f) {
              EXPECT_EQ(f.m_strDnsPrimary, "8.8.8.8");
              EXPECT_EQ(f.m_strDnsSecondary, "");
          }},

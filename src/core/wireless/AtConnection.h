@@ -37,8 +37,7 @@ public:
     static bool IsPlain(const QString& argument, const QString& label, QString* refusal);
     // False, with a message naming the field, when a set command is longer than the
     // module takes (`limit` characters, its CR included).
-    static bool Fits(const QByteArray& command, int limit, const QString& label,
-                     QString* refusal);
+    static bool Fits(const QByteArray& command, int limit, const QString& label, QString* refusal);
 
     // Everything the exchanges have logged; only Clear shortens it.
     void AppendOutput(const QByteArray& bytes);

@@ -157,3 +157,10 @@ CAtExchange::Result CAtExchange::WriteExchange(const QVector<QByteArray>& comman
     SendClosingMarker();
     return result;
 }
+
+CAtExchange::Result CAtExchange::Refuse(const QString& refusal) {
+    m_services.Message(refusal);
+    Result result;
+    result.outcome = Outcome::Refused;
+    return result;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QStringList>
 #include <QVector>
 #include <functional>
@@ -21,11 +22,12 @@ public:
         Completed,   // every step ran
         OpenFailed,  // the link could not be opened for the AT commands
         WriteFailed, // an AT command could not be written; the link was closed
+        Refused,     // a value does not fit its command: nothing was sent
     };
     struct Result {
         Outcome outcome = Outcome::Completed;
-        bool ok = false; // Read: "Success: Received OK."; Write: every command got "OK"
-        int answered = 0; // Write: the commands whose reply held "OK"
+        bool ok = false;       // Read: "Success: Received OK."; Write: every command got "OK"
+        int answered = 0;      // Write: the commands whose reply held "OK"
         QVector<bool> replies; // Write: per command sent, whether its reply held "OK"
     };
     // A page's reply parser: fills the page's fields and may clear the ok flag.
@@ -58,10 +60,27 @@ public:
     // The set commands one at a time, each with its reply read and checked for "OK".
     Result WriteExchange(const QVector<QByteArray>& commands);
 
+    // A page's Read and Write: its queries, largest reply and parser; its set commands,
+    // built before anything is sent, so that a value too long for the module is refused
+    // with a message naming the field instead of being cut or sent.
+    template <class Form> Result Read(Form& form) {
+        return ReadExchange(
+            Form::Queries(), Form::kLargestReply,
+            [&form](const QByteArray& reply, bool* ok) { form.ParseReply(reply, ok); });
+    }
+    template <class Form> Result Write(const Form& form) {
+        QVector<QByteArray> commands;
+        QString refusal;
+        if (!form.BuildWriteCommands(&commands, &refusal))
+            return Refuse(refusal);
+        return WriteExchange(commands);
+    }
+
     // The batch text of a Read.
     static QByteArray Batch(const QStringList& queries);
 
 private:
+    Result Refuse(const QString& refusal);
     void Logged(const QByteArray& bytes);
 
     CSerialPort& m_link;

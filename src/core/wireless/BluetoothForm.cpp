@@ -2,7 +2,6 @@
 
 #include "AtReply.h"
 
-
 namespace {
 using Rule = AtReply::Rule;
 using Found = AtReply::Found;
@@ -45,8 +44,7 @@ const std::vector<CBluetoothForm::Field>& CBluetoothForm::Fields() {
          &F::m_nSilenceAfter},
         {IdPassThruFrom, FieldKind::Combo, 0, 0, 0, &F::m_strPassThruFrom, nullptr},
         {IdPassThruTo, FieldKind::Combo, 0, 0, 0, &F::m_strPassThruTo, nullptr},
-        {IdPassThruTimeout, FieldKind::Integer, 0, 0, kTimeoutMax, nullptr,
-         &F::m_nPassThruTimeout},
+        {IdPassThruTimeout, FieldKind::Integer, 0, 0, kTimeoutMax, nullptr, &F::m_nPassThruTimeout},
         {IdSecurityNone, FieldKind::Radio, 0, 0, 1, nullptr, &F::m_nSecurityMode},
         {IdNotDiscoverable, FieldKind::Radio, 0, 0, 2, nullptr, &F::m_nDiscoverable},
         {IdOnlineMode, FieldKind::Radio, 0, 0, 2, nullptr, &F::m_nPowerSaveMode},

@@ -7,12 +7,12 @@
 // pages list their controls in data-exchange order, so the page, kvuctl and the tests
 // take typed texts into the fields by the same rules.
 enum class FieldKind {
-    Text,    // an edit; `limit` is the most characters it takes (0: no limit)
-    Integer, // an edit holding a decimal integer between `min` and `max`
-    Combo,   // a drop-down combo with an edit field: the field is its text
+    Text,     // an edit; `limit` is the most characters it takes (0: no limit)
+    Integer,  // an edit holding a decimal integer between `min` and `max`
+    Combo,    // a drop-down combo with an edit field: the field is its text
     ReadOnly, // a read-only edit the page fills from a Read
-    Radio,   // a radio group: the index of the checked button, -1 for none
-    Check,   // a check box: 0 or 1
+    Radio,    // a radio group: the index of the checked button, -1 for none
+    Check,    // a check box: 0 or 1
 };
 
 template <class Form> struct TFormField {
@@ -27,9 +27,9 @@ template <class Form> struct TFormField {
 
 namespace FormField {
 // The framework's range-check texts.
-QString IntegerMessage();                 // "Please enter an integer."
-QString RangeMessage(int min, int max);   // "Please enter an integer between %1 and %2."
-QString LengthMessage(int limit);         // "Please enter no more than %1 characters."
+QString IntegerMessage();               // "Please enter an integer."
+QString RangeMessage(int min, int max); // "Please enter an integer between %1 and %2."
+QString LengthMessage(int limit);       // "Please enter no more than %1 characters."
 
 // Reads a typed integer as the data exchange does: blanks around it and a sign are
 // allowed, anything else (or a number beyond 32 bits) is not an integer.

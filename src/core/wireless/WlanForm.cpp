@@ -52,8 +52,7 @@ const std::vector<CWlanForm::Field>& CWlanForm::Fields() {
         {IdOperationalMode, FieldKind::Combo, 0, 0, 0, &F::m_strOperationalMode, nullptr},
         {IdSilenceBefore, FieldKind::Integer, 0, kSilenceMin, kSilenceMax, nullptr,
          &F::m_nSilenceBefore},
-        {IdPassThruTimeout, FieldKind::Integer, 0, 0, kTimeoutMax, nullptr,
-         &F::m_nPassThruTimeout},
+        {IdPassThruTimeout, FieldKind::Integer, 0, 0, kTimeoutMax, nullptr, &F::m_nPassThruTimeout},
         {IdSilenceAfter, FieldKind::Integer, 0, kSilenceMin, kSilenceMax, nullptr,
          &F::m_nSilenceAfter},
         {IdSsid, FieldKind::Text, kSsidLimit, 0, 0, &F::m_strSsid, nullptr},
@@ -281,15 +280,14 @@ bool CWlanForm::BuildWriteCommands(QVector<QByteArray>* commands, QString* refus
     const QByteArray mode = SetCommand("AT*AGOM", plain(m_strOperationalMode.left(1)));
     const QByteArray authentication = SetCommand("AT*AGAM", plain(m_strAuthentication.left(1)));
     const QByteArray encryption = SetCommand("AT*AGEM", plain(m_strEncryption.left(1)));
-    const QByteArray rate = SetCommand(
-        "AT*AGRTE", plain(m_strDataRate) + ',' + QByteArray::number(m_bLinkAdaptation));
+    const QByteArray rate =
+        SetCommand("AT*AGRTE", plain(m_strDataRate) + ',' + QByteArray::number(m_bLinkAdaptation));
     const QByteArray user = SetCommand("AT*AGUN", AtReply::Quote(m_strUserName));
     const QByteArray activeKey = SetCommand("AT*AGAFP", plain(m_strActiveKey));
     const QByteArray key =
         SetCommand("AT*AGFPWI", plain(m_strKeyIndex) + ',' + AtReply::Quote(m_strKey));
-    const QByteArray network =
-        SetCommand("AT*ANIP", plain(m_strIpAddress) + ',' + plain(m_strNetmask) + ',' +
-                                  plain(m_strGateway));
+    const QByteArray network = SetCommand(
+        "AT*ANIP", plain(m_strIpAddress) + ',' + plain(m_strNetmask) + ',' + plain(m_strGateway));
     const QByteArray dhcp = SetCommand("AT*ANDHCP", QByteArray::number(m_nDhcp));
     const QByteArray host = SetCommand("AT*ANHN", AtReply::Quote(m_strHostName));
     const QByteArray dns =
@@ -300,12 +298,18 @@ bool CWlanForm::BuildWriteCommands(QVector<QByteArray>* commands, QString* refus
         const QString& text;
         const char* label;
     } plainTexts[] = {
-        {m_strChannel, "Channel"},         {m_strOperationalMode, "Operational Mode"},
-        {m_strAuthentication, "Authentication"}, {m_strEncryption, "Encryption"},
-        {m_strDataRate, "Data Rate"},      {m_strActiveKey, "Active Key"},
-        {m_strKeyIndex, "Key Index"},      {m_strIpAddress, "IP Address"},
-        {m_strNetmask, "Netmask"},         {m_strGateway, "Gateway"},
-        {m_strDnsPrimary, "Primary DNS"},  {m_strDnsSecondary, "Secondary DNS"},
+        {m_strChannel, "Channel"},
+        {m_strOperationalMode, "Operational Mode"},
+        {m_strAuthentication, "Authentication"},
+        {m_strEncryption, "Encryption"},
+        {m_strDataRate, "Data Rate"},
+        {m_strActiveKey, "Active Key"},
+        {m_strKeyIndex, "Key Index"},
+        {m_strIpAddress, "IP Address"},
+        {m_strNetmask, "Netmask"},
+        {m_strGateway, "Gateway"},
+        {m_strDnsPrimary, "Primary DNS"},
+        {m_strDnsSecondary, "Secondary DNS"},
     };
     for (const auto& p : plainTexts) {
         if (!IsPlain(p.text, QLatin1String(p.label), refusal))

@@ -50,15 +50,17 @@ QGroupBox* CMod2Page1::BuildGeneral() {
     // The module's limited mode cannot be chosen here; a Read may still check it.
     discoverable->findChild<QRadioButton*>(Id(F::IdLimitedDiscoverable))->setEnabled(false);
     grid->addWidget(discoverable, row, 0);
-    grid->addWidget(RadioGroup(QStringLiteral("Power Save Mode (AT*AMPM)"),
-                               {F::IdOnlineMode, F::IdSleepMode, F::IdStopMode},
-                               {QStringLiteral("Online Mode"), QStringLiteral("Sleep Mode (default)"),
-                                QStringLiteral("Stop Mode")},
-                               box),
-                    row, 1);
+    grid->addWidget(
+        RadioGroup(QStringLiteral("Power Save Mode (AT*AMPM)"),
+                   {F::IdOnlineMode, F::IdSleepMode, F::IdStopMode},
+                   {QStringLiteral("Online Mode"), QStringLiteral("Sleep Mode (default)"),
+                    QStringLiteral("Stop Mode")},
+                   box),
+        row, 1);
     grid->addWidget(RadioGroup(QStringLiteral("Security Mode (AT*AGSM)"),
                                {F::IdSecurityNone, F::IdSecurityLinkLevel},
-                               {QStringLiteral("None (default)"), QStringLiteral("Link Level")}, box),
+                               {QStringLiteral("None (default)"), QStringLiteral("Link Level")},
+                               box),
                     row, 2, Qt::AlignTop);
     return box;
 }
@@ -71,8 +73,9 @@ QGroupBox* CMod2Page1::BuildInformational() {
         const char* group;
         const char* label;
         int id;
-    } rows[] = {{"BT MAC Address (AT*AILBA)", "Bluetooth Device Address:", F::IdDeviceAddress},
-                {"Local Version Information (AT*AILVI)", "Bluetooth Device Version:", F::IdVersion}};
+    } rows[] = {
+        {"BT MAC Address (AT*AILBA)", "Bluetooth Device Address:", F::IdDeviceAddress},
+        {"Local Version Information (AT*AILVI)", "Bluetooth Device Version:", F::IdVersion}};
     for (const auto& r : rows) {
         auto* group = new QGroupBox(QLatin1String(r.group), box);
         auto* g = new QVBoxLayout(group);

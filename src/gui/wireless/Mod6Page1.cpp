@@ -31,8 +31,8 @@ CMod6Page1::CMod6Page1(CAppCore& core, IUiServices& services, QWidget* parent)
 }
 
 QGroupBox* CMod6Page1::BuildGeneral() {
-    auto* box = new QGroupBox(QStringLiteral("General Settings (Link and Network Layer Commands)"),
-                              this);
+    auto* box =
+        new QGroupBox(QStringLiteral("General Settings (Link and Network Layer Commands)"), this);
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(6, 4, 6, 4);
     row->addWidget(BuildLinkLayer(box));
@@ -51,7 +51,8 @@ QGroupBox* CMod6Page1::BuildLinkLayer(QWidget* parent) {
     auto* r = new QHBoxLayout(rate);
     r->setContentsMargins(0, 0, 0, 0);
     r->addWidget(WlanCombo(F::IdDataRate, rate));
-    r->addWidget(Register(F::IdLinkAdaptation, new QCheckBox(QStringLiteral("Link Adaptation"), rate)));
+    r->addWidget(
+        Register(F::IdLinkAdaptation, new QCheckBox(QStringLiteral("Link Adaptation"), rate)));
     AddRow(grid, 3, "Data Rate \\ Link (AT*AGRTE)", rate);
 
     auto* security = new QGroupBox(QStringLiteral("Security"), box);
@@ -82,8 +83,9 @@ QGroupBox* CMod6Page1::BuildNetworkLayer(QWidget* parent) {
     AddRow(n, 1, "Netmask", Edit(F::IdNetmask, network));
     AddRow(n, 2, "Gateway", Edit(F::IdGateway, network));
     layout->addWidget(network);
-    layout->addWidget(RadioGroup(QStringLiteral("DHCP (AT*ANDHCP)"), {F::IdDhcpDisable, F::IdDhcpEnable},
-                                 {QStringLiteral("Disable (default)"), QStringLiteral("Enable")}, box));
+    layout->addWidget(
+        RadioGroup(QStringLiteral("DHCP (AT*ANDHCP)"), {F::IdDhcpDisable, F::IdDhcpEnable},
+                   {QStringLiteral("Disable (default)"), QStringLiteral("Enable")}, box));
     auto* host = new QGridLayout;
     host->addWidget(new QLabel(QStringLiteral("Host Name (AT*ANHN)"), box), 0, 0);
     host->addWidget(Edit(F::IdHostName, box), 0, 1);

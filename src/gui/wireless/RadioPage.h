@@ -89,8 +89,8 @@ protected:
         auto* edit = Register(id, new QLineEdit(parent));
         edit->setReadOnly(readOnly);
         // A text field's range check also limits what can be typed.
-        if (const auto* field = Form::FindField(id); field && field->kind == FieldKind::Text &&
-                                                    field->limit > 0)
+        if (const auto* field = Form::FindField(id);
+            field && field->kind == FieldKind::Text && field->limit > 0)
             edit->setMaxLength(field->limit);
         return edit;
     }
@@ -255,7 +255,7 @@ private:
     }
 
     void Run(bool read) {
-        TakeFields(); // a failed check is shown; the exchange goes on with what was taken
+        TakeFields();  // a failed check is shown; the exchange goes on with what was taken
         m_busy = true; // the wait cursor comes with the exchange
         CAtExchange exchange(m_core.m_serial, m_services, m_form);
         // Every step shows the fields again, so the log grows as the exchange runs.
