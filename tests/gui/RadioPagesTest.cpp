@@ -279,3 +279,16 @@ TEST_F(WlanPageTest, WriteSendsThePagesCommandsAndRefusesTooLongTexts) {
     ASSERT_EQ(h->Services().MessageTexts().size(), 1);
     EXPECT_TRUE(h->Services().MessageTexts()[0].startsWith("Key is too long for the module"));
 }
+
+TEST(RadioPages, FitTheModulesClientAreas) {
+    // The frame's client area for Module 2 is 705 x 558 and for Module 6 789 x 582; the
+    // sheet's tab row takes about 30 of it.
+    CSimHarness h;
+    CMod2Page1 bt(h.Core(), h.Services());
+    CMod6Page1 wlan(h.Core(), h.Services());
+    const QSize btMin = bt.minimumSizeHint(), wlanMin = wlan.minimumSizeHint();
+    EXPECT_LE(btMin.width(), 705);
+    EXPECT_LE(btMin.height(), 558 - 30);
+    EXPECT_LE(wlanMin.width(), 789);
+    EXPECT_LE(wlanMin.height(), 582 - 30);
+}

@@ -12,15 +12,16 @@ CMod2Page1::CMod2Page1(CAppCore& core, IUiServices& services, QWidget* parent)
     layout->setSpacing(4);
     layout->addWidget(BuildConnection(F::IdPassThruTimeout, F::IdSilenceBefore, F::IdEscapeChar,
                                       F::IdSilenceAfter));
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(BuildGeneral(), 3);
-    middle->addWidget(BuildInformational(), 2);
-    layout->addLayout(middle);
-    layout->addWidget(BuildOutput(F::IdOutput), 1);
+    layout->addWidget(BuildGeneral());
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(BuildInformational(), 2);
+    bottom->addWidget(BuildOutput(F::IdOutput), 3);
+    layout->addLayout(bottom, 1);
     layout->addLayout(BuildButtons(F::IdDefault, F::IdClear, F::IdRead, F::IdWrite));
 
     // Dialog initialisation: the Default values (nothing taken from the controls first),
     // the UART combos on U0 and U1.
+    Compact();
     m_form.InitDialog();
     ShowFields();
 }
@@ -49,14 +50,14 @@ QGroupBox* CMod2Page1::BuildGeneral() {
                    box);
     // The module's limited mode cannot be chosen here; a Read may still check it.
     discoverable->findChild<QRadioButton*>(Id(F::IdLimitedDiscoverable))->setEnabled(false);
-    grid->addWidget(discoverable, row, 0);
+    grid->addWidget(discoverable, row, 0, Qt::AlignTop);
     grid->addWidget(
         RadioGroup(QStringLiteral("Power Save Mode (AT*AMPM)"),
                    {F::IdOnlineMode, F::IdSleepMode, F::IdStopMode},
                    {QStringLiteral("Online Mode"), QStringLiteral("Sleep Mode (default)"),
                     QStringLiteral("Stop Mode")},
                    box),
-        row, 1);
+        row, 1, Qt::AlignTop);
     grid->addWidget(RadioGroup(QStringLiteral("Security Mode (AT*AGSM)"),
                                {F::IdSecurityNone, F::IdSecurityLinkLevel},
                                {QStringLiteral("None (default)"), QStringLiteral("Link Level")},

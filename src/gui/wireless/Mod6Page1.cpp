@@ -14,18 +14,20 @@ CMod6Page1::CMod6Page1(CAppCore& core, IUiServices& services, QWidget* parent)
     : TRadioPage(core, services, parent) {
     setObjectName(QStringLiteral("id148"));
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
-    layout->addWidget(BuildConnection(F::IdPassThruTimeout, F::IdSilenceBefore, F::IdEscapeChar,
-                                      F::IdSilenceAfter));
+    auto* top = new QHBoxLayout;
+    top->addWidget(BuildConnection(F::IdPassThruTimeout, F::IdSilenceBefore, F::IdEscapeChar,
+                                   F::IdSilenceAfter),
+                   3);
+    top->addWidget(BuildInformational(), 2);
+    layout->addLayout(top);
     layout->addWidget(BuildGeneral());
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(BuildInformational(), 2);
-    bottom->addWidget(BuildOutput(F::IdOutput), 3);
-    layout->addLayout(bottom, 1);
+    layout->addWidget(BuildOutput(F::IdOutput), 1);
     layout->addLayout(BuildButtons(F::IdDefault, F::IdClear, F::IdRead, F::IdWrite));
 
     // Dialog initialisation: its values, then the combos filled and their items selected.
+    Compact();
     m_form.InitDialog();
     ShowFields();
 }
@@ -61,13 +63,19 @@ QGroupBox* CMod6Page1::BuildLinkLayer(QWidget* parent) {
     AddRow(s, 0, "Authentication (AT*AGAM)", WlanCombo(F::IdAuthentication, security));
     AddRow(s, 1, "Encryption (AT*AGEM)", WlanCombo(F::IdEncryption, security));
     AddRow(s, 2, "User Name (AT*AGUN)", Edit(F::IdUserName, security));
-    AddRow(s, 3, "Active Key (AT*AGAFP)", WlanCombo(F::IdActiveKey, security));
+    // The active key and the key it selects share one row.
+    auto* keys = new QHBoxLayout;
+    keys->addWidget(new QLabel(QStringLiteral("Active Key (AT*AGAFP)"), security));
+    keys->addWidget(WlanCombo(F::IdActiveKey, security));
     auto* key = new QGroupBox(QStringLiteral("Key (AT*AGFPWI)"), security);
-    auto* k = new QGridLayout(key);
+    auto* k = new QHBoxLayout(key);
     k->setContentsMargins(6, 2, 6, 2);
-    AddRow(k, 0, "Index", WlanCombo(F::IdKeyIndex, key));
-    AddRow(k, 1, "Key", Edit(F::IdKey, key));
-    s->addWidget(key, 4, 0, 1, 2);
+    k->addWidget(new QLabel(QStringLiteral("Index"), key));
+    k->addWidget(WlanCombo(F::IdKeyIndex, key));
+    k->addWidget(new QLabel(QStringLiteral("Key"), key));
+    k->addWidget(Edit(F::IdKey, key), 1);
+    keys->addWidget(key, 1);
+    s->addLayout(keys, 3, 0, 1, 2);
     grid->addWidget(security, 4, 0, 1, 2);
     return box;
 }
@@ -85,7 +93,7 @@ QGroupBox* CMod6Page1::BuildNetworkLayer(QWidget* parent) {
     layout->addWidget(network);
     layout->addWidget(
         RadioGroup(QStringLiteral("DHCP (AT*ANDHCP)"), {F::IdDhcpDisable, F::IdDhcpEnable},
-                   {QStringLiteral("Disable (default)"), QStringLiteral("Enable")}, box));
+                   {QStringLiteral("Disable (default)"), QStringLiteral("Enable")}, box, true));
     auto* host = new QGridLayout;
     host->addWidget(new QLabel(QStringLiteral("Host Name (AT*ANHN)"), box), 0, 0);
     host->addWidget(Edit(F::IdHostName, box), 0, 1);
@@ -112,12 +120,11 @@ QGroupBox* CMod6Page1::BuildInformational() {
                 {"Local Version Information (AT*AILVI)", "WLAN Device Version:", F::IdVersion}};
     for (const auto& r : rows) {
         auto* group = new QGroupBox(QLatin1String(r.group), box);
-        auto* g = new QVBoxLayout(group);
+        auto* g = new QHBoxLayout(group);
         g->setContentsMargins(6, 2, 6, 2);
         g->addWidget(new QLabel(QLatin1String(r.label), group));
-        g->addWidget(Edit(r.id, group, true));
+        g->addWidget(Edit(r.id, group, true), 1);
         layout->addWidget(group);
     }
-    layout->addStretch(1);
     return box;
 }

@@ -103,9 +103,10 @@ protected:
     }
     // A radio group: `ids` in index order; the group is known by its first button's ID.
     QGroupBox* RadioGroup(const QString& title, const QList<int>& ids, const QStringList& labels,
-                          QWidget* parent) {
+                          QWidget* parent, bool inRow = false) {
         auto* box = new QGroupBox(title, parent);
-        auto* layout = new QVBoxLayout(box);
+        QBoxLayout* layout = inRow ? static_cast<QBoxLayout*>(new QHBoxLayout(box))
+                                   : static_cast<QBoxLayout*>(new QVBoxLayout(box));
         layout->setContentsMargins(6, 2, 6, 2);
         layout->setSpacing(1);
         auto* group = new QButtonGroup(box);
@@ -170,6 +171,7 @@ protected:
         layout->setContentsMargins(6, 4, 6, 4);
         auto* output = Register(id, new QPlainTextEdit(box));
         output->setReadOnly(true);
+        output->setMinimumHeight(36);
         output->setLineWrapMode(QPlainTextEdit::NoWrap);
         layout->addWidget(output);
         return box;
@@ -183,6 +185,18 @@ protected:
         row->addWidget(Button(readId, QStringLiteral("Read"), &TRadioPage::OnRead));
         row->addWidget(Button(writeId, QStringLiteral("Write"), &TRadioPage::OnWrite));
         return row;
+    }
+
+    // Tight spacing, so that every group fits the module's client area.
+    void Compact() {
+        for (QLayout* l : findChildren<QLayout*>()) {
+            if (auto* grid = qobject_cast<QGridLayout*>(l)) {
+                grid->setVerticalSpacing(2);
+                grid->setHorizontalSpacing(4);
+            } else {
+                l->setSpacing(3);
+            }
+        }
     }
 
     Form m_form;
