@@ -30,7 +30,8 @@ const char* const kOptionsHelp =
 const char* const kExitCodesHelp =
     "Exit codes:\n"
     "  0  success (for burn: the printer answered D!X)\n"
-    "  1  the printer did not confirm the burn, or it was not continued after no '?'\n"
+    "  1  the printer did not confirm the burn, or it was not continued after no '?';\n"
+    "     bt and wlan: the module did not answer OK, or a verified setting differs\n"
     "  2  the command line is wrong\n"
     "  3  a project or output file cannot be read or written\n"
     "  4  the serial port cannot be opened or written\n";

@@ -280,7 +280,7 @@ template <class Form> int RunWrite(CCliRun& run) {
 }
 
 const char* const kConnectionHelp =
-    "Connection: --from U0 --to U1|U2 (the printer's UARTs; --to defaults to U1 for bt and\n"
+    "CONNECTION: --from U0 --to U1|U2 (the printer's UARTs; --to defaults to U1 for bt and\n"
     "U2 for wlan), --timeout 999 (the printer's pass-through time-out, 0 to 999),\n"
     "--escape / --guard-before 1100 --guard-after 1100 (the escape text, sent three times\n"
     "between two pauses of 50 to 5000 ms). --port and --baud as for the other commands.\n"
@@ -302,9 +302,7 @@ std::vector<CCliCommand> WirelessCommands() {
         "Settings not given keep the values the page opens with. Exit 0 when every command\n"
         "got OK, 1 when one did not (or --verify found a setting that reads back differently;\n"
         "each is listed), 2 when a value is refused, 4 when the port failed.\n");
-    const QString connectionSynopsis =
-        QStringLiteral("[--from U] [--to U] [--timeout N] [--escape T] [--guard-before MS] "
-                       "[--guard-after MS] [--port P]");
+    const QString connectionSynopsis = QStringLiteral("[CONNECTION] [--port P]");
     return {
         {QStringLiteral("bt read"), QStringLiteral("[--json] ") + connectionSynopsis,
          QStringLiteral("Read the Bluetooth module's settings, as the\n"
@@ -315,13 +313,12 @@ std::vector<CCliCommand> WirelessCommands() {
                         "the reply did not give prints empty.\n") +
              readExit + connection,
          Connection() << kJson, 0, RunRead<CBluetoothForm>},
-        {QStringLiteral("bt write"),
-         QStringLiteral("[--name T] [--pin T] [--class N] [--discoverable 0|1|2] [--power 0|1|2] "
-                        "[--security 0|1] [--verify] ") +
-             connectionSynopsis,
+        {QStringLiteral("bt write"), QStringLiteral("[SETTINGS] [--verify] ") + connectionSynopsis,
          QStringLiteral("Write the Bluetooth module's settings, as the\n"
                         "Bluetooth page's Write button; --verify reads back."),
-         QStringLiteral("Sends the page's six set commands in its order: name, class, PIN,\n"
+         QStringLiteral("SETTINGS: [--name T] [--pin T] [--class N] [--discoverable 0|1|2]\n"
+                        "[--power 0|1|2] [--security 0|1] (the page's radio button indexes).\n"
+                        "Sends the page's six set commands in its order: name, class, PIN,\n"
                         "discoverability, power save mode, security mode.\n") +
              writeExit + connection,
          Connection() << QStringLiteral("name") << QStringLiteral("pin") << QStringLiteral("class")
@@ -338,15 +335,14 @@ std::vector<CCliCommand> WirelessCommands() {
              readExit + connection,
          Connection() << kJson, 0, RunRead<CWlanForm>},
         {QStringLiteral("wlan write"),
-         QStringLiteral("[--ssid T] [--channel T] [--mode T] [--authentication T] "
-                        "[--encryption T] [--rate T] [--link-adaptation 0|1] [--user T] "
-                        "[--active-key T] [--key-index T] [--key T] [--ip T] [--netmask T] "
-                        "[--gateway T] [--dhcp 0|1] [--hostname T] [--dns1 T] [--dns2 T] "
-                        "[--verify] ") +
-             connectionSynopsis,
+         QStringLiteral("[SETTINGS] [--verify] ") + connectionSynopsis,
          QStringLiteral("Write the WLAN module's settings, as the WLAN\n"
                         "page's Write button; --verify reads back."),
-         QStringLiteral("Sends the page's thirteen set commands in its order. Of --mode,\n"
+         QStringLiteral("SETTINGS: [--ssid T] [--channel T] [--mode T] [--authentication T]\n"
+                        "[--encryption T] [--rate T] [--link-adaptation 0|1] [--user T]\n"
+                        "[--active-key T] [--key-index T] [--key T] [--ip T] [--netmask T]\n"
+                        "[--gateway T] [--dhcp 0|1] [--hostname T] [--dns1 T] [--dns2 T]\n"
+                        "Sends the page's thirteen set commands in its order. Of --mode,\n"
                         "--authentication and --encryption only the first character is sent\n"
                         "(\"1 = Managed\" and 1 both send 1).\n") +
              writeExit + connection,
