@@ -284,6 +284,7 @@ TEST(AtExchange, WlanEscapeTextsAreRepeatedWhole) {
         exchange.Read(form);
         EXPECT_TRUE(h.TakeReceived().startsWith(kWlanPassThru + c.sent + "AT*AILBA?\r"));
         EXPECT_EQ(Pauses(h.Services()).mid(0, 2), (QList<int>{1100, 1100})) << "pauses kept";
+        EXPECT_TRUE(h.Services().MessageTexts().isEmpty()) << "an empty escape is still written";
         EXPECT_TRUE(form.m_strOutput.startsWith(
             QString::fromLatin1(kWlanPassThru + "\r\n" + c.sent + "\r\n")));
         // Only the module's own escape switches it to AT mode.
