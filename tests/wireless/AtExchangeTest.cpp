@@ -422,75 +422,75 @@ TEST(AtExchange, PortThatCannotBeOpened) {
     }
 }
 
-TEST(AtExchange, PrinterThatDropsTheLinkMidExchange) {
-    // The cable is pulled after the escape: the AT commands cannot be written.
-    SimConfig config;
-    config.faults.dropAfterBytes = int(kBtPassThru.size() + kEscape.size());
-    for (bool read : {true, false}) {
-        CSimHarness h(config);
-        CBluetoothForm form = Opened<CBluetoothForm>();
-        CAtExchange exchange(h.Link(), h.Services(), form);
-        const auto result = read ? exchange.Read(form) : exchange.Write(form);
-        EXPECT_NE(result.outcome, Outcome::Completed);
-        EXPECT_FALSE(result.ok);
-        const QStringList messages = h.Services().MessageTexts();
-        ASSERT_FALSE(messages.isEmpty());
-        EXPECT_TRUE(messages.last() == "Error: Couldn't transmit through serial port." ||
-                    messages.last() == "Error: Couldn't open serial port.")
-            << messages.last().toStdString();
-        EXPECT_EQ(h.Services().StatusTexts().last(), "Ready");
-        EXPECT_FALSE(form.m_strOutput.contains("AT*ADDM")) << "the exchange ended there";
-        EXPECT_EQ(h.Link().m_bOpen, 0);
-        EXPECT_EQ(h.Services().WaitDepth(), 0);
-    }
-}
-
-TEST(AtExchange, LinkDroppedRightAfterThePassThruCommand) {
-    // The escape cannot open the link and the exchange goes on; the AT commands cannot
-    // open it either and the exchange ends there: no data-mode command, no marker.
-    SimConfig config;
-    config.faults.dropAfterBytes = int(kBtPassThru.size());
-    CSimHarness h(config);
-    CBluetoothForm form = Opened<CBluetoothForm>();
-    CAtExchange exchange(h.Link(), h.Services(), form);
-    const auto result = exchange.Read(form);
-    EXPECT_EQ(result.outcome, Outcome::OpenFailed);
-    EXPECT_EQ(h.Services().MessageTexts(), (QStringList{"Error: Couldn't open serial port.",
-                                                        "Error: Couldn't open serial port."}));
-    EXPECT_EQ(h.Services().StatusTexts(), (QStringList{"Wait...", "Wait...", "Ready", "Ready"}));
-    EXPECT_EQ(h.TakeReceived(), kBtPassThru);
-    EXPECT_EQ(form.m_strOutput, QString::fromLatin1(kBtPassThru + "\r\n"));
-    EXPECT_EQ(Pauses(h.Services()), QList<int>()) << "no guard pauses without a link";
-}
-
 namespace {
-// Pulls the cable during the first pause: the guard time before the escape sequence.
+// Pulls the cable at a chosen moment: during the first pause (the guard time before the
+// escape sequence), or when the escape step begins (right after the pass-through command).
 class CHangupServices : public CRecordingServices {
 public:
-    explicit CHangupServices(CPtyPair& pty) : m_pty(pty) {}
+    enum class When { FirstPause, SecondPause, EscapeStarts };
+    CHangupServices(CPtyPair& pty, When when) : m_pty(pty), m_when(when) {}
     void Pause(int ms) override {
+        ++m_pauses;
+        if ((m_when == When::FirstPause && m_pauses == 1) ||
+            (m_when == When::SecondPause && m_pauses == 2))
+            HangupOnce();
+        CRecordingServices::Pause(ms);
+    }
+    void Status(const QString& text) override {
+        if (m_when == When::EscapeStarts && text == QLatin1String("Wait...") && ++m_waits == 2)
+            HangupOnce();
+        CRecordingServices::Status(text);
+    }
+
+private:
+    void HangupOnce() {
         if (!m_done) {
             m_done = true;
             m_pty.Hangup();
         }
-        CRecordingServices::Pause(ms);
     }
-
-private:
     CPtyPair& m_pty;
+    When m_when;
+    int m_waits = 0;
+    int m_pauses = 0;
     bool m_done = false;
+};
+
+struct PtyLink {
+    CPtyPair pty;
+    CHangupServices services;
+    CPortMap ports;
+    CSerialPort link;
+    explicit PtyLink(CHangupServices::When when) : services(pty, when) {
+        ports.SetSessionDevice("COM1", pty.SlavePath());
+        link.SetPortMap(&ports);
+        link.SetServices(&services);
+    }
 };
 } // namespace
 
+TEST(AtExchange, LinkDroppedRightAfterThePassThruCommand) {
+    // The escape cannot open the link and the exchange goes on; the AT commands cannot
+    // open it either and the exchange ends there: no data-mode command, no marker.
+    PtyLink p(CHangupServices::When::EscapeStarts);
+    ASSERT_TRUE(p.pty.IsValid());
+    CBluetoothForm form = Opened<CBluetoothForm>();
+    CAtExchange exchange(p.link, p.services, form);
+    const auto result = exchange.Read(form);
+    EXPECT_EQ(result.outcome, Outcome::OpenFailed);
+    EXPECT_EQ(p.services.MessageTexts(), (QStringList{"Error: Couldn't open serial port.",
+                                                      "Error: Couldn't open serial port."}));
+    EXPECT_EQ(p.services.StatusTexts(), (QStringList{"Wait...", "Wait...", "Ready", "Ready"}));
+    EXPECT_EQ(form.m_strOutput, QString::fromLatin1(kBtPassThru + "\r\n"));
+    EXPECT_EQ(Pauses(p.services), QList<int>()) << "no guard pauses without a link";
+    EXPECT_EQ(p.link.m_bOpen, 0);
+}
+
 TEST(AtExchange, EscapeWriteFailureClosesTheLinkAndGoesOn) {
-    CPtyPair pty;
-    ASSERT_TRUE(pty.IsValid());
-    CHangupServices services(pty);
-    CPortMap ports;
-    ports.SetSessionDevice("COM1", pty.SlavePath());
-    CSerialPort link;
-    link.SetPortMap(&ports);
-    link.SetServices(&services);
+    PtyLink p(CHangupServices::When::FirstPause);
+    ASSERT_TRUE(p.pty.IsValid());
+    CSerialPort& link = p.link;
+    CRecordingServices& services = p.services;
     CWlanForm form = Opened<CWlanForm>();
     CAtExchange exchange(link, services, form);
     const auto result = exchange.Write(form);
@@ -502,4 +502,24 @@ TEST(AtExchange, EscapeWriteFailureClosesTheLinkAndGoesOn) {
     EXPECT_EQ(form.m_strOutput, QString::fromLatin1(kWlanPassThru + "\r\n"));
     EXPECT_EQ(link.m_bOpen, 0);
     EXPECT_EQ(services.WaitDepth(), 0);
+}
+
+TEST(AtExchange, PrinterThatDropsTheLinkAfterTheEscape) {
+    // The cable is pulled in the guard time after the escape: the AT commands cannot be
+    // sent, the exchange ends with the link closed, and nothing waits any longer.
+    for (bool read : {true, false}) {
+        PtyLink p(CHangupServices::When::SecondPause);
+        ASSERT_TRUE(p.pty.IsValid());
+        CBluetoothForm form = Opened<CBluetoothForm>();
+        CAtExchange exchange(p.link, p.services, form);
+        const auto result = read ? exchange.Read(form) : exchange.Write(form);
+        EXPECT_EQ(result.outcome, Outcome::OpenFailed);
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(p.services.MessageTexts(), QStringList{"Error: Couldn't open serial port."});
+        EXPECT_EQ(p.services.StatusTexts(), (QStringList{"Wait...", "Wait...", "Ready"}));
+        EXPECT_EQ(Pauses(p.services), (QList<int>{1100, 1100}));
+        EXPECT_EQ(form.m_strOutput, QString::fromLatin1(kBtPassThru + "\r\n///\r\n"));
+        EXPECT_EQ(p.link.m_bOpen, 0);
+        EXPECT_EQ(p.services.WaitDepth(), 0);
+    }
 }
