@@ -169,14 +169,6 @@ TEST_F(BluetoothPageTest, WriteAfterClearSendsEmptyTextsAndZeros) {
     EXPECT_TRUE(Output(1130).contains("AT*AGLC=0,1"));
 }
 
-TEST_F(BluetoothPageTest, TypedQuotesAreWrittenEscaped) {
-    Type(1088, "A\"B\\C");
-    Click(1098);
-    EXPECT_TRUE(h->TakeReceived().contains("AT*AGLN=\"A\\22B\\5CC\",1\r"));
-    h->Sim().WithPrinter(
-        [](CPrinterModel& p) { EXPECT_EQ(p.Bluetooth()->StoredValue("AGLN"), "A\"B\\C"); });
-}
-
 TEST_F(WlanPageTest, OpensWithItsControlsCombosAndValues) {
     EXPECT_EQ(page->objectName(), "id148");
     struct Case {
