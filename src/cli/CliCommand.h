@@ -21,4 +21,5 @@ struct CCliCommand {
 std::vector<CCliCommand> MacrosCommands();
 std::vector<CCliCommand> Module1Commands();
 std::vector<CCliCommand> ProjectCommands();
+std::vector<CCliCommand> WirelessCommands();
 const std::vector<CCliCommand>& CommandTable();

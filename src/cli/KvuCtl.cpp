@@ -21,13 +21,18 @@ const char* const kOptionsHelp =
     "  -o, --output F  The export file.\n"
     "  --force         Let 'project new' replace an existing file.\n"
     "  --seconds S     How long 'monitor' listens (default: until Ctrl-C).\n"
+    "  --json          bt read, wlan read: print a JSON object.\n"
+    "  --verify        bt write, wlan write: read the settings back and compare.\n"
+    "  --from, --to, --timeout, --escape, --guard-before, --guard-after and the\n"
+    "                  settings options of bt and wlan: see 'kvuctl bt write --help'.\n"
     "  -h, --help      Show this help, or with a command, that command's help.\n"
     "  -v, --version   Show the version.\n";
 
 const char* const kExitCodesHelp =
     "Exit codes:\n"
     "  0  success (for burn: the printer answered D!X)\n"
-    "  1  the printer did not confirm the burn, or it was not continued after no '?'\n"
+    "  1  the printer did not confirm the burn, or it was not continued after no '?';\n"
+    "     bt and wlan: the module did not answer OK, or a verified setting differs\n"
     "  2  the command line is wrong\n"
     "  3  a project or output file cannot be read or written\n"
     "  4  the serial port cannot be opened or written\n";
@@ -125,7 +130,16 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
         {QStringLiteral("force"), QString()},
         {QStringLiteral("seconds"), QString(), QStringLiteral("seconds")},
         {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("file")},
+        {QStringLiteral("json"), QString()},
+        {QStringLiteral("verify"), QString()},
     });
+    // The radio modules' connection and settings (bt and wlan).
+    for (const char* name : {"from", "to", "timeout", "escape", "guard-before", "guard-after",
+                             "name", "pin", "class", "discoverable", "power", "security", "ssid",
+                             "channel", "mode", "authentication", "encryption", "rate",
+                             "link-adaptation", "user", "active-key", "key-index", "key", "ip",
+                             "netmask", "gateway", "dhcp", "hostname", "dns1", "dns2"})
+        parser.addOption({QLatin1String(name), QString(), QStringLiteral("value")});
     auto usageError = [&](const QString& text) {
         io.Err() << "kvuctl: " << text << " (see kvuctl --help)\n";
         io.Err().flush();

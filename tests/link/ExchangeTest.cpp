@@ -98,3 +98,17 @@ TEST_F(ExchangeTest, WaitForByteUsesUpOneReadPerOtherByte) {
     EXPECT_EQ(exchange.Read(100, &ok), "reply");
     EXPECT_TRUE(ok);
 }
+
+TEST_F(ExchangeTest, QuietFinishEndsAPartWithoutReady) {
+    {
+        CExchange part(link, services, 2);
+        part.Start();
+        ASSERT_TRUE(part.Open());
+        part.Step();
+        part.FinishQuietly();
+        EXPECT_EQ(link.m_bOpen, 0);
+        EXPECT_EQ(services.WaitDepth(), 1) << "the wait cursor until the scope ends";
+    }
+    EXPECT_EQ(Ending(), (QStringList{"Wait...", "indicator gone", "end wait"}))
+        << "no Ready, also not from the destructor";
+}

@@ -78,3 +78,12 @@ void CExchange::Finish() {
     if (m_steps > 0)
         m_services.Progress(0, 0);
 }
+
+void CExchange::FinishQuietly() {
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_link.Close();
+    if (m_steps > 0)
+        m_services.Progress(0, 0);
+}

@@ -52,6 +52,9 @@ public:
     // Ends the exchange: link closed, "Ready", indicator gone. Runs once; the destructor
     // runs it for any way out that did not.
     void Finish();
+    // Ends a part of a longer exchange that goes on after it: the link closed and the
+    // indicator gone, but no "Ready" (the radio pages' escape sequence is such a part).
+    void FinishQuietly();
 
     CSerialPort& Link() { return m_link; }
     IUiServices& Services() { return m_services; }

@@ -7,10 +7,11 @@
 #include "module1/Mod1Page1.h"
 #include "module1/Mod1Page2.h"
 #include "module1/Mod1Page3.h"
+#include "wireless/Mod2Page1.h"
+#include "wireless/Mod6Page1.h"
 
 namespace {
 const char* const kReserved = "Reserved for future use.";
-const char* const kNotYet = "This page is not available in this version of KVU yet.";
 } // namespace
 
 const std::vector<ModuleRow>& ModuleRegistry() {
@@ -47,7 +48,10 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          QSize(705, 558),
          true,
          "Module 2",
-         {{133, "Basic Settings", nullptr, kNotYet}}},
+         {{133, "Basic Settings",
+           [](const PageContext& c) -> IModulePage* {
+               return new CMod2Page1(c.core, c.services);
+           }}}},
         {ModuleId::Wlan,
          Cmd::ViewModule6,
          Cmd::ToolModule6,
@@ -57,7 +61,10 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          QSize(789, 582),
          true,
          "Module 6",
-         {{148, "Basic Settings", nullptr, kNotYet}}},
+         {{148, "Basic Settings",
+           [](const PageContext& c) -> IModulePage* {
+               return new CMod6Page1(c.core, c.services);
+           }}}},
         {ModuleId::Test,
          Cmd::ViewModule3,
          Cmd::ToolModule3,

@@ -1,0 +1,166 @@
+#include "AtExchange.h"
+
+#include "AtConnection.h"
+#include "AtReply.h"
+#include "app/Exchange.h"
+#include "app/SerialPort.h"
+#include "app/UiServices.h"
+
+namespace {
+const QByteArray kLineEnd("\r\n");
+const char* const kOk = "OK";
+} // namespace
+
+const char* const CAtExchange::kWaitingForOkRead = "Waiting for a 'OK' characters...";
+const char* const CAtExchange::kWaitingForOkWrite = "Waiting for a 'OK' character...";
+const char* const CAtExchange::kReceivedOk = "Success: Received OK.";
+const char* const CAtExchange::kNoOk = "Error: Did not receive OK.";
+const char* const CAtExchange::kDataModeCommand = "AT*ADDM\r";
+const char* const CAtExchange::kClosingMarker = "###";
+
+CAtExchange::CAtExchange(CSerialPort& link, IUiServices& services, CAtConnection& connection)
+    : m_link(link), m_services(services), m_connection(connection) {}
+
+void CAtExchange::Logged(const QByteArray& bytes) {
+    m_connection.AppendOutput(bytes);
+    if (m_refresh)
+        m_refresh();
+}
+
+QByteArray CAtExchange::Batch(const QStringList& queries) {
+    QByteArray batch;
+    for (const QString& name : queries)
+        batch += name.toLatin1() + "?\r";
+    return batch;
+}
+
+void CAtExchange::SendPassThruCommand() {
+    // The link shows its own "Serial transmission error."; the exchange goes on whatever
+    // came of it, and the log shows what was meant to go out.
+    const QByteArray command = m_connection.PassThruCommand();
+    m_link.SendBlock(command);
+    Logged(command + kLineEnd);
+}
+
+void CAtExchange::SendEscapeSequence() {
+    const QByteArray sequence = m_connection.EscapeSequence();
+    CExchange exchange(m_link, m_services);
+    exchange.Start();
+    if (!exchange.Open())
+        return; // "Ready" from the exchange's end
+    // The module takes the escape only after a second of silence, counted from here: the
+    // pass-through command went out just before this open. An empty escape text is still
+    // written, with both pauses.
+    exchange.Pause(m_connection.m_nSilenceBefore);
+    if (!exchange.Write(sequence))
+        return;
+    exchange.Pause(m_connection.m_nSilenceAfter);
+    // A part of the longer exchange: closed, but no "Ready" yet.
+    exchange.FinishQuietly();
+    Logged(sequence + kLineEnd);
+}
+
+void CAtExchange::SendDataModeCommand() {
+    const QByteArray command(kDataModeCommand);
+    m_link.SendBlock(command);
+    Logged(command + kLineEnd);
+}
+
+void CAtExchange::SendClosingMarker() {
+    const QByteArray marker(kClosingMarker);
+    m_link.SendBlock(marker);
+    Logged(marker + kLineEnd);
+}
+
+CAtExchange::Result CAtExchange::ReadExchange(const QStringList& queries, int largestReply,
+                                              const Parser& parse) {
+    Result result;
+    {
+        // The wait cursor and the indicator for the whole Read; its end shows "Ready".
+        CExchange exchange(m_link, m_services, 3);
+        exchange.Start();
+        SendPassThruCommand();
+        SendEscapeSequence();
+        exchange.Step();
+        if (!exchange.Open()) {
+            result.outcome = Outcome::OpenFailed;
+            return result; // the module stays in AT mode until the printer's time-out
+        }
+        if (!exchange.Write(Batch(queries))) {
+            result.outcome = Outcome::WriteFailed;
+            return result;
+        }
+        exchange.Step();
+        exchange.Status(QLatin1String(kWaitingForOkRead));
+        // Exactly one read: what the module sends after it is not collected.
+        bool readOk = false;
+        const QByteArray received = exchange.Read(largestReply, &readOk);
+        exchange.Step();
+        if (!readOk || received.isEmpty()) {
+            exchange.Status(QLatin1String(kNoOk));
+        } else {
+            const QByteArray reply = AtReply::UpToZero(received);
+            m_connection.AppendOutput(reply);
+            bool ok = reply.contains(kOk);
+            if (parse)
+                parse(reply, &ok);
+            result.ok = ok;
+            exchange.Status(QLatin1String(ok ? kReceivedOk : kNoOk));
+        }
+        exchange.Pause(kReplyPauseMs);
+        exchange.Finish();
+        // The parsed values appear with the refresh of the two last steps.
+        SendDataModeCommand();
+        SendClosingMarker();
+    }
+    return result;
+}
+
+CAtExchange::Result CAtExchange::WriteExchange(const QVector<QByteArray>& commands) {
+    Result result;
+    CExchange exchange(m_link, m_services, 1 + int(commands.size()));
+    exchange.Start();
+    SendPassThruCommand();
+    SendEscapeSequence();
+    exchange.Step();
+    if (!exchange.Open()) {
+        result.outcome = Outcome::OpenFailed;
+        return result;
+    }
+    for (const QByteArray& command : commands) {
+        // A failed write ends it all: the remaining commands, the data-mode command and
+        // the marker are not sent.
+        if (!exchange.WriteStep(command, QStringLiteral("Sent ") + QString::fromLatin1(command),
+                                kReplyPauseMs)) {
+            result.outcome = Outcome::WriteFailed;
+            return result;
+        }
+        exchange.Status(QLatin1String(kWaitingForOkWrite));
+        bool readOk = false;
+        const QByteArray received = exchange.Read(kWriteReplySize, &readOk);
+        bool ok = false;
+        if (readOk && !received.isEmpty()) {
+            const QByteArray reply = AtReply::UpToZero(received);
+            Logged(reply);
+            ok = reply.contains(kOk);
+        }
+        // A missing "OK" neither repeats the command nor stops the sequence.
+        result.replies << ok;
+        if (ok)
+            ++result.answered;
+        exchange.Status(QLatin1String(ok ? kReceivedOk : kNoOk));
+        exchange.Pause(kReplyPauseMs);
+    }
+    result.ok = result.answered == commands.size();
+    exchange.Finish();
+    SendDataModeCommand();
+    SendClosingMarker();
+    return result;
+}
+
+CAtExchange::Result CAtExchange::Refuse(const QString& refusal) {
+    m_services.Message(refusal);
+    Result result;
+    result.outcome = Outcome::Refused;
+    return result;
+}

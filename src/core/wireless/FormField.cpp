@@ -1,0 +1,59 @@
+#include "FormField.h"
+
+QString FormField::IntegerMessage() {
+    return QStringLiteral("Please enter an integer.");
+}
+
+QString FormField::RangeMessage(int min, int max) {
+    return QStringLiteral("Please enter an integer between %1 and %2.").arg(min).arg(max);
+}
+
+QString FormField::LengthMessage(int limit) {
+    return QStringLiteral("Please enter no more than %1 characters.").arg(limit);
+}
+
+bool FormField::ParseInteger(const QString& typed, int* value) {
+    const QString trimmed = typed.trimmed();
+    if (trimmed.isEmpty())
+        return false;
+    bool ok = false;
+    const int v = trimmed.toInt(&ok, 10);
+    if (!ok)
+        return false;
+    *value = v;
+    return true;
+}
+
+bool FormField::Check(FieldKind kind, int limit, int min, int max, const QString& typed,
+                      int* number, QString* message) {
+    switch (kind) {
+    case FieldKind::Text:
+        if (limit > 0 && typed.size() > limit) {
+            if (message)
+                *message = LengthMessage(limit);
+            return false;
+        }
+        return true;
+    case FieldKind::Integer:
+        if (!ParseInteger(typed, number)) {
+            if (message)
+                *message = IntegerMessage();
+            return false;
+        }
+        if (*number < min || *number > max) {
+            if (message)
+                *message = RangeMessage(min, max);
+            return false;
+        }
+        return true;
+    case FieldKind::Radio:
+    case FieldKind::Check:
+        if (!ParseInteger(typed, number))
+            *number = -1;
+        return true;
+    case FieldKind::Combo:
+    case FieldKind::ReadOnly:
+        return true;
+    }
+    return true;
+}

@@ -1,0 +1,90 @@
+#include "Mod2Page1.h"
+
+namespace {
+using F = CBluetoothForm;
+} // namespace
+
+CMod2Page1::CMod2Page1(CAppCore& core, IUiServices& services, QWidget* parent)
+    : TRadioPage(core, services, parent) {
+    setObjectName(QStringLiteral("id133"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(4);
+    layout->addWidget(BuildConnection(F::IdPassThruTimeout, F::IdSilenceBefore, F::IdEscapeChar,
+                                      F::IdSilenceAfter));
+    layout->addWidget(BuildGeneral());
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(BuildInformational(), 2);
+    bottom->addWidget(BuildOutput(F::IdOutput), 3);
+    layout->addLayout(bottom, 1);
+    layout->addLayout(BuildButtons(F::IdDefault, F::IdClear, F::IdRead, F::IdWrite));
+
+    // Dialog initialisation: the Default values (nothing taken from the controls first),
+    // the UART combos on U0 and U1.
+    Compact();
+    m_form.InitDialog();
+    ShowFields();
+}
+
+QGroupBox* CMod2Page1::BuildGeneral() {
+    auto* box = new QGroupBox(QStringLiteral("General Settings"), this);
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(6, 4, 6, 4);
+    const struct {
+        const char* label;
+        int id;
+    } edits[] = {{"Local Name (AT*AGLN)", F::IdLocalName},
+                 {"Class of Device (AT*AGLC)", F::IdClassOfDevice},
+                 {"Fixed PIN (AT*AGFP)", F::IdFixedPin}};
+    int row = 0;
+    for (const auto& e : edits) {
+        grid->addWidget(new QLabel(QLatin1String(e.label), box), row, 0);
+        grid->addWidget(Edit(e.id, box), row, 1, 1, 2);
+        ++row;
+    }
+    QGroupBox* discoverable =
+        RadioGroup(QStringLiteral("Discoverable (AT*AGDM)"),
+                   {F::IdNotDiscoverable, F::IdLimitedDiscoverable, F::IdGeneralDiscoverable},
+                   {QStringLiteral("Not Discoverable"), QStringLiteral("Limited Discoverability"),
+                    QStringLiteral("General Disc. (default)")},
+                   box);
+    // The module's limited mode cannot be chosen here; a Read may still check it.
+    discoverable->findChild<QRadioButton*>(Id(F::IdLimitedDiscoverable))->setEnabled(false);
+    grid->addWidget(discoverable, row, 0, Qt::AlignTop);
+    grid->addWidget(
+        RadioGroup(QStringLiteral("Power Save Mode (AT*AMPM)"),
+                   {F::IdOnlineMode, F::IdSleepMode, F::IdStopMode},
+                   {QStringLiteral("Online Mode"), QStringLiteral("Sleep Mode (default)"),
+                    QStringLiteral("Stop Mode")},
+                   box),
+        row, 1, Qt::AlignTop);
+    grid->addWidget(RadioGroup(QStringLiteral("Security Mode (AT*AGSM)"),
+                               {F::IdSecurityNone, F::IdSecurityLinkLevel},
+                               {QStringLiteral("None (default)"), QStringLiteral("Link Level")},
+                               box),
+                    row, 2, Qt::AlignTop);
+    return box;
+}
+
+QGroupBox* CMod2Page1::BuildInformational() {
+    auto* box = new QGroupBox(QStringLiteral("Informational Commands"), this);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(6, 4, 6, 4);
+    const struct {
+        const char* group;
+        const char* label;
+        int id;
+    } rows[] = {
+        {"BT MAC Address (AT*AILBA)", "Bluetooth Device Address:", F::IdDeviceAddress},
+        {"Local Version Information (AT*AILVI)", "Bluetooth Device Version:", F::IdVersion}};
+    for (const auto& r : rows) {
+        auto* group = new QGroupBox(QLatin1String(r.group), box);
+        auto* g = new QVBoxLayout(group);
+        g->setContentsMargins(6, 2, 6, 2);
+        g->addWidget(new QLabel(QLatin1String(r.label), group));
+        g->addWidget(Edit(r.id, group, true));
+        layout->addWidget(group);
+    }
+    layout->addStretch(1);
+    return box;
+}
