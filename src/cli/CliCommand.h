@@ -20,4 +20,5 @@ struct CCliCommand {
 // The groups, one per command file, and the whole table in the order --help lists it.
 std::vector<CCliCommand> Module1Commands();
 std::vector<CCliCommand> ProjectCommands();
+std::vector<CCliCommand> LogoCommands();
 const std::vector<CCliCommand>& CommandTable();

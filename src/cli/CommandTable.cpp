@@ -3,7 +3,7 @@
 const std::vector<CCliCommand>& CommandTable() {
     static const std::vector<CCliCommand> table = [] {
         std::vector<CCliCommand> all;
-        for (auto group : {Module1Commands, ProjectCommands}) {
+        for (auto group : {Module1Commands, ProjectCommands, LogoCommands}) {
             const std::vector<CCliCommand> rows = group();
             all.insert(all.end(), rows.begin(), rows.end());
         }

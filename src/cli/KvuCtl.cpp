@@ -18,7 +18,9 @@ const char* const kOptionsHelp =
     "  --baud RATE     1200, 2400, 9600, 14400, 19200, 38400, 57600 or 115200.\n"
     "                  Default: the rate KVU last used.\n"
     "  --yes           Answer Yes when the printer does not send '?' during a burn.\n"
-    "  -o, --output F  The export file.\n"
+    "  -o, --output F  The export file, or the logo preview.\n"
+    "  --width-code C, --height N, --zoom Q, --pan X,Y, --threshold P\n"
+    "                  How a logo command looks at its picture (see 'logo preview --help').\n"
     "  --force         Let 'project new' replace an existing file.\n"
     "  -h, --help      Show this help, or with a command, that command's help.\n"
     "  -v, --version   Show the version.\n";
@@ -123,6 +125,11 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
         {QStringLiteral("yes"), QString()},
         {QStringLiteral("force"), QString()},
         {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("file")},
+        {QStringLiteral("width-code"), QString(), QStringLiteral("code")},
+        {QStringLiteral("height"), QString(), QStringLiteral("lines")},
+        {QStringLiteral("zoom"), QString(), QStringLiteral("quarters")},
+        {QStringLiteral("pan"), QString(), QStringLiteral("x,y")},
+        {QStringLiteral("threshold"), QString(), QStringLiteral("percent")},
     });
     auto usageError = [&](const QString& text) {
         io.Err() << "kvuctl: " << text << " (see kvuctl --help)\n";
