@@ -19,7 +19,7 @@ const char* const kOptionsHelp =
     "                  Default: the rate KVU last used.\n"
     "  --yes           Answer Yes when the printer does not send '?' during a burn.\n"
     "  -o, --output F  The export file, or the logo preview.\n"
-    "  --width-code C, --height N, --zoom Q, --pan X,Y, --threshold P\n"
+    "  --width-code C, --height N, --zoom Q, --pan X,Y, --threshold P, --dither\n"
     "                  How a logo command looks at its picture (see 'logo preview --help').\n"
     "  --force         Let 'project new' replace an existing file.\n"
     "  -h, --help      Show this help, or with a command, that command's help.\n"
@@ -130,6 +130,7 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
         {QStringLiteral("zoom"), QString(), QStringLiteral("quarters")},
         {QStringLiteral("pan"), QString(), QStringLiteral("x,y")},
         {QStringLiteral("threshold"), QString(), QStringLiteral("percent")},
+        {QStringLiteral("dither"), QString()},
     });
     auto usageError = [&](const QString& text) {
         io.Err() << "kvuctl: " << text << " (see kvuctl --help)\n";

@@ -8,6 +8,7 @@
 #include "logo/LogoSurfaces.h"
 #include "logo/LogoTransfer.h"
 #include "logo/SourceBitmap.h"
+#include "LogoPictureIo.h"
 
 #include <cstdlib>
 #include <memory>
@@ -20,6 +21,7 @@ const QString kHeight = QStringLiteral("height");
 const QString kZoom = QStringLiteral("zoom");
 const QString kPan = QStringLiteral("pan");
 const QString kThreshold = QStringLiteral("threshold");
+const QString kDither = QStringLiteral("dither");
 // A pan this far already moves any picture out of the frame.
 constexpr int kPanLimit = 100000;
 
@@ -30,6 +32,7 @@ struct PictureOptions {
     int zoom = 4;
     int panX = 0, panY = 0;
     int threshold = 50;
+    bool dither = false;
 };
 
 bool ParseChoice(const QString& text, std::initializer_list<int> choices, int* value) {
@@ -75,17 +78,23 @@ int ReadPictureOptions(CCliRun& run, PictureOptions* o) {
     }
     if (run.IsSet(kThreshold) && !ParseChoice(run.Value(kThreshold), {25, 50, 75, 99}, &o->threshold))
         return run.UsageError(QStringLiteral("--threshold takes 25, 50, 75 or 99"));
+    o->dither = run.IsSet(kDither);
+    if (o->dither && run.IsSet(kThreshold))
+        return run.UsageError(QStringLiteral("--dither and --threshold exclude each other"));
     return KvuCtlExit::Ok;
 }
 
 // Reads the file; prints each warning and error on its own line to `to`. False (after
 // saying why on stderr when the file cannot be read at all) unless the picture loaded.
 bool ReadPicture(CCliRun& run, const QString& path, CSourceBitmap& bmp, QTextStream& to) {
-    const CSourceBitmap::ReadReport report = bmp.Read(path);
+    // BMP files go to the reader as they are; PNG and JPEG are converted first.
+    const LogoPictureIo::PictureRead report = LogoPictureIo::ReadPicture(path, bmp);
     if (!report.opened) {
-        run.FileError(path, QLatin1String(CSourceBitmap::kOpenFailed), report.openDetail);
+        run.FileError(path, QLatin1String(CSourceBitmap::kOpenFailed), report.detail);
         return false;
     }
+    if (!report.status.isEmpty())
+        run.Err() << "kvuctl: " << report.status << '\n';
     for (QString text : report.texts) {
         text.chop(1); // each ends in its line break
         to << text << '\n';
@@ -97,25 +106,32 @@ bool ReadPicture(CCliRun& run, const QString& path, CSourceBitmap& bmp, QTextStr
 // The raster Flash would send for the picture at these options, as the view builds it:
 // rendered, composed at the pan and zoom, read back from inside the frame.
 void BuildLogo(CCliRun& run, const CSourceBitmap& bmp, const PictureOptions& o,
-               CLogoRaster& raster) {
+               CLogoRaster& raster, CLogoSurfaces& surfaces) {
     raster.SetWidthCode(o.widthCode);
     raster.m_nHeight = o.height;
-    auto surfaces = std::make_unique<CLogoSurfaces>();
-    if (surfaces->RenderSurfaces(bmp, o.threshold, nullptr) == CLogoSurfaces::Render::PreviewOnly)
+    const CLogoSurfaces::Render rendered = o.dither ? surfaces.RenderDithered(bmp, nullptr)
+                                                    : surfaces.RenderSurfaces(bmp, o.threshold, nullptr);
+    if (rendered == CLogoSurfaces::Render::PreviewOnly)
         run.Err() << "kvuctl: " << CLogoSurfaces::kNotFullySupported
                   << " Only 24-bit pictures become a logo; this one leaves it blank.\n";
-    surfaces->ComposeView(bmp, raster, o.panX, o.panY, o.zoom);
-    surfaces->BuildRaster(bmp, raster);
+    surfaces.ComposeView(bmp, raster, o.panX, o.panY, o.zoom);
+    surfaces.BuildRaster(bmp, raster);
 }
 
 // Reads the options and the picture and builds the raster; Ok or the exit code.
-int PrepareLogo(CCliRun& run, const QString& path, CSourceBitmap& bmp, CLogoRaster& raster) {
+int PrepareLogo(CCliRun& run, const QString& path, CSourceBitmap& bmp, CLogoRaster& raster,
+                CLogoSurfaces* surfacesOut = nullptr) {
     PictureOptions o;
     if (const int rc = ReadPictureOptions(run, &o); rc != KvuCtlExit::Ok)
         return rc;
     if (!ReadPicture(run, path, bmp, run.Err()))
         return KvuCtlExit::FileError;
-    BuildLogo(run, bmp, o, raster);
+    std::unique_ptr<CLogoSurfaces> own;
+    if (!surfacesOut) {
+        own = std::make_unique<CLogoSurfaces>();
+        surfacesOut = own.get();
+    }
+    BuildLogo(run, bmp, o, raster, *surfacesOut);
     return KvuCtlExit::Ok;
 }
 
@@ -162,16 +178,22 @@ QByteArray PbmBytes(const CLogoRaster& raster) {
 
 int RunPreview(CCliRun& run) {
     if (!run.IsSet(QStringLiteral("output")))
-        return run.UsageError(QStringLiteral("preview needs -o OUT.pbm"));
+        return run.UsageError(QStringLiteral("preview needs -o OUT.pbm or -o OUT.png"));
     const QString target = run.Value(QStringLiteral("output"));
-    if (!target.endsWith(QLatin1String(".pbm"), Qt::CaseInsensitive))
-        return run.UsageError(QStringLiteral("the preview is written as a .pbm file"));
+    const bool png = target.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
+    if (!png && !target.endsWith(QLatin1String(".pbm"), Qt::CaseInsensitive))
+        return run.UsageError(QStringLiteral("the preview is written as a .pbm or a .png file"));
     auto bmp = std::make_unique<CSourceBitmap>();
     auto raster = std::make_unique<CLogoRaster>();
-    if (const int rc = PrepareLogo(run, run.Argument(0), *bmp, *raster); rc != KvuCtlExit::Ok)
+    auto surfaces = std::make_unique<CLogoSurfaces>();
+    if (const int rc = PrepareLogo(run, run.Argument(0), *bmp, *raster, surfaces.get());
+        rc != KvuCtlExit::Ok)
         return rc;
     QString detail;
-    if (!FileAccess::WriteFileSafely(target, PbmBytes(*raster), &detail)) {
+    const bool written =
+        png ? LogoPictureIo::WriteCompositePng(surfaces->m_composite, target, &detail)
+            : FileAccess::WriteFileSafely(target, PbmBytes(*raster), &detail);
+    if (!written) {
         run.FileError(target, QStringLiteral("Failed to open a file for write."), detail);
         return KvuCtlExit::FileError;
     }
@@ -227,8 +249,11 @@ std::vector<CCliCommand> LogoCommands() {
         "  --height N           logo lines, 1 to 300 (default: KVU's logo size)\n"
         "  --zoom Q             2, 3, 4, 6, 8 or 12 quarters (x0.5 to x3.0; default 4)\n"
         "  --pan X,Y            the picture moved by X,Y screen pixels (default 0,0)\n"
-        "  --threshold P        25, 50, 75 or 99 percent (default 50)\n");
-    const QStringList picture = {kWidthCode, kHeight, kZoom, kPan, kThreshold};
+        "  --threshold P        25, 50, 75 or 99 percent (default 50)\n"
+        "  --dither             Floyd-Steinberg dithering instead of a threshold, for photographs\n"
+        "BMP may also be a PNG or JPEG picture: it is converted to 24 bits (transparent parts on\n"
+        "white) and scaled down to fit 1024 x 768 when larger.\n");
+    const QStringList picture = {kWidthCode, kHeight, kZoom, kPan, kThreshold, kDither};
     return {
         {QStringLiteral("logo check"), QStringLiteral("BMP"),
          QStringLiteral("Run the bitmap reader's checks on BMP."),
@@ -236,10 +261,12 @@ std::vector<CCliCommand> LogoCommands() {
                         "then 'loaded W x H, B bits' when the picture was accepted.\n"
                         "Exit 0 when it loaded, 3 when it was refused or cannot be read.\n"),
          {}, 1, RunCheck},
-        {QStringLiteral("logo preview"), QStringLiteral("BMP -o OUT.pbm [picture options]"),
-         QStringLiteral("Write the logo Flash would send as a PBM file."),
-         QStringLiteral("Writes a binary PBM (P4) whose width is the dots per line, whose height is\n"
-                        "the logo height and whose rows are the raster rows Flash would send.\n") +
+        {QStringLiteral("logo preview"), QStringLiteral("BMP -o OUT.pbm|OUT.png [picture options]"),
+         QStringLiteral("Write the logo Flash would send as a PBM file, or\n"
+                        "the 960 x 600 picture the view shows as a PNG."),
+         QStringLiteral("OUT.pbm: a binary PBM (P4) whose width is the dots per line, whose height\n"
+                        "is the logo height and whose rows are the raster rows Flash would send.\n"
+                        "OUT.png: the view's 960 x 600 picture, the logo frame at (64, 89).\n") +
              pictureHelp,
          QStringList{QStringLiteral("output")} + picture, 1, RunPreview},
         {QStringLiteral("logo test-print"), QStringLiteral("BMP [--port P] [picture options]"),

@@ -6,6 +6,7 @@
 #include "SimHarness.h"
 
 #include <QFile>
+#include <QImage>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -230,4 +231,33 @@ TEST_F(LogoCli, FlashWithoutTheQuestionIsNotConfirmed) {
     EXPECT_EQ(h.Services().MessageTexts(),
               (QStringList{"Timed out waiting for a '?' character.", "Serial communication error."}));
     EXPECT_EQ(Run({"logo", "feed", "--port", "/dev/nonexistent-kvu"}), 4);
+}
+
+TEST_F(LogoCli, PngInAndOut) {
+    // A PNG picture with a transparent background and a black 8 x 2 bar at the top-left.
+    QImage image(16, 4, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 8; ++x)
+            image.setPixel(x, y, qRgba(0, 0, 0, 255));
+    const QString png = dir.filePath("bar.png");
+    ASSERT_TRUE(image.save(png, "PNG"));
+    EXPECT_EQ(Run({"logo", "check", png}), 0);
+    EXPECT_EQ(out, "loaded 16 x 4, 24 bits\n");
+    const QString pbm = dir.filePath("bar.pbm");
+    ASSERT_EQ(Run({"logo", "preview", png, "-o", pbm, "--height", "3"}), 0);
+    EXPECT_EQ(ReadAll(pbm), QByteArray("P4\n384 3\n") + char(0xFF) + QByteArray(47, '\0') +
+                                char(0xFF) + QByteArray(47, '\0') + QByteArray(48, '\0'));
+
+    // The PNG preview is the view's composite: the frame outline and the logo at (64, 89).
+    const QString shown = dir.filePath("shown.png");
+    ASSERT_EQ(Run({"logo", "preview", png, "-o", shown, "--zoom", "8"}), 0);
+    const QImage composite(shown);
+    ASSERT_EQ(composite.size(), QSize(960, 600));
+    EXPECT_EQ(composite.pixel(62, 87) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(composite.pixel(64 + 15, 89 + 3) & 0xFFFFFF, 0u) << "x2.0: 16 x 4 dots of bar";
+    EXPECT_EQ(composite.pixel(64 + 16, 89) & 0xFFFFFF, 0xFFFFFFu);
+
+    ASSERT_EQ(Run({"logo", "preview", png, "-o", pbm, "--dither"}), 0);
+    EXPECT_EQ(Run({"logo", "preview", png, "-o", pbm, "--dither", "--threshold", "75"}), 2);
 }

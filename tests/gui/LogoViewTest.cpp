@@ -323,3 +323,30 @@ TEST(LogoSizeDlg, RunStoresOnOkOnly) {
     EXPECT_EQ(raster.m_nDots, 832);
     EXPECT_EQ(raster.m_nHeight, 240);
 }
+
+TEST_F(LogoViewTest, PicturesBeyondBmpAndDither) {
+    // A PNG wider than the 576-dot frame, transparent but for a black stripe at the top.
+    QImage image(700, 40, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (int x = 0; x < 700; ++x)
+        image.setPixel(x, 0, qRgba(0, 0, 0, 255));
+    const QString path = dir.filePath("wide.png");
+    ASSERT_TRUE(image.save(path, "PNG"));
+    ASSERT_TRUE(view->LoadBitmapFile(path));
+    ASSERT_TRUE(view->HasPicture());
+    EXPECT_TRUE(Messages().isEmpty());
+    EXPECT_EQ(h.Services().StatusTexts(),
+              (QStringList{"Wait...", "Ready",
+                           "The picture is 700 pixels wide; the logo frame holds 576 of them at x1.0."}));
+    EXPECT_EQ(Composite(64, 89), CLogoSurfaces::kBlack);
+    EXPECT_EQ(Composite(64, 90), CLogoSurfaces::kWhite) << "transparent is white, never black";
+
+    // Dither takes the check from the threshold items and renders at once.
+    view->SetDither();
+    EXPECT_TRUE(view->IsDither());
+    for (int p : {25, 50, 75, 99})
+        EXPECT_FALSE(view->IsThreshold(p));
+    view->SetThreshold(25);
+    EXPECT_FALSE(view->IsDither());
+    EXPECT_TRUE(view->IsThreshold(25));
+}

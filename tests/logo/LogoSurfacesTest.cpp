@@ -357,3 +357,30 @@ TEST(LogoRaster, ThresholdDecidesWhatPrints) {
         EXPECT_EQ(logo.raster.Row(0)[0], dots) << percent;
     }
 }
+
+TEST(LogoRender, DitherGivesTheGreyLevelsAsDotDensity) {
+    struct Case {
+        int grey;
+        double low, high; // the share of black dots expected
+    } cases[] = {{0, 1.0, 1.0}, {255, 0.0, 0.0}, {128, 0.45, 0.55}, {64, 0.70, 0.80},
+                 {192, 0.20, 0.30}};
+    for (const Case& c : cases) {
+        BmpBuilder b;
+        b.width = 64;
+        b.height = 64;
+        b.pixel = [&](int, int) { return quint32(c.grey * 0x010101); };
+        auto bmp = std::make_unique<CSourceBitmap>();
+        bmp->ReadBytes(b.Build());
+        auto surfaces = std::make_unique<CLogoSurfaces>();
+        EXPECT_EQ(surfaces->RenderDithered(*bmp, nullptr), CLogoSurfaces::Render::Logo);
+        int black = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                black += surfaces->m_blackWhite.Pixel(x, y) == kBlack;
+        const double share = black / 4096.0;
+        EXPECT_GE(share, c.low) << c.grey;
+        EXPECT_LE(share, c.high) << c.grey;
+        EXPECT_EQ(surfaces->m_blackWhite.Pixel(64, 0), kWhite) << "nothing beyond the picture";
+        EXPECT_EQ(surfaces->m_colour.Pixel(5, 5), Rgb(c.grey, c.grey, c.grey));
+    }
+}

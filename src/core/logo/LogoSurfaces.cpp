@@ -159,6 +159,37 @@ CLogoSurfaces::Render CLogoSurfaces::RenderSurfaces(const CSourceBitmap& source,
     return Render::PreviewOnly;
 }
 
+CLogoSurfaces::Render CLogoSurfaces::RenderDithered(const CSourceBitmap& source,
+                                                    IUiServices* services) {
+    const Render r = RenderSurfaces(source, 50, services);
+    if (r != Render::Logo)
+        return r;
+    const int width = std::min(source.biWidth, kPictureWidth);
+    const int height = std::min(source.biHeight, kPictureHeight);
+    // The error of each pixel goes 7/16 right, 3/16 below left, 5/16 below, 1/16 below
+    // right; two rows of errors with a guard column at each end.
+    std::vector<int> current(size_t(width) + 2, 0), next(size_t(width) + 2, 0);
+    const int middle = ThresholdSum(50);
+    for (int y = 0; y < height; ++y) {
+        const quint8* in = source.Row(y);
+        quint32* bw = m_blackWhite.Row(y);
+        std::fill(next.begin(), next.end(), 0);
+        for (int x = 0; x < width; ++x) {
+            const int sum = in[3 * x] + in[3 * x + 1] + in[3 * x + 2];
+            const int value = sum + current[size_t(x) + 1] / 16;
+            const bool black = value < middle;
+            bw[x] = black ? kBlack : kWhite;
+            const int error = value - (black ? 0 : 765);
+            current[size_t(x) + 2] += error * 7;
+            next[size_t(x)] += error * 3;
+            next[size_t(x) + 1] += error * 5;
+            next[size_t(x) + 2] += error;
+        }
+        std::swap(current, next);
+    }
+    return Render::Logo;
+}
+
 void CLogoSurfaces::ComposeView(const CSourceBitmap& source, const CLogoRaster& raster, int panX,
                                 int panY, int zoom) {
     const int w = source.biWidth;

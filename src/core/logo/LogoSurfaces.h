@@ -65,6 +65,10 @@ public:
     // 8 bits give a colour preview only, after the "not fully supported" warning through
     // `services` (when given).
     Render RenderSurfaces(const CSourceBitmap& source, int percent, IUiServices* services);
+    // An addition to the four thresholds, for photographs: the black-and-white surface by
+    // Floyd-Steinberg error diffusion of the colour sums around the 50% threshold. The
+    // colour surface and the rules for other depths are those of RenderSurfaces.
+    Render RenderDithered(const CSourceBitmap& source, IUiServices* services);
     // The composite at the pan (screen pixels) and zoom (in quarters).
     void ComposeView(const CSourceBitmap& source, const CLogoRaster& raster, int panX, int panY,
                      int zoom);

@@ -3,8 +3,12 @@
 #include "app/AppCore.h"
 #include "app/UiServices.h"
 #include "logo/LogoSurfaces.h"
+#include "LogoPictureIo.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QMimeData>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,6 +25,7 @@ CLogoViewWidget::CLogoViewWidget(CAppCore& core, IUiServices& services, QWidget*
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(true);
+    setAcceptDrops(true);
 }
 
 CLogoViewWidget::~CLogoViewWidget() = default;
@@ -43,14 +48,15 @@ bool CLogoViewWidget::LoadBitmapFile(const QString& path) {
     source.m_bLoaded = 0;
     m_services.Status(QStringLiteral("Wait..."));
     m_services.Pause(200);
-    CSourceBitmap::ReadReport report;
+    LogoPictureIo::PictureRead report;
     {
         CWaitScope wait(m_services);
-        report = source.Read(path);
+        // A BMP goes to the reader as it is; a PNG or JPEG is converted to 24 bits first.
+        report = LogoPictureIo::ReadPicture(path, source);
         if (!report.opened) {
-            const QString detail = report.openDetail.isEmpty()
+            const QString detail = report.detail.isEmpty()
                                        ? QString()
-                                       : QStringLiteral("\n%1").arg(report.openDetail);
+                                       : QStringLiteral("\n%1").arg(report.detail);
             m_services.Message(QLatin1String(CSourceBitmap::kOpenFailed) + detail);
             m_services.Status(QStringLiteral("Ready"));
             update();
@@ -60,6 +66,17 @@ bool CLogoViewWidget::LoadBitmapFile(const QString& path) {
             m_services.Message(report.Message());
         m_services.Status(QStringLiteral("Ready"));
     }
+    // Said after "Ready" so that it stays in the status bar.
+    const int dots = m_core.m_logo.m_raster.m_nDots;
+    QStringList notes;
+    if (!report.status.isEmpty())
+        notes << report.status;
+    if (source.m_bLoaded && source.biWidth > dots)
+        notes << QStringLiteral("The picture is %1 pixels wide; the logo frame holds %2 of them at x1.0.")
+                     .arg(source.biWidth)
+                     .arg(dots);
+    if (!notes.isEmpty())
+        m_services.Status(notes.join(QLatin1Char(' ')));
     // A file was read, accepted or not: the pan starts again, the zoom stays, and the
     // logo is thresholded at 50% whatever threshold is checked.
     m_bDragging = 0;
@@ -72,7 +89,9 @@ bool CLogoViewWidget::LoadBitmapFile(const QString& path) {
 void CLogoViewWidget::OnBitmapOpen() {
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("Bitmap Files (*.bmp)"), QStringLiteral("All Files (*)")});
+    dialog.setNameFilters({QStringLiteral("Bitmap Files (*.bmp)"),
+                           QStringLiteral("Pictures (*.bmp *.png *.jpg *.jpeg)"),
+                           QStringLiteral("All Files (*)")});
     dialog.setDefaultSuffix(QStringLiteral("bmp"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return; // the picture loaded before stays loaded
@@ -85,6 +104,7 @@ void CLogoViewWidget::SetZoom(int zoom) {
 }
 
 void CLogoViewWidget::SetThreshold(int percent) {
+    m_bDither = false;
     m_nThreshold = percent; // the check mark moves even without a picture
     if (!HasPicture()) {
         m_services.Message(QStringLiteral("No image."), MsgIcon::None);
@@ -92,6 +112,29 @@ void CLogoViewWidget::SetThreshold(int percent) {
     }
     m_surfaces->RenderSurfaces(m_core.m_logo.m_source, percent, &m_services);
     Redraw();
+}
+
+void CLogoViewWidget::SetDither() {
+    m_bDither = true;
+    if (!HasPicture()) {
+        m_services.Message(QStringLiteral("No image."), MsgIcon::None);
+        return;
+    }
+    m_surfaces->RenderDithered(m_core.m_logo.m_source, &m_services);
+    Redraw();
+}
+
+void CLogoViewWidget::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && event->mimeData()->urls().first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void CLogoViewWidget::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    LoadBitmapFile(urls.first().toLocalFile());
 }
 
 void CLogoViewWidget::Compose() {

@@ -38,7 +38,9 @@ public:
     bool LoadBitmapFile(const QString& path);
 
     bool IsZoom(int zoom) const { return m_nZoom == zoom; }
-    bool IsThreshold(int percent) const { return m_nThreshold == percent; }
+    // A threshold item is checked unless Dither is.
+    bool IsThreshold(int percent) const { return !m_bDither && m_nThreshold == percent; }
+    bool IsDither() const { return m_bDither; }
     int Zoom() const { return m_nZoom; }
     int Threshold() const { return m_nThreshold; }
     QPoint Pan() const { return m_ptPan; }
@@ -58,6 +60,9 @@ public slots:
     void SetZoom(int zoom);
     // View > Color Threshold: 25, 50, 75 or 99 (32806, 32808, 32807, 32809).
     void SetThreshold(int percent);
+    // View > Color Threshold > Dither, an addition for photographs (no command ID of the
+    // original: the frame gives it one of its own).
+    void SetDither();
     void TestPrint();            // 32792
     void Flash(int slot);        // 32776 + slot
     void PrintLogo(int slot);    // 32784 + slot
@@ -73,6 +78,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // A picture file dropped on the view is opened as Open Bitmap would.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Composes at the shown pan and zoom so that the composite holds the current frame.
@@ -89,4 +97,5 @@ private:
     int m_nZoom = kDefaultZoom;
     CLogoTransfer m_transfer;
     int m_nThreshold = kDefaultThreshold;
+    bool m_bDither = false;
 };
