@@ -57,29 +57,40 @@ void StretchCopy(const CSurface& source, int sx, int sy, int sw, int sh, CSurfac
         return;
     const int left = std::max({clip.left, 0, dx});
     const int top = std::max({clip.top, 0, dy});
-    const qint64 right = std::min<qint64>({clip.right, target.Width(), qint64(dx) + dw});
-    const qint64 bottom = std::min<qint64>({clip.bottom, target.Height(), qint64(dy) + dh});
+    const int right = int(std::min<qint64>({clip.right, target.Width(), qint64(dx) + dw}));
+    const int bottom = int(std::min<qint64>({clip.bottom, target.Height(), qint64(dy) + dh}));
     if (left >= right || top >= bottom)
         return;
-    const std::vector<Span> xs = MapAxis(sw, dw);
-    const std::vector<Span> ys = MapAxis(sh, dh);
-    // Source pixels outside the source surface read as white (nothing there to AND in).
-    auto inX = [&](int x) { return x >= 0 && x < source.Width(); };
-    auto inY = [&](int y) { return y >= 0 && y < source.Height(); };
+    std::vector<Span> xs = MapAxis(sw, dw);
+    std::vector<Span> ys = MapAxis(sh, dh);
+    // Spans are made absolute and cut to the source surface; source pixels outside it
+    // read as white (nothing there to AND in).
+    auto cut = [](std::vector<Span>& spans, int origin, int size) {
+        for (Span& s : spans) {
+            s.begin = std::clamp(s.begin + origin, 0, size);
+            s.end = std::clamp(s.end + origin, 0, size);
+        }
+    };
+    cut(xs, sx, source.Width());
+    cut(ys, sy, source.Height());
+    const bool singleX = sw <= dw;
     for (int y = top; y < bottom; ++y) {
         const Span& ry = ys[size_t(y - dy)];
         quint32* out = target.Row(y);
-        for (int x = left; x < right; ++x) {
-            const Span& rx = xs[size_t(x - dx)];
+        const Span* rx = xs.data() + (left - dx);
+        if (ry.end - ry.begin == 1 && singleX) {
+            // Enlarging or 1:1 on both axes: one source pixel for each destination pixel.
+            const quint32* in = source.Row(ry.begin);
+            for (int x = left; x < right; ++x, ++rx)
+                out[x] = rx->begin < rx->end ? in[rx->begin] : 0xFFFFFFFFu;
+            continue;
+        }
+        for (int x = left; x < right; ++x, ++rx) {
             quint32 value = 0xFFFFFFFFu;
             for (int v = ry.begin; v < ry.end; ++v) {
-                if (!inY(sy + v))
-                    continue;
-                const quint32* in = source.Row(sy + v);
-                for (int u = rx.begin; u < rx.end; ++u) {
-                    if (inX(sx + u))
-                        value &= in[sx + u];
-                }
+                const quint32* in = source.Row(v);
+                for (int u = rx->begin; u < rx->end; ++u)
+                    value &= in[u];
             }
             out[x] = value;
         }
@@ -87,10 +98,11 @@ void StretchCopy(const CSurface& source, int sx, int sy, int sw, int sh, CSurfac
 }
 
 // The black-and-white surface starts white: a picture that only gets a colour preview
-// then prints nothing, rather than the solid black of a fresh zeroed surface.
+// then prints nothing, rather than the solid black of a fresh surface. The colour surface
+// starts black, as a fresh surface does; only the picture's own area of it is ever shown.
 CLogoSurfaces::CLogoSurfaces()
     : m_composite(kCompositeWidth, kCompositeHeight, kWhite),
-      m_colour(kPictureWidth, kPictureHeight, kWhite),
+      m_colour(kPictureWidth, kPictureHeight, kBlack),
       m_blackWhite(kPictureWidth, kPictureHeight, kWhite) {}
 
 namespace {
