@@ -458,3 +458,34 @@ TEST_F(ImageMagick, ACutFileEndsInTheRowMessage) {
     EXPECT_EQ(report.texts.last(), kEofRow);
     EXPECT_EQ(bmp.m_bLoaded, 0);
 }
+
+TEST(BitmapReader, EachReadStartsFromAClearStore) {
+    // A tall picture first, then a shorter and narrower one, then one cut short: nothing of
+    // an earlier picture is left anywhere in the store.
+    CSourceBitmap bmp;
+    BmpBuilder tall;
+    tall.width = 1024;
+    tall.height = 768;
+    tall.pixel = [](int, int) { return 0xFFFFFFu; };
+    bmp.ReadBytes(tall.Build());
+    ASSERT_EQ(bmp.m_bLoaded, 1);
+    BmpBuilder small;
+    small.width = 2;
+    small.height = 3;
+    small.pixel = [](int, int) { return 0x010101u; };
+    bmp.ReadBytes(small.Build());
+    ASSERT_EQ(bmp.m_bLoaded, 1);
+    size_t nonZero = 0;
+    for (quint8 b : bmp.m_pixels)
+        nonZero += b != 0;
+    EXPECT_EQ(nonZero, 3u * 6u) << "only the three rows of two pixels";
+    BmpBuilder cut = tall;
+    cut.rowsWritten = 10;
+    bmp.ReadBytes(cut.Build());
+    nonZero = 0;
+    for (quint8 b : bmp.m_pixels)
+        nonZero += b != 0;
+    EXPECT_EQ(nonZero, 10u * 3072u);
+    EXPECT_EQ(bmp.Row(767)[0], 0xFF) << "the rows read land at the bottom";
+    EXPECT_EQ(bmp.Row(0)[0], 0);
+}

@@ -10,7 +10,10 @@ const char* const CLogoSurfaces::kNotFullySupported =
     "Warning: This file format is not fully supported yet.";
 
 CSurface::CSurface(int width, int height, quint32 fill)
-    : m_width(width), m_height(height), m_pixels(size_t(width) * size_t(height), fill) {}
+    : m_width(width), m_height(height), m_pixels(size_t(width) * size_t(height)) {
+    if (fill != 0)
+        std::fill(m_pixels.begin(), m_pixels.end(), fill);
+}
 
 void CSurface::Fill(int left, int top, int right, int bottom, quint32 colour) {
     left = std::max(left, 0);
@@ -99,10 +102,11 @@ void StretchCopy(const CSurface& source, int sx, int sy, int sw, int sh, CSurfac
 
 // The black-and-white surface starts white: a picture that only gets a colour preview
 // then prints nothing, rather than the solid black of a fresh surface. The colour surface
-// starts black, as a fresh surface does; only the picture's own area of it is ever shown.
+// starts black (all bits zero), as a fresh surface does; only the picture's own area of
+// it is ever shown.
 CLogoSurfaces::CLogoSurfaces()
     : m_composite(kCompositeWidth, kCompositeHeight, kWhite),
-      m_colour(kPictureWidth, kPictureHeight, kBlack),
+      m_colour(kPictureWidth, kPictureHeight, 0),
       m_blackWhite(kPictureWidth, kPictureHeight, kWhite) {}
 
 namespace {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZeroedBuffer.h"
+
 #include <QtGlobal>
 #include <vector>
 
@@ -23,7 +25,7 @@ public:
 private:
     int m_width;
     int m_height;
-    std::vector<quint32> m_pixels;
+    CZeroedBuffer<quint32> m_pixels;
 };
 
 // A rectangle, right and bottom edges excluded.

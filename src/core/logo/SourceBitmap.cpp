@@ -41,7 +41,7 @@ qint32 S32(const quint8* p) { return qint32(U32(p)); }
 quint8 Upper(quint8 c) { return c >= 'a' && c <= 'z' ? quint8(c - 'a' + 'A') : c; }
 } // namespace
 
-CSourceBitmap::CSourceBitmap() : m_pixels(size_t(kMaxHeight) * kStoreRowBytes, 0) {}
+CSourceBitmap::CSourceBitmap() : m_pixels(size_t(kMaxHeight) * kStoreRowBytes) {}
 
 int CSourceBitmap::RowBytes(int width, int bitsPerPixel) {
     switch (bitsPerPixel) {
@@ -169,10 +169,13 @@ CSourceBitmap::ReadReport CSourceBitmap::ReadBytes(const QByteArray& file) {
     }
 
     in.Seek(bfOffBits);
-    std::fill(m_pixels.begin(), m_pixels.end(), quint8(0));
+    // The whole store is cleared; only rows an earlier read wrote can be other than zero.
+    std::fill(m_pixels.begin(), m_pixels.begin() + size_t(kStoreRowBytes) * size_t(m_nDirtyRows),
+              quint8(0));
+    m_nDirtyRows = std::max(0, biHeight);
     // The file holds the bottom row first.
     for (int r = 0; r < biHeight; ++r) {
-        if (in.Read(Row(biHeight - 1 - r), m_nRowBytes) < m_nRowBytes) {
+        if (in.Read(StoreRow(biHeight - 1 - r), m_nRowBytes) < m_nRowBytes) {
             say("Premature EOF while reading a Bitmap row.\n");
             return report;
         }

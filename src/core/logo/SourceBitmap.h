@@ -4,8 +4,9 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include "ZeroedBuffer.h"
+
 #include <array>
-#include <vector>
 
 // The picture opened from a BMP file (a 14-byte file header, a 40-byte information
 // header, the colour table, the pixel rows). The rows are kept exactly as stored in the
@@ -49,7 +50,6 @@ public:
     static int RowBytes(int width, int bitsPerPixel);
 
     const quint8* Row(int y) const { return m_pixels.data() + size_t(kStoreRowBytes) * size_t(y); }
-    quint8* Row(int y) { return m_pixels.data() + size_t(kStoreRowBytes) * size_t(y); }
 
     quint16 bfType = 0;
     quint32 bfSize = 0;
@@ -70,6 +70,11 @@ public:
     int m_nRowBytes = 0;
     std::array<RgbQuad, 256> m_palette{};
     int m_nPaletteEntries = 0;
-    std::vector<quint8> m_pixels; // kMaxHeight rows of kStoreRowBytes
+    CZeroedBuffer<quint8> m_pixels; // kMaxHeight rows of kStoreRowBytes
     int m_bLoaded = 0;
+
+private:
+    // Only the reader writes the store, so that it knows which rows it has written.
+    quint8* StoreRow(int y) { return m_pixels.data() + size_t(kStoreRowBytes) * size_t(y); }
+    int m_nDirtyRows = 0; // the store rows that may hold bytes of an earlier read
 };
