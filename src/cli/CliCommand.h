@@ -21,5 +21,6 @@ struct CCliCommand {
 std::vector<CCliCommand> MacrosCommands();
 std::vector<CCliCommand> Module1Commands();
 std::vector<CCliCommand> ProjectCommands();
+std::vector<CCliCommand> LogoCommands();
 std::vector<CCliCommand> WirelessCommands();
 const std::vector<CCliCommand>& CommandTable();

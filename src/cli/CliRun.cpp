@@ -40,13 +40,20 @@ bool CCliRun::LoadForm(const QString& path, CAttributeForm& form) {
     return true;
 }
 
-int CCliRun::PrepareLink() {
+void CCliRun::LoadSettings() {
+    if (m_settingsLoaded)
+        return;
+    m_settingsLoaded = true;
     QSettings* settings = m_context.settings;
     if (!settings) {
         m_ownSettings = CAppCore::OpenUserSettings();
         settings = m_ownSettings.get();
     }
     m_core.LoadSettings(*settings);
+}
+
+int CCliRun::PrepareLink() {
+    LoadSettings();
     if (IsSet(QStringLiteral("port"))) {
         const QString port = m_core.m_ports.UsePortOrDevice(Value(QStringLiteral("port")));
         if (port.isEmpty())

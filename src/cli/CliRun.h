@@ -37,6 +37,8 @@ public:
     // Loads a project into the attribute form, as the page would show it.
     bool LoadForm(const QString& path, CAttributeForm& form);
 
+    // KVU's settings (port table, port and rate, logo size) into the core; once.
+    void LoadSettings();
     // The link as KVU would open it: the user's port table and last port and rate, then
     // --port and --baud. Returns KvuCtlExit::Ok, or the usage code after saying why.
     int PrepareLink();
@@ -52,5 +54,6 @@ private:
     QTextStream& m_err;
     CAppCore m_core;
     std::unique_ptr<QSettings> m_ownSettings;
+    bool m_settingsLoaded = false;
     std::unique_ptr<IUiServices> m_services;
 };

@@ -3,7 +3,8 @@
 const std::vector<CCliCommand>& CommandTable() {
     static const std::vector<CCliCommand> table = [] {
         std::vector<CCliCommand> all;
-        for (auto group : {Module1Commands, MacrosCommands, WirelessCommands, ProjectCommands}) {
+        for (auto group : {Module1Commands, MacrosCommands, LogoCommands, WirelessCommands,
+                           ProjectCommands}) {
             const std::vector<CCliCommand> rows = group();
             all.insert(all.end(), rows.begin(), rows.end());
         }

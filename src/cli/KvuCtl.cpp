@@ -18,7 +18,9 @@ const char* const kOptionsHelp =
     "  --baud RATE     1200, 2400, 9600, 14400, 19200, 38400, 57600 or 115200.\n"
     "                  Default: the rate KVU last used.\n"
     "  --yes           Answer Yes when the printer does not send '?' during a burn.\n"
-    "  -o, --output F  The export file.\n"
+    "  -o, --output F  The export file, or the logo preview.\n"
+    "  --width-code C, --height N, --zoom Q, --pan X,Y, --threshold P, --dither\n"
+    "                  How a logo command looks at its picture (see 'logo preview --help').\n"
     "  --force         Let 'project new' replace an existing file.\n"
     "  --seconds S     How long 'monitor' listens (default: until Ctrl-C).\n"
     "  --json          bt read, wlan read: print a JSON object.\n"
@@ -132,6 +134,12 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
         {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("file")},
         {QStringLiteral("json"), QString()},
         {QStringLiteral("verify"), QString()},
+        {QStringLiteral("width-code"), QString(), QStringLiteral("code")},
+        {QStringLiteral("height"), QString(), QStringLiteral("lines")},
+        {QStringLiteral("zoom"), QString(), QStringLiteral("quarters")},
+        {QStringLiteral("pan"), QString(), QStringLiteral("x,y")},
+        {QStringLiteral("threshold"), QString(), QStringLiteral("percent")},
+        {QStringLiteral("dither"), QString()},
     });
     // The radio modules' connection and settings (bt and wlan).
     for (const char* name : {"from", "to", "timeout", "escape", "guard-before", "guard-after",

@@ -8,6 +8,7 @@
 #include "ModulePage.h"
 #include "ModuleSheet.h"
 #include "SerialPortDlg.h"
+#include "logo/LogoSizeDlg.h"
 #include "app/IdleCounter.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
@@ -174,8 +175,9 @@ void CMainFrame::CreateActions() {
     connectTo(MakeAction(Cmd::ConfigureSerialPort, QStringLiteral("&Serial Port..."),
                          QStringLiteral("Set the COM port and the baud rate\nSerial Port")),
               [this] { OnConfigureSerialPort(); });
-    MakeAction(Cmd::ConfigureLogoSize, QStringLiteral("Logo Size..."),
-               QStringLiteral("Set the logo width and height\nLogo Size"));
+    connectTo(MakeAction(Cmd::ConfigureLogoSize, QStringLiteral("Logo Size..."),
+                         QStringLiteral("Set the logo width and height\nLogo Size")),
+              [this] { OnConfigureLogoSize(); });
 
     // Module commands: the menu items and the toolbar buttons have their own IDs.
     for (const ModuleRow& m : ModuleRegistry()) {
@@ -227,7 +229,11 @@ void CMainFrame::CreateActions() {
                  {Cmd::Threshold25, "25%"}, {Cmd::Threshold50, "50%"}, {Cmd::Threshold75, "75%"},
                  {Cmd::Threshold99, "99%"}};
     for (const auto& z : zooms)
-        MakeAction(z.id, QLatin1String(z.text));
+        MakeAction(z.id, QLatin1String(z.text))->setCheckable(true);
+    MakeAction(Cmd::ThresholdDither, QStringLiteral("Dither"),
+               QStringLiteral("Dither the picture instead of thresholding it, for "
+                              "photographs\nDither"))
+        ->setCheckable(true);
 
     QAction* toolbarIcons[] = {m_actions[Cmd::FileNew],      m_actions[Cmd::FileOpen],
                                m_actions[Cmd::FileSave],     m_actions[Cmd::EditCut],
@@ -241,7 +247,7 @@ void CMainFrame::CreateActions() {
         m_actions[Cmd::LogoPrintSlot0 + n]->setIcon(Icons::PrintSlot(n));
     }
 
-    m_routedCommands = {Cmd::FileOpenBitmap, Cmd::ConfigureLogoSize, Cmd::FilePrint,
+    m_routedCommands = {Cmd::FileOpenBitmap, Cmd::ThresholdDither, Cmd::FilePrint,
                         Cmd::LogoTestFeed,   Cmd::LogoTestPrint,     Cmd::Zoom050,
                         Cmd::Zoom075,        Cmd::Zoom100,           Cmd::Zoom150,
                         Cmd::Zoom200,        Cmd::Zoom300,           Cmd::Threshold25,
@@ -309,6 +315,8 @@ void CMainFrame::CreateMenus() {
     QMenu* threshold = view->addMenu(QStringLiteral("Color Threshold"));
     for (int id : {Cmd::Threshold25, Cmd::Threshold50, Cmd::Threshold75, Cmd::Threshold99})
         threshold->addAction(m_actions[id]);
+    threshold->addSeparator();
+    threshold->addAction(m_actions[Cmd::ThresholdDither]);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(m_actions[Cmd::HelpTopics]);
@@ -503,6 +511,14 @@ void CMainFrame::ResizeClient(int width, int height) {
     resize(width, height + menu);
 }
 
+// A new or opened project: every page and view takes it up (the logo view drops its
+// picture, which is not part of a project).
+void CMainFrame::OnInitialUpdate() {
+    m_moduleView->OnInitialUpdate();
+    for (IModulePage* view : m_views)
+        view->OnInitialUpdate();
+}
+
 IModulePage* CMainFrame::ActivePage() const {
     const ModuleRow& row = FindModule(CurrentModule());
     if (row.sheetCaption)
@@ -592,7 +608,7 @@ void CMainFrame::OnFileNew() {
     m_doc.DeleteContents();
     m_doc.SetPathName(QString());
     m_doc.SetModifiedFlag(false);
-    m_moduleView->OnInitialUpdate();
+    OnInitialUpdate();
     m_doc.SetModifiedFlag(false);
     UpdateTitle();
     UpdateCommandStates();
@@ -626,7 +642,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
         // the pages show that (not the project that was open before).
         m_doc.DeleteContents();
         m_doc.SetPathName(QString());
-        m_moduleView->OnInitialUpdate();
+        OnInitialUpdate();
         m_doc.SetModifiedFlag(false);
         UpdateTitle();
         UpdateCommandStates();
@@ -634,7 +650,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
     }
     m_doc.SetPathName(QFileInfo(path).absoluteFilePath());
     m_app.Core().m_recentFiles.Add(path);
-    m_moduleView->OnInitialUpdate();
+    OnInitialUpdate();
     m_doc.SetModifiedFlag(false);
     UpdateTitle();
     UpdateRecentFiles();
@@ -674,6 +690,13 @@ bool CMainFrame::OnFileSaveAs() {
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".qpf");
     return DoSave(path);
+}
+
+// The logo size belongs to the program, not to a project: it is asked here from any
+// module, and the view on show is drawn again with the new frame.
+void CMainFrame::OnConfigureLogoSize() {
+    if (CLogoSizeDlg::Run(m_app.Logo().m_raster, m_app.Services(), this))
+        ActiveView()->update();
 }
 
 void CMainFrame::OnConfigureSerialPort() {

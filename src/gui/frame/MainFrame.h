@@ -55,6 +55,7 @@ public:
     bool SaveModified();
 
     void OnConfigureSerialPort();
+    void OnConfigureLogoSize();
     void OnHelpTopics();
     void ShowHelpText(int command);
 
@@ -76,6 +77,7 @@ private:
     bool DoSave(const QString& path);
     // The module was chosen or left: its page or view on top is told.
     void SetModuleLive(ModuleId module, bool live);
+    void OnInitialUpdate();
     void OnRoutedCommand(int id);
     QString AskFileName(bool save, const QString& suggested);
     void ResizeClient(int width, int height);

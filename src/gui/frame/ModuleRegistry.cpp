@@ -2,8 +2,8 @@
 
 #include "CommandIds.h"
 #include "FontView.h"
-#include "LogoView.h"
 #include "app/AppCore.h"
+#include "logo/LogoViewWidget.h"
 #include "module1/Mod1Page1.h"
 #include "module1/Mod1Page2.h"
 #include "module1/Mod1Page3.h"
@@ -98,7 +98,10 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          QSize(),
          true,
          nullptr,
-         {{0, "Logo Download", [](const PageContext&) -> IModulePage* { return new CLogoView; }}}},
+         {{0, "Logo Download",
+           [](const PageContext& c) -> IModulePage* {
+               return new CLogoViewWidget(c.core, c.services);
+           }}}},
     };
     return rows;
 }

@@ -8,7 +8,6 @@
 #include "frame/AboutDlg.h"
 #include "frame/CommandIds.h"
 #include "frame/KVUView.h"
-#include "frame/LogoView.h"
 #include "frame/MainFrame.h"
 #include "frame/ModuleSheet.h"
 #include "frame/SerialPortDlg.h"

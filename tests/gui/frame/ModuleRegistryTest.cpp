@@ -9,6 +9,7 @@
 #include "frame/MainFrame.h"
 #include "frame/ModulePage.h"
 #include "frame/ModuleSheet.h"
+#include "logo/LogoViewWidget.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -105,7 +106,7 @@ TEST(ModuleRegistry, PagesAreToldWhenTheyComeOnTopAndLeave) {
     EXPECT_EQ(sheet.ActivePage(), second);
 }
 
-TEST(ModuleRegistry, CommandsWithoutAHandlerOnTopAreDisabled) {
+TEST(ModuleRegistry, CommandsGoToTheViewOnTopOrAreDisabled) {
     CRecordingServices services;
     CKVUApp app;
     app.SetServices(&services);
@@ -113,7 +114,22 @@ TEST(ModuleRegistry, CommandsWithoutAHandlerOnTopAreDisabled) {
     CMainFrame* frame = app.MainFrame();
     for (const ModuleRow& row : ModuleRegistry()) {
         frame->OnModule(row.id);
-        for (int id : {Cmd::FilePrint, Cmd::LogoTestFeed, Cmd::LogoFlash0})
-            EXPECT_FALSE(frame->Action(id)->isEnabled()) << row.menuText << " " << id;
+        if (!row.selectable)
+            continue;
+        const bool logoView = row.id == ModuleId::LogoDownload;
+        for (int id : {Cmd::FilePrint, Cmd::LogoTestFeed, Cmd::LogoFlash0, Cmd::Zoom150})
+            EXPECT_EQ(frame->Action(id)->isEnabled(), logoView) << row.menuText << " " << id;
     }
+    frame->OnModule(ModuleId::LogoDownload);
+    auto* view = dynamic_cast<CLogoViewWidget*>(frame->ActivePage());
+    ASSERT_TRUE(view);
+    frame->Action(Cmd::Zoom150)->trigger();
+    EXPECT_TRUE(view->IsZoom(6));
+    EXPECT_TRUE(frame->Action(Cmd::Zoom150)->isChecked());
+    EXPECT_FALSE(frame->Action(Cmd::Zoom100)->isChecked());
+    frame->Action(Cmd::ThresholdDither)->trigger();
+    EXPECT_TRUE(view->IsDither());
+    EXPECT_FALSE(frame->Action(Cmd::Threshold50)->isChecked());
+    frame->OnModule(ModuleId::CustomAttributes);
+    EXPECT_FALSE(frame->Action(Cmd::Zoom150)->isEnabled());
 }

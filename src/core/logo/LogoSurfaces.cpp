@@ -1,0 +1,275 @@
+#include "LogoSurfaces.h"
+
+#include "LogoRaster.h"
+#include "SourceBitmap.h"
+#include "app/UiServices.h"
+
+#include <algorithm>
+
+const char* const CLogoSurfaces::kNotFullySupported =
+    "Warning: This file format is not fully supported yet.";
+
+CSurface::CSurface(int width, int height, quint32 fill)
+    : m_width(width), m_height(height), m_pixels(size_t(width) * size_t(height)) {
+    if (fill != 0)
+        std::fill(m_pixels.begin(), m_pixels.end(), fill);
+}
+
+void CSurface::Fill(int left, int top, int right, int bottom, quint32 colour) {
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, m_width);
+    bottom = std::min(bottom, m_height);
+    for (int y = top; y < bottom; ++y)
+        std::fill(Row(y) + left, Row(y) + std::max(left, right), colour);
+}
+
+namespace {
+// For each destination index on one axis, the source indexes [begin, end) it takes.
+struct Span {
+    int begin, end;
+};
+
+// The mapping, the same on each axis, with s source pixels drawn onto d destination pixels:
+// - enlarging or equal (d >= s): destination pixel i shows source pixel floor(i * s / d),
+//   so each source pixel is replicated into a run of floor or ceil(d / s) pixels;
+// - shrinking (d < s): source pixel j goes to destination pixel floor(j * d / s), so
+//   destination pixel i combines source pixels ceil(i * s / d) to ceil((i + 1) * s / d) - 1
+//   (at least one each), and the pixels combined are ANDed bit by bit. This is the default
+//   stretch mode of a new memory surface: black wins, so a one-pixel black line survives
+//   x0.5 and x0.75.
+std::vector<Span> MapAxis(int s, int d) {
+    std::vector<Span> spans(size_t(std::max(d, 0)));
+    for (int i = 0; i < d; ++i) {
+        if (d >= s) {
+            const int b = int(qint64(i) * s / d);
+            spans[size_t(i)] = {b, b + 1};
+        } else {
+            const int b = int((qint64(i) * s + d - 1) / d);
+            const int e = int((qint64(i + 1) * s + d - 1) / d);
+            spans[size_t(i)] = {b, std::max(e, b + 1)};
+        }
+    }
+    return spans;
+}
+} // namespace
+
+void StretchCopy(const CSurface& source, int sx, int sy, int sw, int sh, CSurface& target,
+                 int dx, int dy, int dw, int dh, const SurfaceRect& clip) {
+    if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0)
+        return;
+    const int left = std::max({clip.left, 0, dx});
+    const int top = std::max({clip.top, 0, dy});
+    const int right = int(std::min<qint64>({clip.right, target.Width(), qint64(dx) + dw}));
+    const int bottom = int(std::min<qint64>({clip.bottom, target.Height(), qint64(dy) + dh}));
+    if (left >= right || top >= bottom)
+        return;
+    std::vector<Span> xs = MapAxis(sw, dw);
+    std::vector<Span> ys = MapAxis(sh, dh);
+    // Spans are made absolute and cut to the source surface; source pixels outside it
+    // read as white (nothing there to AND in).
+    auto cut = [](std::vector<Span>& spans, int origin, int size) {
+        for (Span& s : spans) {
+            s.begin = std::clamp(s.begin + origin, 0, size);
+            s.end = std::clamp(s.end + origin, 0, size);
+        }
+    };
+    cut(xs, sx, source.Width());
+    cut(ys, sy, source.Height());
+    const bool singleX = sw <= dw;
+    for (int y = top; y < bottom; ++y) {
+        const Span& ry = ys[size_t(y - dy)];
+        quint32* out = target.Row(y);
+        const Span* rx = xs.data() + (left - dx);
+        if (ry.end - ry.begin == 1 && singleX) {
+            // Enlarging or 1:1 on both axes: one source pixel for each destination pixel.
+            const quint32* in = source.Row(ry.begin);
+            for (int x = left; x < right; ++x, ++rx)
+                out[x] = rx->begin < rx->end ? in[rx->begin] : 0xFFFFFFFFu;
+            continue;
+        }
+        for (int x = left; x < right; ++x, ++rx) {
+            quint32 value = 0xFFFFFFFFu;
+            for (int v = ry.begin; v < ry.end; ++v) {
+                const quint32* in = source.Row(v);
+                for (int u = rx->begin; u < rx->end; ++u)
+                    value &= in[u];
+            }
+            out[x] = value;
+        }
+    }
+}
+
+// The black-and-white surface starts white: a picture that only gets a colour preview
+// then prints nothing, rather than the solid black of a fresh surface. The colour surface
+// starts black (all bits zero), as a fresh surface does; only the picture's own area of
+// it is ever shown.
+CLogoSurfaces::CLogoSurfaces()
+    : m_composite(kCompositeWidth, kCompositeHeight, kWhite),
+      m_colour(kPictureWidth, kPictureHeight, 0),
+      m_blackWhite(kPictureWidth, kPictureHeight, kWhite) {}
+
+namespace {
+quint32 Rgb(int red, int green, int blue) {
+    return 0xFF000000u | (quint32(red) << 16) | (quint32(green) << 8) | quint32(blue);
+}
+} // namespace
+
+CLogoSurfaces::Render CLogoSurfaces::RenderSurfaces(const CSourceBitmap& source, int percent,
+                                                    IUiServices* services) {
+    if (!source.m_bLoaded)
+        return Render::NotLoaded;
+    const int threshold = ThresholdSum(percent);
+    const int width = std::min(source.biWidth, kPictureWidth);
+    const int height = std::min(source.biHeight, kPictureHeight);
+    if (source.biBitCount == 24) {
+        for (int y = 0; y < height; ++y) {
+            const quint8* in = source.Row(y);
+            quint32* colour = m_colour.Row(y);
+            quint32* bw = m_blackWhite.Row(y);
+            for (int x = 0; x < width; ++x) {
+                const int blue = in[3 * x], green = in[3 * x + 1], red = in[3 * x + 2];
+                colour[x] = Rgb(red, green, blue);
+                // A sum equal to the threshold is white.
+                bw[x] = blue + green + red < threshold ? kBlack : kWhite;
+            }
+        }
+        return Render::Logo;
+    }
+
+    if (services)
+        services->Message(QLatin1String(kNotFullySupported));
+    auto palette = [&](int index) {
+        const CSourceBitmap::RgbQuad& q = source.m_palette[size_t(index)];
+        return Rgb(q.red, q.green, q.blue);
+    };
+    for (int y = 0; y < height; ++y) {
+        const quint8* in = source.Row(y);
+        quint32* colour = m_colour.Row(y);
+        switch (source.biBitCount) {
+        case 1:
+            // Every stored byte, padding included, without the colour table.
+            for (int i = 0; i < source.m_nRowBytes; ++i) {
+                for (int k = 0; k < 8; ++k) {
+                    const int x = 8 * i + k;
+                    if (x < kPictureWidth)
+                        colour[x] = (in[i] & (0x80 >> k)) ? Rgb(192, 192, 255) : Rgb(64, 64, 128);
+                }
+            }
+            break;
+        case 4:
+            // An odd width loses its last pixel.
+            for (int j = 0; j < width / 2; ++j) {
+                colour[2 * j] = palette(in[j] >> 4);
+                colour[2 * j + 1] = palette(in[j] & 0x0F);
+            }
+            break;
+        case 8:
+            for (int x = 0; x < width; ++x)
+                colour[x] = palette(in[x]);
+            break;
+        default:
+            break;
+        }
+    }
+    return Render::PreviewOnly;
+}
+
+CLogoSurfaces::Render CLogoSurfaces::RenderDithered(const CSourceBitmap& source,
+                                                    IUiServices* services) {
+    const Render r = RenderSurfaces(source, 50, services);
+    if (r != Render::Logo)
+        return r;
+    const int width = std::min(source.biWidth, kPictureWidth);
+    const int height = std::min(source.biHeight, kPictureHeight);
+    // The error of each pixel goes 7/16 right, 3/16 below left, 5/16 below, 1/16 below
+    // right; two rows of errors with a guard column at each end.
+    std::vector<int> current(size_t(width) + 2, 0), next(size_t(width) + 2, 0);
+    const int middle = ThresholdSum(50);
+    for (int y = 0; y < height; ++y) {
+        const quint8* in = source.Row(y);
+        quint32* bw = m_blackWhite.Row(y);
+        std::fill(next.begin(), next.end(), 0);
+        for (int x = 0; x < width; ++x) {
+            const int sum = in[3 * x] + in[3 * x + 1] + in[3 * x + 2];
+            const int value = sum + current[size_t(x) + 1] / 16;
+            const bool black = value < middle;
+            bw[x] = black ? kBlack : kWhite;
+            const int error = value - (black ? 0 : 765);
+            current[size_t(x) + 2] += error * 7;
+            next[size_t(x)] += error * 3;
+            next[size_t(x) + 1] += error * 5;
+            next[size_t(x) + 2] += error;
+        }
+        std::swap(current, next);
+    }
+    return Render::Logo;
+}
+
+void CLogoSurfaces::ComposeView(const CSourceBitmap& source, const CLogoRaster& raster, int panX,
+                                int panY, int zoom) {
+    const int w = source.biWidth;
+    const int h = source.biHeight;
+    // Zooms come from the six menu items; anything else is drawn at x1.0.
+    const int q = zoom > 0 ? zoom : 4;
+    // The pan is not limited, but beyond the surfaces' size every pan draws the same.
+    panX = std::clamp(panX, -kMaxPan, kMaxPan);
+    panY = std::clamp(panY, -kMaxPan, kMaxPan);
+    const int dots = raster.m_nDots;
+    const int lines = std::clamp(raster.m_nHeight, 0, CLogoRaster::kMaxRows);
+
+    const SurfaceRect whole{0, 0, kPictureWidth, kPictureHeight};
+    m_composite.Fill(whole.left, whole.top, whole.right, whole.bottom, kWhite);
+    StretchCopy(m_colour, 0, 0, w, h, m_composite, kFrameLeft + panX, kFrameTop + panY, w * q / 4,
+                h * q / 4, whole);
+
+    const SurfaceRect frame{kFrameLeft, kFrameTop, kFrameLeft + dots, kFrameTop + lines};
+    m_composite.Fill(frame.left, frame.top, frame.right, frame.bottom, kWhite);
+    // Per axis, so that the black-and-white picture never starts left of or above the
+    // frame: a pan past the frame's edge moves the source origin instead.
+    struct Axis {
+        int src, srcSize, dst, dstSize;
+    };
+    auto axis = [q](int pan, int size, int origin) {
+        if (pan < 0)
+            return Axis{(-pan * 4) / q, size + (pan * 4) / q, origin, size * q / 4 + pan};
+        return Axis{0, size, origin + pan, size * q / 4};
+    };
+    const Axis ax = axis(panX, w, kFrameLeft);
+    const Axis ay = axis(panY, h, kFrameTop);
+    if (ax.dstSize >= 0 && ay.dstSize >= 0)
+        StretchCopy(m_blackWhite, ax.src, ay.src, ax.srcSize, ay.srcSize, m_composite, ax.dst,
+                    ay.dst, ax.dstSize, ay.dstSize, frame);
+
+    // The 3-pixel outline is centred two pixels outside the logo: it fills the ring from
+    // (61, 86) to (D + 67, N + 92) around the frame and never covers a logo dot.
+    const int t = kOutlineWidth;
+    const int l = frame.left - t, tp = frame.top - t, r = frame.right + t, b = frame.bottom + t;
+    m_composite.Fill(l, tp, r, frame.top, kRed);
+    m_composite.Fill(l, frame.bottom, r, b, kRed);
+    m_composite.Fill(l, frame.top, frame.left, frame.bottom, kRed);
+    m_composite.Fill(frame.right, frame.top, r, frame.bottom, kRed);
+}
+
+void CLogoSurfaces::BuildRaster(const CSourceBitmap& source, CLogoRaster& raster) const {
+    if (!source.m_bLoaded)
+        return;
+    raster.Clear();
+    const int lines = std::clamp(raster.m_nHeight, 0, CLogoRaster::kMaxRows);
+    const int bytes = std::clamp(raster.m_nBytesPerLine, 0, CLogoRaster::kRowStride);
+    for (int y = 0; y < lines; ++y) {
+        const quint32* in = m_composite.Row(kFrameTop + y);
+        quint8* out = raster.Row(y);
+        for (int i = 0; i < bytes; ++i) {
+            quint8 packed = 0;
+            for (int k = 0; k < 8; ++k) {
+                const quint32 p = in[kFrameLeft + 8 * i + k];
+                const int sum = int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF);
+                // The leftmost dot is the most significant bit; a set bit prints black.
+                if (sum < 384)
+                    packed |= quint8(0x80 >> k);
+            }
+            out[i] = packed;
+        }
+    }
+}

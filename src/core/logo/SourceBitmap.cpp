@@ -1,0 +1,185 @@
+#include "SourceBitmap.h"
+
+#include "files/FileAccess.h"
+
+#include <algorithm>
+#include <cstring>
+
+const char* const CSourceBitmap::kOpenFailed = "Failed to open a file for read.";
+
+namespace {
+// A read position over the file's bytes that, like a file, hands out fewer bytes than
+// asked at its end and never anything beyond it.
+class CFileCursor {
+public:
+    explicit CFileCursor(const QByteArray& bytes)
+        : m_data(bytes.constData()), m_size(bytes.size()) {}
+    // Copies up to `count` bytes to `to`; returns how many were there.
+    qint64 Read(void* to, qint64 count) {
+        const qint64 left = m_size - m_pos;
+        const qint64 n = std::max<qint64>(0, std::min(count, left));
+        if (n > 0)
+            std::memcpy(to, m_data + m_pos, size_t(n));
+        m_pos += n;
+        return n;
+    }
+    // A seek past the end leaves every later read empty.
+    void Seek(quint32 offset) { m_pos = std::min<qint64>(offset, m_size); }
+    qint64 Size() const { return m_size; }
+
+private:
+    const char* m_data;
+    qint64 m_size;
+    qint64 m_pos = 0;
+};
+
+quint16 U16(const quint8* p) { return quint16(p[0] | (p[1] << 8)); }
+quint32 U32(const quint8* p) {
+    return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
+}
+qint32 S32(const quint8* p) { return qint32(U32(p)); }
+quint8 Upper(quint8 c) { return c >= 'a' && c <= 'z' ? quint8(c - 'a' + 'A') : c; }
+} // namespace
+
+CSourceBitmap::CSourceBitmap() : m_pixels(size_t(kMaxHeight) * kStoreRowBytes) {}
+
+int CSourceBitmap::RowBytes(int width, int bitsPerPixel) {
+    switch (bitsPerPixel) {
+    case 1:
+        return ((width + 7) / 8 + 3) / 4 * 4;
+    case 4:
+        return ((width + 1) / 2 + 3) / 4 * 4;
+    case 8:
+        return (width + 3) / 4 * 4;
+    default:
+        return (3 * width + 3) / 4 * 4;
+    }
+}
+
+CSourceBitmap::ReadReport CSourceBitmap::Read(const QString& path) {
+    m_bLoaded = 0;
+    QByteArray bytes;
+    ReadReport report;
+    if (FileAccess::ReadRegularFile(path, kMaxFileBytes, &bytes, &report.openDetail) !=
+        FileAccess::ReadResult::Ok)
+        return report;
+    return ReadBytes(bytes);
+}
+
+CSourceBitmap::ReadReport CSourceBitmap::ReadBytes(const QByteArray& file) {
+    m_bLoaded = 0;
+    ReadReport report;
+    report.opened = true;
+    QStringList& texts = report.texts;
+    auto say = [&](const char* text) { texts << QString::fromLatin1(text); };
+    CFileCursor in(file);
+
+    quint8 fh[kFileHeaderSize];
+    if (in.Read(fh, kFileHeaderSize) < kFileHeaderSize) {
+        say("Premature EOF while reading Bitmap File Header.\n");
+        return report;
+    }
+    bfType = quint16(Upper(fh[0]) | (Upper(fh[1]) << 8));
+    bfSize = U32(fh + 2);
+    bfReserved1 = U16(fh + 6);
+    bfReserved2 = U16(fh + 8);
+    bfOffBits = U32(fh + 10);
+    if (bfType != quint16('B' | ('M' << 8))) {
+        say("Error: The file is not a Bitmap File.\n");
+        return report;
+    }
+    if (qint64(bfSize) != in.Size())
+        say("Warning: The file size field is incorrect.\n");
+    if (bfReserved1 != 0)
+        say("Warning: Reserved1 is not 0.\n");
+    if (bfReserved2 != 0)
+        say("Warning: Reserved2 is not 0.\n");
+    if (qint64(bfOffBits) >= in.Size())
+        say("Warning: The file offset field is incorrect.\n");
+
+    // The information header is read as 40 bytes whatever its size field says.
+    quint8 ih[kInfoHeaderSize];
+    if (in.Read(ih, kInfoHeaderSize) < kInfoHeaderSize) {
+        say("Premature EOF while reading Bitmap Info Header.\n");
+        return report;
+    }
+    biSize = U32(ih);
+    biWidth = S32(ih + 4);
+    biHeight = S32(ih + 8);
+    biPlanes = U16(ih + 12);
+    biBitCount = U16(ih + 14);
+    biCompression = U32(ih + 16);
+    biSizeImage = S32(ih + 20);
+    biXPelsPerMeter = S32(ih + 24);
+    biYPelsPerMeter = S32(ih + 28);
+    biClrUsed = U32(ih + 32);
+    biClrImportant = U32(ih + 36);
+    if (biSize != kInfoHeaderSize) {
+        say("Error: Bitmap Info Header size is incorrect.\n");
+        return report;
+    }
+    // A negative width would make a negative row size; it is refused as a width that
+    // does not fit rather than read with.
+    if (biWidth > kMaxWidth || biWidth < 0) {
+        say("Sorry: Bitmap width too large.\n");
+        return report;
+    }
+    if (biHeight > kMaxHeight) {
+        say("Sorry: Bitmap height too large.\n");
+        return report;
+    }
+    if (biPlanes != 1) {
+        say("Error: Bitmap Planes must be 1.\n");
+        return report;
+    }
+    if (biBitCount != 1 && biBitCount != 4 && biBitCount != 8 && biBitCount != 24) {
+        say("Error: Bitmap colors must be 1, 4, 8, or 24 bits.\n");
+        return report;
+    }
+    if (biCompression != 0) {
+        say("Sorry: We don't handle compressed files at this time.\n");
+        return report;
+    }
+
+    m_nRowBytes = RowBytes(biWidth, biBitCount);
+    // In 64 bits: a height far below zero would overflow the product.
+    const qint32 computed = qint32(quint32(qint64(m_nRowBytes) * biHeight));
+    if (biSizeImage != 0 && biSizeImage != computed)
+        say("Warning: Image size field contradicts w, h, c. Using our own.\n");
+    biSizeImage = computed;
+    if (biClrUsed != 0)
+        say("Warning: Ignoring non-zero color used field.\n");
+    if (biClrImportant != 0)
+        say("Warning: Ignoring non-zero color important field.\n");
+
+    // The colour table follows the 40-byte header directly; its size follows the depth
+    // alone, never the colours-used field.
+    m_nPaletteEntries = biBitCount == 1 ? 2 : biBitCount == 4 ? 16 : biBitCount == 8 ? 256 : 0;
+    if (m_nPaletteEntries > 0) {
+        quint8 table[256 * 4];
+        const qint64 want = 4 * qint64(m_nPaletteEntries);
+        const qint64 got = in.Read(table, want);
+        for (qint64 i = 0; i < got / 4; ++i)
+            m_palette[size_t(i)] = RgbQuad{table[4 * i], table[4 * i + 1], table[4 * i + 2],
+                                           table[4 * i + 3]};
+        if (got < want) {
+            say("Premature EOF while reading RGBQuad.\n");
+            return report;
+        }
+    }
+
+    in.Seek(bfOffBits);
+    // The whole store is cleared; only rows an earlier read wrote can be other than zero.
+    std::fill(m_pixels.begin(), m_pixels.begin() + size_t(kStoreRowBytes) * size_t(m_nDirtyRows),
+              quint8(0));
+    m_nDirtyRows = std::max(0, biHeight);
+    // The file holds the bottom row first.
+    for (int r = 0; r < biHeight; ++r) {
+        if (in.Read(StoreRow(biHeight - 1 - r), m_nRowBytes) < m_nRowBytes) {
+            say("Premature EOF while reading a Bitmap row.\n");
+            return report;
+        }
+    }
+    m_bLoaded = 1;
+    return report;
+}

@@ -1,0 +1,386 @@
+// Rendering, composing and reading back the logo: the threshold, the stretch, the frame
+// layout with its pans, and the packed raster at the three widths.
+
+#include "BmpBuilder.h"
+#include "RecordingServices.h"
+#include "logo/LogoRaster.h"
+#include "logo/LogoSurfaces.h"
+#include "logo/SourceBitmap.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+constexpr quint32 kWhite = CLogoSurfaces::kWhite;
+constexpr quint32 kBlack = CLogoSurfaces::kBlack;
+constexpr quint32 kRed = CLogoSurfaces::kRed;
+
+quint32 Rgb(int r, int g, int b) {
+    return 0xFF000000u | (quint32(r) << 16) | (quint32(g) << 8) | quint32(b);
+}
+
+// A loaded picture and the surfaces and raster to go with it.
+struct Logo {
+    std::unique_ptr<CSourceBitmap> bmp = std::make_unique<CSourceBitmap>();
+    std::unique_ptr<CLogoSurfaces> surfaces = std::make_unique<CLogoSurfaces>();
+    CLogoRaster raster;
+    CRecordingServices services;
+
+    explicit Logo(const BmpBuilder& b, int percent = 50) {
+        bmp->ReadBytes(b.Build());
+        EXPECT_EQ(bmp->m_bLoaded, 1);
+        surfaces->RenderSurfaces(*bmp, percent, &services);
+    }
+    void Compose(int panX, int panY, int zoom) {
+        surfaces->ComposeView(*bmp, raster, panX, panY, zoom);
+    }
+    quint32 At(int x, int y) const { return surfaces->m_composite.Pixel(x, y); }
+    bool Dot(int x, int y) const { return raster.Row(y)[x / 8] & (0x80 >> (x % 8)); }
+};
+
+// A 24-bit picture: black where `black` says, white elsewhere.
+BmpBuilder Picture(int w, int h, std::function<bool(int, int)> black) {
+    BmpBuilder b;
+    b.width = w;
+    b.height = h;
+    b.pixel = [black](int x, int y) { return black(x, y) ? 0u : 0xFFFFFFu; };
+    return b;
+}
+
+// The extent [first, last] of the non-white pixels of a composite row from x = 0.
+std::pair<int, int> Extent(const Logo& logo, int y, quint32 colour) {
+    int first = -1, last = -1;
+    for (int x = 0; x < CLogoSurfaces::kCompositeWidth; ++x) {
+        if (logo.At(x, y) == colour) {
+            if (first < 0)
+                first = x;
+            last = x;
+        }
+    }
+    return {first, last};
+}
+} // namespace
+
+TEST(LogoRender, ThresholdSums) {
+    const std::pair<int, int> cases[] = {{25, 191}, {50, 382}, {75, 573}, {99, 757}};
+    for (auto [percent, sum] : cases)
+        EXPECT_EQ(CLogoSurfaces::ThresholdSum(percent), sum) << percent;
+}
+
+TEST(LogoRender, ThresholdEdges) {
+    struct Case {
+        int r, g, b, percent;
+        bool black;
+    } cases[] = {
+        {128, 128, 128, 25, false}, {128, 128, 128, 50, false}, {128, 128, 128, 75, true},
+        {128, 128, 128, 99, true},  {127, 127, 128, 50, false}, {127, 127, 127, 50, true},
+        {0, 0, 0, 25, true},        {0, 0, 190, 25, true},      {0, 0, 191, 25, false},
+        {255, 255, 255, 99, false}, {255, 255, 246, 99, true},  {255, 255, 247, 99, false},
+        {255, 0, 0, 50, true},      {255, 0, 0, 25, false},
+    };
+    for (const Case& c : cases) {
+        BmpBuilder b;
+        b.width = 1;
+        b.height = 1;
+        b.pixel = [c](int, int) { return quint32(c.r << 16 | c.g << 8 | c.b); };
+        Logo logo(b, c.percent);
+        EXPECT_EQ(logo.surfaces->m_blackWhite.Pixel(0, 0), c.black ? kBlack : kWhite)
+            << c.r << "," << c.g << "," << c.b << " at " << c.percent;
+        EXPECT_EQ(logo.surfaces->m_colour.Pixel(0, 0), Rgb(c.r, c.g, c.b));
+        EXPECT_TRUE(logo.services.MessageTexts().isEmpty());
+    }
+}
+
+TEST(LogoRender, PixelsOutsideThePictureAreNotTouched) {
+    Logo logo(Picture(2, 2, [](int, int) { return true; }));
+    EXPECT_EQ(logo.surfaces->m_blackWhite.Pixel(1, 1), kBlack);
+    EXPECT_EQ(logo.surfaces->m_blackWhite.Pixel(2, 0), kWhite);
+    EXPECT_EQ(logo.surfaces->m_blackWhite.Pixel(0, 2), kWhite);
+}
+
+TEST(LogoRender, PaletteDepthsGiveAColourPreviewAndKeepTheLogo) {
+    // A 24-bit all-black picture first, then a 1-bit one over it.
+    Logo logo(Picture(16, 4, [](int, int) { return true; }));
+    ASSERT_EQ(logo.surfaces->m_blackWhite.Pixel(3, 3), kBlack);
+
+    BmpBuilder one;
+    one.bitCount = 1;
+    one.width = 9; // two stored bytes and two padding bytes a row
+    one.height = 2;
+    one.pixel = [](int x, int y) { return quint32(x == y); };
+    logo.bmp->ReadBytes(one.Build());
+    ASSERT_EQ(logo.bmp->m_bLoaded, 1);
+    EXPECT_EQ(logo.surfaces->RenderSurfaces(*logo.bmp, 50, &logo.services),
+              CLogoSurfaces::Render::PreviewOnly);
+    ASSERT_EQ(logo.services.MessageTexts(),
+              QStringList{"Warning: This file format is not fully supported yet."});
+    EXPECT_EQ(logo.services.Messages().first().caption, "KVU");
+    EXPECT_EQ(logo.services.Messages().first().icon, MsgIcon::Exclamation);
+    const CSurface& colour = logo.surfaces->m_colour;
+    EXPECT_EQ(colour.Pixel(0, 0), Rgb(192, 192, 255));
+    EXPECT_EQ(colour.Pixel(1, 0), Rgb(64, 64, 128));
+    EXPECT_EQ(colour.Pixel(1, 1), Rgb(192, 192, 255));
+    // The padding columns are drawn too, up to the fourth stored byte.
+    EXPECT_EQ(colour.Pixel(31, 0), Rgb(64, 64, 128));
+    EXPECT_NE(colour.Pixel(32, 0), Rgb(64, 64, 128));
+    EXPECT_EQ(logo.surfaces->m_blackWhite.Pixel(3, 3), kBlack) << "the old logo stays";
+
+    BmpBuilder four;
+    four.bitCount = 4;
+    four.width = 3;
+    four.height = 1;
+    QByteArray table(64, '\0');
+    table[4 * 5 + 2] = char(200); // entry 5: red 200
+    table[4 * 6 + 1] = char(100); // entry 6: green 100
+    table[4 * 7 + 0] = char(50);  // entry 7: blue 50
+    four.palette = table;
+    four.pixel = [](int x, int) { return quint32(5 + x); };
+    logo.bmp->ReadBytes(four.Build());
+    logo.surfaces->m_colour.Fill(0, 0, 4, 1, kBlack);
+    logo.surfaces->RenderSurfaces(*logo.bmp, 50, nullptr);
+    EXPECT_EQ(colour.Pixel(0, 0), Rgb(200, 0, 0));
+    EXPECT_EQ(colour.Pixel(1, 0), Rgb(0, 100, 0));
+    EXPECT_EQ(colour.Pixel(2, 0), kBlack) << "an odd width loses its last pixel";
+
+    BmpBuilder eight;
+    eight.bitCount = 8;
+    eight.width = 2;
+    eight.height = 1;
+    QByteArray table8(1024, '\0');
+    table8[4 * 200 + 0] = char(1);
+    table8[4 * 200 + 1] = char(2);
+    table8[4 * 200 + 2] = char(3);
+    eight.palette = table8;
+    eight.pixel = [](int, int) { return 200u; };
+    logo.bmp->ReadBytes(eight.Build());
+    logo.surfaces->RenderSurfaces(*logo.bmp, 50, nullptr);
+    EXPECT_EQ(colour.Pixel(1, 0), Rgb(3, 2, 1));
+}
+
+TEST(LogoRender, NothingLoadedDrawsNothing) {
+    CSourceBitmap bmp;
+    CLogoSurfaces surfaces;
+    CRecordingServices services;
+    EXPECT_EQ(surfaces.RenderSurfaces(bmp, 50, &services), CLogoSurfaces::Render::NotLoaded);
+    EXPECT_TRUE(services.MessageTexts().isEmpty());
+    CLogoRaster raster;
+    raster.m_raster[5] = 0x5A;
+    surfaces.BuildRaster(bmp, raster);
+    EXPECT_EQ(raster.m_raster[5], 0x5A) << "no picture, no raster";
+}
+
+TEST(LogoCompose, ZoomSizes) {
+    struct Case {
+        int w, h, zoom, coveredW, coveredH;
+    } cases[] = {{200, 100, 2, 100, 50}, {10, 10, 3, 7, 7},     {200, 100, 4, 200, 100},
+                 {10, 4, 6, 15, 6},      {10, 4, 8, 20, 8},     {10, 4, 12, 30, 12},
+                 {1024, 768, 2, 512, 384}, {1, 1, 2, 0, 0}};
+    for (const Case& c : cases) {
+        // A red picture: only the colour stage draws red inside and outside the frame.
+        BmpBuilder b;
+        b.width = c.w;
+        b.height = c.h;
+        b.pixel = [](int, int) { return 0x0000FFu; };
+        Logo logo(b);
+        logo.raster.m_nHeight = 1; // a thin frame, so the colour shows below it
+        logo.Compose(0, 200, c.zoom);
+        const int row = 89 + 200;
+        const auto [first, last] = Extent(logo, row, Rgb(0, 0, 255));
+        if (c.coveredW == 0) {
+            EXPECT_EQ(first, -1) << c.w << " at zoom " << c.zoom;
+            continue;
+        }
+        EXPECT_EQ(first, 64) << c.w << " at zoom " << c.zoom;
+        EXPECT_EQ(last, 64 + c.coveredW - 1) << c.w << " at zoom " << c.zoom;
+        int height = 0;
+        for (int y = row; y < 600 && logo.At(64, y) == Rgb(0, 0, 255); ++y)
+            ++height;
+        EXPECT_EQ(height, std::min(c.coveredH, 600 - row)) << c.h << " at zoom " << c.zoom;
+    }
+}
+
+TEST(LogoCompose, FrameOutlineIsARedRingOutsideTheLogo) {
+    for (int code : {2, 3, 4}) {
+        Logo logo(Picture(4, 4, [](int, int) { return false; }));
+        logo.raster.SetWidthCode(code);
+        logo.raster.m_nHeight = 178;
+        logo.Compose(0, 0, 4);
+        const int d = logo.raster.m_nDots, n = 178;
+        struct Probe {
+            int x, y;
+            bool red;
+        } probes[] = {{61, 86, true},        {63, 88, true},         {64, 88, true},
+                      {63, 89, true},        {64, 89, false},        {60, 86, false},
+                      {61, 85, false},       {d + 63, n + 88, false}, {d + 64, n + 88, true},
+                      {d + 66, n + 91, true}, {d + 67, n + 91, false}, {d + 66, n + 92, false},
+                      {200, 86, true},       {200, 91, false},       {61, 200, true}};
+        for (const Probe& p : probes)
+            EXPECT_EQ(logo.At(p.x, p.y) == kRed, p.red) << code << ": " << p.x << "," << p.y;
+        EXPECT_EQ(logo.At(64 + d - 1, 89 + n - 1), kWhite) << "inside the frame is white";
+    }
+}
+
+TEST(LogoCompose, OutsideTheFrameTheColourInsideTheLogo) {
+    // A blue picture wider than the 384-dot frame.
+    BmpBuilder b;
+    b.width = 500;
+    b.height = 10;
+    b.pixel = [](int, int) { return 0x0000FFu; }; // blue: 255 in the blue byte
+    Logo logo(b, 50);
+    logo.raster.SetWidthCode(2);
+    logo.raster.m_nHeight = 5;
+    logo.Compose(0, 0, 4);
+    EXPECT_EQ(logo.At(64, 89), kBlack) << "blue (sum 255) thresholds black at 50%";
+    EXPECT_EQ(logo.At(64 + 383, 93), kBlack);
+    EXPECT_EQ(logo.At(64 + 400, 89), Rgb(0, 0, 255)) << "right of the frame: the colour";
+    EXPECT_EQ(logo.At(80, 89 + 8), Rgb(0, 0, 255)) << "below the frame: the colour";
+    EXPECT_EQ(logo.At(64 + 600, 89), kWhite) << "beyond the picture: white";
+}
+
+TEST(LogoCompose, NegativePansMoveTheSourceOrigin) {
+    struct Case {
+        int column, panX, panY, zoom;
+        int frameX, frameY; // composite point that shows the column's black
+    } cases[] = {
+        // Dragging 20 left at x1.5: source x 13 at the frame's left edge.
+        {13, -20, 0, 6, 64, 89},
+        {20, -20, 0, 4, 64, 89},
+        {0, 10, 0, 4, 74, 89},
+        {40, -20, 0, 2, 64, 89},
+    };
+    for (const Case& c : cases) {
+        Logo logo(Picture(100, 100, [&](int x, int) { return x == c.column; }));
+        logo.Compose(c.panX, c.panY, c.zoom);
+        EXPECT_EQ(logo.At(c.frameX, c.frameY), kBlack) << c.column << " pan " << c.panX;
+        Logo other(Picture(100, 100, [&](int x, int) { return x == c.column - 1; }));
+        other.Compose(c.panX, c.panY, c.zoom);
+        EXPECT_EQ(other.At(c.frameX, c.frameY), kWhite) << c.column - 1 << " pan " << c.panX;
+    }
+    // The same on the vertical axis: row 13 at the frame's top after 20 up at x1.5.
+    Logo rows(Picture(100, 100, [](int, int y) { return y == 13; }));
+    rows.Compose(0, -20, 6);
+    EXPECT_EQ(rows.At(64, 89), kBlack);
+    EXPECT_EQ(rows.At(64, 88), kRed);
+}
+
+TEST(LogoCompose, ThinLinesSurviveShrinking) {
+    for (int zoom : {2, 3}) {
+        for (int line = 0; line < 8; ++line) {
+            Logo logo(Picture(64, 64, [&](int x, int y) { return x == line || y == line; }));
+            logo.Compose(0, 0, zoom);
+            logo.surfaces->BuildRaster(*logo.bmp, logo.raster);
+            const int size = 64 * zoom / 4;
+            const int column = line * zoom / 4;
+            for (int y = 0; y < size; ++y)
+                ASSERT_TRUE(logo.Dot(column, y)) << "column " << line << " zoom " << zoom;
+            for (int x = 0; x < size; ++x)
+                ASSERT_TRUE(logo.Dot(x, column)) << "row " << line << " zoom " << zoom;
+            const int other = column == 0 ? size - 1 : 0;
+            int dots = 0;
+            for (int x = 0; x < size; ++x)
+                dots += logo.Dot(x, other);
+            EXPECT_EQ(dots, 1) << "a line stays one dot wide";
+        }
+    }
+}
+
+TEST(LogoCompose, EnlargingReplicatesPixels) {
+    struct Case {
+        int zoom, from, to; // the column of dots that picture column 3 becomes
+    } cases[] = {{4, 3, 3}, {6, 5, 5}, {8, 6, 7}, {12, 9, 11}};
+    for (const Case& c : cases) {
+        Logo logo(Picture(10, 10, [](int x, int y) { return x == 3 && y == 0; }));
+        logo.Compose(0, 0, c.zoom);
+        logo.surfaces->BuildRaster(*logo.bmp, logo.raster);
+        for (int x = 0; x < 40; ++x)
+            EXPECT_EQ(logo.Dot(x, 0), x >= c.from && x <= c.to) << "zoom " << c.zoom << " x " << x;
+        EXPECT_EQ(logo.Dot(c.from, c.zoom * 10 / 4), false) << "only the top row's pixel";
+    }
+}
+
+TEST(LogoCompose, APictureMovedOutOfTheFramePrintsBlank) {
+    const std::pair<int, int> pans[] = {{1000, 0},  {0, 1000},   {-200, 0},     {0, -200},
+                                        {-5000, -5000}, {INT32_MIN, INT32_MAX}, {INT32_MAX, 0}};
+    for (auto [x, y] : pans) {
+        Logo logo(Picture(100, 100, [](int, int) { return true; }));
+        logo.Compose(x, y, 4);
+        logo.surfaces->BuildRaster(*logo.bmp, logo.raster);
+        for (quint8 b : logo.raster.m_raster)
+            ASSERT_EQ(b, 0) << x << "," << y;
+    }
+}
+
+TEST(LogoRaster, PackingAndTheThreeWidths) {
+    struct Case {
+        int code, bytes;
+    } cases[] = {{2, 48}, {3, 72}, {4, 104}, {7, 72}};
+    for (const Case& c : cases) {
+        Logo logo(Picture(1024, 768, [](int, int) { return true; }));
+        logo.raster.SetWidthCode(c.code);
+        logo.raster.m_nHeight = 300;
+        logo.Compose(0, 0, 4);
+        logo.surfaces->BuildRaster(*logo.bmp, logo.raster);
+        for (int y = 0; y < 300; ++y) {
+            for (int i = 0; i < CLogoRaster::kRowStride; ++i)
+                ASSERT_EQ(logo.raster.Row(y)[i], i < c.bytes ? 0xFF : 0x00)
+                    << "code " << c.code << " row " << y << " byte " << i;
+        }
+    }
+    // Leftmost dot in the most significant bit; a picture smaller than the frame leaves the
+    // rest of the row empty.
+    Logo logo(Picture(20, 3, [](int x, int y) { return (y == 0 && (x == 0 || x == 9)) || (y == 2 && x == 15); }));
+    logo.raster.m_nHeight = 10;
+    logo.Compose(0, 0, 4);
+    logo.surfaces->BuildRaster(*logo.bmp, logo.raster);
+    EXPECT_EQ(logo.raster.Row(0)[0], 0x80);
+    EXPECT_EQ(logo.raster.Row(0)[1], 0x40);
+    EXPECT_EQ(logo.raster.Row(2)[1], 0x01);
+    EXPECT_EQ(logo.raster.Row(1)[0], 0x00);
+    for (int y = 0; y < 300; ++y)
+        for (int i = 3; i < CLogoRaster::kRowStride; ++i)
+            ASSERT_EQ(logo.raster.Row(y)[i], 0) << y << " " << i;
+    // Rows beyond the height are cleared, whatever they held.
+    logo.raster.Row(20)[0] = 0xFF;
+    logo.surfaces->BuildRaster(*logo.bmp, logo.raster);
+    EXPECT_EQ(logo.raster.Row(20)[0], 0);
+}
+
+TEST(LogoRaster, ThresholdDecidesWhatPrints) {
+    BmpBuilder b;
+    b.width = 8;
+    b.height = 1;
+    b.pixel = [](int, int) { return 0x808080u; };
+    for (auto [percent, dots] : {std::pair{25, 0x00}, {50, 0x00}, {75, 0xFF}, {99, 0xFF}}) {
+        Logo logo(b, percent);
+        logo.Compose(0, 0, 4);
+        logo.surfaces->BuildRaster(*logo.bmp, logo.raster);
+        EXPECT_EQ(logo.raster.Row(0)[0], dots) << percent;
+    }
+}
+
+TEST(LogoRender, DitherGivesTheGreyLevelsAsDotDensity) {
+    struct Case {
+        int grey;
+        double low, high; // the share of black dots expected
+    } cases[] = {{0, 1.0, 1.0}, {255, 0.0, 0.0}, {128, 0.45, 0.55}, {64, 0.70, 0.80},
+                 {192, 0.20, 0.30}};
+    for (const Case& c : cases) {
+        BmpBuilder b;
+        b.width = 64;
+        b.height = 64;
+        b.pixel = [&](int, int) { return quint32(c.grey * 0x010101); };
+        auto bmp = std::make_unique<CSourceBitmap>();
+        bmp->ReadBytes(b.Build());
+        auto surfaces = std::make_unique<CLogoSurfaces>();
+        EXPECT_EQ(surfaces->RenderDithered(*bmp, nullptr), CLogoSurfaces::Render::Logo);
+        int black = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                black += surfaces->m_blackWhite.Pixel(x, y) == kBlack;
+        const double share = black / 4096.0;
+        EXPECT_GE(share, c.low) << c.grey;
+        EXPECT_LE(share, c.high) << c.grey;
+        EXPECT_EQ(surfaces->m_blackWhite.Pixel(64, 0), kWhite) << "nothing beyond the picture";
+        EXPECT_EQ(surfaces->m_colour.Pixel(5, 5), Rgb(c.grey, c.grey, c.grey));
+    }
+}
