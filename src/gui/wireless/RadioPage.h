@@ -171,7 +171,9 @@ protected:
         layout->setContentsMargins(6, 4, 6, 4);
         auto* output = Register(id, new QPlainTextEdit(box));
         output->setReadOnly(true);
-        output->setMinimumHeight(36);
+        // The page is shown at its natural size: a fixed height keeps it within the
+        // module's window beside the toolbar, the tabs and the status bar.
+        output->setFixedHeight(56);
         output->setLineWrapMode(QPlainTextEdit::NoWrap);
         layout->addWidget(output);
         return box;
