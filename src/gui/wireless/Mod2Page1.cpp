@@ -15,7 +15,7 @@ CMod2Page1::CMod2Page1(CAppCore& core, IUiServices& services, QWidget* parent)
     layout->addWidget(BuildGeneral());
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(BuildInformational(), 2);
-    bottom->addWidget(BuildOutput(F::IdOutput), 3);
+    bottom->addWidget(BuildOutput(F::IdOutput, 56), 3);
     layout->addLayout(bottom, 1);
     layout->addLayout(BuildButtons(F::IdDefault, F::IdClear, F::IdRead, F::IdWrite));
 

@@ -165,7 +165,8 @@ protected:
         row->addWidget(escape);
         return box;
     }
-    QGroupBox* BuildOutput(int id) {
+    // `height` 0 lets the box take what room is left; otherwise it keeps that height.
+    QGroupBox* BuildOutput(int id, int height = 0) {
         auto* box = new QGroupBox(QStringLiteral("Output"), this);
         auto* layout = new QVBoxLayout(box);
         layout->setContentsMargins(6, 4, 6, 4);
@@ -173,7 +174,10 @@ protected:
         output->setReadOnly(true);
         // The page is shown at its natural size: a fixed height keeps it within the
         // module's window beside the toolbar, the tabs and the status bar.
-        output->setFixedHeight(56);
+        if (height > 0)
+            output->setFixedHeight(height);
+        else
+            output->setMinimumHeight(36);
         output->setLineWrapMode(QPlainTextEdit::NoWrap);
         layout->addWidget(output);
         return box;
