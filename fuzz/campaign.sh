@@ -15,7 +15,7 @@ case "$TARGET" in FuzzProjectFile | FuzzNotation | FuzzPrinter) ;;
 esac
 if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
     scripts/setup.sh --packages-only
-    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
           -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" \
           -DKVU_SANITIZE=ON -DKVU_FUZZ=ON >/dev/null || exit 1
 fi

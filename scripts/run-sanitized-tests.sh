@@ -10,7 +10,7 @@ BUILD_DIR=${1:-build-asan}
 scripts/setup.sh --packages-only
 source scripts/sanitizer-env.sh
 
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" \
       -DKVU_SANITIZE=ON -DKVU_FUZZ=ON >/dev/null
 cmake --build "$BUILD_DIR" -j2
