@@ -4,15 +4,20 @@
 # the fuzz gate (every corpus file, and a short run of each target). Any sanitizer report,
 # failed test or fuzz finding fails the run.
 # Usage: scripts/run-sanitized-tests.sh [build-dir]   (default build-asan)
-set -euo pipefail
+set -uo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${1:-build-asan}
-scripts/setup.sh --packages-only
+scripts/setup.sh --packages-only || exit 1
 source scripts/sanitizer-env.sh
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" \
-      -DKVU_SANITIZE=ON -DKVU_FUZZ=ON >/dev/null
-cmake --build "$BUILD_DIR" -j2
-(cd "$BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300)
-bash fuzz/gate.sh "$BUILD_DIR"
+      -DKVU_SANITIZE=ON -DKVU_FUZZ=ON >/dev/null || exit 1
+cmake --build "$BUILD_DIR" -j2 || exit 1
+suite=0
+(cd "$BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300) || suite=1
+fuzz=0
+bash fuzz/gate.sh "$BUILD_DIR" || fuzz=1
+echo "run-sanitized-tests: suite $([ $suite = 0 ] && echo passed || echo FAILED)," \
+     "fuzz gate $([ $fuzz = 0 ] && echo passed || echo FAILED)"
+[ $suite = 0 ] && [ $fuzz = 0 ]
