@@ -56,6 +56,13 @@ const std::vector<Fault>& Faults() {
         {"zero byte in reply", [](SimConfig& c) { c.faults.dxAfterZero = true; }, nullptr, {}},
         // After ESC-EN and ESC-XX the cable is pulled.
         {"link dropped", [](SimConfig& c) { c.faults.dropAfterBytes = 6; }, nullptr, {}, true},
+        // After ESC-DS: every read of the "?" wait fails; going on, the next write fails.
+        {"dropped in wait", [](SimConfig& c) { c.faults.dropAfterBytes = 9; }, nullptr,
+         {MsgAnswer::Yes}, true},
+        // After the last command of the burn (30 bytes with BoldForm()): the final read
+        // fails instead of bringing "D!X".
+        {"dropped at reply", [](SimConfig& c) { c.faults.dropAfterBytes = 30; }, nullptr, {},
+         true},
         {"port vanished", [](SimConfig&) {}, [](CSimHarness& h) { h.Sim().Hangup(); }, {}, true},
     };
     return faults;
@@ -93,6 +100,8 @@ const std::vector<Exchange>& Exchanges() {
           {"reply cut short", {}},
           {"zero byte in reply", {}},
           {"link dropped", {}},
+          {"dropped in wait", {}},
+          {"dropped at reply", {}},
           {"port vanished", {kLinkError}}},
          [](CPrinterModel& p) { return p.Attributes().underline; }},
         {"Burn",
@@ -113,6 +122,8 @@ const std::vector<Exchange>& Exchanges() {
           {"reply cut short", {kNoConfirmation}},
           {"zero byte in reply", {kNoConfirmation}},
           {"link dropped", {kCannotTransmit}},
+          {"dropped in wait", {kQuestionTimedOut, kCannotTransmit}},
+          {"dropped at reply", {kNoConfirmation}},
           {"port vanished", {kCannotOpen}}},
          [](CPrinterModel& p) { return p.PowerUpAttributes().underline; }},
     };
