@@ -122,6 +122,21 @@ TEST(SaveFailure, ReadOnlyFolderKeepsThePreviousFile) {
     ExpectOldProjectIntact(path);
 }
 
+TEST(SaveFailure, FolderWithoutWritePermissionKeepsThePreviousFile) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop root (the read-only tmpfs test covers it)";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("shop.qpf");
+    ASSERT_EQ(CProjectFile::Save(path, OldDoc()), CProjectFile::Result::Ok);
+    QFile(path).setPermissions(QFileDevice::ReadOwner);
+    QFile(dir.path()).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    ExpectToldFailed(CProjectFile::Save(path, NewDoc()));
+    ExpectOldProjectIntact(path);
+    QFile(dir.path()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                     QFileDevice::ExeOwner);
+}
+
 TEST(SaveFailure, FullFileSystemKeepsThePreviousFile) {
     CTinyTmpfs fs("64k");
     SKIP_UNLESS_MOUNTED(fs);
@@ -246,6 +261,10 @@ TEST(SaveFailure, ExportKeepsThePreviousFileOnAFullOrReadOnlyDisk) {
     EXPECT_FALSE(CAttributeProgrammer::WriteExportFile(path, QByteArray(128 * 1024, 'x'), &detail))
         << "a full disk reported as success";
     EXPECT_FALSE(detail.isEmpty());
+    EXPECT_EQ(ReadAll(path), oldBytes);
+    // A file small enough to sit in the write buffer fails only when it is flushed.
+    EXPECT_FALSE(CAttributeProgrammer::WriteExportFile(path, QByteArray(16, 'x')))
+        << "a full disk reported as success";
     EXPECT_EQ(ReadAll(path), oldBytes);
     ASSERT_TRUE(fs.RemountReadOnly());
     EXPECT_FALSE(CAttributeProgrammer::WriteExportFile(path, QByteArray(16, 'x')));
