@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what KVU needs on a Debian/Ubuntu machine (only what is missing) and builds it.
-# Usage: scripts/setup.sh [build-dir]
+# Usage: scripts/setup.sh [build-dir]     install what is missing, configure and build
+#        scripts/setup.sh --packages-only  only install what is missing
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${1:-build}
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6test6 libgtest-dev
-          fonts-dejavu-core xvfb xauth)
+          fonts-dejavu-core xvfb xauth
+          clang-14 libclang-rt-14-dev) # the sanitizer build and the fuzz targets
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -21,6 +23,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     $SUDO apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+[ "$BUILD_DIR" = --packages-only ] && exit 0
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"
