@@ -27,6 +27,13 @@ public:
 
     QTextStream& Out() { return m_out; }
     QTextStream& Err() { return m_err; }
+    // The lines every command on the link adds to its help about --port and --baud.
+    static QString LinkHelp() {
+        return QStringLiteral(
+            "--port takes COM1 to COM20 (through KVU's port table) or a device path;\n"
+            "--baud one of the eight rates. Both default to what KVU last used.\n");
+    }
+
     // "kvuctl: TEXT (see kvuctl --help)" and the usage exit code.
     int UsageError(const QString& text);
     // "kvuctl: PATH: MESSAGE (DETAIL)" on stderr.

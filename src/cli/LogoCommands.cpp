@@ -240,9 +240,7 @@ int RunFeed(CCliRun& run) {
 } // namespace
 
 std::vector<CCliCommand> LogoCommands() {
-    const QString linkHelp =
-        QStringLiteral("--port takes COM1 to COM20 (through KVU's port table) or a device path;\n"
-                       "--baud one of the eight rates. Both default to what KVU last used.\n");
+    const QString linkHelp = CCliRun::LinkHelp();
     const QString pictureHelp = QStringLiteral(
         "The picture is looked at as the logo view shows it:\n"
         "  --width-code 2|3|4   paper width: 384, 576 or 832 dots (default: KVU's logo size)\n"

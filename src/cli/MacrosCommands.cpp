@@ -177,9 +177,7 @@ int RunMonitor(CCliRun& run) {
 } // namespace
 
 std::vector<CCliCommand> MacrosCommands() {
-    const QString linkHelp =
-        QStringLiteral("--port takes COM1 to COM20 (through KVU's port table) or a device path;\n"
-                       "--baud one of the eight rates. Both default to what KVU last used.\n");
+    const QString linkHelp = CCliRun::LinkHelp();
     return {
         {QStringLiteral("query"), QStringLiteral("battery|buffer|firmware|model|cancel-mcr"),
          QStringLiteral("Send a supervisory query; print the reply and its reading."),

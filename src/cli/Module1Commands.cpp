@@ -68,9 +68,7 @@ int RunBurn(CCliRun& run) {
 } // namespace
 
 std::vector<CCliCommand> Module1Commands() {
-    const QString linkHelp =
-        QStringLiteral("--port takes COM1 to COM20 (through KVU's port table) or a device path;\n"
-                       "--baud one of the eight rates. Both default to what KVU last used.\n");
+    const QString linkHelp = CCliRun::LinkHelp();
     return {
         {QStringLiteral("export"),
          QStringLiteral("PROJECT.qpf [-o FILE]"),
