@@ -54,8 +54,8 @@ private:
     bool StartSimulator();
 
     // The idle beat while nothing is being sent: a receive poll every 21 beats, about
-    // three a second, at next to no cost while nothing arrives.
-    static constexpr int kIdleIntervalMs = 15;
+    // two or three a second, at next to no cost while nothing arrives.
+    static constexpr int kIdleIntervalMs = 20;
 
     CAppCore m_core;
     CKVUDoc m_doc;
