@@ -208,8 +208,10 @@ CLogoSurfaces::Render CLogoSurfaces::RenderDithered(const CSourceBitmap& source,
 
 void CLogoSurfaces::ComposeView(const CSourceBitmap& source, const CLogoRaster& raster, int panX,
                                 int panY, int zoom) {
-    const int w = source.biWidth;
-    const int h = source.biHeight;
+    // The surfaces hold at most the largest picture; a header's negative height (a file
+    // that loaded no rows) draws nothing instead of overflowing the zoomed sizes.
+    const int w = std::clamp(source.biWidth, 0, kPictureWidth);
+    const int h = std::clamp(source.biHeight, 0, kPictureHeight);
     // Zooms come from the six menu items; anything else is drawn at x1.0.
     const int q = zoom > 0 ? zoom : 4;
     // The pan is not limited, but beyond the surfaces' size every pan draws the same.

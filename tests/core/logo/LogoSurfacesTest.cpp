@@ -169,6 +169,23 @@ TEST(LogoRender, NothingLoadedDrawsNothing) {
     EXPECT_EQ(raster.m_raster[5], 0x5A) << "no picture, no raster";
 }
 
+TEST(LogoCompose, AHeaderWithANegativeHeightDrawsNoPictureAtAnyZoom) {
+    // Found by the fuzz gate: a height of -1627389952 overflowed the zoomed size.
+    CSourceBitmap bmp;
+    bmp.m_bLoaded = true;
+    bmp.biWidth = 17;
+    bmp.biHeight = -1627389952;
+    CLogoSurfaces surfaces;
+    CLogoRaster raster;
+    for (int zoom : {2, 3, 4, 6, 8, 12}) {
+        surfaces.ComposeView(bmp, raster, -900, 500, zoom);
+        EXPECT_EQ(surfaces.m_composite.Pixel(CLogoSurfaces::kFrameLeft + 1,
+                                            CLogoSurfaces::kFrameTop + 1),
+                  kWhite)
+            << zoom;
+    }
+}
+
 TEST(LogoCompose, ZoomSizes) {
     struct Case {
         int w, h, zoom, coveredW, coveredH;
