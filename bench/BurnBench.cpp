@@ -15,26 +15,9 @@
 #include <QThread>
 #include <cstdio>
 
-namespace {
-// Real pauses, no output: what the program itself costs is all that is left.
-class CTimedServices : public IUiServices {
-public:
-    void Status(const QString&) override {}
-    MsgAnswer Message(const QString& text, const QString&, MsgIcon, MsgButtons,
-                      MsgAnswer d) override {
-        lastMessage = text;
-        return d;
-    }
-    void Pause(int ms) override {
-        pausedMs += ms;
-        QThread::msleep(ulong(ms));
-    }
-    void BeginWait() override {}
-    void EndWait() override {}
-    qint64 pausedMs = 0;
-    QString lastMessage;
-};
-} // namespace
+#include "TimedServices.h"
+
+namespace {} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);

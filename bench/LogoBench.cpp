@@ -25,26 +25,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
+
+#include "TimedServices.h"
 #include <memory>
 
 namespace {
-class CTimedServices : public IUiServices {
-public:
-    void Status(const QString&) override {}
-    MsgAnswer Message(const QString& text, const QString&, MsgIcon, MsgButtons,
-                      MsgAnswer d) override {
-        lastMessage = text;
-        return d;
-    }
-    void Pause(int ms) override {
-        pausedMs += ms;
-        QThread::msleep(ulong(ms));
-    }
-    void BeginWait() override {}
-    void EndWait() override {}
-    qint64 pausedMs = 0;
-    QString lastMessage;
-};
 
 void Put(QByteArray& a, quint32 v, int bytes) {
     for (int i = 0; i < bytes; ++i)
@@ -133,11 +118,13 @@ int main(int argc, char* argv[]) {
         qint64 ours = 0, theirs = 0;
         const int rounds = 5;
         for (int i = 0; i < rounds; ++i) {
-            ours += RunProcess(kvuctl, {QStringLiteral("logo"), QStringLiteral("preview"), input,
-                                        QStringLiteral("-o"), dir.filePath(QStringLiteral("a.pbm"))},
+            ours += RunProcess(kvuctl,
+                               {QStringLiteral("logo"), QStringLiteral("preview"), input,
+                                QStringLiteral("-o"), dir.filePath(QStringLiteral("a.pbm"))},
                                &okA);
-            theirs += RunProcess(convert, {input, QStringLiteral("-threshold"), QStringLiteral("50%"),
-                                           dir.filePath(QStringLiteral("b.pbm"))},
+            theirs += RunProcess(convert,
+                                 {input, QStringLiteral("-threshold"), QStringLiteral("50%"),
+                                  dir.filePath(QStringLiteral("b.pbm"))},
                                  &okB);
         }
         if (okA && okB)

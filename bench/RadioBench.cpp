@@ -17,26 +17,11 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <cstdio>
+
+#include "TimedServices.h"
 #include <functional>
 
 namespace {
-class CTimedServices : public IUiServices {
-public:
-    void Status(const QString&) override {}
-    MsgAnswer Message(const QString& text, const QString&, MsgIcon, MsgButtons,
-                      MsgAnswer d) override {
-        lastMessage = text;
-        return d;
-    }
-    void Pause(int ms) override {
-        pausedMs += ms;
-        QThread::msleep(ulong(ms));
-    }
-    void BeginWait() override {}
-    void EndWait() override {}
-    qint64 pausedMs = 0;
-    QString lastMessage;
-};
 
 // A read ends once the module has been quiet for the 50 ms interval.
 const qint64 kReadGapMs = 50;

@@ -10,28 +10,11 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
+
+#include "ForwardingServices.h"
 #include <sys/stat.h>
 
 namespace {
-// Hands kvuctl the harness's recorder, so pauses run on the virtual clock.
-class CForwardingServices : public IUiServices {
-public:
-    CForwardingServices(IUiServices& target, bool yes) : m_target(target), m_yes(yes) {}
-    void Status(const QString& t) override { m_target.Status(t); }
-    MsgAnswer Message(const QString& t, const QString& c, MsgIcon i, MsgButtons b,
-                      MsgAnswer d) override {
-        const MsgAnswer a = m_target.Message(t, c, i, b, d);
-        return b == MsgButtons::Ok ? a : (m_yes ? MsgAnswer::Yes : MsgAnswer::No);
-    }
-    void Pause(int ms) override { m_target.Pause(ms); }
-    void BeginWait() override { m_target.BeginWait(); }
-    void EndWait() override { m_target.EndWait(); }
-
-private:
-    IUiServices& m_target;
-    bool m_yes;
-};
-
 class KvuCtlTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -12,23 +12,9 @@
 #include <QTextStream>
 #include <gtest/gtest.h>
 
+#include "ForwardingServices.h"
+
 namespace {
-class CForwardingServices : public IUiServices {
-public:
-    explicit CForwardingServices(IUiServices& target) : m_target(target) {}
-    void Status(const QString& t) override { m_target.Status(t); }
-    MsgAnswer Message(const QString& t, const QString& c, MsgIcon i, MsgButtons b,
-                      MsgAnswer d) override {
-        return m_target.Message(t, c, i, b, d);
-    }
-    void Pause(int ms) override { m_target.Pause(ms); }
-    void BeginWait() override { m_target.BeginWait(); }
-    void EndWait() override { m_target.EndWait(); }
-
-private:
-    IUiServices& m_target;
-};
-
 class LogoCli : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -92,13 +78,24 @@ TEST_F(LogoCli, CheckPrintsTheReadersTextsAndTheVerdict) {
     } cases[] = {
         {"plain", [](BmpBuilder&) {}, "loaded 4 x 2, 24 bits\n", 0},
         {"warnings",
-         [](BmpBuilder& b) { b.reserved1 = 1; b.clrImportant = 2; },
+         [](BmpBuilder& b) {
+             b.reserved1 = 1;
+             b.clrImportant = 2;
+         },
          "Warning: Reserved1 is not 0.\nWarning: Ignoring non-zero color important field.\n"
          "loaded 4 x 2, 24 bits\n",
          0},
-        {"palette", [](BmpBuilder& b) { b.bitCount = 8; b.width = 3; }, "loaded 3 x 2, 8 bits\n", 0},
+        {"palette",
+         [](BmpBuilder& b) {
+             b.bitCount = 8;
+             b.width = 3;
+         },
+         "loaded 3 x 2, 8 bits\n", 0},
         {"refused",
-         [](BmpBuilder& b) { b.fileSize = 1; b.planes = 0; },
+         [](BmpBuilder& b) {
+             b.fileSize = 1;
+             b.planes = 0;
+         },
          "Warning: The file size field is incorrect.\nError: Bitmap Planes must be 1.\n", 3},
         {"not a bitmap", [](BmpBuilder& b) { b.signature = "PK"; },
          "Error: The file is not a Bitmap File.\n", 3},
@@ -159,7 +156,9 @@ TEST_F(LogoCli, PreviewWritesTheRasterAsPbm) {
     grey.pixel = [](int, int) { return 0x808080u; };
     const QString greyBmp = Write("grey.bmp", grey.Build());
     for (auto [percent, dots] : {std::pair{"50", 0x00}, {"75", 0xFF}}) {
-        ASSERT_EQ(Run({"logo", "preview", greyBmp, "-o", pbm, "--threshold", percent, "--height", "1"}), 0);
+        ASSERT_EQ(
+            Run({"logo", "preview", greyBmp, "-o", pbm, "--threshold", percent, "--height", "1"}),
+            0);
         EXPECT_EQ(quint8(ReadAll(pbm).at(9)), dots) << percent; // after "P4\n384 1\n"
     }
 }
@@ -168,9 +167,9 @@ TEST_F(LogoCli, PreviewRefusesWhatItCannotUse) {
     const QString bmp = Write("block.bmp", Block().Build());
     const QString pbm = dir.filePath("out.pbm");
     const QStringList bad[] = {
-        {"--zoom", "5"},        {"--zoom", "x"},        {"--threshold", "60"},
-        {"--width-code", "7"},  {"--height", "0"},      {"--height", "301"},
-        {"--pan", "1"},         {"--pan", "a,b"},       {"--pan", "999999,0"},
+        {"--zoom", "5"},       {"--zoom", "x"},   {"--threshold", "60"},
+        {"--width-code", "7"}, {"--height", "0"}, {"--height", "301"},
+        {"--pan", "1"},        {"--pan", "a,b"},  {"--pan", "999999,0"},
     };
     for (const QStringList& options : bad) {
         EXPECT_EQ(Run(QStringList{"logo", "preview", bmp, "-o", pbm} + options), 2)
@@ -228,8 +227,8 @@ TEST_F(LogoCli, FlashWithoutTheQuestionIsNotConfirmed) {
     const QString bmp = Write("block.bmp", Block().Build());
     EXPECT_EQ(Run({"logo", "flash", "0", bmp}, &h), 1);
     EXPECT_EQ(h.TakeReceived(), QByteArray::fromHex("1B58581B444C0D"));
-    EXPECT_EQ(h.Services().MessageTexts(),
-              (QStringList{"Timed out waiting for a '?' character.", "Serial communication error."}));
+    EXPECT_EQ(h.Services().MessageTexts(), (QStringList{"Timed out waiting for a '?' character.",
+                                                        "Serial communication error."}));
     EXPECT_EQ(Run({"logo", "feed", "--port", "/dev/nonexistent-kvu"}), 4);
 }
 

@@ -11,24 +11,10 @@
 #include <QTextStream>
 #include <gtest/gtest.h>
 
+#include "ForwardingServices.h"
+
 namespace {
 // Hands kvuctl the harness's recorder, so the guard pauses run on the virtual clock.
-class CForwardingServices : public IUiServices {
-public:
-    explicit CForwardingServices(IUiServices& target) : m_target(target) {}
-    void Status(const QString& t) override { m_target.Status(t); }
-    MsgAnswer Message(const QString& t, const QString& c, MsgIcon i, MsgButtons b,
-                      MsgAnswer d) override {
-        return m_target.Message(t, c, i, b, d);
-    }
-    void Pause(int ms) override { m_target.Pause(ms); }
-    void BeginWait() override { m_target.BeginWait(); }
-    void EndWait() override { m_target.EndWait(); }
-
-private:
-    IUiServices& m_target;
-};
-
 class WirelessCliTest : public ::testing::Test {
 protected:
     void SetUp() override {

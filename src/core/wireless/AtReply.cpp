@@ -125,3 +125,10 @@ QString AtReply::Unquote(const QByteArray& value) {
     }
     return out;
 }
+
+bool AtReply::Take(const QByteArray& reply, const Rule& rule, QString* value, bool* ok) {
+    const Found found = Extract(reply, rule, value);
+    if (found == Found::Failed)
+        *ok = false;
+    return found == Found::Value;
+}

@@ -36,6 +36,8 @@ QByteArray UpToZero(const QByteArray& bytes);
 // length m - l from there; the value ends at the trailer (and the closing quote) before
 // the echo. A quoted value is decoded.
 Found Extract(const QByteArray& reply, const Rule& rule, QString* value);
+// Extract for a settings parser: true when a value was taken; a failed check clears *ok.
+bool Take(const QByteArray& reply, const Rule& rule, QString* value, bool* ok);
 // The check segment alone, for the answers read in their own way.
 bool CheckSegment(const QByteArray& reply, const Rule& rule, QByteArray* value);
 

@@ -100,10 +100,7 @@ void CBluetoothForm::ParseReply(const QByteArray& reply, bool* ok) {
     AtReply::FixedLength(reply, kAddressPrefix, kAddressLength, &m_strDeviceAddress);
 
     auto take = [&](const Rule& rule, QString* value) {
-        const Found found = AtReply::Extract(reply, rule, value);
-        if (found == Found::Failed)
-            *ok = false;
-        return found == Found::Value;
+        return AtReply::Take(reply, rule, value, ok);
     };
     QString value;
     if (take(kVersion, &value))
