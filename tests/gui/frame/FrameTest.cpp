@@ -14,6 +14,7 @@
 #include "module1/Mod1Page1.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -515,4 +516,26 @@ TEST_F(FrameTest, OpenAsksForTheFileBeforeAskingToSave) {
     EXPECT_EQ(services.MessageTexts(), QStringList{"Save changes to Untitled?"});
     EXPECT_EQ(app->Document().m_bBold, 1);
     EXPECT_EQ(app->Document().m_bUnderline, 0);
+}
+
+// The frame going away while it is shown and a field of it has the focus: closing the
+// window moves the focus, and the frame must no longer answer that with its own members,
+// which are gone by then.
+TEST(FrameLifetime, DestroyedWhileShownWithTheFocusInAField) {
+    for (int round = 0; round < 3; ++round) {
+        CRecordingServices services;
+        auto app = std::make_unique<CKVUApp>();
+        app->SetServices(&services);
+        ASSERT_TRUE(app->InitInstance({"kvu"}));
+        CMainFrame* frame = app->MainFrame();
+        frame->show();
+        QApplication::setActiveWindow(frame);
+        auto* field = frame->findChild<QLineEdit*>();
+        ASSERT_TRUE(field);
+        field->setFocus();
+        QApplication::processEvents();
+        ASSERT_TRUE(frame->Action(Cmd::EditCut)->isEnabled()) << "the focus is in the field";
+        app.reset();
+        EXPECT_EQ(QApplication::focusWidget(), nullptr);
+    }
 }
