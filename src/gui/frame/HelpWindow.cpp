@@ -59,7 +59,8 @@ private:
 CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("helpWindow"));
     setWindowTitle(QStringLiteral("Quorlin Help"));
-    resize(960, 720);
+    // Wide enough for the pictures of the widest window beside the contents.
+    resize(1120, 780);
 
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("helpToolBar"));
@@ -106,7 +107,7 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     splitter->addWidget(m_contents);
     splitter->addWidget(m_browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({240, 720});
+    splitter->setSizes({250, 870});
 
     m_findBar = new QWidget(this);
     m_findBar->setObjectName(QStringLiteral("helpFindBar"));

@@ -15,8 +15,8 @@ class QWidget;
 // forward, and find, so that no web browser is needed. It opens at a topic (an anchor of
 // the front page).
 class CHelpWindow : public QWidget {
-public:
-    explicit CHelpWindow(QWidget* parent = nullptr);
+    Q_OBJECT // found by type among a dialog's children
+        public : explicit CHelpWindow(QWidget* parent = nullptr);
 
     // Reads the front page and the pages it links to, and builds the contents from their
     // headings. False when the front page cannot be read.

@@ -1,7 +1,7 @@
 #include "MainFrame.h"
 
 #include "CommandIds.h"
-#include "HelpLocation.h"
+#include "HelpKey.h"
 #include "HelpTexts.h"
 #include "HelpWindow.h"
 #include "Icons.h"
@@ -712,6 +712,7 @@ void CMainFrame::OnConfigureLogoSize() {
 void CMainFrame::OnConfigureSerialPort() {
     CSerialPort& link = m_app.Serial();
     CSerialPortDlg dlg(m_app.Core().m_ports, this);
+    HelpKey::Install(&dlg, QStringLiteral("serial-port"), m_app.Services());
     dlg.m_nBaudIndex = link.GetBaudIndex();
     dlg.m_nPortIndex = link.GetPortIndex();
     dlg.ShowFields();
@@ -748,28 +749,7 @@ QString CMainFrame::PageHelpTopic() const {
 }
 
 bool CMainFrame::OpenHelp(const QString& topic) {
-    // The help is read afresh each time, so that a help folder installed or rebuilt while
-    // KVU runs is the one shown.
-    const HelpLocation location = HelpFiles::FindForApplication();
-    if (location.path.isEmpty()) {
-        m_app.Services().Message(HelpFiles::NotFoundMessage(location), MsgIcon::Exclamation);
-        return false;
-    }
-    if (!m_helpWindow)
-        m_helpWindow = new CHelpWindow(this);
-    if (m_helpWindow->FrontPage() != location.path || !m_helpWindow->isVisible()) {
-        if (!m_helpWindow->Load(location.path)) {
-            m_app.Services().Message(QStringLiteral("The help file %1 could not be opened.")
-                                         .arg(QDir::toNativeSeparators(location.path)),
-                                     MsgIcon::Exclamation);
-            return false;
-        }
-    }
-    m_helpWindow->show();
-    m_helpWindow->raise();
-    m_helpWindow->activateWindow();
-    m_helpWindow->OpenTopic(topic);
-    return true;
+    return HelpKey::Open(this, m_helpWindow, topic, m_app.Services());
 }
 
 void CMainFrame::ShowHelpText(int command) {

@@ -11,16 +11,20 @@
 #include "frame/ModulePage.h"
 #include "frame/ModuleRegistry.h"
 #include "frame/ModuleSheet.h"
+#include "logo/LogoSizeDlg.h"
+#include "module1/Mod1Page3.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -159,4 +163,60 @@ TEST_F(HelpTopicsTest, AMissingHelpIsReportedWithThePathsLookedIn) {
     EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(empty.filePath("kvu.html"))))
         << qPrintable(messages[0]);
     EXPECT_TRUE(!frame->HelpWindow() || !frame->HelpWindow()->isVisible());
+}
+
+// F1 in a dialog, while the dialog runs modally: the help opens at the dialog's topic in a
+// window of the dialog's own, so that it can be read and scrolled before the dialog ends.
+TEST_F(HelpTopicsTest, F1InADialogOpensItsTopicWhileTheDialogRuns) {
+    QString shownTopic;
+    bool shown = false, ownedByTheDialog = false;
+    services.SetDialogScript([&](QObject& object) {
+        auto* dialog = qobject_cast<QWidget*>(&object);
+        dialog->show();
+        QApplication::setActiveWindow(dialog);
+        QTest::keyClick(dialog, Qt::Key_F1);
+        auto* help = dialog->findChild<CHelpWindow*>();
+        shown = help && help->isVisible();
+        ownedByTheDialog = help && help->parentWidget() == dialog;
+        shownTopic = help ? help->CurrentTopic() : QString();
+        return int(QDialog::Rejected);
+    });
+    const struct {
+        const char* topic;
+        std::function<void()> run;
+    } dialogs[] = {
+        {"serial-port", [&] { frame->OnConfigureSerialPort(); }},
+        {"about", [&] { app->OnAppAbout(); }},
+        {"enter-text",
+         [&] {
+             CMod1Page3* macros = frame->ModuleView()->FindPage<CMod1Page3>();
+             macros->OnRename();
+             macros->OnMacroButton(0);
+         }},
+    };
+    for (const auto& d : dialogs) {
+        shown = ownedByTheDialog = false;
+        shownTopic.clear();
+        d.run();
+        EXPECT_TRUE(shown) << d.topic;
+        EXPECT_TRUE(ownedByTheDialog) << d.topic;
+        EXPECT_EQ(shownTopic, QLatin1String(d.topic));
+    }
+    EXPECT_FALSE(frame->HelpWindow()) << "the main window's help was not asked for";
+}
+
+TEST_F(HelpTopicsTest, F1InTheLogoSizeDialogOpensItsTopic) {
+    CLogoSizeDlg dialog(services, frame);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QTest::keyClick(&dialog, Qt::Key_F1);
+    auto* help = dialog.findChild<CHelpWindow*>();
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->CurrentTopic(), "logo-size");
+    // Again: the same window, still at the topic.
+    help->OpenTopic("macros");
+    QTest::keyClick(&dialog, Qt::Key_F1);
+    EXPECT_EQ(dialog.findChildren<CHelpWindow*>().size(), 1);
+    EXPECT_EQ(help->CurrentTopic(), "logo-size");
 }
