@@ -71,6 +71,14 @@ bool CShotStage::ConnectPrinter(QString* error) {
 #endif
 }
 
+bool CShotStage::CanSimulate() {
+#ifdef Q_OS_UNIX
+    return true;
+#else
+    return false;
+#endif
+}
+
 QImage CShotStage::Photograph(QWidget* window) {
     window->show();
     // Twice: a layout done while showing may post another round of resizes.

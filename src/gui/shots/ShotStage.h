@@ -33,6 +33,8 @@ public:
     // Puts a simulated printer (with its Bluetooth and WLAN modules) behind COM1 for the
     // rest of the run; false where there is none.
     bool ConnectPrinter(QString* error);
+    // Whether this platform has the simulated printer (it needs pseudo-terminals).
+    static bool CanSimulate();
 
     // The window shown, laid out and painted, as the user would see it.
     static QImage Photograph(QWidget* window);
