@@ -111,6 +111,14 @@ QString GroupChoices(const QString& first) {
 }
 } // namespace
 
+QString KvuCtlOptionsText() {
+    return QLatin1String(kOptionsHelp);
+}
+
+QString KvuCtlExitCodesText() {
+    return QLatin1String(kExitCodesHelp);
+}
+
 QString KvuCtlArgument(const QByteArray& raw) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(raw);

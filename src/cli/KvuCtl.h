@@ -28,6 +28,10 @@ struct KvuCtlContext {
     QSettings* settings = nullptr;
 };
 
+// The options and exit codes that --help lists after the commands.
+QString KvuCtlOptionsText();
+QString KvuCtlExitCodesText();
+
 int RunKvuCtl(const QStringList& arguments, KvuCtlContext context = KvuCtlContext());
 
 // One command-line argument as kvuctl reads it: text that is valid UTF-8 is taken as such

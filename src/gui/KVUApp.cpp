@@ -2,6 +2,7 @@
 
 #include "app/Version.h"
 #include "frame/AboutDlg.h"
+#include "frame/HelpKey.h"
 #include "frame/Icons.h"
 #include "frame/MainFrame.h"
 
@@ -127,5 +128,6 @@ void CKVUApp::UpdateIdleTimer() {
 
 void CKVUApp::OnAppAbout() {
     CAboutDlg dlg(m_frame.get());
+    HelpKey::Install(&dlg, QStringLiteral("about"), Services());
     RunDialog(dlg);
 }

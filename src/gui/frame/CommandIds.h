@@ -14,6 +14,8 @@ constexpr int EditCut = 57635;
 constexpr int EditPaste = 57637;
 constexpr int EditUndo = 57643;
 constexpr int AppAbout = 57664;
+// F1: the help topic of the page or dialog in front (the framework's help command).
+constexpr int Help = 57670;
 constexpr int AppExit = 57665;
 constexpr int NextPane = 57680;
 constexpr int PrevPane = 57681;

@@ -1,7 +1,9 @@
 #include "MainFrame.h"
 
 #include "CommandIds.h"
+#include "HelpKey.h"
 #include "HelpTexts.h"
+#include "HelpWindow.h"
 #include "Icons.h"
 #include "KVUApp.h"
 #include "KVUView.h"
@@ -16,7 +18,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -28,7 +29,6 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QToolBar>
-#include <QUrl>
 
 namespace {
 const char* const kProjectFilter = "\\Quorlin Project Files(*.qpf);;All Files (*.*)";
@@ -70,7 +70,8 @@ CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
     CreateStatusBar();
 
     m_doc.SetModifiedCallback([this] { UpdateCommandStates(); });
-    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditCommands(); });
+    m_focusConnection = connect(qApp, &QApplication::focusChanged, this,
+                                [this] { UpdateEditCommands(); });
     for (const ModuleRow& row : ModuleRegistry()) {
         if (row.sheetCaption)
             connect(m_moduleView->Sheet(row.id), &QTabWidget::currentChanged, this,
@@ -84,6 +85,9 @@ CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
 
 CMainFrame::~CMainFrame() {
     m_doc.SetModifiedCallback(nullptr);
+    // Closing a shown window moves the focus, and only QObject's destructor, after the
+    // members are gone, would undo the connection.
+    disconnect(m_focusConnection);
 }
 
 QAction* CMainFrame::MakeAction(int id, const QString& text, const QString& prompt) {
@@ -194,6 +198,12 @@ void CMainFrame::CreateActions() {
     connectTo(MakeAction(Cmd::HelpTopics, QStringLiteral("&Topics"),
                          QStringLiteral("List Help topics\nHelp Topics")),
               [this] { OnHelpTopics(); });
+    // F1 has no menu item: it opens the help at the page on top.
+    QAction* help =
+        MakeAction(Cmd::Help, QString(), QStringLiteral("Display help for the page on top\nHelp"));
+    help->setShortcut(QKeySequence::HelpContents);
+    addAction(help);
+    connectTo(help, [this] { OnHelp(); });
     connectTo(MakeAction(Cmd::AppAbout, QStringLiteral("&About Quorlin..."),
                          QStringLiteral("Display program information, version number and "
                                         "copyright\nAbout")),
@@ -702,6 +712,7 @@ void CMainFrame::OnConfigureLogoSize() {
 void CMainFrame::OnConfigureSerialPort() {
     CSerialPort& link = m_app.Serial();
     CSerialPortDlg dlg(m_app.Core().m_ports, this);
+    HelpKey::Install(&dlg, QStringLiteral("serial-port"), m_app.Services());
     dlg.m_nBaudIndex = link.GetBaudIndex();
     dlg.m_nPortIndex = link.GetPortIndex();
     dlg.ShowFields();
@@ -716,23 +727,29 @@ void CMainFrame::OnConfigureSerialPort() {
 }
 
 void CMainFrame::OnHelpTopics() {
-    // The help file ships next to the program, named after it.
-    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() +
-                         QLatin1Char('/') +
-                         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    for (const QString& candidate :
-         {base + QStringLiteral(".html"), base + QStringLiteral(".HLP")}) {
-        if (QFileInfo::exists(candidate)) {
-            QUrl url = QUrl::fromLocalFile(candidate);
-            if (candidate.endsWith(QLatin1String(".html")))
-                url.setFragment(QStringLiteral("topic101"));
-            if (QDesktopServices::openUrl(url))
-                return;
-        }
-    }
-    m_app.Services().Message(QStringLiteral("The help file %1 could not be opened.")
-                                 .arg(QDir::toNativeSeparators(base + QStringLiteral(".html"))),
-                             MsgIcon::Exclamation);
+    OpenHelp(ModuleHelpTopic());
+}
+
+void CMainFrame::OnHelp() {
+    OpenHelp(PageHelpTopic());
+}
+
+QString CMainFrame::ModuleHelpTopic() const {
+    return QLatin1String(FindModule(CurrentModule()).helpTopic);
+}
+
+QString CMainFrame::PageHelpTopic() const {
+    const ModuleRow& row = FindModule(CurrentModule());
+    int index = 0;
+    if (row.sheetCaption)
+        index = m_moduleView->Sheet(row.id)->GetActiveIndex();
+    if (index >= 0 && index < int(row.pages.size()) && row.pages[size_t(index)].helpTopic)
+        return QLatin1String(row.pages[size_t(index)].helpTopic);
+    return ModuleHelpTopic();
+}
+
+bool CMainFrame::OpenHelp(const QString& topic) {
+    return HelpKey::Open(this, m_helpWindow, topic, m_app.Services());
 }
 
 void CMainFrame::ShowHelpText(int command) {

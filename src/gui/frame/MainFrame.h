@@ -8,6 +8,7 @@
 
 class CKVUApp;
 class CKVUDoc;
+class CHelpWindow;
 class CKVUView;
 class IMacrosPoller;
 class IModulePage;
@@ -56,7 +57,18 @@ public:
 
     void OnConfigureSerialPort();
     void OnConfigureLogoSize();
+    // Help > Topics: the help window at the topic of the module shown.
     void OnHelpTopics();
+    // F1: the help window at the topic of the page or view on top.
+    void OnHelp();
+    // Opens the help window at a topic; a missing help file is reported with the paths
+    // looked in. False when there is no help to show.
+    bool OpenHelp(const QString& topic);
+    // The topics of the module shown and of the page on top, from the module registry.
+    QString ModuleHelpTopic() const;
+    QString PageHelpTopic() const;
+    // The help window, once opened.
+    CHelpWindow* HelpWindow() const { return m_helpWindow; }
     void ShowHelpText(int command);
 
     // Recomputes every command's enabled and checked state.
@@ -97,4 +109,6 @@ private:
     QList<QAction*> m_recentActions;
     QAction* m_recentPlaceholder = nullptr;
     QMenu* m_fileMenu = nullptr;
+    CHelpWindow* m_helpWindow = nullptr;
+    QMetaObject::Connection m_focusConnection;
 };

@@ -26,19 +26,20 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          true,
          "Module 1",
          {
-             {130, "Custom Attributes",
+             {130, "Custom Attributes", "custom-attributes",
               [](const PageContext& c) -> IModulePage* {
                   return new CMod1Page1(c.doc, c.core, c.services);
               }},
-             {131, "Supervisory Commands",
+             {131, "Supervisory Commands", "supervisory-commands",
               [](const PageContext& c) -> IModulePage* {
                   return new CMod1Page2(c.core, c.services);
               }},
-             {132, "Macros",
+             {132, "Macros", "macros",
               [](const PageContext& c) -> IModulePage* {
                   return new CMod1Page3(c.doc, c.core, c.services);
               }},
-         }},
+         },
+         "module1"},
         {ModuleId::Bluetooth,
          Cmd::ViewModule2,
          Cmd::ToolModule2,
@@ -48,10 +49,11 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          QSize(705, 558),
          true,
          "Module 2",
-         {{133, "Basic Settings",
+         {{133, "Basic Settings", "bluetooth-settings",
            [](const PageContext& c) -> IModulePage* {
                return new CMod2Page1(c.core, c.services);
-           }}}},
+           }}},
+         "bluetooth"},
         {ModuleId::Wlan,
          Cmd::ViewModule6,
          Cmd::ToolModule6,
@@ -61,10 +63,11 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          QSize(789, 582),
          true,
          "Module 6",
-         {{148, "Basic Settings",
+         {{148, "Basic Settings", "wlan-settings",
            [](const PageContext& c) -> IModulePage* {
                return new CMod6Page1(c.core, c.services);
-           }}}},
+           }}},
+         "wlan"},
         {ModuleId::Test,
          Cmd::ViewModule3,
          Cmd::ToolModule3,
@@ -75,10 +78,11 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          false,
          "Module 3",
          {
-             {136, "Module 3 Dialog 1", nullptr, kReserved},
-             {137, "Module 3 Dialog 2", nullptr, kReserved},
-             {138, "Module 3 Dialog 3", nullptr, kReserved},
-         }},
+             {136, "Module 3 Dialog 1", "test-module", nullptr, kReserved},
+             {137, "Module 3 Dialog 2", "test-module", nullptr, kReserved},
+             {138, "Module 3 Dialog 3", "test-module", nullptr, kReserved},
+         },
+         "test-module"},
         {ModuleId::FontDownload,
          Cmd::ViewModule4,
          Cmd::ToolModule4,
@@ -88,7 +92,9 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          QSize(),
          false,
          nullptr,
-         {{0, "Font Download", [](const PageContext&) -> IModulePage* { return new CFontView; }}}},
+         {{0, "Font Download", "font-download",
+           [](const PageContext&) -> IModulePage* { return new CFontView; }}},
+         "font-download"},
         {ModuleId::LogoDownload,
          Cmd::ViewModule5,
          Cmd::ToolModule5,
@@ -98,10 +104,11 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          QSize(),
          true,
          nullptr,
-         {{0, "Logo Download",
+         {{0, "Logo Download", "logo-download",
            [](const PageContext& c) -> IModulePage* {
                return new CLogoViewWidget(c.core, c.services);
-           }}}},
+           }}},
+         "logo-download"},
     };
     return rows;
 }

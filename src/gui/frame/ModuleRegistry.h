@@ -30,6 +30,8 @@ struct PageContext {
 struct PageRow {
     int dialogId;      // the page's dialog resource: the widget is named "id<dialogId>"
     const char* title; // the tab text
+    // Its anchor in the help: F1 on the page opens the help there.
+    const char* helpTopic;
     // Makes the page; without a maker the page is a placeholder showing `placeholderText`.
     std::function<IModulePage*(const PageContext&)> make;
     const char* placeholderText = nullptr;
@@ -49,6 +51,8 @@ struct ModuleRow {
     bool selectable;            // no command selects the Test and Font Download modules
     const char* sheetCaption;   // a sheet in the module view; nullptr: a view of its own
     std::vector<PageRow> pages; // the sheet's tabs in order, or the one view
+    // Its anchor in the help: Help > Topics opens the help there while the module is shown.
+    const char* helpTopic = nullptr;
 };
 
 // The table, in toolbar order.

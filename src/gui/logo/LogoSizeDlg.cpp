@@ -1,6 +1,7 @@
 #include "LogoSizeDlg.h"
 
 #include "app/UiServices.h"
+#include "frame/HelpKey.h"
 #include "logo/LogoRaster.h"
 
 #include <QButtonGroup>
@@ -24,6 +25,7 @@ CLogoSizeDlg::CLogoSizeDlg(IUiServices& services, QWidget* parent)
     : QDialog(parent), m_services(services) {
     setObjectName(QStringLiteral("CLogoSizeDlg"));
     setWindowTitle(QStringLiteral("Configure Logo Size"));
+    HelpKey::Install(this, QStringLiteral("logo-size"), m_services);
     auto* layout = new QGridLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Width"), this), 0, 0, 1, 3);
     // Each text carries the inch mark; the 3-inch one ends in two blanks.

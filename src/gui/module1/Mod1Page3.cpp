@@ -5,6 +5,7 @@
 #include "app/UiServices.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
+#include "frame/HelpKey.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -171,6 +172,7 @@ void CMod1Page3::OnMacroButton(int index) {
     QPushButton* button = m_btnMacro[size_t(index)];
     if (m_bRenameMode) {
         CEnterTextDlg dialog(window());
+        HelpKey::Install(&dialog, QStringLiteral("enter-text"), m_services);
         dialog.SetText(button->text());
         if (m_services.RunModal(dialog) == QDialog::Accepted) {
             button->setText(dialog.Text());
