@@ -20,7 +20,7 @@ CPrinterSnapshot::Radio TakeRadio(CRadioModule* module, const char* kind, int ua
     }
     radio.title = QStringLiteral("%1 module on UART%2").arg(QLatin1String(kind)).arg(uart);
     for (const QString& name : module->SettingNames())
-        radio.stored.append({CPrinterSnapshot::RadioSettingLabel(name), module->StoredAnswer(name)});
+        radio.stored.append({name, module->StoredAnswer(name)});
     return radio;
 }
 } // namespace
@@ -91,7 +91,7 @@ QString CPrinterSnapshot::RadioSettingLabel(const QString& atName) {
         {"ANDNS", "DNS servers"},
     };
     const char* words = kWords.value(atName, nullptr);
-    return words ? QStringLiteral("%1 (%2)").arg(QLatin1String(words), atName) : atName;
+    return words ? QString::fromLatin1(words) : atName;
 }
 
 QImage CPrinterSnapshot::SlotImage(const CPrinterModel::LogoSlot& slot) {

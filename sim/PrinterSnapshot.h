@@ -21,8 +21,8 @@ struct CPrinterSnapshot {
     struct Radio {
         bool fitted = false;
         QString title; // "Bluetooth module on UART1", or "No Bluetooth module"
-        // What the module keeps for its next start-up, as its queries answer it: texts
-        // quoted, several values separated by commas. Named in words with the AT name.
+        // What the module keeps for its next start-up by AT name, as its queries answer
+        // it: texts quoted, several values separated by commas.
         QVector<Row> stored;
     };
 
@@ -39,7 +39,8 @@ struct CPrinterSnapshot {
 
     // Every attribute by name, with its value in words ("on", "off", "not set", numbers).
     static QVector<Row> AttributeRows(const PrinterAttributes& attributes);
-    // The words a list shows for a radio module's setting: "Local name (AGLN)".
+    // The words a list shows for a radio module's setting ("Local name" for AGLN); an
+    // unknown name as it is.
     static QString RadioSettingLabel(const QString& atName);
     // The dots of a slot, one pixel per dot (black on white); a null image when empty.
     static QImage SlotImage(const CPrinterModel::LogoSlot& slot);

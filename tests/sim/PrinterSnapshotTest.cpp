@@ -61,18 +61,20 @@ TEST(PrinterSnapshot, RadioSettingsAsTheModuleAnswersThem) {
     const CPrinterSnapshot s = CPrinterSnapshot::Take(printer);
     EXPECT_TRUE(s.bluetooth.fitted);
     EXPECT_EQ(s.bluetooth.title, "Bluetooth module on UART1");
-    EXPECT_EQ(ValueOf(s.bluetooth.stored, "Local name (AGLN)"), "\"Till \\224\\22\"");
-    EXPECT_EQ(ValueOf(s.bluetooth.stored, "Class of device (AGLC)"), "1234");
-    EXPECT_EQ(ValueOf(s.bluetooth.stored, "Address (AILBA)"), "0012F3004A21");
+    EXPECT_EQ(ValueOf(s.bluetooth.stored, "AGLN"), "\"Till \\224\\22\"");
+    EXPECT_EQ(ValueOf(s.bluetooth.stored, "AGLC"), "1234");
+    EXPECT_EQ(ValueOf(s.bluetooth.stored, "AILBA"), "0012F3004A21");
     EXPECT_EQ(s.bluetooth.stored.size(), 8);
     EXPECT_FALSE(s.wlan.fitted);
     EXPECT_EQ(s.wlan.title, "No WLAN module");
     EXPECT_TRUE(s.wlan.stored.isEmpty());
 
     const CPrinterSnapshot both = CPrinterSnapshot::Take(*std::make_unique<CPrinterModel>(SimConfig{}));
-    EXPECT_EQ(ValueOf(both.wlan.stored, "IP address, mask, gateway (ANIP)"),
+    EXPECT_EQ(ValueOf(both.wlan.stored, "ANIP"),
               "192.168.1.96,255.255.255.0,192.168.1.1");
-    EXPECT_EQ(ValueOf(both.wlan.stored, "SSID (AGSSID)"), "\"WLAN Printer\"");
+    EXPECT_EQ(ValueOf(both.wlan.stored, "AGSSID"), "\"WLAN Printer\"");
+    EXPECT_EQ(CPrinterSnapshot::RadioSettingLabel("AGLN"), "Local name");
+    EXPECT_EQ(CPrinterSnapshot::RadioSettingLabel("ANIP"), "IP address, mask, gateway");
     EXPECT_EQ(CPrinterSnapshot::RadioSettingLabel("AT_UNKNOWN"), "AT_UNKNOWN");
 }
 

@@ -77,6 +77,7 @@ CSimPrinterWindow::CSimPrinterWindow(CSimulator& simulator, IUiServices& service
     m_radios = MakeList(QStringLiteral("radios"),
                         {QStringLiteral("Stored setting"), QStringLiteral("Value")});
     m_radios->setRootIsDecorated(true);
+    m_radios->setIndentation(12);
     auto* radioBox = new QGroupBox(QStringLiteral("Radio Modules"));
     (new QVBoxLayout(radioBox))->addWidget(m_radios);
 
@@ -100,6 +101,7 @@ CSimPrinterWindow::CSimPrinterWindow(CSimulator& simulator, IUiServices& service
     lists->addWidget(attributeBox);
     lists->addWidget(radioBox);
     lists->setChildrenCollapsible(false);
+    lists->setSizes({290, 310});
     auto* kept = new QWidget;
     auto* keptLayout = new QVBoxLayout(kept);
     keptLayout->setContentsMargins(0, 0, 0, 0);
@@ -109,9 +111,8 @@ CSimPrinterWindow::CSimPrinterWindow(CSimulator& simulator, IUiServices& service
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(paperPart);
     splitter->addWidget(kept);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
     splitter->setChildrenCollapsible(false);
+    splitter->setSizes({520, 360});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(splitter);
@@ -216,8 +217,12 @@ void CSimPrinterWindow::ShowRadios() {
     m_radios->clear();
     for (const CPrinterSnapshot::Radio* radio : {&m_snapshot.bluetooth, &m_snapshot.wlan}) {
         auto* top = new QTreeWidgetItem(m_radios, {radio->title});
-        for (const auto& row : radio->stored)
-            new QTreeWidgetItem(top, {row.first, row.second});
+        for (const auto& row : radio->stored) {
+            auto* item = new QTreeWidgetItem(
+                top, {CPrinterSnapshot::RadioSettingLabel(row.first), row.second});
+            item->setToolTip(0, QStringLiteral("AT*%1").arg(row.first));
+            item->setToolTip(1, row.second); // a long address list is cut in the column
+        }
         top->setExpanded(true);
     }
 }

@@ -142,14 +142,14 @@ TEST_F(SimWindowTest, AFlashChangesTheSlotThumbnail) {
 }
 
 TEST_F(SimWindowTest, ABluetoothWriteShowsInTheStoredSettings) {
-    EXPECT_EQ(RadioValue(0, "Local name (AGLN)"), "\"BT Printer\"");
+    EXPECT_EQ(RadioValue(0, "Local name"), "\"BT Printer\"");
     CBluetoothForm form;
     form.InitDialog();
     form.m_strLocalName = "Counter 2";
     CAtExchange exchange(h->Link(), h->Services(), form);
     ASSERT_TRUE(exchange.Write(form).ok);
     window->Refresh();
-    EXPECT_EQ(RadioValue(0, "Local name (AGLN)"), "\"Counter 2\"");
+    EXPECT_EQ(RadioValue(0, "Local name"), "\"Counter 2\"");
     EXPECT_EQ(Find<QTreeWidget>("radios")->topLevelItem(1)->text(0), "WLAN module on UART2");
 }
 
