@@ -21,6 +21,24 @@ namespace {
 const QSize kThumbnailSize(64, 32);
 const int kGap = 8; // between the main window and this one
 
+// The part of a slot's picture that has dots: a logo narrower than the paper would be
+// lost in a thumbnail of the whole line width.
+QRect InkBounds(const QImage& image) {
+    int left = image.width(), right = -1, top = image.height(), bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(row[x]) < 128) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+                top = qMin(top, y);
+                bottom = qMax(bottom, y);
+            }
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 QTreeWidget* MakeList(const QString& name, const QStringList& headings) {
     auto* list = new QTreeWidget;
     list->setObjectName(name);
@@ -196,7 +214,14 @@ void CSimPrinterWindow::ShowAttributes() {
 
 void CSimPrinterWindow::ShowSlots() {
     for (int n = 0; n < CPrinterModel::kSlotCount; ++n) {
-        const QImage dots = CPrinterSnapshot::SlotImage(m_snapshot.logoSlots[size_t(n)]);
+        const CPrinterModel::LogoSlot& slot = m_snapshot.logoSlots[size_t(n)];
+        // The rows share their data with the last copy while the slot is unchanged.
+        if (m_slotDrawn[size_t(n)] && m_shownSlots[size_t(n)].stored == slot.stored &&
+            m_shownSlots[size_t(n)].rows == slot.rows)
+            continue;
+        m_shownSlots[size_t(n)] = slot;
+        m_slotDrawn[size_t(n)] = true;
+        const QImage dots = CPrinterSnapshot::SlotImage(slot);
         QLabel* label = m_slots[size_t(n)];
         if (dots.isNull()) {
             m_thumbnails[size_t(n)] = QImage();
@@ -205,8 +230,10 @@ void CSimPrinterWindow::ShowSlots() {
             label->setToolTip(QString());
             continue;
         }
+        const QRect ink = InkBounds(dots);
+        const QImage shown = ink.isValid() ? dots.copy(ink) : dots;
         m_thumbnails[size_t(n)] =
-            dots.scaled(kThumbnailSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            shown.scaled(kThumbnailSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         label->setPixmap(QPixmap::fromImage(m_thumbnails[size_t(n)]));
         label->setToolTip(
             QStringLiteral("%1 x %2 dots").arg(dots.width()).arg(dots.height()));

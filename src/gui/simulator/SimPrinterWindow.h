@@ -72,6 +72,8 @@ private:
     QTreeWidget* m_attributes = nullptr;
     std::array<QLabel*, CPrinterModel::kSlotCount> m_slots{};
     std::array<QImage, CPrinterModel::kSlotCount> m_thumbnails;
+    std::array<CPrinterModel::LogoSlot, CPrinterModel::kSlotCount> m_shownSlots;
+    std::array<bool, CPrinterModel::kSlotCount> m_slotDrawn{};
     QTreeWidget* m_radios = nullptr;
     QPushButton* m_clear = nullptr;
     QPushButton* m_save = nullptr;

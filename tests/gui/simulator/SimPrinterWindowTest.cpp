@@ -141,6 +141,28 @@ TEST_F(SimWindowTest, AFlashChangesTheSlotThumbnail) {
     EXPECT_FALSE(Find<QLabel>("slot4")->pixmap().isNull());
 }
 
+TEST_F(SimWindowTest, AThumbnailShowsTheLogoNotTheEmptyRestOfTheLine) {
+    CLogoRaster narrow = Stripes(32, 4);
+    for (int y = 0; y < narrow.m_nHeight; ++y)
+        for (int i = 8; i < narrow.m_nBytesPerLine; ++i)
+            narrow.Row(y)[i] = 0; // 64 dots of the 576 carry the logo
+    CLogoTransfer transfer(h->Link(), h->Services());
+    ASSERT_EQ(transfer.FlashLogo(narrow, 0), CLogoTransfer::Result::Done);
+    window->Refresh();
+    const QImage thumbnail = window->SlotThumbnail(0);
+    ASSERT_FALSE(thumbnail.isNull());
+    // Cut to the inked 64 x 28 dots (the first stripe is blank), so it fills the width.
+    EXPECT_EQ(thumbnail.width(), 64);
+    int darkInRightHalf = 0;
+    for (int y = 0; y < thumbnail.height(); ++y)
+        for (int x = 32; x < 64; ++x)
+            darkInRightHalf += qGray(thumbnail.pixel(x, y)) < 128;
+    EXPECT_GT(darkInRightHalf, 0);
+    EXPECT_EQ(Find<QLabel>("slot0")->toolTip(), "576 x 32 dots");
+    window->Refresh();
+    EXPECT_EQ(window->SlotThumbnail(0), thumbnail) << "an unchanged slot keeps its thumbnail";
+}
+
 TEST_F(SimWindowTest, ABluetoothWriteShowsInTheStoredSettings) {
     EXPECT_EQ(RadioValue(0, "Local name"), "\"BT Printer\"");
     CBluetoothForm form;
