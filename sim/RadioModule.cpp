@@ -246,6 +246,11 @@ QString CRadioModule::StoredValue(const QString& name) const {
     return it == m_settings.constEnd() ? QString() : it->stored.join(QLatin1Char(','));
 }
 
+QString CRadioModule::StoredAnswer(const QString& name) const {
+    auto it = m_settings.constFind(name);
+    return it == m_settings.constEnd() ? QString() : Answer(*it, it->stored);
+}
+
 QMap<QString, QStringList> CRadioModule::StoredSettings() const {
     QMap<QString, QStringList> out;
     for (auto it = m_settings.begin(); it != m_settings.end(); ++it) {

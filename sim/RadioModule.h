@@ -47,6 +47,9 @@ public:
     QString Value(const QString& name) const;       // current value, as answered
     QString StoredValue(const QString& name) const; // start-up value
     QMap<QString, QStringList> StoredSettings() const;
+    // Every setting's name, and its start-up value written as a query would answer it.
+    QStringList SettingNames() const { return m_settings.keys(); }
+    QString StoredAnswer(const QString& name) const;
     void RestoreStored(const QMap<QString, QStringList>& stored);
     void PowerCycle();
 

@@ -127,6 +127,26 @@ void CSimulator::HandleReceived(const QByteArray& bytes, qint64 now) {
     }
     if (drop)
         m_hangupRequested = true;
+    NotifyObservers();
+}
+
+int CSimulator::AddObserver(std::function<void()> observer) {
+    std::lock_guard<std::mutex> lock(m_observerMutex);
+    const int id = m_nextObserverId++;
+    m_observers.emplace(id, std::move(observer));
+    return id;
+}
+
+void CSimulator::RemoveObserver(int id) {
+    // Waits for a call in progress: the observer's owner may be destroyed right after.
+    std::lock_guard<std::mutex> lock(m_observerMutex);
+    m_observers.erase(id);
+}
+
+void CSimulator::NotifyObservers() {
+    std::lock_guard<std::mutex> lock(m_observerMutex);
+    for (auto& entry : m_observers)
+        entry.second();
 }
 
 void CSimulator::Run() {
@@ -285,5 +305,6 @@ bool CSimulator::LoadState(const QString& path, QString* error) {
         }
         printer.PowerCycle(NowMs());
     });
+    NotifyObservers();
     return true;
 }

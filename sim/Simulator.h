@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -46,6 +48,13 @@ public:
         return f(*m_model);
     }
 
+    // Observers are told, on the simulator's thread, after the printer took in bytes or
+    // loaded its state: whatever they show may have changed. An observer must not block;
+    // a window posts itself a refresh and reads the printer later through WithPrinter.
+    // Once RemoveObserver returns, the observer is not running and is never called again.
+    int AddObserver(std::function<void()> observer);
+    void RemoveObserver(int id);
+
     bool LoadState(const QString& path, QString* error = nullptr);
     bool SaveState(const QString& path, QString* error = nullptr);
 
@@ -53,6 +62,7 @@ private:
     void Run();
     void Wake();
     void HandleReceived(const QByteArray& bytes, qint64 now);
+    void NotifyObservers();
 
     SimConfig m_config;
     IClock* m_clock;
@@ -73,4 +83,7 @@ private:
     qint64 m_receivedCount = 0;
     CVirtualClock* m_attachedClock = nullptr;
     int m_settlerId = 0;
+    std::mutex m_observerMutex;
+    std::map<int, std::function<void()>> m_observers;
+    int m_nextObserverId = 1;
 };

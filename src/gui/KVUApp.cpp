@@ -3,6 +3,7 @@
 #include "app/Version.h"
 #include "frame/AboutDlg.h"
 #include "frame/HelpKey.h"
+#include "frame/CommandIds.h"
 #include "frame/Icons.h"
 #include "frame/MainFrame.h"
 
@@ -13,6 +14,7 @@
 
 #ifdef Q_OS_UNIX
 #include "Simulator.h"
+#include "simulator/SimPrinterWindow.h"
 #endif
 
 CKVUApp::CKVUApp() {
@@ -60,6 +62,12 @@ bool CKVUApp::InitInstance(const QStringList& arguments) {
     m_services.SetOwner(m_frame.get());
     m_services.SetStatusSink([this](const QString& text) { m_frame->SetMessageText(text); });
     m_services.SetProgressSink([this](int done, int total) { m_frame->SetProgress(done, total); });
+    if (m_simulator) {
+        m_frame->AddViewCommand(Cmd::ViewSimulatedPrinter, QStringLiteral("Simulated Printer"),
+                                QStringLiteral("Show what the simulated printer printed and "
+                                               "keeps\nSimulated Printer"),
+                                [this] { ShowSimulatedPrinter(); });
+    }
 
     const QStringList positional = parser.positionalArguments();
     if (!positional.isEmpty()) {
@@ -72,10 +80,26 @@ bool CKVUApp::InitInstance(const QStringList& arguments) {
     return true;
 }
 
+CSimPrinterWindow* CKVUApp::ShowSimulatedPrinter() {
+#ifdef Q_OS_UNIX
+    if (!m_simulator || !m_frame)
+        return nullptr;
+    if (!m_simWindow)
+        m_simWindow = new CSimPrinterWindow(*m_simulator, Services(), m_frame.get());
+    m_simWindow->ShowBeside(m_frame.get());
+    return m_simWindow;
+#else
+    return nullptr;
+#endif
+}
+
 bool CKVUApp::StartSimulator() {
 #ifdef Q_OS_UNIX
     SimConfig config;
     config.baudRate = m_core.m_serial.m_nBaudRate;
+    // The printer model KVU is set up for: its paper as wide as the configured logo size,
+    // so a logo flashed at that width comes out whole.
+    config.paperDots = m_core.m_logo.m_raster.m_nDots;
     m_simulator = std::make_unique<CSimulator>(config);
     QString error;
     if (!m_simulator->Start(&error)) {

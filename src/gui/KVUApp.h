@@ -12,6 +12,7 @@
 #include <memory>
 
 class CMainFrame;
+class CSimPrinterWindow;
 class CSimulator;
 class QDialog;
 class QSettings;
@@ -46,6 +47,10 @@ public:
     void UpdateIdleTimer();
 
     void OnAppAbout();
+    // View > Simulated Printer: the simulated printer's window beside the frame (made
+    // on first use, kept while the frame lives); null without --simulator.
+    CSimPrinterWindow* ShowSimulatedPrinter();
+    CSimulator* Simulator() const { return m_simulator.get(); }
 
     // Runs a dialog modally through the services (tests script it there).
     int RunDialog(QDialog& dialog);
@@ -66,4 +71,5 @@ private:
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CSimulator> m_simulator;
+    CSimPrinterWindow* m_simWindow = nullptr; // a child window of the frame
 };

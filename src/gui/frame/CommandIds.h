@@ -50,6 +50,8 @@ constexpr int Zoom050 = 32804, Zoom075 = 32805, Zoom100 = 32800, Zoom150 = 32801
 constexpr int Threshold25 = 32806, Threshold50 = 32808, Threshold75 = 32807, Threshold99 = 32809;
 // Floyd-Steinberg dithering beside the thresholds: a command of this program's own.
 constexpr int ThresholdDither = 32830;
+// View > Simulated Printer, offered while KVU runs its own simulated printer.
+constexpr int ViewSimulatedPrinter = 32831;
 
 constexpr int LogoFlash0 = 32776;     // to 32783
 constexpr int LogoPrintSlot0 = 32784; // to 32791

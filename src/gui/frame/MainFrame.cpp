@@ -70,8 +70,8 @@ CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
     CreateStatusBar();
 
     m_doc.SetModifiedCallback([this] { UpdateCommandStates(); });
-    m_focusConnection = connect(qApp, &QApplication::focusChanged, this,
-                                [this] { UpdateEditCommands(); });
+    m_focusConnection =
+        connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditCommands(); });
     for (const ModuleRow& row : ModuleRegistry()) {
         if (row.sheetCaption)
             connect(m_moduleView->Sheet(row.id), &QTabWidget::currentChanged, this,
@@ -85,9 +85,14 @@ CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
 
 CMainFrame::~CMainFrame() {
     m_doc.SetModifiedCallback(nullptr);
-    // Closing a shown window moves the focus, and only QObject's destructor, after the
-    // members are gone, would undo the connection.
+    // The children, a window beside this one among them, are destroyed after this frame's
+    // own members: a focus change or a tab change they cause then must not reach handlers
+    // that use those members.
     disconnect(m_focusConnection);
+    for (const ModuleRow& row : ModuleRegistry()) {
+        if (row.sheetCaption)
+            disconnect(m_moduleView->Sheet(row.id), nullptr, this, nullptr);
+    }
 }
 
 QAction* CMainFrame::MakeAction(int id, const QString& text, const QString& prompt) {
@@ -317,7 +322,8 @@ void CMainFrame::CreateMenus() {
     });
     for (const ModuleRow* m : byMenu)
         view->addAction(m_actions[m->menuCommand]);
-    view->addSeparator();
+    m_viewMenu = view;
+    m_viewCommandsEnd = view->addSeparator();
     QMenu* zoom = view->addMenu(QStringLiteral("Zoom"));
     for (int id :
          {Cmd::Zoom050, Cmd::Zoom075, Cmd::Zoom100, Cmd::Zoom150, Cmd::Zoom200, Cmd::Zoom300})
@@ -775,6 +781,18 @@ void CMainFrame::ShowHelpText(int command) {
         help.text, help.caption.isEmpty() ? QLatin1String(kAppTitle) : help.caption, MsgIcon::None);
 }
 
+QAction* CMainFrame::AddViewCommand(int id, const QString& text, const QString& prompt,
+                                    std::function<void()> handler) {
+    QAction* action = MakeAction(id, text, prompt);
+    connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    if (!m_hasViewCommands) {
+        m_viewMenu->insertSeparator(m_viewCommandsEnd);
+        m_hasViewCommands = true;
+    }
+    m_viewMenu->insertAction(m_viewCommandsEnd, action);
+    return action;
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // An exchange runs to its end; closing now would tear objects down under it.
     if (m_app.IsBusy() || !SaveModified()) {
@@ -782,4 +800,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    // The windows that open beside this one go with it.
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow() && child->isVisible())
+            child->close();
+    }
 }

@@ -71,6 +71,11 @@ public:
     CHelpWindow* HelpWindow() const { return m_helpWindow; }
     void ShowHelpText(int command);
 
+    // A command of the application's own (not a module's) in the View menu, below the
+    // module items; always enabled.
+    QAction* AddViewCommand(int id, const QString& text, const QString& prompt,
+                            std::function<void()> handler);
+
     // Recomputes every command's enabled and checked state.
     void UpdateCommandStates();
 
@@ -110,5 +115,8 @@ private:
     QAction* m_recentPlaceholder = nullptr;
     QMenu* m_fileMenu = nullptr;
     CHelpWindow* m_helpWindow = nullptr;
+    QMenu* m_viewMenu = nullptr;
+    QAction* m_viewCommandsEnd = nullptr; // the View menu's own commands go before this
+    bool m_hasViewCommands = false;
     QMetaObject::Connection m_focusConnection;
 };
