@@ -5,6 +5,7 @@
 #include <memory>
 
 class IUiServices;
+class QCommandLineOption;
 class QSettings;
 class QTextStream;
 
@@ -27,6 +28,10 @@ struct KvuCtlContext {
     // user's KVU settings (only read, never written).
     QSettings* settings = nullptr;
 };
+
+// Every option kvuctl reads, for the parser and for whatever describes the commands
+// (shell completion, manual page).
+QList<QCommandLineOption> KvuCtlOptions();
 
 int RunKvuCtl(const QStringList& arguments, KvuCtlContext context = KvuCtlContext());
 

@@ -80,7 +80,8 @@ std::vector<CCliCommand> Module1Commands() {
              "what is not a regular file is never replaced.\n"),
          {QStringLiteral("output")},
          1,
-         RunExport},
+         RunExport,
+         {QStringLiteral("kvuctl export shop.qpf"), QStringLiteral("kvuctl export shop.qpf -o /tmp/shop.prn")}},
         {QStringLiteral("configure"),
          QStringLiteral("PROJECT.qpf [--port P]"),
          QStringLiteral("Send the project's attributes (ESC EN and the\n"
@@ -88,7 +89,8 @@ std::vector<CCliCommand> Module1Commands() {
          QStringLiteral("Sends ESC EN and the attribute stream in one write.\n") + linkHelp,
          {kPort, kBaud},
          1,
-         RunConfigure},
+         RunConfigure,
+         {QStringLiteral("kvuctl configure shop.qpf --port COM2")}},
         {QStringLiteral("burn"),
          QStringLiteral("PROJECT.qpf [--port P] [--yes]"),
          QStringLiteral("Burn the attributes into the printer, as the Burn\n"
@@ -100,7 +102,8 @@ std::vector<CCliCommand> Module1Commands() {
              linkHelp,
          {kPort, kBaud, QStringLiteral("yes")},
          1,
-         RunBurn},
+         RunBurn,
+         {QStringLiteral("kvuctl burn shop.qpf --port /dev/ttyUSB0 --baud 38400"), QStringLiteral("kvuctl burn shop.qpf --yes")}},
         {QStringLiteral("send"),
          QStringLiteral("TEXT [--port P]"),
          QStringLiteral("Send the bytes that TEXT denotes in the command\n"
@@ -112,13 +115,15 @@ std::vector<CCliCommand> Module1Commands() {
              linkHelp,
          {kPort, kBaud},
          1,
-         RunSend},
+         RunSend,
+         {QStringLiteral("kvuctl send '^[U1Bold text^M^J' --port COM1"), QStringLiteral("kvuctl send '\\x1b\\x55\\x30'")}},
         {QStringLiteral("notation"),
          QStringLiteral("TEXT"),
          QStringLiteral("Print those bytes in hexadecimal; nothing is sent."),
          QStringLiteral("Prints the bytes TEXT denotes in the command notation, in hexadecimal.\n"),
          {},
          1,
-         RunNotation},
+         RunNotation,
+         {QStringLiteral("kvuctl notation '^[SL^M'")}},
     };
 }

@@ -1,6 +1,9 @@
 #include "KVUApp.h"
+#include "frame/MainFrame.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -11,7 +14,8 @@ int main(int argc, char* argv[]) {
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         bool wantsHelp = false;
         for (int i = 1; i < argc; ++i)
-            wantsHelp |= QByteArray(argv[i]) == "--help" || QByteArray(argv[i]) == "--version";
+            wantsHelp |= QByteArray(argv[i]) == "--help" || QByteArray(argv[i]) == "--version" ||
+                         QByteArray(argv[i]) == "--help-path";
         if (!wantsHelp) {
             fprintf(stderr, "kvu: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
                             "Run KVU in a desktop session, or under a virtual X server:\n"
@@ -23,6 +27,18 @@ int main(int argc, char* argv[]) {
     }
 #endif
     QApplication application(argc, argv);
+    // For install checks: the help file Help > Topics would open; exit 1 when none is there.
+    if (argc == 2 && QByteArray(argv[1]) == "--help-path") {
+        for (const QString& candidate : CMainFrame::HelpFileCandidates()) {
+            if (QFileInfo::exists(candidate)) {
+                printf("%s\n", qPrintable(QDir::toNativeSeparators(candidate)));
+                return 0;
+            }
+        }
+        fprintf(stderr, "kvu: no help file in %s\n",
+                qPrintable(CMainFrame::HelpFileCandidates().join(QStringLiteral(", "))));
+        return 1;
+    }
     CKVUApp app;
     if (!app.InitInstance(QApplication::arguments()))
         return 1;

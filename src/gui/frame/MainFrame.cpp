@@ -715,13 +715,20 @@ void CMainFrame::OnConfigureSerialPort() {
     UpdateLinkPane();
 }
 
+QStringList CMainFrame::HelpFileCandidates() {
+    // The help file ships next to the program, named after it; an installed program finds
+    // it in <prefix>/share/kvu/help beside <prefix>/bin.
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    const QString base = program.absolutePath() + QLatin1Char('/') + program.completeBaseName();
+    return {base + QStringLiteral(".html"), base + QStringLiteral(".HLP"),
+            QDir::cleanPath(program.absolutePath() + QStringLiteral("/../share/kvu/help/") +
+                            program.completeBaseName() + QStringLiteral(".html"))};
+}
+
 void CMainFrame::OnHelpTopics() {
-    // The help file ships next to the program, named after it.
-    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() +
-                         QLatin1Char('/') +
-                         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    for (const QString& candidate :
-         {base + QStringLiteral(".html"), base + QStringLiteral(".HLP")}) {
+    const QStringList candidates = HelpFileCandidates();
+    const QString base = candidates.first().chopped(5);
+    for (const QString& candidate : candidates) {
         if (QFileInfo::exists(candidate)) {
             QUrl url = QUrl::fromLocalFile(candidate);
             if (candidate.endsWith(QLatin1String(".html")))

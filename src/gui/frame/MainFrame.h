@@ -57,6 +57,8 @@ public:
     void OnConfigureSerialPort();
     void OnConfigureLogoSize();
     void OnHelpTopics();
+    // Where Help > Topics looks for the help file, in order.
+    static QStringList HelpFileCandidates();
     void ShowHelpText(int command);
 
     // Recomputes every command's enabled and checked state.
