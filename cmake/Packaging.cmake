@@ -75,8 +75,16 @@ foreach(_page kvu kvuctl tarvo3-sim)
     endif()
 endforeach()
 
+set(_changelog ${_pkg_src}/changelog)
+if(KVU_GZIP)
+    add_custom_command(OUTPUT ${_pkg_out}/changelog.gz
+        COMMAND ${KVU_GZIP} -9nc ${_pkg_src}/changelog > ${_pkg_out}/changelog.gz
+        DEPENDS ${_pkg_src}/changelog)
+    set(_changelog ${_pkg_out}/changelog.gz)
+endif()
+
 add_custom_target(kvu-package-files ALL
-    DEPENDS ${_icon_files} ${_pkg_out}/kvuctl ${_man_files})
+    DEPENDS ${_icon_files} ${_pkg_out}/kvuctl ${_man_files} ${_changelog})
 
 install(FILES ${_pkg_src}/kvu.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_pkg_out}/com.velqorvuzuvurizod.kvu.metainfo.xml
@@ -87,7 +95,8 @@ install(DIRECTORY ${_pkg_out}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/
 install(FILES ${_pkg_src}/kvu.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${_man_files} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${_pkg_out}/kvuctl DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
-install(FILES ${_pkg_src}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Debian keeps it under the package's name.
+install(FILES ${_pkg_src}/copyright ${_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kvu)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kvu)
@@ -95,11 +104,11 @@ set(CPACK_PACKAGE_VENDOR "Velqor Vuzuvurizod")
 set(CPACK_PACKAGE_VERSION ${KVU_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration utility for Tarvo3 printers")
 set(CPACK_PACKAGE_DESCRIPTION
-    "KVU programs a Tarvo3 printer over a serial port: its power-up attributes, the\n"
-    "supervisory queries, macros and files, logos in its eight slots, and the settings of\n"
-    "its Bluetooth and WLAN modules. The package holds the desktop program kvu, kvuctl for\n"
-    "provisioning printers by script, and tarvo3-sim, a simulated printer for trying KVU\n"
-    "without hardware.")
+    "KVU programs a Tarvo3 printer over a serial port: its power-up attributes,\n"
+    "the supervisory queries, macros and files, logos in its eight slots, and the\n"
+    "settings of its Bluetooth and WLAN modules. The package holds the desktop\n"
+    "program kvu, kvuctl for provisioning printers by script, and tarvo3-sim, a\n"
+    "simulated printer for trying KVU without hardware.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
