@@ -112,10 +112,11 @@ QString CliDocs::BashCompletionTable() {
     QString text;
     text += QStringLiteral("# The command names, one or two words each.\n_kvuctl_commands=(\n") +
             names + QStringLiteral(")\n\n");
-    text += QStringLiteral("# The options of command $1 (the program's own options for none), "
-                           "in REPLY.\n_kvuctl_options_of() {\n    case $1 in\n") +
-            options +
-            QStringLiteral("    '') REPLY='--help --version' ;;\n    *) REPLY= ;;\n    esac\n}\n\n");
+    text +=
+        QStringLiteral("# The options of command $1 (the program's own options for none), "
+                       "in REPLY.\n_kvuctl_options_of() {\n    case $1 in\n") +
+        options +
+        QStringLiteral("    '') REPLY='--help --version' ;;\n    *) REPLY= ;;\n    esac\n}\n\n");
     text += QStringLiteral("# The names of the arguments command $1 takes, in REPLY.\n"
                            "_kvuctl_arguments_of() {\n    case $1 in\n") +
             arguments + QStringLiteral("    *) REPLY= ;;\n    esac\n}\n\n");

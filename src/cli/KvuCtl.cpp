@@ -97,7 +97,8 @@ QString Usage() {
 QString ExamplesText(const QStringList& examples) {
     if (examples.isEmpty())
         return QString();
-    QString text = examples.size() == 1 ? QStringLiteral("Example:\n") : QStringLiteral("Examples:\n");
+    QString text =
+        examples.size() == 1 ? QStringLiteral("Example:\n") : QStringLiteral("Examples:\n");
     for (const QString& e : examples)
         text += QStringLiteral("  ") + e + QLatin1Char('\n');
     return text + QLatin1Char('\n');
@@ -122,7 +123,8 @@ QString GroupUsage(const QString& group) {
         examples += c.examples;
     }
     text += QLatin1Char('\n') + ExamplesText(examples);
-    return text + QStringLiteral("kvuctl %1 COMMAND --help shows the command's own help.\n").arg(group);
+    return text +
+           QStringLiteral("kvuctl %1 COMMAND --help shows the command's own help.\n").arg(group);
 }
 
 // The row whose one or two words begin the arguments; two-word names win.

@@ -119,6 +119,7 @@ std::vector<CCliCommand> ProjectCommands() {
          {QStringLiteral("force")},
          1,
          RunNew,
-         {QStringLiteral("kvuctl project new shop.qpf"), QStringLiteral("kvuctl project new shop.qpf --force")}},
+         {QStringLiteral("kvuctl project new shop.qpf"),
+          QStringLiteral("kvuctl project new shop.qpf --force")}},
     };
 }

@@ -313,7 +313,8 @@ TEST_F(KvuCtlTest, EveryExampleIsACommandLineItsCommandAccepts) {
             EXPECT_EQ(args.mid(0, name.size()), name) << example.toStdString();
             EXPECT_EQ(args.size(), name.size() + c.arguments) << example.toStdString();
             for (const QString& option : parser.optionNames()) {
-                const QString full = option == QLatin1String("o") ? QStringLiteral("output") : option;
+                const QString full =
+                    option == QLatin1String("o") ? QStringLiteral("output") : option;
                 EXPECT_TRUE(c.options.contains(full))
                     << example.toStdString() << ": --" << full.toStdString();
             }
@@ -323,7 +324,8 @@ TEST_F(KvuCtlTest, EveryExampleIsACommandLineItsCommandAccepts) {
 
 TEST_F(KvuCtlTest, CommandHelpShowsItsExamples) {
     EXPECT_EQ(Run({"burn", "--help"}), 0);
-    EXPECT_TRUE(out.contains("\nExamples:\n  kvuctl burn shop.qpf --port /dev/ttyUSB0")) << out.toStdString();
+    EXPECT_TRUE(out.contains("\nExamples:\n  kvuctl burn shop.qpf --port /dev/ttyUSB0"))
+        << out.toStdString();
     EXPECT_EQ(Run({"notation", "--help"}), 0);
     EXPECT_TRUE(out.contains("\nExample:\n  kvuctl notation ")) << out.toStdString();
 }

@@ -36,16 +36,16 @@ protected:
         QString array;
         for (const QString& w : words)
             array += QStringLiteral(" '") + w + QLatin1Char('\'');
-        const QString program =
-            QStringLiteral("source '%1' || exit 9\n"
-                           "COMP_WORDS=(%2)\nCOMP_CWORD=%3\n_kvuctl\n"
-                           "printf '%s\\n' \"${COMPREPLY[@]}\"\n"
-                           "[[ -z ${REPLY+set} ]] || echo REPLY-LEAKED\n")
-                .arg(kScript, array)
-                .arg(words.size() - 1);
+        const QString program = QStringLiteral("source '%1' || exit 9\n"
+                                               "COMP_WORDS=(%2)\nCOMP_CWORD=%3\n_kvuctl\n"
+                                               "printf '%s\\n' \"${COMPREPLY[@]}\"\n"
+                                               "[[ -z ${REPLY+set} ]] || echo REPLY-LEAKED\n")
+                                    .arg(kScript, array)
+                                    .arg(words.size() - 1);
         QProcess bash;
         bash.setWorkingDirectory(dir.path());
-        bash.start(QStringLiteral("bash"), {QStringLiteral("--norc"), QStringLiteral("-c"), program});
+        bash.start(QStringLiteral("bash"),
+                   {QStringLiteral("--norc"), QStringLiteral("-c"), program});
         EXPECT_TRUE(bash.waitForFinished(10000));
         EXPECT_EQ(bash.exitCode(), 0) << bash.readAllStandardError().toStdString();
         QSet<QString> offered;
@@ -100,7 +100,8 @@ TEST_F(CompletionTest, OptionsOfEachCommandAreTheOnesItTakes) {
         QString line = QStringLiteral("kvuctl ") + c.name;
         for (int i = 0; i < c.arguments; ++i)
             line += QStringLiteral(" 1");
-        EXPECT_EQ(Show(Complete(line + QStringLiteral(" -"))), Show(expected)) << line.toStdString();
+        EXPECT_EQ(Show(Complete(line + QStringLiteral(" -"))), Show(expected))
+            << line.toStdString();
     }
 }
 
@@ -109,9 +110,9 @@ TEST_F(CompletionTest, OptionValues) {
     for (const CSerialPort::BaudRow& row : CSerialPort::kBaudTable)
         rates.insert(QString::number(row.rate));
     EXPECT_EQ(Show(Complete(QStringLiteral("kvuctl burn shop.qpf --baud "))), Show(rates));
-    EXPECT_EQ(Show(Complete(QStringLiteral("kvuctl burn --baud 1"))),
-              "115200 1200 14400 19200");
-    EXPECT_EQ(Complete(QStringLiteral("kvuctl logo feed --port COM")).size(), CSerialPort::kPortCount);
+    EXPECT_EQ(Show(Complete(QStringLiteral("kvuctl burn --baud 1"))), "115200 1200 14400 19200");
+    EXPECT_EQ(Complete(QStringLiteral("kvuctl logo feed --port COM")).size(),
+              CSerialPort::kPortCount);
     // bash makes three words of "--port=COM1".
     EXPECT_EQ(Show(Complete(QStringLiteral("kvuctl logo feed --port = COM2"))), "COM2 COM20");
     // A device path completes as a file name.

@@ -50,7 +50,8 @@ TEST(ManPageTest, KvuctlPageNamesEveryCommandOptionAndExample) {
     ASSERT_FALSE(page.isEmpty());
     EXPECT_FALSE(page.contains(QRegularExpression(QStringLiteral("@[A-Z_]+@"))));
     for (const CCliCommand& c : CommandTable()) {
-        EXPECT_TRUE(page.contains(QStringLiteral("\\fBkvuctl %1\\fR").arg(CliDocs::RoffEscape(c.name))))
+        EXPECT_TRUE(
+            page.contains(QStringLiteral("\\fBkvuctl %1\\fR").arg(CliDocs::RoffEscape(c.name))))
             << c.name.toStdString();
         ASSERT_FALSE(c.examples.isEmpty()) << c.name.toStdString();
         for (const QString& e : c.examples)
@@ -98,12 +99,12 @@ TEST(ManPageTest, SimulatorPageDocumentsEveryOptionOfItsHelp) {
         if (name == QLatin1String("help-all")) // Qt's own
             continue;
         ++options;
-        EXPECT_TRUE(page.contains(QStringLiteral(".B") + QStringLiteral("\\-\\-") +
-                                  CliDocs::RoffEscape(name)) ||
-                    page.contains(QStringLiteral("\\-\\-") + CliDocs::RoffEscape(name) +
-                                  QLatin1Char(' ')) ||
-                    page.contains(QStringLiteral("\\-\\-") + CliDocs::RoffEscape(name) +
-                                  QLatin1Char('\n')))
+        EXPECT_TRUE(
+            page.contains(QStringLiteral(".B") + QStringLiteral("\\-\\-") +
+                          CliDocs::RoffEscape(name)) ||
+            page.contains(QStringLiteral("\\-\\-") + CliDocs::RoffEscape(name) +
+                          QLatin1Char(' ')) ||
+            page.contains(QStringLiteral("\\-\\-") + CliDocs::RoffEscape(name) + QLatin1Char('\n')))
             << name.toStdString();
     }
     EXPECT_GT(options, 15) << help.toStdString();
