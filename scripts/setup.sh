@@ -8,6 +8,7 @@ BUILD_DIR=${1:-build}
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6test6 libgtest-dev
           fonts-dejavu-core xvfb xauth
+          dpkg-dev desktop-file-utils appstream groff-base # the package and its checks
           clang-14 libclang-rt-14-dev) # the sanitizer build and the fuzz targets
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -15,7 +15,14 @@ struct CCliCommand {
     QStringList options; // the options it takes besides --help
     int arguments = 0;   // how many arguments follow the name
     int (*run)(CCliRun& run) = nullptr;
+    // Whole command lines ("kvuctl burn shop.qpf --port COM2") shown in --help and the
+    // manual page; each must be one this row accepts.
+    QStringList examples;
 };
+
+// The group of a two-word command is its first word ("logo" for "logo flash"); a one-word
+// command belongs to no group.
+QString CommandGroup(const CCliCommand& command);
 
 // The groups, one per command file, and the whole table in the order --help lists it.
 std::vector<CCliCommand> MacrosCommands();

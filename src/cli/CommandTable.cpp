@@ -12,3 +12,8 @@ const std::vector<CCliCommand>& CommandTable() {
     }();
     return table;
 }
+
+QString CommandGroup(const CCliCommand& command) {
+    const qsizetype space = command.name.indexOf(QLatin1Char(' '));
+    return space < 0 ? QString() : command.name.left(space);
+}

@@ -56,6 +56,17 @@ private:
     std::unique_ptr<QTextStream> m_ownOut, m_ownErr;
 };
 
+// The groups in the table's order.
+QStringList Groups() {
+    QStringList groups;
+    for (const CCliCommand& c : CommandTable()) {
+        const QString group = CommandGroup(c);
+        if (!group.isEmpty() && !groups.contains(group))
+            groups << group;
+    }
+    return groups;
+}
+
 // The overview: every command of the table with its synopsis and summary.
 QString Usage() {
     QString text = QStringLiteral("Usage: kvuctl COMMAND [ARGUMENTS] [OPTIONS]\n"
@@ -77,13 +88,43 @@ QString Usage() {
         for (int i = 1; i < lines.size(); ++i)
             text += QString(column, QLatin1Char(' ')) + lines[i] + QLatin1Char('\n');
     }
-    text += QStringLiteral("\nkvuctl COMMAND --help shows the command's own help.\n\n");
+    text += QStringLiteral("\nkvuctl COMMAND --help shows the command's own help, and\n"
+                           "kvuctl GROUP --help (%1) the group's commands.\n\n")
+                .arg(Groups().join(QStringLiteral(", ")));
     return text + QLatin1String(kOptionsHelp) + QLatin1Char('\n') + QLatin1String(kExitCodesHelp);
 }
 
+QString ExamplesText(const QStringList& examples) {
+    if (examples.isEmpty())
+        return QString();
+    QString text =
+        examples.size() == 1 ? QStringLiteral("Example:\n") : QStringLiteral("Examples:\n");
+    for (const QString& e : examples)
+        text += QStringLiteral("  ") + e + QLatin1Char('\n');
+    return text + QLatin1Char('\n');
+}
+
 QString CommandUsage(const CCliCommand& c) {
-    return QStringLiteral("Usage: kvuctl %1 %2\n\n%3\n%4")
-        .arg(c.name, c.synopsis, c.help, QLatin1String(kExitCodesHelp));
+    return QStringLiteral("Usage: kvuctl %1 %2\n\n%3\n%4%5")
+        .arg(c.name, c.synopsis, c.help, ExamplesText(c.examples), QLatin1String(kExitCodesHelp));
+}
+
+// A group's commands with their synopses and summaries, and all their examples.
+QString GroupUsage(const QString& group) {
+    QString text = QStringLiteral("Usage: kvuctl %1 COMMAND [ARGUMENTS] [OPTIONS]\n\nCommands:\n")
+                       .arg(group);
+    QStringList examples;
+    for (const CCliCommand& c : CommandTable()) {
+        if (CommandGroup(c) != group)
+            continue;
+        text += QStringLiteral("  %1 %2\n").arg(c.name, c.synopsis);
+        // The summary's line breaks fit the overview's column, not this indent.
+        text += QStringLiteral("      ") + c.summary.simplified() + QLatin1Char('\n');
+        examples += c.examples;
+    }
+    text += QLatin1Char('\n') + ExamplesText(examples);
+    return text +
+           QStringLiteral("kvuctl %1 COMMAND --help shows the command's own help.\n").arg(group);
 }
 
 // The row whose one or two words begin the arguments; two-word names win.
@@ -125,15 +166,10 @@ QString KvuCtlArgument(const QByteArray& raw) {
     return utf8.hasError() ? CodePage::FromBytes(raw) : text;
 }
 
-int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
-    CConsoleOut io(context);
-    QCommandLineParser parser;
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
-    parser.addOptions({
-        help,
-        version,
+QList<QCommandLineOption> KvuCtlOptions() {
+    QList<QCommandLineOption> options = {
+        {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
+        {{QStringLiteral("v"), QStringLiteral("version")}, QString()},
         {QStringLiteral("port"), QString(), QStringLiteral("port")},
         {QStringLiteral("baud"), QString(), QStringLiteral("rate")},
         {QStringLiteral("yes"), QString()},
@@ -148,14 +184,24 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
         {QStringLiteral("pan"), QString(), QStringLiteral("x,y")},
         {QStringLiteral("threshold"), QString(), QStringLiteral("percent")},
         {QStringLiteral("dither"), QString()},
-    });
+    };
     // The radio modules' connection and settings (bt and wlan).
     for (const char* name : {"from", "to", "timeout", "escape", "guard-before", "guard-after",
                              "name", "pin", "class", "discoverable", "power", "security", "ssid",
                              "channel", "mode", "authentication", "encryption", "rate",
                              "link-adaptation", "user", "active-key", "key-index", "key", "ip",
                              "netmask", "gateway", "dhcp", "hostname", "dns1", "dns2"})
-        parser.addOption({QLatin1String(name), QString(), QStringLiteral("value")});
+        options.append({QLatin1String(name), QString(), QStringLiteral("value")});
+    return options;
+}
+
+int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
+    CConsoleOut io(context);
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    parser.addOptions(KvuCtlOptions());
     auto usageError = [&](const QString& text) {
         io.Err() << "kvuctl: " << text << " (see kvuctl --help)\n";
         io.Err().flush();
@@ -179,6 +225,10 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
 
     int words = 0;
     const CCliCommand* command = FindCommand(args, &words);
+    if (!command && args.size() == 1 && parser.isSet(help) && Groups().contains(args.first())) {
+        io.Out() << GroupUsage(args.first());
+        return KvuCtlExit::Ok;
+    }
     if (!command) {
         const QString choices = GroupChoices(args.first());
         return usageError(choices.isEmpty()

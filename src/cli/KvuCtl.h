@@ -5,6 +5,7 @@
 #include <memory>
 
 class IUiServices;
+class QCommandLineOption;
 class QSettings;
 class QTextStream;
 
@@ -31,6 +32,9 @@ struct KvuCtlContext {
 // The options and exit codes that --help lists after the commands.
 QString KvuCtlOptionsText();
 QString KvuCtlExitCodesText();
+// Every option kvuctl reads, for the parser and for whatever describes the commands
+// (shell completion, manual page).
+QList<QCommandLineOption> KvuCtlOptions();
 
 int RunKvuCtl(const QStringList& arguments, KvuCtlContext context = KvuCtlContext());
 

@@ -258,7 +258,7 @@ std::vector<CCliCommand> LogoCommands() {
          QStringLiteral("Prints each warning and error of the reader on its own line, in its order,\n"
                         "then 'loaded W x H, B bits' when the picture was accepted.\n"
                         "Exit 0 when it loaded, 3 when it was refused or cannot be read.\n"),
-         {}, 1, RunCheck},
+         {}, 1, RunCheck, {QStringLiteral("kvuctl logo check shop-logo.bmp")}},
         {QStringLiteral("logo preview"), QStringLiteral("BMP -o OUT.pbm|OUT.png [picture options]"),
          QStringLiteral("Write the logo Flash would send as a PBM file, or\n"
                         "the 960 x 600 picture the view shows as a PNG."),
@@ -266,12 +266,15 @@ std::vector<CCliCommand> LogoCommands() {
                         "is the logo height and whose rows are the raster rows Flash would send.\n"
                         "OUT.png: the view's 960 x 600 picture, the logo frame at (64, 89).\n") +
              pictureHelp,
-         QStringList{QStringLiteral("output")} + picture, 1, RunPreview},
+         QStringList{QStringLiteral("output")} + picture, 1, RunPreview,
+         {QStringLiteral("kvuctl logo preview shop-logo.bmp -o preview.png"),
+          QStringLiteral("kvuctl logo preview photo.jpg -o logo.pbm --width-code 3 --height 120 --dither")}},
         {QStringLiteral("logo test-print"), QStringLiteral("BMP [--port P] [picture options]"),
          QStringLiteral("Print the logo at once without storing it, as\n"
                         "Test Print."),
          QStringLiteral("Sends the raster line by line, without pauses.\n") + pictureHelp + linkHelp,
-         QStringList{kPort, kBaud} + picture, 1, RunTestPrint},
+         QStringList{kPort, kBaud} + picture, 1, RunTestPrint,
+         {QStringLiteral("kvuctl logo test-print shop-logo.bmp --port COM2 --zoom 8")}},
         {QStringLiteral("logo flash"), QStringLiteral("SLOT BMP [--port P] [picture options]"),
          QStringLiteral("Burn the logo into slot 0 to 7, as Flash: at\n"
                         "least 7.5 s, each step printed with its time."),
@@ -279,13 +282,17 @@ std::vector<CCliCommand> LogoCommands() {
                         "sends the raster and the epilogue with their pauses.\n"
                         "Exit 0 when sent, 1 when no '?' came, 4 when the port failed.\n") +
              pictureHelp + linkHelp,
-         QStringList{kPort, kBaud} + picture, 2, RunFlash},
+         QStringList{kPort, kBaud} + picture, 2, RunFlash,
+         {QStringLiteral("kvuctl logo flash 3 shop-logo.bmp --port /dev/ttyUSB0"),
+          QStringLiteral("kvuctl logo flash 0 badge.png --threshold 75 --pan 40,-10")}},
         {QStringLiteral("logo print"), QStringLiteral("SLOT [--port P]"),
          QStringLiteral("Print the logo stored in slot 0 to 7."),
          QStringLiteral("Sends ESC Lg and the slot digit.\n") + linkHelp, {kPort, kBaud}, 1,
-         RunPrint},
+         RunPrint,
+         {QStringLiteral("kvuctl logo print 3 --port COM2")}},
         {QStringLiteral("logo feed"), QStringLiteral("[--port P]"),
          QStringLiteral("Feed one line, as Test Feed."),
-         QStringLiteral("Sends CR LF.\n") + linkHelp, {kPort, kBaud}, 0, RunFeed},
+         QStringLiteral("Sends CR LF.\n") + linkHelp, {kPort, kBaud}, 0, RunFeed,
+         {QStringLiteral("kvuctl logo feed --port COM2")}},
     };
 }

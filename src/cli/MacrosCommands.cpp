@@ -185,24 +185,28 @@ std::vector<CCliCommand> MacrosCommands() {
                         "page does. Prints 'reply: ' and the reply in the receive monitor's form,\n"
                         "then the interpretation lines. Exit 0 when a reply came, 1 when none came.\n") +
              linkHelp,
-         {kPort, kBaud}, 1, RunQuery},
+         {kPort, kBaud}, 1, RunQuery,
+         {QStringLiteral("kvuctl query battery --port /dev/ttyUSB0"),
+          QStringLiteral("kvuctl query firmware")}},
         {QStringLiteral("macro"), QStringLiteral("TEXT"),
          QStringLiteral("Send the bytes TEXT denotes, as a macro button does."),
          QStringLiteral("Sends the notation bytes of TEXT on the link; no line end is added.\n") +
              linkHelp,
-         {kPort, kBaud}, 1, RunMacro},
+         {kPort, kBaud}, 1, RunMacro, {QStringLiteral("kvuctl macro '^[P5' --port COM2")}},
         {QStringLiteral("send-file"), QStringLiteral("FILE"),
          QStringLiteral("Send a text file line by line, as the Macros page does."),
          QStringLiteral("Sends each line of FILE followed by CR LF (CR LF and LF files alike).\n"
                         "On a terminal a progress bar shows bytes and lines sent, the rate and the\n"
                         "time left. Exit 3 when the file cannot be opened or read.\n") +
              linkHelp,
-         {kPort, kBaud}, 1, RunSendFile},
+         {kPort, kBaud}, 1, RunSendFile,
+         {QStringLiteral("kvuctl send-file font.bdf --port /dev/ttyUSB0 --baud 115200")}},
         {QStringLiteral("monitor"), QStringLiteral("[--seconds S]"),
          QStringLiteral("Print what the printer sends, as the receive monitor shows it."),
          QStringLiteral("Prints what arrives, in the receive monitor's form, until Ctrl-C or for S\n"
                         "seconds; the port is closed either way.\n") +
              linkHelp,
-         {kPort, kBaud, QStringLiteral("seconds")}, 0, RunMonitor},
+         {kPort, kBaud, QStringLiteral("seconds")}, 0, RunMonitor,
+         {QStringLiteral("kvuctl monitor --seconds 10 --port COM1")}},
     };
 }

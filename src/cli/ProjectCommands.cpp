@@ -109,7 +109,8 @@ std::vector<CCliCommand> ProjectCommands() {
              "command notation, so control bytes in the file never reach the terminal.\n"),
          {},
          1,
-         RunShow},
+         RunShow,
+         {QStringLiteral("kvuctl project show shop.qpf")}},
         {QStringLiteral("project new"),
          QStringLiteral("FILE [--force]"),
          QStringLiteral("Write a new, empty project."),
@@ -117,6 +118,8 @@ std::vector<CCliCommand> ProjectCommands() {
                         "--force is given; what is not a regular file is never replaced.\n"),
          {QStringLiteral("force")},
          1,
-         RunNew},
+         RunNew,
+         {QStringLiteral("kvuctl project new shop.qpf"),
+          QStringLiteral("kvuctl project new shop.qpf --force")}},
     };
 }

@@ -312,7 +312,9 @@ std::vector<CCliCommand> WirelessCommands() {
                         "groups print the page's button index, -1 when none is set; a setting\n"
                         "the reply did not give prints empty.\n") +
              readExit + connection,
-         Connection() << kJson, 0, RunRead<CBluetoothForm>},
+         Connection() << kJson, 0, RunRead<CBluetoothForm>,
+         {QStringLiteral("kvuctl bt read --port /dev/ttyUSB0"),
+          QStringLiteral("kvuctl bt read --json --to U1")}},
         {QStringLiteral("bt write"), QStringLiteral("[SETTINGS] [--verify] ") + connectionSynopsis,
          QStringLiteral("Write the Bluetooth module's settings, as the\n"
                         "Bluetooth page's Write button; --verify reads back."),
@@ -324,7 +326,8 @@ std::vector<CCliCommand> WirelessCommands() {
          Connection() << QStringLiteral("name") << QStringLiteral("pin") << QStringLiteral("class")
                       << QStringLiteral("discoverable") << QStringLiteral("power")
                       << QStringLiteral("security") << kVerify,
-         0, RunWrite<CBluetoothForm>},
+         0, RunWrite<CBluetoothForm>,
+         {QStringLiteral("kvuctl bt write --name Till-3 --pin 4711 --verify --port COM2")}},
         {QStringLiteral("wlan read"), QStringLiteral("[--json] ") + connectionSynopsis,
          QStringLiteral("Read the WLAN module's settings, as the WLAN\n"
                         "page's Read button."),
@@ -333,7 +336,8 @@ std::vector<CCliCommand> WirelessCommands() {
                         "link_adaptation user active_key ip netmask gateway dhcp hostname dns1\n"
                         "dns2. The key is never read back.\n") +
              readExit + connection,
-         Connection() << kJson, 0, RunRead<CWlanForm>},
+         Connection() << kJson, 0, RunRead<CWlanForm>,
+         {QStringLiteral("kvuctl wlan read --json --port /dev/ttyUSB0")}},
         {QStringLiteral("wlan write"),
          QStringLiteral("[SETTINGS] [--verify] ") + connectionSynopsis,
          QStringLiteral("Write the WLAN module's settings, as the WLAN\n"
@@ -355,6 +359,7 @@ std::vector<CCliCommand> WirelessCommands() {
                       << QStringLiteral("gateway") << QStringLiteral("dhcp")
                       << QStringLiteral("hostname") << QStringLiteral("dns1")
                       << QStringLiteral("dns2") << kVerify,
-         0, RunWrite<CWlanForm>},
+         0, RunWrite<CWlanForm>,
+         {QStringLiteral("kvuctl wlan write --ssid shop-floor --dhcp 1 --hostname till-3 --verify")}},
     };
 }

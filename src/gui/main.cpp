@@ -1,6 +1,8 @@
 #include "KVUApp.h"
+#include "frame/HelpLocation.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 
@@ -11,7 +13,8 @@ int main(int argc, char* argv[]) {
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         bool wantsHelp = false;
         for (int i = 1; i < argc; ++i)
-            wantsHelp |= QByteArray(argv[i]) == "--help" || QByteArray(argv[i]) == "--version";
+            wantsHelp |= QByteArray(argv[i]) == "--help" || QByteArray(argv[i]) == "--version" ||
+                         QByteArray(argv[i]) == "--help-path";
         if (!wantsHelp) {
             fprintf(stderr, "kvu: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
                             "Run KVU in a desktop session, or under a virtual X server:\n"
@@ -23,6 +26,17 @@ int main(int argc, char* argv[]) {
     }
 #endif
     QApplication application(argc, argv);
+    // For install checks: the help file Help > Topics would open; exit 1 when none is there.
+    if (argc == 2 && QByteArray(argv[1]) == "--help-path") {
+        const HelpLocation help = HelpFiles::FindForApplication();
+        if (!help.path.isEmpty()) {
+            printf("%s\n", qPrintable(QDir::toNativeSeparators(help.path)));
+            return 0;
+        }
+        fprintf(stderr, "kvu: no help file in %s\n",
+                qPrintable(help.candidates.join(QStringLiteral(", "))));
+        return 1;
+    }
     CKVUApp app;
     if (!app.InitInstance(QApplication::arguments()))
         return 1;

@@ -1,10 +1,13 @@
 // kvuctl in-process: exit codes, output and the bytes the simulated printer received.
 
+#include "CliCommand.h"
 #include "KvuCtl.h"
 #include "SimHarness.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -266,4 +269,91 @@ TEST_F(KvuCtlTest, QueryMacroSendFileAndMonitor) {
     EXPECT_TRUE(out.startsWith("TARVO3-")) << out.toStdString();
     EXPECT_EQ(Run({"monitor", "--seconds", "0"}, &h), 2);
     EXPECT_EQ(h.Link().m_bOpen, 0);
+}
+
+namespace {
+// A command line split as a shell splits it: at spaces, except inside single quotes.
+QStringList ShellWords(const QString& line) {
+    QStringList words;
+    QString word;
+    bool quoted = false, inWord = false;
+    for (QChar ch : line) {
+        if (ch == QLatin1Char('\'')) {
+            quoted = !quoted;
+            inWord = true;
+        } else if (ch == QLatin1Char(' ') && !quoted) {
+            if (inWord)
+                words << word;
+            word.clear();
+            inWord = false;
+        } else {
+            word += ch;
+            inWord = true;
+        }
+    }
+    EXPECT_FALSE(quoted) << line.toStdString();
+    if (inWord)
+        words << word;
+    return words;
+}
+} // namespace
+
+TEST_F(KvuCtlTest, EveryExampleIsACommandLineItsCommandAccepts) {
+    for (const CCliCommand& c : CommandTable()) {
+        EXPECT_FALSE(c.examples.isEmpty()) << c.name.toStdString();
+        for (const QString& example : c.examples) {
+            const QStringList words = ShellWords(example);
+            QCommandLineParser parser;
+            parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+            parser.addOptions(KvuCtlOptions());
+            ASSERT_TRUE(parser.parse(words)) << example.toStdString() << ": "
+                                             << parser.errorText().toStdString();
+            const QStringList name = c.name.split(QLatin1Char(' '));
+            const QStringList args = parser.positionalArguments();
+            EXPECT_EQ(args.mid(0, name.size()), name) << example.toStdString();
+            EXPECT_EQ(args.size(), name.size() + c.arguments) << example.toStdString();
+            for (const QString& option : parser.optionNames()) {
+                const QString full =
+                    option == QLatin1String("o") ? QStringLiteral("output") : option;
+                EXPECT_TRUE(c.options.contains(full))
+                    << example.toStdString() << ": --" << full.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(KvuCtlTest, CommandHelpShowsItsExamples) {
+    EXPECT_EQ(Run({"burn", "--help"}), 0);
+    EXPECT_TRUE(out.contains("\nExamples:\n  kvuctl burn shop.qpf --port /dev/ttyUSB0"))
+        << out.toStdString();
+    EXPECT_EQ(Run({"notation", "--help"}), 0);
+    EXPECT_TRUE(out.contains("\nExample:\n  kvuctl notation ")) << out.toStdString();
+}
+
+TEST_F(KvuCtlTest, GroupHelpListsTheGroupsCommandsWithExamples) {
+    QStringList groups;
+    for (const CCliCommand& c : CommandTable()) {
+        if (!CommandGroup(c).isEmpty() && !groups.contains(CommandGroup(c)))
+            groups << CommandGroup(c);
+    }
+    ASSERT_TRUE(groups.contains(QStringLiteral("logo")));
+    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("kvuctl GROUP --help (%1)").arg(groups.join(", "))))
+        << out.toStdString();
+    for (const QString& group : groups) {
+        EXPECT_EQ(Run({group, "--help"}), 0) << group.toStdString();
+        EXPECT_TRUE(out.startsWith(QStringLiteral("Usage: kvuctl %1 COMMAND").arg(group)));
+        for (const CCliCommand& c : CommandTable()) {
+            const bool member = CommandGroup(c) == group;
+            EXPECT_EQ(out.contains(QStringLiteral("\n  %1 %2\n").arg(c.name, c.synopsis)), member)
+                << group.toStdString() << " / " << c.name.toStdString();
+            for (const QString& e : c.examples)
+                EXPECT_EQ(out.contains(QStringLiteral("  ") + e + QLatin1Char('\n')), member)
+                    << e.toStdString();
+        }
+    }
+    // Only a group has a group help; anything else stays a usage error.
+    EXPECT_EQ(Run({"frobnicate", "--help"}), 2);
+    EXPECT_EQ(Run({"logo", "flush", "--help"}), 2);
+    EXPECT_TRUE(err.contains("use 'logo check BMP' or")) << err.toStdString();
 }

@@ -11,19 +11,23 @@ const QColor kInk(0x1b, 0x28, 0x38);
 const QColor kBlue(0x3d, 0x5a, 0x80);
 const QColor kPaper(Qt::white);
 
-// Paints the icon at every common size on a 32-unit canvas, so it is crisp at 16 px and
-// on high-DPI screens alike.
+// Paints on a 32-unit canvas of `size` pixels.
+template <class Paint> void PaintAt(QPaintDevice& device, int size, Paint paint) {
+    QPainter p(&device);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    paint(p);
+}
+
+// Paints the icon at every common size, so it is crisp at 16 px and on high-DPI screens
+// alike.
 template <class Paint> QIcon Draw(Paint paint) {
     QIcon icon;
     for (int size : {16, 20, 24, 32, 48, 64}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        p.scale(size / 32.0, size / 32.0);
-        paint(p);
-        p.end();
+        PaintAt(pixmap, size, paint);
         icon.addPixmap(pixmap);
     }
     return icon;
@@ -79,6 +83,13 @@ QIcon Badge(const QColor& color, const QString& text) {
 
 QIcon Icons::Application() {
     return Draw([](QPainter& p) { PaintPrinter(p); });
+}
+
+QImage Icons::ApplicationImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    PaintAt(image, size, [](QPainter& p) { PaintPrinter(p); });
+    return image;
 }
 
 QIcon Icons::Module(int module) {

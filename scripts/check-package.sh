@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Builds the Debian package from an existing build folder and checks it: its contents
+# list, its dependencies, the desktop entry and metainfo, and that the programs start from
+# the unpacked package and from a `cmake --install` prefix (kvu finding its help there).
+# Usage: scripts/check-package.sh [build-dir]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD_DIR=${1:-build}
+failed=0
+fail() { echo "check-package: $*" >&2; failed=1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake --build "$BUILD_DIR" --target package >"$work/package.log" 2>&1 ||
+    { cat "$work/package.log" >&2; echo "check-package: the package did not build" >&2; exit 1; }
+version=$(sed -n 's/^inline const char\* const kVersionText = "\(.*\)";/\1/p' \
+              "$BUILD_DIR/src/core/generated/app/Version.h")
+deb=$(ls "$BUILD_DIR"/kvu_"$version"_*.deb)
+echo "check-package: $deb"
+
+# The contents list: every file required, nothing outside the folders a package may use.
+dpkg-deb -c "$deb" | awk '{print $6}' | sed -n 's|^\./usr/||p' | grep -v '/$' | sort >"$work/contents"
+grep -v '^#' packaging/package-contents.txt | sed '/^$/d' | sort >"$work/required"
+missing=$(comm -23 "$work/required" "$work/contents")
+[ -z "$missing" ] || fail "missing from the package: $missing"
+stray=$(grep -Ev '^(bin/(kvu|kvuctl|tarvo3-sim)|share/(applications|bash-completion/completions|doc/kvu|icons/hicolor|kvu|man/man1|metainfo|mime/packages)/.+)$' \
+            "$work/contents" || true)
+[ -z "$stray" ] || fail "files where the package has no business: $stray"
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libqt6widgets6 libqt6serialport6 libqt6core6 libc6; do
+    [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
+done
+
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate packaging/kvu.desktop || fail "desktop entry"
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net --pedantic \
+        "$BUILD_DIR/packaging/com.velqorvuzuvurizod.kvu.metainfo.xml" >"$work/as.log" 2>&1 ||
+        { cat "$work/as.log" >&2; fail "metainfo"; }
+fi
+
+# The programs in a prefix start, and kvu finds the help installed beside it.
+check_prefix() {
+    local prefix=$1 out
+    out=$("$prefix/bin/kvuctl" --version) || fail "$prefix: kvuctl --version failed"
+    [ "$out" = "kvuctl $version" ] || fail "$prefix: kvuctl --version said '$out'"
+    "$prefix/bin/tarvo3-sim" --version >/dev/null 2>&1 || fail "$prefix: tarvo3-sim --version failed"
+    out=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/kvu" --help-path) || fail "$prefix: kvu finds no help"
+    [ "$out" = "$prefix/share/kvu/help/kvu.html" ] || fail "$prefix: kvu's help is '$out'"
+    # kvu on the offscreen platform with a settings folder of its own: still running after
+    # three seconds means it came up (timeout's 124); anything else is a failed start.
+    local rc=0
+    HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" QT_QPA_PLATFORM=offscreen \
+        timeout 3 "$prefix/bin/kvu" >"$work/kvu.log" 2>&1 || rc=$?
+    [ $rc = 124 ] || { cat "$work/kvu.log" >&2; fail "$prefix: kvu exited with $rc at start"; }
+}
+mkdir -p "$work/deb" "$work/home"
+dpkg-deb -x "$deb" "$work/deb"
+check_prefix "$work/deb/usr"
+cmake --install "$BUILD_DIR" --prefix "$work/prefix" >/dev/null
+check_prefix "$work/prefix"
+
+[ $failed = 0 ] && echo "check-package: passed"
+exit $failed
