@@ -15,6 +15,11 @@ struct CCliCommand {
     QStringList options; // the options it takes besides --help
     int arguments = 0;   // how many arguments follow the name
     int (*run)(CCliRun& run) = nullptr;
+    // Runs on several ports at once when given --port more than once, --ports or
+    // --ports-from (each port in its own thread, a summary at the end).
+    bool manyPorts = false;
+    // Without any port given, runs on every serial port the system reports.
+    bool everyPortByDefault = false;
 };
 
 // The groups, one per command file, and the whole table in the order --help lists it.
@@ -23,4 +28,5 @@ std::vector<CCliCommand> Module1Commands();
 std::vector<CCliCommand> ProjectCommands();
 std::vector<CCliCommand> LogoCommands();
 std::vector<CCliCommand> WirelessCommands();
+std::vector<CCliCommand> ProvisioningCommands();
 const std::vector<CCliCommand>& CommandTable();

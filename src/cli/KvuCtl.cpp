@@ -2,6 +2,7 @@
 
 #include "CliCommand.h"
 #include "CliRun.h"
+#include "ManyPorts.h"
 #include "app/Version.h"
 #include "text/CodePage.h"
 
@@ -111,22 +112,14 @@ QString GroupChoices(const QString& first) {
 }
 } // namespace
 
-QString KvuCtlArgument(const QByteArray& raw) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(raw);
-    return utf8.hasError() ? CodePage::FromBytes(raw) : text;
-}
-
-int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
-    CConsoleOut io(context);
-    QCommandLineParser parser;
+void AddKvuCtlOptions(QCommandLineParser& parser) {
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
     parser.addOptions({
-        help,
-        version,
+        {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
+        {{QStringLiteral("v"), QStringLiteral("version")}, QString()},
         {QStringLiteral("port"), QString(), QStringLiteral("port")},
+        {QStringLiteral("ports"), QString(), QStringLiteral("ports")},
+        {QStringLiteral("ports-from"), QString(), QStringLiteral("file")},
         {QStringLiteral("baud"), QString(), QStringLiteral("rate")},
         {QStringLiteral("yes"), QString()},
         {QStringLiteral("force"), QString()},
@@ -148,6 +141,20 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
                              "link-adaptation", "user", "active-key", "key-index", "key", "ip",
                              "netmask", "gateway", "dhcp", "hostname", "dns1", "dns2"})
         parser.addOption({QLatin1String(name), QString(), QStringLiteral("value")});
+}
+
+QString KvuCtlArgument(const QByteArray& raw) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(raw);
+    return utf8.hasError() ? CodePage::FromBytes(raw) : text;
+}
+
+int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
+    CConsoleOut io(context);
+    QCommandLineParser parser;
+    AddKvuCtlOptions(parser);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
     auto usageError = [&](const QString& text) {
         io.Err() << "kvuctl: " << text << " (see kvuctl --help)\n";
         io.Err().flush();
@@ -192,6 +199,17 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
     if (rest.size() != command->arguments)
         return usageError(
             QStringLiteral("use 'kvuctl %1 %2'").arg(command->name, command->synopsis));
+
+    const bool portsListed = parser.isSet(QStringLiteral("ports")) ||
+                             parser.isSet(QStringLiteral("ports-from")) ||
+                             parser.values(QStringLiteral("port")).size() > 1;
+    const bool noPort = !parser.isSet(QStringLiteral("port")) && !portsListed;
+    if (portsListed || (noPort && command->everyPortByDefault)) {
+        if (!command->manyPorts)
+            return usageError(
+                QStringLiteral("'%1' runs on one port at a time").arg(command->name));
+        return RunOnManyPorts(*command, arguments, rest, parser, context, io.Out(), io.Err());
+    }
 
     CCliRun run(rest, parser, context, io.Out(), io.Err());
     const int rc = command->run(run);

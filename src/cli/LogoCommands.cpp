@@ -252,7 +252,7 @@ std::vector<CCliCommand> LogoCommands() {
         "BMP may also be a PNG or JPEG picture: it is converted to 24 bits (transparent parts on\n"
         "white) and scaled down to fit 1024 x 768 when larger.\n");
     const QStringList picture = {kWidthCode, kHeight, kZoom, kPan, kThreshold, kDither};
-    return {
+    std::vector<CCliCommand> rows = {
         {QStringLiteral("logo check"), QStringLiteral("BMP"),
          QStringLiteral("Run the bitmap reader's checks on BMP."),
          QStringLiteral("Prints each warning and error of the reader on its own line, in its order,\n"
@@ -272,7 +272,7 @@ std::vector<CCliCommand> LogoCommands() {
                         "Test Print."),
          QStringLiteral("Sends the raster line by line, without pauses.\n") + pictureHelp + linkHelp,
          QStringList{kPort, kBaud} + picture, 1, RunTestPrint},
-        {QStringLiteral("logo flash"), QStringLiteral("SLOT BMP [--port P] [picture options]"),
+        {QStringLiteral("logo flash"), QStringLiteral("SLOT BMP [--port P...] [picture options]"),
          QStringLiteral("Burn the logo into slot 0 to 7, as Flash: at\n"
                         "least 7.5 s, each step printed with its time."),
          QStringLiteral("Sends the download prologue, waits for the printer's '?', selects SLOT and\n"
@@ -280,7 +280,7 @@ std::vector<CCliCommand> LogoCommands() {
                         "Exit 0 when sent, 1 when no '?' came, 4 when the port failed.\n") +
              pictureHelp + linkHelp,
          QStringList{kPort, kBaud} + picture, 2, RunFlash},
-        {QStringLiteral("logo print"), QStringLiteral("SLOT [--port P]"),
+        {QStringLiteral("logo print"), QStringLiteral("SLOT [--port P...]"),
          QStringLiteral("Print the logo stored in slot 0 to 7."),
          QStringLiteral("Sends ESC Lg and the slot digit.\n") + linkHelp, {kPort, kBaud}, 1,
          RunPrint},
@@ -288,4 +288,11 @@ std::vector<CCliCommand> LogoCommands() {
          QStringLiteral("Feed one line, as Test Feed."),
          QStringLiteral("Sends CR LF.\n") + linkHelp, {kPort, kBaud}, 0, RunFeed},
     };
+    for (CCliCommand& row : rows) {
+        if (row.name == QLatin1String("logo flash"))
+            CCliRun::AllowManyPorts(row, QStringLiteral("logo flash 0 shop.bmp"));
+        else if (row.name == QLatin1String("logo print"))
+            CCliRun::AllowManyPorts(row, QStringLiteral("logo print 0"));
+    }
+    return rows;
 }

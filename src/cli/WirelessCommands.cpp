@@ -302,8 +302,8 @@ std::vector<CCliCommand> WirelessCommands() {
         "Settings not given keep the values the page opens with. Exit 0 when every command\n"
         "got OK, 1 when one did not (or --verify found a setting that reads back differently;\n"
         "each is listed), 2 when a value is refused, 4 when the port failed.\n");
-    const QString connectionSynopsis = QStringLiteral("[CONNECTION] [--port P]");
-    return {
+    const QString connectionSynopsis = QStringLiteral("[CONNECTION] [--port P...]");
+    std::vector<CCliCommand> rows = {
         {QStringLiteral("bt read"), QStringLiteral("[--json] ") + connectionSynopsis,
          QStringLiteral("Read the Bluetooth module's settings, as the\n"
                         "Bluetooth page's Read button."),
@@ -357,4 +357,9 @@ std::vector<CCliCommand> WirelessCommands() {
                       << QStringLiteral("dns2") << kVerify,
          0, RunWrite<CWlanForm>},
     };
+    for (CCliCommand& row : rows)
+        CCliRun::AllowManyPorts(row, row.name + (row.name.endsWith(QLatin1String("write"))
+                                                     ? QStringLiteral(" --name Till-4")
+                                                     : QStringLiteral(" --json")));
+    return rows;
 }

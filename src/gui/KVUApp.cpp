@@ -59,6 +59,8 @@ bool CKVUApp::InitInstance(const QStringList& arguments) {
     m_services.SetOwner(m_frame.get());
     m_services.SetStatusSink([this](const QString& text) { m_frame->SetMessageText(text); });
     m_services.SetProgressSink([this](int done, int total) { m_frame->SetProgress(done, total); });
+    m_services.SetLinkProblemSink(
+        [this](const QString& text) { m_frame->SetLinkProblemText(text); });
 
     const QStringList positional = parser.positionalArguments();
     if (!positional.isEmpty()) {
