@@ -12,10 +12,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+#include <QThread>
 #include <exception>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -334,15 +334,18 @@ int RunOnManyPorts(const CCliCommand& command, const QStringList& arguments,
 
     CSharedLines lines(err);
     {
-        std::vector<std::thread> threads;
+        // QThreads rather than bare threads: Qt Serial Port watches its device with socket
+        // notifiers, which need a thread with Qt's event dispatcher.
+        std::vector<std::unique_ptr<QThread>> threads;
         for (auto& job : jobs) {
             CPortJob* j = job.get();
-            threads.emplace_back([&, j] {
+            threads.emplace_back(QThread::create([&, j] {
                 RunJob(command, arguments, rest, context, setup.Core(), *j, lines);
-            });
+            }));
+            threads.back()->start();
         }
-        for (std::thread& t : threads)
-            t.join();
+        for (auto& t : threads)
+            t->wait();
     }
 
     int worst = KvuCtlExit::Ok;
