@@ -66,13 +66,12 @@ int main(int argc, char* argv[]) {
     const QString alone = devices.takeLast(); // a printer of its own for the single burn
 
     const QString config = dir.filePath(QStringLiteral("config"));
-    const qint64 oneMs = RunKvuCtl({QStringLiteral("burn"), project, QStringLiteral("--port"),
-                                    alone, QStringLiteral("--yes")},
-                                   config);
-    const qint64 manyMs =
-        RunKvuCtl({QStringLiteral("burn"), project, QStringLiteral("--ports"),
-                   devices.join(QLatin1Char(',')), QStringLiteral("--yes")},
-                  config);
+    const qint64 oneMs = RunKvuCtl(
+        {QStringLiteral("burn"), project, QStringLiteral("--port"), alone, QStringLiteral("--yes")},
+        config);
+    const qint64 manyMs = RunKvuCtl({QStringLiteral("burn"), project, QStringLiteral("--ports"),
+                                     devices.join(QLatin1Char(',')), QStringLiteral("--yes")},
+                                    config);
     for (auto& p : printers)
         p->Stop();
     if (oneMs < 0 || manyMs < 0)

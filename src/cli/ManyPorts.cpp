@@ -99,8 +99,8 @@ public:
         m_inner.Status(text);
     }
     using IUiServices::Message;
-    MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon,
-                      MsgButtons buttons, MsgAnswer defaultAnswer) override {
+    MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons,
+                      MsgAnswer defaultAnswer) override {
         QString line = text;
         line.replace(QLatin1Char('\n'), QLatin1Char(' '));
         m_job.lastMessage = line;
@@ -108,8 +108,8 @@ public:
         if (buttons == MsgButtons::Ok)
             Print(line);
         else
-            Print(QStringLiteral("%1 -> %2").arg(line, answer == MsgAnswer::Yes
-                                                          ? QStringLiteral("Yes")
+            Print(QStringLiteral("%1 -> %2")
+                      .arg(line, answer == MsgAnswer::Yes ? QStringLiteral("Yes")
                                                           : QStringLiteral("No (use --yes)")));
         return answer;
     }
@@ -181,7 +181,6 @@ void RunJob(const CCliCommand& command, const QStringList& arguments, const QStr
         job.exitCode = command.run(run);
         out.flush();
         err.flush();
-        job.device = run.Link().DeviceName();
         if (errDevice.LastLine() != run.LinkLine()) {
             job.lastNote = errDevice.LastLine();
             if (job.lastNote.startsWith(QLatin1String("kvuctl: ")))
@@ -241,9 +240,9 @@ bool Collect(const QCommandLineParser& parser, QStringList* ports, QString* erro
         QString detail;
         if (FileAccess::ReadRegularFile(path, kPortsFileLimit, &bytes, &detail) !=
             FileAccess::ReadResult::Ok) {
-            *error = QStringLiteral("%1: cannot be read%2")
-                         .arg(path, detail.isEmpty() ? QString()
-                                                     : QStringLiteral(" (%1)").arg(detail));
+            *error =
+                QStringLiteral("%1: cannot be read%2")
+                    .arg(path, detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail));
             *code = KvuCtlExit::FileError;
             return false;
         }
@@ -257,8 +256,8 @@ bool Collect(const QCommandLineParser& parser, QStringList* ports, QString* erro
     for (QString port : given) {
         port = port.trimmed();
         if (!CPortMap::IsPortName(port) && !CPortMap::IsDevicePath(port)) {
-            *error = QStringLiteral("'%1' is not a port: give COM1 to COM20 or a device path")
-                         .arg(port);
+            *error =
+                QStringLiteral("'%1' is not a port: give COM1 to COM20 or a device path").arg(port);
             *code = KvuCtlExit::Usage;
             return false;
         }
@@ -327,6 +326,7 @@ int RunOnManyPorts(const CCliCommand& command, const QStringList& arguments,
         auto job = std::make_unique<CPortJob>();
         job->port = port;
         job->prefix = port.leftJustified(width) + QStringLiteral("  ");
+        job->device = CPortMap::IsPortName(port) ? setup.Core().m_ports.Device(port) : port;
         job->services = context.makePortServices ? context.makePortServices(port, yes)
                                                  : std::make_unique<CQuietConsoleServices>(yes);
         jobs.push_back(std::move(job));
@@ -339,9 +339,8 @@ int RunOnManyPorts(const CCliCommand& command, const QStringList& arguments,
         std::vector<std::unique_ptr<QThread>> threads;
         for (auto& job : jobs) {
             CPortJob* j = job.get();
-            threads.emplace_back(QThread::create([&, j] {
-                RunJob(command, arguments, rest, context, setup.Core(), *j, lines);
-            }));
+            threads.emplace_back(QThread::create(
+                [&, j] { RunJob(command, arguments, rest, context, setup.Core(), *j, lines); }));
             threads.back()->start();
         }
         for (auto& t : threads)

@@ -83,8 +83,8 @@ int RunDetect(CCliRun& run) {
         return KvuCtlExit::LinkError;
     }
     if (!result.Found()) {
-        run.Err() << "kvuctl: no answer to the battery status query at any of the "
-                  << result.tried << " rates\n";
+        run.Err() << "kvuctl: no answer to the battery status query at any of the " << result.tried
+                  << " rates\n";
         return KvuCtlExit::NotConfirmed;
     }
     run.Out() << result.rate << '\n';
@@ -95,7 +95,8 @@ int RunDetect(CCliRun& run) {
 
 std::vector<CCliCommand> ProvisioningCommands() {
     std::vector<CCliCommand> rows = {
-        {QStringLiteral("ports"), QStringLiteral("[--json]"),
+        {QStringLiteral("ports"),
+         QStringLiteral("[--json]"),
          QStringLiteral("List the serial ports of this computer and the\n"
                         "COMn of KVU's port table that leads to each."),
          QStringLiteral(
@@ -107,7 +108,9 @@ std::vector<CCliCommand> ProvisioningCommands() {
              "objects with the keys device, comPorts, stableName, description,\n"
              "manufacturer, usb and serialNumber.\n"
              "Example: kvuctl ports --json\n"),
-         {kJson}, 0, RunPorts},
+         {kJson},
+         0,
+         RunPorts},
         {QStringLiteral("detect"), QStringLiteral("[--port P...]"),
          QStringLiteral("Find the printer's baud rate: the battery query\n"
                         "(CTRL-V) at each rate until one is answered."),

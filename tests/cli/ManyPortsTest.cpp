@@ -1,9 +1,9 @@
 // One kvuctl command on several simulated printers at once, each on its own virtual clock.
 
+#include "../core/logo/BmpBuilder.h"
 #include "ForwardingServices.h"
 #include "KvuCtl.h"
 #include "SimHarness.h"
-#include "../core/logo/BmpBuilder.h"
 #include "app/BaudDetector.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
@@ -168,8 +168,9 @@ TEST_F(ManyPortsTest, TheTextSummaryListsEveryPortAndStatusLinesCarryTheirPort) 
     EXPECT_EQ(lines[3], "1 of 2 ports succeeded");
     // Each port's steps, with its port in front, on stderr.
     for (size_t i = 0; i < 2; ++i) {
-        EXPECT_TRUE(err.contains(QRegularExpression(
-            "(^|\\n)" + QRegularExpression::escape(Device(i)) + " +\\[ *\\d+\\.\\d{3}\\] Sent ESC-EN\\.")))
+        EXPECT_TRUE(
+            err.contains(QRegularExpression("(^|\\n)" + QRegularExpression::escape(Device(i)) +
+                                            " +\\[ *\\d+\\.\\d{3}\\] Sent ESC-EN\\.")))
             << err.toStdString();
         EXPECT_TRUE(err.contains(Device(i) + "  kvuctl: COM1 (" + Device(i) + ") at 38400 bit/s"));
     }
@@ -190,7 +191,8 @@ TEST_F(ManyPortsTest, ReadCommandsKeepEachPortsOutput) {
     EXPECT_TRUE(out.contains("2 of 2 ports succeeded"));
 
     // A command's own JSON stays JSON inside the per-port result.
-    EXPECT_EQ(Run({"bt", "read", "--json", "--ports", Devices().join(',')}), 0) << err.toStdString();
+    EXPECT_EQ(Run({"bt", "read", "--json", "--ports", Devices().join(',')}), 0)
+        << err.toStdString();
     const QJsonObject r = Result(Device(1));
     ASSERT_TRUE(r.value("output").isObject()) << out.toStdString();
     EXPECT_TRUE(r.value("output").toObject().contains("name"));
@@ -213,7 +215,8 @@ TEST_F(ManyPortsTest, DetectFindsEachOfTheEightRatesAndNotASilentPrinter) {
         EXPECT_EQ(r.value("exit").toInt(), 0);
         // The wrong rates were ignored by the printer, and the search stopped at its rate.
         const QByteArray probes = sims[size_t(i)]->TakeReceived();
-        EXPECT_EQ(probes, QByteArray(CBaudDetector::RateOrder(38400).indexOf(rates[i]) + 1, '\x16'));
+        EXPECT_EQ(probes,
+                  QByteArray(CBaudDetector::RateOrder(38400).indexOf(rates[i]) + 1, '\x16'));
     }
     const QJsonObject silent = Result(Device(8));
     EXPECT_EQ(silent.value("result").toString(), "not confirmed");

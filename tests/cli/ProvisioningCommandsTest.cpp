@@ -65,8 +65,9 @@ TEST_F(ProvisioningCommandsTest, PortsListsEachPortWithWhatIsKnownAndDashesForTh
     const QStringList plain = lines[1].split(' ', Qt::SkipEmptyParts);
     EXPECT_EQ(plain, (QStringList{"/dev/ttyS0", "COM1", "-", "-", "-", "-", "-"}));
     EXPECT_TRUE(lines[2].startsWith("/dev/ttyUSB0"));
-    for (const char* field : {"COM3", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0",
-                              "FT232R USB UART", "FTDI", "0403:6001", "A50285BI"})
+    for (const char* field :
+         {"COM3", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0",
+          "FT232R USB UART", "FTDI", "0403:6001", "A50285BI"})
         EXPECT_TRUE(lines[2].contains(QLatin1String(field))) << field;
     // The columns line up: every field of a column starts at the same place.
     EXPECT_EQ(lines[1].indexOf("COM1"), lines[2].indexOf("COM3"));

@@ -59,7 +59,8 @@ TEST(BaudDetect, ASilentPrinterIsNotFoundAtAnyRate) {
     EXPECT_EQ(result.tried, 8);
     EXPECT_EQ(result.problem.kind, COpenProblem::Kind::None);
     EXPECT_EQ(h.Link().m_nBaudRate, 9600);
-    EXPECT_TRUE(h.Services().MessageTexts().isEmpty()) << "a search that finds nothing is no error box";
+    EXPECT_TRUE(h.Services().MessageTexts().isEmpty())
+        << "a search that finds nothing is no error box";
 }
 
 TEST(BaudDetect, NoiseFromAWrongRateIsNoAnswer) {

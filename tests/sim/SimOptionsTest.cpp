@@ -6,9 +6,13 @@
 
 TEST(SimOptions, CountTakesOneToSixtyFour) {
     for (const auto& [text, ok, count] :
-         std::initializer_list<std::tuple<const char*, bool, int>>{
-             {nullptr, true, 1}, {"1", true, 1}, {"8", true, 8}, {"64", true, 64},
-             {"0", false, 0}, {"65", false, 0}, {"x", false, 0}}) {
+         std::initializer_list<std::tuple<const char*, bool, int>>{{nullptr, true, 1},
+                                                                   {"1", true, 1},
+                                                                   {"8", true, 8},
+                                                                   {"64", true, 64},
+                                                                   {"0", false, 0},
+                                                                   {"65", false, 0},
+                                                                   {"x", false, 0}}) {
         SimOptions options;
         QString error;
         bool exitNow = false;

@@ -21,11 +21,11 @@ public:
     static constexpr int kReplySize = 100;
 
     struct Result {
-        int rate = 0;          // the rate that got an answer; 0 when none did
-        int tried = 0;         // how many rates were tried
-        COpenProblem problem;  // set when the port could not be opened at all
+        int rate = 0;         // the rate that got an answer; 0 when none did
+        int tried = 0;        // how many rates were tried
+        COpenProblem problem; // set when the port could not be opened at all
         bool writeFailed = false;
-        QByteArray reply;      // the answer that was accepted
+        QByteArray reply; // the answer that was accepted
         bool Found() const { return rate != 0; }
     };
 

@@ -72,8 +72,8 @@ COpenProblem COpenProblem::Classify(const QString& portName, const QString& devi
 #endif
         return problem;
     }
-    if (SaysInUse(facts.errorString) || (facts.serialError == QSerialPort::PermissionError &&
-                                         facts.errorString.isEmpty())) {
+    if (SaysInUse(facts.errorString) ||
+        (facts.serialError == QSerialPort::PermissionError && facts.errorString.isEmpty())) {
         problem.kind = Kind::InUse;
         problem.text = QStringLiteral("%1: the port is in use by another program").arg(where);
         return problem;

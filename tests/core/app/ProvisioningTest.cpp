@@ -14,10 +14,10 @@ TEST(PortName, OnlyCom1ToCom20InCapitals) {
     const struct {
         const char* text;
         bool port;
-    } cases[] = {{"COM1", true},   {"COM9", true},   {"COM10", true}, {"COM19", true},
-                 {"COM20", true},  {"COM0", false},  {"COM21", false}, {"COM01", false},
-                 {"com1", false},  {"COM", false},   {"COM1 ", false}, {" COM1", false},
-                 {"COM2a", false}, {"COM100", false}, {"", false},     {"/dev/ttyS0", false}};
+    } cases[] = {{"COM1", true},   {"COM9", true},    {"COM10", true},  {"COM19", true},
+                 {"COM20", true},  {"COM0", false},   {"COM21", false}, {"COM01", false},
+                 {"com1", false},  {"COM", false},    {"COM1 ", false}, {" COM1", false},
+                 {"COM2a", false}, {"COM100", false}, {"", false},      {"/dev/ttyS0", false}};
     for (const auto& c : cases)
         EXPECT_EQ(CPortMap::IsPortName(QString::fromLatin1(c.text)), c.port) << c.text;
 }
@@ -31,20 +31,26 @@ TEST(OpenProblem, EachCauseGetsItsOwnReason) {
         const char* says;
     } cases[] = {
         {{QSerialPort::DeviceNotFoundError, "No such file or directory", false, true, ""},
-         Kind::NotFound, "the device does not exist"},
+         Kind::NotFound,
+         "the device does not exist"},
         // A stale mapping: the path is gone although Qt reports something else.
         {{QSerialPort::OpenError, "", false, true, ""}, Kind::NotFound, "mapped to the wrong"},
         {{QSerialPort::PermissionError, "Permission denied", true, false, "uucp"},
-         Kind::PermissionDenied, "permission denied"},
-        {{QSerialPort::PermissionError, "Permission error while locking the device", true,
-          true, "dialout"},
-         Kind::InUse, "in use by another program"},
+         Kind::PermissionDenied,
+         "permission denied"},
+        {{QSerialPort::PermissionError, "Permission error while locking the device", true, true,
+          "dialout"},
+         Kind::InUse,
+         "in use by another program"},
         {{QSerialPort::PermissionError, "Device or resource busy", true, true, "dialout"},
-         Kind::InUse, "in use by another program"},
-        {{QSerialPort::PermissionError, "Permission error while creating lock file", true,
-          true, "dialout"},
-         Kind::Other, "creating lock file"},
-        {{QSerialPort::UnknownError, "Input/output error", true, true, "dialout"}, Kind::Other,
+         Kind::InUse,
+         "in use by another program"},
+        {{QSerialPort::PermissionError, "Permission error while creating lock file", true, true,
+          "dialout"},
+         Kind::Other,
+         "creating lock file"},
+        {{QSerialPort::UnknownError, "Input/output error", true, true, "dialout"},
+         Kind::Other,
          "Input/output error"},
     };
     for (const auto& c : cases) {
@@ -58,19 +64,23 @@ TEST(OpenProblem, EachCauseGetsItsOwnReason) {
 #ifdef Q_OS_LINUX
 TEST(OpenProblem, PermissionNamesTheOwningGroupAndTheCommand) {
     const COpenProblem p = COpenProblem::Classify(
-        "COM3", "/dev/ttyUSB0", {QSerialPort::PermissionError, "Permission denied", true, false, "uucp"});
+        "COM3", "/dev/ttyUSB0",
+        {QSerialPort::PermissionError, "Permission denied", true, false, "uucp"});
     EXPECT_TRUE(p.text.contains("\"uucp\"")) << p.text.toStdString();
     EXPECT_TRUE(p.text.contains("sudo usermod -aG uucp $USER")) << p.text.toStdString();
     const COpenProblem unknownGroup = COpenProblem::Classify(
-        "COM3", "/dev/ttyUSB0", {QSerialPort::PermissionError, "Permission denied", true, false, ""});
-    EXPECT_TRUE(unknownGroup.text.contains("usermod -aG dialout")) << unknownGroup.text.toStdString();
+        "COM3", "/dev/ttyUSB0",
+        {QSerialPort::PermissionError, "Permission denied", true, false, ""});
+    EXPECT_TRUE(unknownGroup.text.contains("usermod -aG dialout"))
+        << unknownGroup.text.toStdString();
 }
 #endif
 
 TEST(OpenProblem, ADevicePathGivenDirectlyIsNamedOnce) {
     const COpenProblem p = COpenProblem::Classify(
         "", "/dev/ttyUSB7", {QSerialPort::DeviceNotFoundError, "", false, true, ""});
-    EXPECT_EQ(p.text, "/dev/ttyUSB7: the device does not exist (unplugged, or a wrong device path)");
+    EXPECT_EQ(p.text,
+              "/dev/ttyUSB7: the device does not exist (unplugged, or a wrong device path)");
 }
 
 TEST(BaudDetector, CommonRatesFirstEachOnce) {
@@ -90,17 +100,18 @@ TEST(BaudDetector, OnlyAnEscVLineOfDigitsIsABatteryReply) {
         {"\x1BV7456\r\n\x1BM1C20\r\n\x1BT31\r\n", true},
         {"\x1BV7456", true},
         {"\x1BM1C20\r\x1BV12000\n", true},
-        {"\xF0\x1BV7456\r\n", true},         // noise in front of the line
-        {"\x1BV\r\n", false},          // no number
-        {"\x1BV74x6\r\n", false},      // not a number
+        {"\xF0\x1BV7456\r\n", true}, // noise in front of the line
+        {"\x1BV\r\n", false},        // no number
+        {"\x1BV74x6\r\n", false},    // not a number
         {"\x1BVx\x1BV\r", false},
-        {"\x1BM1C20\r\n", false},      // no voltage line
-        {"V7456\r\n", false},          // no ESC
+        {"\x1BM1C20\r\n", false},                       // no voltage line
+        {"V7456\r\n", false},                           // no ESC
         {QByteArray("\xF0\x80\x1B\x00\xFE", 5), false}, // noise from another rate
         {"", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CBaudDetector::IsBatteryReply(c.reply), c.battery) << c.reply.toHex().toStdString();
+        EXPECT_EQ(CBaudDetector::IsBatteryReply(c.reply), c.battery)
+            << c.reply.toHex().toStdString();
 }
 
 #ifdef Q_OS_UNIX

@@ -2,9 +2,9 @@
 // device shown for the selected port name.
 
 #include "frame/SerialPortDlg.h"
-#include "app/PortMap.h"
 #include "RecordingServices.h"
 #include "Simulator.h"
+#include "app/PortMap.h"
 
 #include <QApplication>
 #include <QComboBox>
