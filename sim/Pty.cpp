@@ -1,5 +1,7 @@
 #include "Pty.h"
 
+#include "PtySpeed.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -73,7 +75,8 @@ int CPty::SlaveBaudRate() const {
     case B115200:
         return 115200;
     default:
-        return 0;
+        // 14400 and other rates without a constant.
+        return PtyCustomSpeed(m_slaveKeeper);
     }
 }
 

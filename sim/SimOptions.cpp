@@ -72,6 +72,11 @@ bool SimOptions::Parse(const QStringList& arguments, QString* error, bool* exitN
          QStringLiteral("Fault: drop the link after this many received bytes."),
          QStringLiteral("n")},
         {QStringLiteral("silent"), QStringLiteral("Fault: never send anything back.")},
+        {QStringLiteral("count"),
+         QStringLiteral("Serve this many printers, each with its own state and device; one "
+                        "device path is printed per line. --state, --transcript, --paper-png "
+                        "and --link then get -1, -2, ... before the extension."),
+         QStringLiteral("n")},
     });
     if (!p.parse(arguments)) {
         *error = p.errorText();
@@ -97,7 +102,8 @@ bool SimOptions::Parse(const QStringList& arguments, QString* error, bool* exitN
                  error) ||
         !ReadInt(p, QStringLiteral("cut-reply"), 0, 1000000, &f.cutReplyAt, error) ||
         !ReadInt(p, QStringLiteral("noise-interval"), 0, 600000, &f.noiseIntervalMs, error) ||
-        !ReadInt(p, QStringLiteral("drop-after"), 0, 1 << 30, &f.dropAfterBytes, error))
+        !ReadInt(p, QStringLiteral("drop-after"), 0, 1 << 30, &f.dropAfterBytes, error) ||
+        !ReadInt(p, QStringLiteral("count"), 1, 64, &count, error))
         return false;
     if (config.paperDots != 384 && config.paperDots != 576 && config.paperDots != 832) {
         *error = QStringLiteral("--paper takes 384, 576 or 832");
@@ -114,4 +120,15 @@ bool SimOptions::Parse(const QStringList& arguments, QString* error, bool* exitN
     paperFile = p.value(QStringLiteral("paper-png"));
     linkPath = p.value(QStringLiteral("link"));
     return true;
+}
+
+QString SimOptions::NumberedPath(const QString& path, int index) const {
+    if (count <= 1 || path.isEmpty())
+        return path;
+    const int slash = int(path.lastIndexOf(QLatin1Char('/')));
+    const int dot = int(path.lastIndexOf(QLatin1Char('.')));
+    const QString suffix = QStringLiteral("-%1").arg(index + 1);
+    if (dot > slash + 1)
+        return path.left(dot) + suffix + path.mid(dot);
+    return path + suffix;
 }

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 namespace {
 std::atomic<bool> g_stop{false};
@@ -36,22 +38,30 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    CSimulator simulator(options.config);
-    if (!options.stateFile.isEmpty() && !simulator.LoadState(options.stateFile, &message)) {
-        fprintf(stderr, "tarvo3-sim: cannot read %s: %s\n", qPrintable(options.stateFile),
-                qPrintable(message));
-        return 1;
+    // Each printer has its own model, state and device; they share nothing.
+    std::vector<std::unique_ptr<CSimulator>> simulators;
+    for (int n = 0; n < options.count; ++n) {
+        auto simulator = std::make_unique<CSimulator>(options.config);
+        const QString state = options.NumberedPath(options.stateFile, n);
+        if (!state.isEmpty() && !simulator->LoadState(state, &message)) {
+            fprintf(stderr, "tarvo3-sim: cannot read %s: %s\n", qPrintable(state),
+                    qPrintable(message));
+            return 1;
+        }
+        if (!simulator->Start(&message)) {
+            fprintf(stderr, "tarvo3-sim: %s\n", qPrintable(message));
+            return 1;
+        }
+        const QString link = options.NumberedPath(options.linkPath, n);
+        if (!link.isEmpty()) {
+            QFile::remove(link);
+            if (!QFile::link(simulator->DevicePath(), link))
+                fprintf(stderr, "tarvo3-sim: cannot make the link %s\n", qPrintable(link));
+        }
+        simulators.push_back(std::move(simulator));
     }
-    if (!simulator.Start(&message)) {
-        fprintf(stderr, "tarvo3-sim: %s\n", qPrintable(message));
-        return 1;
-    }
-    if (!options.linkPath.isEmpty()) {
-        QFile::remove(options.linkPath);
-        if (!QFile::link(simulator.DevicePath(), options.linkPath))
-            fprintf(stderr, "tarvo3-sim: cannot make the link %s\n", qPrintable(options.linkPath));
-    }
-    printf("%s\n", qPrintable(simulator.DevicePath()));
+    for (const auto& simulator : simulators)
+        printf("%s\n", qPrintable(simulator->DevicePath()));
     fflush(stdout);
 
     std::signal(SIGINT, OnSignal);
@@ -64,28 +74,34 @@ int main(int argc, char* argv[]) {
     poll.start(200);
     app.exec();
 
-    simulator.Stop();
     int rc = 0;
-    if (!options.stateFile.isEmpty() && !simulator.SaveState(options.stateFile, &message)) {
-        fprintf(stderr, "tarvo3-sim: cannot write %s: %s\n", qPrintable(options.stateFile),
-                qPrintable(message));
-        rc = 1;
-    }
-    if (!options.transcriptFile.isEmpty() &&
-        !simulator.Transcript().WriteTo(options.transcriptFile)) {
-        fprintf(stderr, "tarvo3-sim: cannot write %s\n", qPrintable(options.transcriptFile));
-        rc = 1;
-    }
-    if (!options.paperFile.isEmpty()) {
-        const bool ok = simulator.WithPrinter([&](CPrinterModel& printer) {
-            return printer.Paper().WritePng(options.paperFile, printer.Config().paperDots);
-        });
-        if (!ok) {
-            fprintf(stderr, "tarvo3-sim: cannot write %s\n", qPrintable(options.paperFile));
+    for (int n = 0; n < int(simulators.size()); ++n) {
+        CSimulator& simulator = *simulators[size_t(n)];
+        simulator.Stop();
+        const QString state = options.NumberedPath(options.stateFile, n);
+        if (!state.isEmpty() && !simulator.SaveState(state, &message)) {
+            fprintf(stderr, "tarvo3-sim: cannot write %s: %s\n", qPrintable(state),
+                    qPrintable(message));
             rc = 1;
         }
+        const QString transcript = options.NumberedPath(options.transcriptFile, n);
+        if (!transcript.isEmpty() && !simulator.Transcript().WriteTo(transcript)) {
+            fprintf(stderr, "tarvo3-sim: cannot write %s\n", qPrintable(transcript));
+            rc = 1;
+        }
+        const QString paper = options.NumberedPath(options.paperFile, n);
+        if (!paper.isEmpty()) {
+            const bool ok = simulator.WithPrinter([&](CPrinterModel& printer) {
+                return printer.Paper().WritePng(paper, printer.Config().paperDots);
+            });
+            if (!ok) {
+                fprintf(stderr, "tarvo3-sim: cannot write %s\n", qPrintable(paper));
+                rc = 1;
+            }
+        }
+        const QString link = options.NumberedPath(options.linkPath, n);
+        if (!link.isEmpty())
+            QFile::remove(link);
     }
-    if (!options.linkPath.isEmpty())
-        QFile::remove(options.linkPath);
     return rc;
 }

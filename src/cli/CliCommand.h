@@ -18,6 +18,11 @@ struct CCliCommand {
     // Whole command lines ("kvuctl burn shop.qpf --port COM2") shown in --help and the
     // manual page; each must be one this row accepts.
     QStringList examples;
+    // Runs on several ports at once when given --port more than once, --ports or
+    // --ports-from (each port in its own thread, a summary at the end).
+    bool manyPorts = false;
+    // Without any port given, runs on every serial port the system reports.
+    bool everyPortByDefault = false;
 };
 
 // The group of a two-word command is its first word ("logo" for "logo flash"); a one-word
@@ -30,4 +35,5 @@ std::vector<CCliCommand> Module1Commands();
 std::vector<CCliCommand> ProjectCommands();
 std::vector<CCliCommand> LogoCommands();
 std::vector<CCliCommand> WirelessCommands();
+std::vector<CCliCommand> ProvisioningCommands();
 const std::vector<CCliCommand>& CommandTable();

@@ -1,5 +1,6 @@
 #include "CliRun.h"
 
+#include "CliCommand.h"
 #include "ConsoleServices.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
@@ -52,10 +53,46 @@ void CCliRun::LoadSettings() {
     m_core.LoadSettings(*settings);
 }
 
+QString CCliRun::ManyPortsHelp() {
+    return QStringLiteral(
+               "Several printers at once: --port given more than once, --ports P1,P2,... or\n"
+               "--ports-from FILE (one port per line; blank lines and # comments skipped).\n"
+               "Each port runs in its own thread with its own link; status lines start with\n"
+               "the port, and a summary (port, result, time, message) ends the run, as JSON\n"
+               "with --json. Exit 0 only when every port succeeded, else the worst exit code.\n");
+}
+
+void CCliRun::AllowManyPorts(CCliCommand& row, const QString& example) {
+    row.manyPorts = true;
+    row.options += ManyPortsOptions();
+    row.options.removeDuplicates();
+    row.help += ManyPortsHelp();
+    row.examples += QStringLiteral("kvuctl %1 --ports /dev/ttyUSB0,/dev/ttyUSB1,/dev/ttyUSB2")
+                        .arg(example);
+}
+
+QList<CPortInfo> CCliRun::ListPorts() {
+    LoadSettings();
+    return m_context.listPorts ? m_context.listPorts() : PortDiscovery::Available(m_core.m_ports);
+}
+
+void CCliRun::UseSettingsOf(const CAppCore& loaded) {
+    m_settingsLoaded = true;
+    m_core.m_ports = loaded.m_ports;
+    m_core.m_serial.m_nBaudRate = loaded.m_serial.m_nBaudRate;
+    m_core.m_serial.SetPortName(loaded.m_serial.GetPortName());
+    m_core.m_logo.m_raster.SetWidthCode(loaded.m_logo.m_raster.m_nWidthCode);
+    m_core.m_logo.m_raster.m_nHeight = loaded.m_logo.m_raster.m_nHeight;
+}
+
 int CCliRun::PrepareLink() {
     LoadSettings();
-    if (IsSet(QStringLiteral("port"))) {
-        const QString port = m_core.m_ports.UsePortOrDevice(Value(QStringLiteral("port")));
+    const QString givenPort =
+        !m_portOverride.isEmpty()
+            ? m_portOverride
+            : (IsSet(QStringLiteral("port")) ? Value(QStringLiteral("port")) : QString());
+    if (!givenPort.isEmpty()) {
+        const QString port = m_core.m_ports.UsePortOrDevice(givenPort);
         if (port.isEmpty())
             return UsageError(QStringLiteral("--port takes COM1 to COM20 or a device path"));
         m_core.m_serial.SetPortName(port);
@@ -71,11 +108,14 @@ int CCliRun::PrepareLink() {
         m_core.m_serial.SetBaudRateText(rate);
     }
     const bool yes = IsSet(QStringLiteral("yes"));
-    m_services = m_context.makeServices ? m_context.makeServices(yes)
-                                        : std::make_unique<CConsoleServices>(yes);
+    if (!m_services)
+        m_services = m_context.makeServices ? m_context.makeServices(yes)
+                                            : std::make_unique<CConsoleServices>(yes);
     m_core.SetServices(m_services.get());
-    m_err << "kvuctl: " << m_core.m_serial.GetPortName() << " (" << m_core.m_serial.DeviceName()
-          << ") at " << m_core.m_serial.GetBaudRateText() << " bit/s\n";
+    m_linkLine = QStringLiteral("kvuctl: %1 (%2) at %3 bit/s")
+                     .arg(m_core.m_serial.GetPortName(), m_core.m_serial.DeviceName(),
+                          m_core.m_serial.GetBaudRateText());
+    m_err << m_linkLine << '\n';
     m_err.flush();
     return KvuCtlExit::Ok;
 }

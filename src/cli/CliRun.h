@@ -11,6 +11,11 @@
 
 class CAttributeForm;
 class CKVUDoc;
+struct CCliCommand;
+
+// The options kvuctl knows, for the dispatcher and for each port's own parse when a
+// command runs on several ports at once.
+void AddKvuCtlOptions(QCommandLineParser& parser);
 
 // One kvuctl command being run: its arguments and options, the terminal, and the helpers
 // every command file shares (loading a project, opening the link as KVU would).
@@ -33,6 +38,16 @@ public:
             "--port takes COM1 to COM20 (through KVU's port table) or a device path;\n"
             "--baud one of the eight rates. Both default to what KVU last used.\n");
     }
+    // The lines a command that runs on several ports at once adds to its help, with an
+    // example of the command (its name and arguments).
+    static QString ManyPortsHelp();
+    // Lets a command's row run on several ports at once: its options and help grow by
+    // the lines above.
+    static void AllowManyPorts(CCliCommand& row, const QString& example);
+    // The options such a command takes besides its own.
+    static QStringList ManyPortsOptions() {
+        return {QStringLiteral("ports"), QStringLiteral("ports-from"), QStringLiteral("json")};
+    }
 
     // "kvuctl: TEXT (see kvuctl --help)" and the usage exit code.
     int UsageError(const QString& text);
@@ -50,6 +65,19 @@ public:
     // --port and --baud. Returns KvuCtlExit::Ok, or the usage code after saying why.
     int PrepareLink();
     CAppCore& Core() { return m_core; }
+    // The serial ports of this computer (or the ones the caller gave).
+    QList<CPortInfo> ListPorts();
+
+    // For one port of a command run on several: the settings already read (the settings
+    // store is read once, by the dispatcher), the port to use instead of --port, and the
+    // services of this port.
+    void UseSettingsOf(const CAppCore& loaded);
+    void SetPort(const QString& port) { m_portOverride = port; }
+    void AdoptServices(std::unique_ptr<IUiServices> services) {
+        m_services = std::move(services);
+    }
+    // The line PrepareLink wrote about the link it opens ("COM1 (/dev/ttyUSB0) at ...").
+    const QString& LinkLine() const { return m_linkLine; }
     CSerialPort& Link() { return m_core.m_serial; }
     IUiServices& Services() { return *m_services; }
 
@@ -63,4 +91,6 @@ private:
     std::unique_ptr<QSettings> m_ownSettings;
     bool m_settingsLoaded = false;
     std::unique_ptr<IUiServices> m_services;
+    QString m_portOverride;
+    QString m_linkLine;
 };

@@ -4,7 +4,7 @@ const std::vector<CCliCommand>& CommandTable() {
     static const std::vector<CCliCommand> table = [] {
         std::vector<CCliCommand> all;
         for (auto group : {Module1Commands, MacrosCommands, LogoCommands, WirelessCommands,
-                           ProjectCommands}) {
+                           ProvisioningCommands, ProjectCommands}) {
             const std::vector<CCliCommand> rows = group();
             all.insert(all.end(), rows.begin(), rows.end());
         }

@@ -35,3 +35,8 @@ void CConsoleServices::Pause(int ms) {
     if (ms > 0)
         QThread::msleep(ulong(ms));
 }
+
+void CConsoleServices::LinkProblem(const QString& text) {
+    if (!text.isEmpty())
+        Print(text);
+}

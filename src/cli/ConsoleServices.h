@@ -19,8 +19,10 @@ public:
     void Pause(int ms) override;
     void BeginWait() override {}
     void EndWait() override {}
+    void LinkProblem(const QString& text) override;
 
     const QStringList& Messages() const { return m_messages; }
+    bool IsAssumingYes() const { return m_assumeYes; }
 
 private:
     void Print(const QString& line);

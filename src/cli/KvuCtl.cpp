@@ -2,6 +2,7 @@
 
 #include "CliCommand.h"
 #include "CliRun.h"
+#include "ManyPorts.h"
 #include "app/Version.h"
 #include "text/CodePage.h"
 
@@ -23,7 +24,8 @@ const char* const kOptionsHelp =
     "                  How a logo command looks at its picture (see 'logo preview --help').\n"
     "  --force         Let 'project new' replace an existing file.\n"
     "  --seconds S     How long 'monitor' listens (default: until Ctrl-C).\n"
-    "  --json          bt read, wlan read: print a JSON object.\n"
+    "  --json          ports, bt read, wlan read, and any command on several ports:\n"
+    "                  print JSON.\n"
     "  --verify        bt write, wlan write: read the settings back and compare.\n"
     "  --from, --to, --timeout, --escape, --guard-before, --guard-after and the\n"
     "                  settings options of bt and wlan: see 'kvuctl bt write --help'.\n"
@@ -171,6 +173,8 @@ QList<QCommandLineOption> KvuCtlOptions() {
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
         {{QStringLiteral("v"), QStringLiteral("version")}, QString()},
         {QStringLiteral("port"), QString(), QStringLiteral("port")},
+        {QStringLiteral("ports"), QString(), QStringLiteral("ports")},
+        {QStringLiteral("ports-from"), QString(), QStringLiteral("file")},
         {QStringLiteral("baud"), QString(), QStringLiteral("rate")},
         {QStringLiteral("yes"), QString()},
         {QStringLiteral("force"), QString()},
@@ -195,13 +199,17 @@ QList<QCommandLineOption> KvuCtlOptions() {
     return options;
 }
 
+void AddKvuCtlOptions(QCommandLineParser& parser) {
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    parser.addOptions(KvuCtlOptions());
+}
+
 int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
     CConsoleOut io(context);
     QCommandLineParser parser;
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    AddKvuCtlOptions(parser);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
-    parser.addOptions(KvuCtlOptions());
     auto usageError = [&](const QString& text) {
         io.Err() << "kvuctl: " << text << " (see kvuctl --help)\n";
         io.Err().flush();
@@ -250,6 +258,17 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
     if (rest.size() != command->arguments)
         return usageError(
             QStringLiteral("use 'kvuctl %1 %2'").arg(command->name, command->synopsis));
+
+    const bool portsListed = parser.isSet(QStringLiteral("ports")) ||
+                             parser.isSet(QStringLiteral("ports-from")) ||
+                             parser.values(QStringLiteral("port")).size() > 1;
+    const bool noPort = !parser.isSet(QStringLiteral("port")) && !portsListed;
+    if (portsListed || (noPort && command->everyPortByDefault)) {
+        if (!command->manyPorts)
+            return usageError(
+                QStringLiteral("'%1' runs on one port at a time").arg(command->name));
+        return RunOnManyPorts(*command, arguments, rest, parser, context, io.Out(), io.Err());
+    }
 
     CCliRun run(rest, parser, context, io.Out(), io.Err());
     const int rc = command->run(run);

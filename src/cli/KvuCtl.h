@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QStringList>
 #include <functional>
 #include <memory>
+
+#include "app/PortDiscovery.h"
 
 class IUiServices;
 class QCommandLineOption;
@@ -27,6 +30,13 @@ struct KvuCtlContext {
     // The settings whose port table and communication defaults apply; by default the
     // user's KVU settings (only read, never written).
     QSettings* settings = nullptr;
+    // The services for one port of a command run on several ports at once, asked for
+    // each port before the ports' threads start; each is used by its port's thread only.
+    // By default the terminal's, whose lines carry the port.
+    std::function<std::unique_ptr<IUiServices>(const QString& port, bool assumeYes)>
+        makePortServices;
+    // The serial ports of this computer; by default what Qt Serial Port finds.
+    std::function<QList<CPortInfo>()> listPorts;
 };
 
 // The options and exit codes that --help lists after the commands.

@@ -252,7 +252,7 @@ std::vector<CCliCommand> LogoCommands() {
         "BMP may also be a PNG or JPEG picture: it is converted to 24 bits (transparent parts on\n"
         "white) and scaled down to fit 1024 x 768 when larger.\n");
     const QStringList picture = {kWidthCode, kHeight, kZoom, kPan, kThreshold, kDither};
-    return {
+    std::vector<CCliCommand> rows = {
         {QStringLiteral("logo check"), QStringLiteral("BMP"),
          QStringLiteral("Run the bitmap reader's checks on BMP."),
          QStringLiteral("Prints each warning and error of the reader on its own line, in its order,\n"
@@ -285,7 +285,7 @@ std::vector<CCliCommand> LogoCommands() {
          QStringList{kPort, kBaud} + picture, 2, RunFlash,
          {QStringLiteral("kvuctl logo flash 3 shop-logo.bmp --port /dev/ttyUSB0"),
           QStringLiteral("kvuctl logo flash 0 badge.png --threshold 75 --pan 40,-10")}},
-        {QStringLiteral("logo print"), QStringLiteral("SLOT [--port P]"),
+        {QStringLiteral("logo print"), QStringLiteral("SLOT [--port P...]"),
          QStringLiteral("Print the logo stored in slot 0 to 7."),
          QStringLiteral("Sends ESC Lg and the slot digit.\n") + linkHelp, {kPort, kBaud}, 1,
          RunPrint,
@@ -295,4 +295,11 @@ std::vector<CCliCommand> LogoCommands() {
          QStringLiteral("Sends CR LF.\n") + linkHelp, {kPort, kBaud}, 0, RunFeed,
          {QStringLiteral("kvuctl logo feed --port COM2")}},
     };
+    for (CCliCommand& row : rows) {
+        if (row.name == QLatin1String("logo flash"))
+            CCliRun::AllowManyPorts(row, QStringLiteral("logo flash 0 shop.bmp"));
+        else if (row.name == QLatin1String("logo print"))
+            CCliRun::AllowManyPorts(row, QStringLiteral("logo print 0"));
+    }
+    return rows;
 }

@@ -178,7 +178,7 @@ int RunMonitor(CCliRun& run) {
 
 std::vector<CCliCommand> MacrosCommands() {
     const QString linkHelp = CCliRun::LinkHelp();
-    return {
+    std::vector<CCliCommand> rows = {
         {QStringLiteral("query"), QStringLiteral("battery|buffer|firmware|model|cancel-mcr"),
          QStringLiteral("Send a supervisory query; print the reply and its reading."),
          QStringLiteral("Sends ^V, ^B, ESC P (, ESC P ) or ESC C, as the Supervisory Commands\n"
@@ -209,4 +209,6 @@ std::vector<CCliCommand> MacrosCommands() {
          {kPort, kBaud, QStringLiteral("seconds")}, 0, RunMonitor,
          {QStringLiteral("kvuctl monitor --seconds 10 --port COM1")}},
     };
+    CCliRun::AllowManyPorts(rows[0], QStringLiteral("query battery"));
+    return rows;
 }

@@ -69,7 +69,7 @@ int RunBurn(CCliRun& run) {
 
 std::vector<CCliCommand> Module1Commands() {
     const QString linkHelp = CCliRun::LinkHelp();
-    return {
+    std::vector<CCliCommand> rows = {
         {QStringLiteral("export"),
          QStringLiteral("PROJECT.qpf [-o FILE]"),
          QStringLiteral("Write the attribute programming file that the\n"
@@ -84,7 +84,7 @@ std::vector<CCliCommand> Module1Commands() {
          {QStringLiteral("kvuctl export shop.qpf"),
           QStringLiteral("kvuctl export shop.qpf -o /tmp/shop.prn")}},
         {QStringLiteral("configure"),
-         QStringLiteral("PROJECT.qpf [--port P]"),
+         QStringLiteral("PROJECT.qpf [--port P...]"),
          QStringLiteral("Send the project's attributes (ESC EN and the\n"
                         "attribute stream), as the Configure button."),
          QStringLiteral("Sends ESC EN and the attribute stream in one write.\n") + linkHelp,
@@ -93,7 +93,7 @@ std::vector<CCliCommand> Module1Commands() {
          RunConfigure,
          {QStringLiteral("kvuctl configure shop.qpf --port COM2")}},
         {QStringLiteral("burn"),
-         QStringLiteral("PROJECT.qpf [--port P] [--yes]"),
+         QStringLiteral("PROJECT.qpf [--port P...] [--yes]"),
          QStringLiteral("Burn the attributes into the printer, as the Burn\n"
                         "button: about 20 s, each step printed with its time.\n"
                         "--yes goes on when the printer sends no '?'."),
@@ -107,7 +107,7 @@ std::vector<CCliCommand> Module1Commands() {
          {QStringLiteral("kvuctl burn shop.qpf --port /dev/ttyUSB0 --baud 38400"),
           QStringLiteral("kvuctl burn shop.qpf --yes")}},
         {QStringLiteral("send"),
-         QStringLiteral("TEXT [--port P]"),
+         QStringLiteral("TEXT [--port P...]"),
          QStringLiteral("Send the bytes that TEXT denotes in the command\n"
                         "notation (^[ is ESC, ^M is CR, \\x41 is 0x41).\n"
                         "TEXT that is valid UTF-8 is mapped to the\n"
@@ -129,4 +129,13 @@ std::vector<CCliCommand> Module1Commands() {
          RunNotation,
          {QStringLiteral("kvuctl notation '^[SL^M'")}},
     };
+    for (CCliCommand& row : rows) {
+        if (row.name == QLatin1String("configure") || row.name == QLatin1String("burn"))
+            CCliRun::AllowManyPorts(row, row.name == QLatin1String("burn")
+                                             ? QStringLiteral("burn site.qpf --yes")
+                                             : QStringLiteral("configure site.qpf"));
+        else if (row.name == QLatin1String("send"))
+            CCliRun::AllowManyPorts(row, QStringLiteral("send '^[@'"));
+    }
+    return rows;
 }

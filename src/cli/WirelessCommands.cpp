@@ -302,8 +302,8 @@ std::vector<CCliCommand> WirelessCommands() {
         "Settings not given keep the values the page opens with. Exit 0 when every command\n"
         "got OK, 1 when one did not (or --verify found a setting that reads back differently;\n"
         "each is listed), 2 when a value is refused, 4 when the port failed.\n");
-    const QString connectionSynopsis = QStringLiteral("[CONNECTION] [--port P]");
-    return {
+    const QString connectionSynopsis = QStringLiteral("[CONNECTION] [--port P...]");
+    std::vector<CCliCommand> rows = {
         {QStringLiteral("bt read"), QStringLiteral("[--json] ") + connectionSynopsis,
          QStringLiteral("Read the Bluetooth module's settings, as the\n"
                         "Bluetooth page's Read button."),
@@ -362,4 +362,13 @@ std::vector<CCliCommand> WirelessCommands() {
          0, RunWrite<CWlanForm>,
          {QStringLiteral("kvuctl wlan write --ssid shop-floor --dhcp 1 --hostname till-3 --verify")}},
     };
+    for (CCliCommand& row : rows) {
+        const bool bluetooth = row.name.startsWith(QLatin1String("bt"));
+        const QString written = bluetooth ? QStringLiteral(" --name Till-4")
+                                          : QStringLiteral(" --ssid shop-floor");
+        CCliRun::AllowManyPorts(row, row.name + (row.name.endsWith(QLatin1String("write"))
+                                                     ? written
+                                                     : QStringLiteral(" --json")));
+    }
+    return rows;
 }

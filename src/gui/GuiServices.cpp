@@ -134,6 +134,11 @@ void CGuiServices::Progress(int done, int total) {
         m_progressSink(done, total);
 }
 
+void CGuiServices::LinkProblem(const QString& text) {
+    if (m_linkProblemSink)
+        m_linkProblemSink(text);
+}
+
 void CGuiServices::KeepAlive() {
     RunWaitLoop(0);
 }

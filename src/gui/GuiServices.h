@@ -20,6 +20,9 @@ public:
     // Where status texts go (the frame's message pane) and who owns message boxes.
     void SetStatusSink(std::function<void(const QString&)> sink) { m_statusSink = std::move(sink); }
     void SetProgressSink(std::function<void(int, int)> sink) { m_progressSink = std::move(sink); }
+    void SetLinkProblemSink(std::function<void(const QString&)> sink) {
+        m_linkProblemSink = std::move(sink);
+    }
     void SetOwner(QWidget* owner) { m_owner = owner; }
 
     void Status(const QString& text) override;
@@ -32,6 +35,7 @@ public:
     void EndWait() override;
     void Progress(int done, int total) override;
     void KeepAlive() override;
+    void LinkProblem(const QString& text) override;
 
     QString AskFileName(const FileRequest& request) override;
     int RunModal(QObject& dialog) override;
@@ -43,6 +47,7 @@ private:
 
     std::function<void(const QString&)> m_statusSink;
     std::function<void(int, int)> m_progressSink;
+    std::function<void(const QString&)> m_linkProblemSink;
     QWidget* m_owner = nullptr;
     int m_waiting = 0;
     std::unique_ptr<class CInputSwallower> m_swallower;

@@ -68,6 +68,8 @@ bool CKVUApp::InitInstance(const QStringList& arguments) {
                                                "keeps\nSimulated Printer"),
                                 [this] { ShowSimulatedPrinter(); });
     }
+    m_services.SetLinkProblemSink(
+        [this](const QString& text) { m_frame->SetLinkProblemText(text); });
 
     const QStringList positional = parser.positionalArguments();
     if (!positional.isEmpty()) {

@@ -23,6 +23,7 @@ public:
     void Pause(int ms) override { m_target.Pause(ms); }
     void BeginWait() override { m_target.BeginWait(); }
     void EndWait() override { m_target.EndWait(); }
+    void LinkProblem(const QString& t) override { m_target.LinkProblem(t); }
 
 private:
     IUiServices& m_target;

@@ -115,3 +115,20 @@ int CRecordingServices::RunModal(QObject& dialog) {
     m_busyInDialog = IsBusy();
     return m_dialogScript ? m_dialogScript(dialog) : 0;
 }
+
+void CRecordingServices::LinkProblem(const QString& text) {
+    Event e;
+    e.kind = Event::LinkProblem;
+    e.text = text;
+    e.atMs = Now();
+    m_events.append(e);
+}
+
+QStringList CRecordingServices::LinkProblems() const {
+    QStringList texts;
+    for (const Event& e : m_events) {
+        if (e.kind == Event::LinkProblem)
+            texts << e.text;
+    }
+    return texts;
+}

@@ -13,7 +13,17 @@
 class CRecordingServices : public IUiServices {
 public:
     struct Event {
-        enum Kind { Status, Message, Pause, BeginWait, EndWait, Progress, FileDialog, Dialog };
+        enum Kind {
+            Status,
+            Message,
+            Pause,
+            BeginWait,
+            EndWait,
+            Progress,
+            FileDialog,
+            Dialog,
+            LinkProblem
+        };
         Kind kind = Status;
         QString text;
         QString caption;
@@ -35,6 +45,7 @@ public:
     void BeginWait() override;
     void EndWait() override;
     void Progress(int done, int total) override;
+    void LinkProblem(const QString& text) override;
     // File dialogs are answered by the file script (none: cancelled) and recorded with
     // their title as text and their filter as caption; other dialogs are run by the
     // dialog script (none: rejected) and recorded with their object name.
@@ -52,6 +63,7 @@ public:
 
     QStringList StatusTexts() const;
     QStringList MessageTexts() const;
+    QStringList LinkProblems() const;
     QVector<Event> Messages() const;
     const QVector<Event>& Events() const { return m_events; }
     qint64 TotalPausedMs() const { return m_pausedMs; }

@@ -1,6 +1,5 @@
 #include "PortMap.h"
 
-#include <QRegularExpression>
 #include <QSettings>
 
 namespace {
@@ -70,8 +69,18 @@ QString CPortMap::DefaultDevice(const QString& portName) {
 }
 
 bool CPortMap::IsPortName(const QString& text) {
-    static const QRegularExpression com(QStringLiteral("^COM([1-9]|1[0-9]|20)$"));
-    return com.match(text).hasMatch();
+    // COM1 to COM20 exactly: no leading zero, no blanks. Plain code rather than a shared
+    // regular expression, as the ports' threads of kvuctl all ask.
+    if (!text.startsWith(QLatin1String("COM")) || text.size() < 4 || text.size() > 5 ||
+        text[3] == QLatin1Char('0'))
+        return false;
+    int number = 0;
+    for (int i = 3; i < text.size(); ++i) {
+        if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9'))
+            return false;
+        number = number * 10 + (text[i].unicode() - '0');
+    }
+    return number >= 1 && number <= kPortCount;
 }
 
 bool CPortMap::IsDevicePath(const QString& text) {

@@ -53,7 +53,22 @@ int CSerialPort::Open(quint32 interval, quint32 multiplier) {
     port->setPortName(DeviceName());
     if (!port->open(QIODevice::ReadWrite)) {
         qCDebug(lcWire) << "open" << DeviceName() << "failed:" << port->errorString();
+        // A device given for this run only (kvuctl --port /dev/ttyUSB0) is named as such,
+        // not as the COM name it stands in for.
+        const bool direct = m_portMap && !m_portMap->SessionDevice(m_strPortName).isEmpty();
+        m_openProblem = COpenProblem::Classify(
+            direct ? QString() : m_strPortName, DeviceName(),
+            COpenProblem::Gather(DeviceName(), int(port->error()), port->errorString()));
+        if (m_services) {
+            m_services->LinkProblem(m_openProblem.text);
+            m_problemShown = true;
+        }
         return 0;
+    }
+    m_openProblem = COpenProblem();
+    if (m_problemShown && m_services) {
+        m_services->LinkProblem(QString());
+        m_problemShown = false;
     }
 
     const bool configured =
@@ -79,6 +94,13 @@ int CSerialPort::Open(quint32 interval, quint32 multiplier) {
     qCDebug(lcWire) << "open" << DeviceName() << m_nBaudRate << "8N2 interval" << interval
                     << "multiplier" << multiplier;
     return 1;
+}
+
+void CSerialPort::DiscardInput() {
+    if (m_hComm && m_hComm->isOpen()) {
+        m_hComm->clear(QSerialPort::Input);
+        m_hComm->readAll();
+    }
 }
 
 void CSerialPort::CloseHandle() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OpenProblem.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -36,6 +38,12 @@ public:
     // rule: a read of N bytes returns after N bytes, after a gap of more than `interval`
     // ms between two received bytes, or multiplier x N + 10 ms after it began.
     int Open(quint32 interval, quint32 multiplier);
+    // Why the last Open failed to open the device (kind None after a successful one). The
+    // reason also goes to the services' LinkProblem, beside the caller's own message.
+    const COpenProblem& LastOpenProblem() const { return m_openProblem; }
+    // Drops what has arrived but was not read yet (a probe at another rate may have left
+    // noise behind).
+    void DiscardInput();
     void Close();
     // One synchronous write on the open link; "Serial transmission error." on failure.
     bool Write(const char* bytes, int count);
@@ -82,4 +90,6 @@ private:
     quint32 m_readMultiplier = 0;
     IUiServices* m_services = nullptr;
     const CPortMap* m_portMap = nullptr;
+    COpenProblem m_openProblem;
+    bool m_problemShown = false;
 };

@@ -46,6 +46,10 @@ public:
     }
     // Called between slices of a blocking serial read so that the window keeps painting.
     virtual void KeepAlive() {}
+    // Why the port could not be opened ("COM3 (/dev/ttyUSB0): permission denied ..."),
+    // shown beside the caller's own fixed message; an empty text: the port opened again,
+    // the reason no longer holds.
+    virtual void LinkProblem(const QString& text) { (void)text; }
 
     // Every modal thing goes through here, so that tests can script it: a file dialog
     // (the chosen path, empty when cancelled) and any other dialog of the front end (run to

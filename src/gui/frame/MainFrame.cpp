@@ -391,6 +391,14 @@ void CMainFrame::CreateStatusBar() {
     m_messagePane = new QLabel(QStringLiteral("Ready"), bar);
     m_messagePane->setObjectName(QStringLiteral("messagePane"));
     bar->addWidget(m_messagePane, 1);
+    // The reason a port could not be opened: it must outlast the "Ready" that ends the
+    // exchange, so it has a pane of its own.
+    m_linkProblemPane = new QLabel(bar);
+    m_linkProblemPane->setObjectName(QStringLiteral("linkProblemPane"));
+    m_linkProblemPane->setStyleSheet(QStringLiteral("color: #a00000;"));
+    m_linkProblemPane->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_linkProblemPane->hide();
+    bar->addWidget(m_linkProblemPane, 2);
     m_progress = new QProgressBar(bar);
     m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->setMaximumWidth(140);
@@ -426,6 +434,13 @@ void CMainFrame::SetMessageText(const QString& text) {
     m_messagePane->repaint();
     // An exchange's texts come with the link it runs on.
     UpdateLinkPane();
+}
+
+void CMainFrame::SetLinkProblemText(const QString& text) {
+    m_linkProblemPane->setText(text);
+    m_linkProblemPane->setToolTip(text);
+    m_linkProblemPane->setVisible(!text.isEmpty());
+    m_linkProblemPane->repaint();
 }
 
 void CMainFrame::UpdateLinkPane() {
@@ -719,6 +734,7 @@ void CMainFrame::OnConfigureSerialPort() {
     CSerialPort& link = m_app.Serial();
     CSerialPortDlg dlg(m_app.Core().m_ports, this);
     HelpKey::Install(&dlg, QStringLiteral("serial-port"), m_app.Services());
+    dlg.SetServices(&m_app.Services());
     dlg.m_nBaudIndex = link.GetBaudIndex();
     dlg.m_nPortIndex = link.GetPortIndex();
     dlg.ShowFields();

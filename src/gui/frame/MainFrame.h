@@ -36,6 +36,9 @@ public:
 
     // The message pane of the status bar, painted at once.
     void SetMessageText(const QString& text);
+    // Why the port could not be opened, beside the message pane until the port opens
+    // again (empty: hidden).
+    void SetLinkProblemText(const QString& text);
     QString MessageText() const;
     void SetProgress(int done, int total);
     // The link pane: the port, its device and the rate in use ("COM1  /dev/ttyS0  38400").
@@ -110,6 +113,7 @@ private:
     QLabel* m_messagePane = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_linkPane = nullptr;
+    QLabel* m_linkProblemPane = nullptr;
     QMap<int, QAction*> m_actions;
     QList<QAction*> m_recentActions;
     QAction* m_recentPlaceholder = nullptr;

@@ -1,7 +1,10 @@
 #include "SerialPortDlg.h"
 
+#include "app/BaudDetector.h"
+#include "app/PortDiscovery.h"
 #include "app/PortMap.h"
 #include "app/SerialPort.h"
+#include "app/UiServices.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -9,6 +12,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -202,11 +206,14 @@ CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
     m_device->setObjectName(QStringLiteral("device"));
     m_device->setEditable(true);
     m_device->setInsertPolicy(QComboBox::NoInsert);
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        const QString description = info.description().isEmpty()
-                                        ? QString()
-                                        : QStringLiteral("  (%1)").arg(info.description());
-        m_device->addItem(info.systemLocation() + description, info.systemLocation());
+    // Each port found, and its stable name where it has one: a stable name stored for a
+    // COM port still finds the adapter after it was plugged into another socket.
+    for (const CPortInfo& info : PortDiscovery::Available(m_ports)) {
+        const QString description =
+            info.description.isEmpty() ? QString() : QStringLiteral("  (%1)").arg(info.description);
+        m_device->addItem(info.device + description, info.device);
+        if (!info.stableName.isEmpty())
+            m_device->addItem(info.stableName + description, info.stableName);
     }
     m_device->setToolTip(
         QStringLiteral("Pick one of the serial ports found on this computer, "
@@ -214,6 +221,17 @@ CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
     deviceLabel->setBuddy(m_device);
     m_deviceNote = new QLabel(this);
     m_deviceNote->setWordWrap(true);
+
+    m_detect = new QPushButton(QStringLiteral("De&tect"), this);
+    m_detect->setObjectName(QStringLiteral("detect"));
+    m_detect->setAutoDefault(false);
+    m_detect->setToolTip(QStringLiteral(
+        "Find the baud rate of the printer on the selected port: the battery status query "
+        "is sent at each rate until the printer answers."));
+    m_detectStatus = new QLabel(this);
+    m_detectStatus->setObjectName(QStringLiteral("detectStatus"));
+    m_detectStatus->setWordWrap(true);
+    connect(m_detect, &QPushButton::clicked, this, &CSerialPortDlg::OnDetect);
 
     auto* buttons =
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, this);
@@ -229,7 +247,11 @@ CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
     layout->addWidget(deviceLabel, 2, 1);
     layout->addWidget(m_device, 3, 1);
     layout->addWidget(m_deviceNote, 4, 1, Qt::AlignTop);
-    layout->addWidget(buttons, 0, 2, 5, 1, Qt::AlignBottom);
+    auto* detectRow = new QHBoxLayout;
+    detectRow->addWidget(m_detect, 0, Qt::AlignTop);
+    detectRow->addWidget(m_detectStatus, 1);
+    layout->addLayout(detectRow, 5, 0, 1, 2);
+    layout->addWidget(buttons, 0, 2, 6, 1, Qt::AlignBottom);
 
     // The list holds COM1 to COM20, the i-th entry at position i.
     for (int i = 0; i < CSerialPort::kPortCount; ++i) {
@@ -323,6 +345,70 @@ void CSerialPortDlg::OnDeviceEdited(const QString& text) {
     m_devices.insert(PortName(index), text.trimmed());
     item->setText(1, EffectiveDevice(index));
     UpdateDeviceNote(index);
+}
+
+namespace {
+// Detect without the program's services (a dialog made on its own): nothing to show.
+class CSilentServices : public IUiServices {
+public:
+    void Status(const QString&) override {}
+    using IUiServices::Message;
+    MsgAnswer Message(const QString&, const QString&, MsgIcon, MsgButtons,
+                      MsgAnswer defaultAnswer) override {
+        return defaultAnswer;
+    }
+    void Pause(int) override {}
+    void BeginWait() override {}
+    void EndWait() override {}
+};
+} // namespace
+
+void CSerialPortDlg::OnDetect() {
+    QTreeWidgetItem* item = m_portList->currentItem();
+    if (!item || !item->isSelected()) {
+        m_detectStatus->setText(QStringLiteral("Select a port first."));
+        return;
+    }
+    const int index = m_portList->indexOfTopLevelItem(item);
+    const QString name = PortName(index);
+    // A link of its own, on the device as edited here: the program's link is not touched
+    // until OK.
+    CPortMap lookup = m_ports;
+    lookup.SetStoredDevice(name, m_devices.value(name));
+    CSilentServices silent;
+    IUiServices& services = m_services ? *m_services : silent;
+    CSerialPort link;
+    link.SetPortMap(&lookup);
+    link.SetServices(&services);
+    link.SetPortIndex(index);
+    const int checked = m_baudGroup->checkedId();
+    link.SetBaudIndex(checked >= 0 ? checked : CSerialPort::kDefaultBaudIndex);
+
+    CBaudDetector detector(link, services);
+    detector.SetOnTry([&](int rate) {
+        m_detectStatus->setText(
+            QStringLiteral("Detecting on %1: trying %2 bit/s...").arg(name).arg(rate));
+        m_detectStatus->repaint();
+    });
+    m_detect->setEnabled(false);
+    const CBaudDetector::Result result = detector.Detect();
+    m_detect->setEnabled(true);
+
+    if (result.problem.kind != COpenProblem::Kind::None) {
+        m_detectStatus->setText(result.problem.text);
+    } else if (result.writeFailed) {
+        m_detectStatus->setText(QStringLiteral("%1: the query could not be sent.").arg(name));
+    } else if (!result.Found()) {
+        m_detectStatus->setText(
+            QStringLiteral("No printer answered on %1 at any of the eight rates.").arg(name));
+    } else {
+        for (int i = 0; i < 8; ++i) {
+            if (CSerialPort::kBaudTable[i].rate == result.rate)
+                m_baudGroup->button(i)->setChecked(true);
+        }
+        m_detectStatus->setText(
+            QStringLiteral("Found the printer on %1 at %2 bit/s.").arg(name).arg(result.rate));
+    }
 }
 
 void CSerialPortDlg::showEvent(QShowEvent* event) {

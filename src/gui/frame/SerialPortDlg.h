@@ -4,6 +4,8 @@
 #include <QMap>
 
 class CPortMap;
+class IUiServices;
+class QPushButton;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
@@ -18,6 +20,9 @@ public:
     // Exchanged with the controls: -1 when nothing is checked or selected.
     int m_nBaudIndex = -1;
     int m_nPortIndex = -1;
+
+    // Where Detect shows its wait cursor and reports a port that cannot be opened.
+    void SetServices(IUiServices* services) { m_services = services; }
 
     // The device table as edited: COM name -> device (empty: the default).
     const QMap<QString, QString>& EditedDevices() const { return m_devices; }
@@ -34,6 +39,8 @@ protected:
 
 private:
     void OnPortSelected();
+    // Finds the rate the printer on the selected port answers at, and checks it.
+    void OnDetect();
     void OnDeviceEdited(const QString& text);
     void UpdateDeviceNote(int index);
     QString EffectiveDevice(int index) const;
@@ -44,5 +51,8 @@ private:
     QTreeWidget* m_portList = nullptr;
     QComboBox* m_device = nullptr;
     QLabel* m_deviceNote = nullptr;
+    QPushButton* m_detect = nullptr;
+    QLabel* m_detectStatus = nullptr;
+    IUiServices* m_services = nullptr;
     bool m_updating = false;
 };

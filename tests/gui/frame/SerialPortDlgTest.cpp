@@ -2,11 +2,14 @@
 // device shown for the selected port name.
 
 #include "frame/SerialPortDlg.h"
+#include "RecordingServices.h"
+#include "Simulator.h"
 #include "app/PortMap.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -118,4 +121,79 @@ TEST(SerialPortDlg, DeviceFieldShowsTheDeviceInUse) {
     EXPECT_EQ(dlg.EditedDevices().value("COM1"), "");
     EXPECT_EQ(dlg.EditedDevices().value("COM2"), "/dev/ttyUSB0");
     EXPECT_EQ(dlg.EditedDevices().value("COM3"), "");
+}
+
+namespace {
+// The dialog on COM2, whose device is a simulated printer at `rate`.
+struct DetectRun {
+    explicit DetectRun(const SimConfig& config, int startIndex = 5)
+        : services(&clock), sim(config, &clock) {
+        started = sim.Start();
+        sim.AttachTo(clock);
+        ports.SetSessionDevice("COM2", sim.DevicePath());
+        dlg = std::make_unique<CSerialPortDlg>(ports);
+        dlg->SetServices(&services);
+        dlg->m_nBaudIndex = startIndex;
+        dlg->m_nPortIndex = 1;
+        dlg->ShowFields();
+    }
+    ~DetectRun() { sim.Stop(); }
+    QString Status() const { return dlg->findChild<QLabel*>("detectStatus")->text(); }
+    void Click() { QTest::mouseClick(dlg->findChild<QPushButton*>("detect"), Qt::LeftButton); }
+
+    CVirtualClock clock;
+    CRecordingServices services;
+    CSimulator sim;
+    CPortMap ports;
+    std::unique_ptr<CSerialPortDlg> dlg;
+    bool started = false;
+};
+} // namespace
+
+TEST(SerialPortDlg, DetectChecksTheRateThePrinterAnswersAtAndKeepsTheOtherControls) {
+    SimConfig config;
+    config.baudRate = 9600;
+    DetectRun run(config);
+    ASSERT_TRUE(run.started);
+    run.dlg->show();
+    run.Click();
+    EXPECT_TRUE(run.dlg->findChild<QRadioButton*>("id1005")->isChecked()) << "9600 is checked";
+    EXPECT_EQ(run.Status(), "Found the printer on COM2 at 9600 bit/s.");
+    // The wait cursor was held for the search and given back.
+    int begins = 0;
+    for (const auto& e : run.services.Events())
+        begins += e.kind == CRecordingServices::Event::BeginWait;
+    EXPECT_EQ(begins, 1);
+    EXPECT_EQ(run.services.WaitDepth(), 0);
+    // The rate was chosen in the dialog only; OK takes it with the port as before.
+    QTest::mouseClick(run.dlg->findChild<QPushButton*>("id1"), Qt::LeftButton);
+    EXPECT_EQ(run.dlg->m_nBaudIndex, 2);
+    EXPECT_EQ(run.dlg->m_nPortIndex, 1);
+    EXPECT_EQ(run.dlg->result(), QDialog::Accepted);
+}
+
+TEST(SerialPortDlg, DetectOnASilentPortLeavesTheRateAsItWas) {
+    SimConfig config;
+    config.faults.silent = true;
+    DetectRun run(config, 6);
+    ASSERT_TRUE(run.started);
+    run.Click();
+    EXPECT_EQ(run.Status(), "No printer answered on COM2 at any of the eight rates.");
+    EXPECT_TRUE(run.dlg->findChild<QRadioButton*>("id1016")->isChecked()) << "57600 stays";
+    EXPECT_TRUE(run.dlg->findChild<QPushButton*>("detect")->isEnabled());
+}
+
+TEST(SerialPortDlg, DetectSaysWhyAPortCannotBeOpened) {
+    SimConfig config;
+    DetectRun run(config);
+    run.ports.SetSessionDevice("COM2", "/dev/nonexistent-kvu-port");
+    run.dlg = std::make_unique<CSerialPortDlg>(run.ports);
+    run.dlg->SetServices(&run.services);
+    run.dlg->m_nBaudIndex = 5;
+    run.dlg->m_nPortIndex = 1;
+    run.dlg->ShowFields();
+    run.Click();
+    EXPECT_EQ(run.Status(), "/dev/nonexistent-kvu-port: the device does not exist (unplugged, or "
+                            "a wrong device path)");
+    EXPECT_EQ(run.services.LinkProblems().size(), 1) << "the frame's status bar is told too";
 }

@@ -1,0 +1,285 @@
+// One kvuctl command on several simulated printers at once, each on its own virtual clock.
+
+#include "../core/logo/BmpBuilder.h"
+#include "ForwardingServices.h"
+#include "KvuCtl.h"
+#include "SimHarness.h"
+#include "app/BaudDetector.h"
+#include "document/KVUDoc.h"
+#include "document/ProjectFile.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <gtest/gtest.h>
+#include <mutex>
+
+namespace {
+// Qt's warnings while a test runs (from any thread).
+std::mutex g_warningsMutex;
+QStringList g_warnings;
+void KeepWarning(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    std::lock_guard<std::mutex> lock(g_warningsMutex);
+    g_warnings << text;
+}
+
+SimConfig Faulty(void (*fault)(SimConfig&)) {
+    SimConfig c;
+    fault(c);
+    return c;
+}
+
+class ManyPortsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings = std::make_unique<QSettings>(dir.filePath("kvu.ini"), QSettings::IniFormat);
+        project = dir.filePath("p.qpf");
+        CKVUDoc doc;
+        doc.m_bBold = 1;
+        ASSERT_EQ(CProjectFile::Save(project, doc), CProjectFile::Result::Ok);
+    }
+    CSimHarness& Add(const SimConfig& config = SimConfig()) {
+        sims.push_back(std::make_unique<CSimHarness>(config));
+        EXPECT_TRUE(sims.back()->Started());
+        return *sims.back();
+    }
+    QString Device(size_t i) const { return sims[i]->Sim().DevicePath(); }
+    QStringList Devices() const {
+        QStringList all;
+        for (size_t i = 0; i < sims.size(); ++i)
+            all << Device(i);
+        return all;
+    }
+    int Run(QStringList args) {
+        out.clear();
+        err.clear();
+        QTextStream o(&out), e(&err);
+        KvuCtlContext context;
+        context.out = &o;
+        context.err = &e;
+        context.settings = settings.get();
+        // Each port's pauses run on its own printer's virtual clock.
+        context.makePortServices = [this](const QString& port,
+                                          bool yes) -> std::unique_ptr<IUiServices> {
+            for (auto& h : sims) {
+                if (h->Sim().DevicePath() == port)
+                    return std::make_unique<CForwardingServices>(h->Services(), yes);
+            }
+            return std::make_unique<CForwardingServices>(stray, yes); // a port with no printer
+        };
+        context.listPorts = [this] {
+            QList<CPortInfo> ports;
+            for (const QString& d : Devices()) {
+                CPortInfo info;
+                info.device = d;
+                ports << info;
+            }
+            return ports;
+        };
+        args.prepend("kvuctl");
+        const int rc = RunKvuCtl(args, context);
+        o.flush();
+        e.flush();
+        return rc;
+    }
+    QJsonObject Json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
+    // The JSON result of one port.
+    QJsonObject Result(const QString& port) const {
+        for (const auto& r : Json().value("ports").toArray()) {
+            if (r.toObject().value("port").toString() == port)
+                return r.toObject();
+        }
+        ADD_FAILURE() << "no result for " << port.toStdString();
+        return {};
+    }
+    QByteArray Burned(size_t i) {
+        return sims[i]->Sim().WithPrinter([](CPrinterModel& p) { return p.BurnedStream(); });
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<QSettings> settings;
+    QString project;
+    QString out, err;
+    std::vector<std::unique_ptr<CSimHarness>> sims;
+    CRecordingServices stray;
+};
+} // namespace
+
+TEST_F(ManyPortsTest, BurnGoesOnWhereOnePrinterFailsAndTheSummarySaysWhich) {
+    Add();
+    Add(Faulty([](SimConfig& c) { c.faults.silent = true; }));
+    Add(Faulty([](SimConfig& c) { c.faults.noDx = true; }));
+    Add(Faulty([](SimConfig& c) { c.faults.dropAfterBytes = 12; }));
+    Add();
+    const int rc = Run({"burn", project, "--ports", Devices().join(','), "--yes", "--json"});
+    const QJsonObject root = Json();
+    ASSERT_FALSE(root.isEmpty()) << out.toStdString();
+    EXPECT_EQ(root.value("command").toString(), "burn");
+    EXPECT_EQ(root.value("ports").toArray().size(), 5);
+    EXPECT_EQ(root.value("exit").toInt(), rc);
+
+    for (size_t good : {size_t(0), size_t(4)}) {
+        const QJsonObject r = Result(Device(good));
+        EXPECT_EQ(r.value("result").toString(), "ok");
+        EXPECT_EQ(r.value("exit").toInt(), 0);
+        EXPECT_EQ(r.value("device").toString(), Device(good));
+        EXPECT_TRUE(r.value("message").toString().startsWith("Success: Received D!X."));
+        EXPECT_FALSE(Burned(good).isEmpty()) << "the working printers were burned";
+    }
+    EXPECT_EQ(Result(Device(1)).value("result").toString(), "not confirmed");
+    EXPECT_TRUE(Result(Device(1)).value("message").toString().contains("Did not receive D!X"));
+    EXPECT_EQ(Result(Device(2)).value("result").toString(), "not confirmed");
+    EXPECT_EQ(Result(Device(2)).value("message").toString(), "Error: Did not receive D!X.");
+    const QJsonObject dropped = Result(Device(3));
+    EXPECT_NE(dropped.value("exit").toInt(), 0);
+    EXPECT_FALSE(dropped.value("message").toString().isEmpty());
+    EXPECT_TRUE(Burned(3).isEmpty()) << "the dropped printer never got the whole sequence";
+    // The worst of the ports' exit codes.
+    EXPECT_EQ(rc, qMax(1, dropped.value("exit").toInt()));
+}
+
+TEST_F(ManyPortsTest, TheTextSummaryListsEveryPortAndStatusLinesCarryTheirPort) {
+    Add();
+    Add(Faulty([](SimConfig& c) { c.faults.noDx = true; }));
+    g_warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(KeepWarning);
+    const int rc = Run({"burn", project, "--port", Device(0), "--port", Device(1)});
+    qInstallMessageHandler(previous);
+    // Qt Serial Port in a thread without Qt's event dispatcher complains about its socket
+    // notifiers; the ports' threads must be ones it can work in.
+    EXPECT_TRUE(g_warnings.isEmpty()) << g_warnings.join('\n').toStdString();
+    EXPECT_EQ(rc, 1);
+    const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("PORT")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].contains("RESULT") && lines[0].contains("TIME") &&
+                lines[0].contains("MESSAGE"));
+    EXPECT_TRUE(lines[1].startsWith(Device(0) + "  ok")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains("Success: Received D!X. Shut off printer."));
+    EXPECT_TRUE(lines[2].startsWith(Device(1) + "  not confirmed")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].endsWith("Error: Did not receive D!X."));
+    EXPECT_EQ(lines[3], "1 of 2 ports succeeded");
+    // Each port's steps, with its port in front, on stderr.
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_TRUE(
+            err.contains(QRegularExpression("(^|\\n)" + QRegularExpression::escape(Device(i)) +
+                                            " +\\[ *\\d+\\.\\d{3}\\] Sent ESC-EN\\.")))
+            << err.toStdString();
+        EXPECT_TRUE(err.contains(Device(i) + "  kvuctl: COM1 (" + Device(i) + ") at 38400 bit/s"));
+    }
+}
+
+TEST_F(ManyPortsTest, ReadCommandsKeepEachPortsOutput) {
+    Add();
+    Add();
+    QFile list(dir.filePath("ports.txt"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(("# the shop's two tills\n" + Device(0) + "\n\n  " + Device(1) + "  \n").toUtf8());
+    list.close();
+    EXPECT_EQ(Run({"query", "battery", "--ports-from", list.fileName()}), 0) << err.toStdString();
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_TRUE(out.contains(Device(i) + "  reply: ")) << out.toStdString();
+        EXPECT_TRUE(out.contains(Device(i) + "  Voltage = ")) << out.toStdString();
+    }
+    EXPECT_TRUE(out.contains("2 of 2 ports succeeded"));
+
+    // A command's own JSON stays JSON inside the per-port result.
+    EXPECT_EQ(Run({"bt", "read", "--json", "--ports", Devices().join(',')}), 0)
+        << err.toStdString();
+    const QJsonObject r = Result(Device(1));
+    ASSERT_TRUE(r.value("output").isObject()) << out.toStdString();
+    EXPECT_TRUE(r.value("output").toObject().contains("name"));
+}
+
+TEST_F(ManyPortsTest, DetectFindsEachOfTheEightRatesAndNotASilentPrinter) {
+    const int rates[] = {1200, 2400, 9600, 14400, 19200, 38400, 57600, 115200};
+    for (int rate : rates) {
+        SimConfig c;
+        c.baudRate = rate;
+        Add(c);
+    }
+    Add(Faulty([](SimConfig& c) { c.faults.silent = true; }));
+    // No --port: every port the system lists, all at once.
+    const int rc = Run({"detect", "--json"});
+    EXPECT_EQ(rc, 1) << "the silent printer was not found";
+    for (int i = 0; i < 8; ++i) {
+        const QJsonObject r = Result(Device(size_t(i)));
+        EXPECT_EQ(r.value("output").toString(), QString::number(rates[i]) + "\n");
+        EXPECT_EQ(r.value("exit").toInt(), 0);
+        // The wrong rates were ignored by the printer, and the search stopped at its rate.
+        const QByteArray probes = sims[size_t(i)]->TakeReceived();
+        EXPECT_EQ(probes,
+                  QByteArray(CBaudDetector::RateOrder(38400).indexOf(rates[i]) + 1, '\x16'));
+    }
+    const QJsonObject silent = Result(Device(8));
+    EXPECT_EQ(silent.value("result").toString(), "not confirmed");
+    EXPECT_EQ(silent.value("message").toString(),
+              "no answer to the battery status query at any of the 8 rates");
+    EXPECT_EQ(sims[8]->TakeReceived(), QByteArray(8, '\x16')) << "one probe at each rate";
+}
+
+TEST_F(ManyPortsTest, PortListsThatCannotWorkAreRefused) {
+    Add();
+    Add();
+    EXPECT_EQ(Run({"burn", project, "--ports", Device(0) + "," + Device(0)}), 2);
+    EXPECT_TRUE(err.contains("given twice")) << err.toStdString();
+    EXPECT_EQ(Run({"burn", project, "--ports", Device(0) + ",tty7"}), 2);
+    EXPECT_TRUE(err.contains("'tty7' is not a port"));
+    EXPECT_EQ(Run({"logo", "feed", "--ports", Devices().join(',')}), 2);
+    EXPECT_TRUE(err.contains("'logo feed' runs on one port at a time"));
+    EXPECT_EQ(Run({"burn", project, "--ports-from", dir.filePath("missing.txt")}), 3);
+    EXPECT_TRUE(err.contains("missing.txt: cannot be read"));
+    // COM1 of the port table and its device given both are one port.
+    settings->setValue("Ports/COM1", Device(1));
+    settings->sync();
+    EXPECT_EQ(Run({"burn", project, "--ports", "COM1," + Device(1)}), 2);
+    EXPECT_TRUE(err.contains("are the same device")) << err.toStdString();
+    for (auto& h : sims)
+        EXPECT_TRUE(h->TakeReceived().isEmpty()) << "nothing was sent for a refused list";
+}
+
+TEST_F(ManyPortsTest, APortThatCannotBeOpenedSaysWhyWhileTheOthersSucceed) {
+    Add();
+    const QString missing = "/dev/nonexistent-kvu-port";
+    const int rc = Run({"query", "battery", "--ports", Device(0) + "," + missing, "--json"});
+    EXPECT_EQ(rc, 4);
+    EXPECT_EQ(Result(Device(0)).value("result").toString(), "ok");
+    const QJsonObject r = Result(missing);
+    EXPECT_EQ(r.value("result").toString(), "link error");
+    EXPECT_EQ(r.value("message").toString(),
+              "/dev/nonexistent-kvu-port: the device does not exist (unplugged, or a wrong "
+              "device path); Serial communication error.");
+}
+
+TEST_F(ManyPortsTest, LogoFlashStoresTheSameLogoInEveryPrinter) {
+    Add();
+    Add();
+    Add(Faulty([](SimConfig& c) { c.faults.noQuestion = true; }));
+    BmpBuilder b;
+    b.width = 40;
+    b.height = 20;
+    b.pixel = [](int x, int y) { return x < 10 && y < 5 ? 0u : 0xFFFFFFu; };
+    const QString bmp = dir.filePath("logo.bmp");
+    QFile f(bmp);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(b.Build());
+    f.close();
+    EXPECT_EQ(Run({"logo", "flash", "3", bmp, "--height", "20", "--ports", Devices().join(',')}), 1)
+        << err.toStdString();
+    const auto slot = [this](size_t i) {
+        return sims[i]->Sim().WithPrinter([](CPrinterModel& p) { return p.Slot(3); });
+    };
+    ASSERT_TRUE(slot(0).stored);
+    ASSERT_TRUE(slot(1).stored);
+    EXPECT_EQ(slot(0).rows, slot(1).rows);
+    EXPECT_EQ(slot(0).rows.size(), 20);
+    EXPECT_FALSE(slot(2).stored) << "no '?', so nothing was sent";
+    EXPECT_TRUE(out.contains("2 of 3 ports succeeded")) << out.toStdString();
+}
