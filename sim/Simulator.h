@@ -53,6 +53,9 @@ private:
     void Run();
     void Wake();
     void HandleReceived(const QByteArray& bytes, qint64 now);
+    // With a paced line: how many bytes the line has carried since the last read, and
+    // the wait until it carries the next one.
+    int PacedAllowance(qint64 now, int* waitMs);
 
     SimConfig m_config;
     IClock* m_clock;
@@ -73,4 +76,6 @@ private:
     qint64 m_receivedCount = 0;
     CVirtualClock* m_attachedClock = nullptr;
     int m_settlerId = 0;
+    double m_paceCredit = 0; // bytes the line has carried and the printer not yet taken
+    qint64 m_paceLastMs = -1;
 };
