@@ -406,6 +406,9 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::SetMessageText(const QString& text) {
+    // A hover prompt shown as a temporary message would cover the pane: the text set
+    // here is what the user should read now.
+    statusBar()->clearMessage();
     m_messagePane->setText(text);
     m_messagePane->repaint();
     // An exchange's texts come with the link it runs on.
@@ -756,6 +759,15 @@ void CMainFrame::ShowHelpText(int command) {
     }
     m_app.Services().Message(
         help.text, help.caption.isEmpty() ? QLatin1String(kAppTitle) : help.caption, MsgIcon::None);
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // While an exchange runs its step texts are the status bar's: a prompt from a
+    // toolbar button or menu item the mouse passes over (which Qt shows as a temporary
+    // message that hides the pane) would hide them until the mouse moved away.
+    if (event->type() == QEvent::StatusTip && m_app.IsBusy())
+        return true;
+    return QMainWindow::event(event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
