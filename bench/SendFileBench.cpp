@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -118,13 +119,15 @@ Result RunGui(const QString& path, qint64 wireBytes) {
     edit->setText(path);
     const qint64 mark = sim->Transcript().Mark();
     QElapsedTimer clock;
+    // A loop of its own: quitting the application's would first close the window.
+    QEventLoop loop;
     QTimer watch;
     watch.setInterval(50);
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (sim->Transcript().Mark() - mark >= wireBytes || clock.elapsed() > LimitMs(wireBytes)) {
             r.ms = clock.elapsed();
             r.complete = sim->Transcript().Mark() - mark >= wireBytes;
-            QApplication::quit();
+            loop.quit();
         }
     });
     QTimer::singleShot(0, [&] {
@@ -132,7 +135,8 @@ Result RunGui(const QString& path, qint64 wireBytes) {
         watch.start();
         send->click();
     });
-    QApplication::exec();
+    loop.exec();
+    // The page keeps the file's name in the project: no question about saving it.
     app.Document().SetModifiedFlag(false);
     app.ExitInstance(0);
     sim->Stop();
@@ -172,6 +176,7 @@ int main(int argc, char* argv[]) {
     // A settings folder of its own: the run must not touch the user's KVU settings.
     QTemporaryDir settings;
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication qt(argc, argv);
     const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("both");
     const qint64 kilobytes = argc > 2 ? qMax(1, atoi(argv[2])) : 2048;

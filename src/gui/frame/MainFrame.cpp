@@ -70,7 +70,8 @@ CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
     CreateStatusBar();
 
     m_doc.SetModifiedCallback([this] { UpdateCommandStates(); });
-    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditCommands(); });
+    m_focusConnection =
+        connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditCommands(); });
     for (const ModuleRow& row : ModuleRegistry()) {
         if (row.sheetCaption)
             connect(m_moduleView->Sheet(row.id), &QTabWidget::currentChanged, this,
@@ -84,6 +85,9 @@ CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
 
 CMainFrame::~CMainFrame() {
     m_doc.SetModifiedCallback(nullptr);
+    // The window's widgets go after this object's members, and taking them down moves the
+    // focus: the application's focus signal must not reach a half-destroyed frame.
+    disconnect(m_focusConnection);
 }
 
 QAction* CMainFrame::MakeAction(int id, const QString& text, const QString& prompt) {

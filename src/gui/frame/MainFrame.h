@@ -98,4 +98,5 @@ private:
     QList<QAction*> m_recentActions;
     QAction* m_recentPlaceholder = nullptr;
     QMenu* m_fileMenu = nullptr;
+    QMetaObject::Connection m_focusConnection;
 };
