@@ -24,6 +24,10 @@ struct SimConfig {
     int bluetoothUart = 1; // the UART that holds the Bluetooth module (-1: none)
     int wlanUart = 2;      // the UART that holds the WLAN module (-1: none)
     int supervisoryDelayMs = 20;
+    // Take in bytes no faster than the line carries them (11 bits a byte for 8N2 at the
+    // rate the program set), so that the pty fills and a sender is throttled as on a real
+    // port; otherwise the printer takes whatever is written at once.
+    bool pacedLine = false;
     SimFaults faults;
 
     int BytesPerLine() const { return paperDots / 8; }

@@ -52,6 +52,9 @@ bool SimOptions::Parse(const QStringList& arguments, QString* error, bool* exitN
         {QStringLiteral("link"),
          QStringLiteral("Also make a symbolic link to the device at this path."),
          QStringLiteral("path")},
+        {QStringLiteral("paced"),
+         QStringLiteral("Take in bytes no faster than the line rate carries them (11 bits a "
+                        "byte), so that a sender is throttled as by a real port.")},
         {QStringLiteral("no-question"),
          QStringLiteral("Fault: never answer a handshake with '?'.")},
         {QStringLiteral("question-delay"), QStringLiteral("Delay of the '?' in ms (default 300)."),
@@ -109,6 +112,7 @@ bool SimOptions::Parse(const QStringList& arguments, QString* error, bool* exitN
         *error = QStringLiteral("--paper takes 384, 576 or 832");
         return false;
     }
+    config.pacedLine = p.isSet(QStringLiteral("paced"));
     f.noQuestion = p.isSet(QStringLiteral("no-question"));
     f.noDx = p.isSet(QStringLiteral("no-dx"));
     f.dxAfterZero = p.isSet(QStringLiteral("dx-after-zero"));

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -17,6 +18,9 @@ namespace {
 // writing for now (a pty hands bytes to the master side asynchronously).
 const int kQuietMs = 3;
 const int kSettleLimitMs = 3000;
+// A paced line banks at most this much line time while nothing is waiting on it, so a
+// sender never gets more than a short burst above the line rate.
+const int kPaceBurstMs = 50;
 } // namespace
 
 CSimulator::CSimulator(const SimConfig& config, IClock* clock) : m_config(config), m_clock(clock) {
@@ -149,6 +153,22 @@ void CSimulator::NotifyObservers() {
         entry.second();
 }
 
+int CSimulator::PacedAllowance(qint64 now, int* waitMs) {
+    const int hostBaud = m_pty.SlaveBaudRate();
+    const int baud = hostBaud != 0 ? hostBaud : (m_config.baudRate != 0 ? m_config.baudRate : 38400);
+    const double bytesPerMs = double(baud) / 11.0 / 1000.0;
+    if (m_paceLastMs >= 0)
+        m_paceCredit += double(now - m_paceLastMs) * bytesPerMs;
+    m_paceLastMs = now;
+    // Bytes waiting kept the line busy all along; an idle line banks only a short burst.
+    int waiting = 0;
+    if (::ioctl(m_pty.MasterFd(), FIONREAD, &waiting) != 0 || waiting <= 0)
+        m_paceCredit = qMin(m_paceCredit, qMax(1.0, kPaceBurstMs * bytesPerMs));
+    const int allowed = int(m_paceCredit);
+    *waitMs = allowed > 0 ? 0 : qMax(1, int((1.0 - m_paceCredit) / bytesPerMs + 0.999));
+    return allowed;
+}
+
 void CSimulator::Run() {
     char buffer[4096];
     while (!m_stop) {
@@ -179,10 +199,19 @@ void CSimulator::Run() {
         if (settleTarget)
             timeout = timeout < 0 ? kQuietMs : qMin(timeout, kQuietMs);
 
+        // A paced line leaves the bytes in the pty until the line has carried them.
+        int readable = int(sizeof buffer);
+        if (m_config.pacedLine && m_pty.IsValid()) {
+            int waitMs = 0;
+            readable = qMin(readable, PacedAllowance(NowMs(), &waitMs));
+            if (readable == 0)
+                timeout = timeout < 0 ? waitMs : qMin(timeout, waitMs);
+        }
+
         pollfd fds[2];
         int count = 0;
         fds[count++] = pollfd{m_wakePipe[0], POLLIN, 0};
-        if (m_pty.IsValid())
+        if (m_pty.IsValid() && readable > 0)
             fds[count++] = pollfd{m_pty.MasterFd(), POLLIN, 0};
         const int ready = ::poll(fds, nfds_t(count), timeout);
         if (ready < 0 && errno != EINTR)
@@ -194,15 +223,18 @@ void CSimulator::Run() {
             }
         }
         if (count > 1 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
-            const ssize_t n = ::read(m_pty.MasterFd(), buffer, sizeof buffer);
+            const ssize_t n = ::read(m_pty.MasterFd(), buffer, size_t(readable));
             if (n > 0) {
                 received = true;
+                if (m_config.pacedLine)
+                    m_paceCredit -= double(n);
                 HandleReceived(QByteArray(buffer, int(n)), NowMs());
             } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 // No one holds the other side any more; wait a little instead of spinning.
                 ::poll(nullptr, 0, 10);
             }
         }
+        // (On a paced line, caught up as far as the line has carried the bytes.)
         if (settleTarget && !received && (fds[0].revents & POLLIN) == 0) {
             // Quiet for a spell and nothing left due now: the program has been caught up.
             bool pendingNow;

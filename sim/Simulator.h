@@ -63,6 +63,9 @@ private:
     void Wake();
     void HandleReceived(const QByteArray& bytes, qint64 now);
     void NotifyObservers();
+    // With a paced line: how many bytes the line has carried since the last read, and
+    // the wait until it carries the next one.
+    int PacedAllowance(qint64 now, int* waitMs);
 
     SimConfig m_config;
     IClock* m_clock;
@@ -86,4 +89,6 @@ private:
     std::mutex m_observerMutex;
     std::map<int, std::function<void()>> m_observers;
     int m_nextObserverId = 1;
+    double m_paceCredit = 0; // bytes the line has carried and the printer not yet taken
+    qint64 m_paceLastMs = -1;
 };

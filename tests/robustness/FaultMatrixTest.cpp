@@ -11,6 +11,9 @@
 #include "module1/AttributeProgrammer.h"
 #include "module1/MacroSession.h"
 #include "module1/SupervisoryQuery.h"
+#include "wireless/AtExchange.h"
+#include "wireless/BluetoothForm.h"
+#include "wireless/WlanForm.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -119,6 +122,11 @@ struct Exchange {
     std::map<std::string, QStringList> messagesUnderFault;
     // Whether the printer took the recovery form (underline set).
     std::function<bool(CPrinterModel&)> tookUnderline;
+    // For exchanges that leave no choice behind (a test print, a feed): what the printer
+    // has done so far; the recovery run must move it on.
+    std::function<qint64(CPrinterModel&)> progress = nullptr;
+    // Runs on the printer before each run (a stored logo for Print Logo to print).
+    std::function<void(CPrinterModel&)> prepare = nullptr;
 };
 
 const std::vector<Exchange>& Exchanges() {
@@ -240,6 +248,191 @@ const std::vector<Exchange>& MoreExchanges() {
     return exchanges;
 }
 
+// One raster row that carries the form's choice in its first dots, so that what came out
+// on paper tells the runs apart. One row is one write: a cable pulled after some of its
+// bytes can only be noticed by a later write, and there is none (with several rows,
+// whether the printer drops the line before the program's next write is a matter of
+// thread timing, not of the program).
+CLogoRaster MarkedRaster(const CAttributeForm& form) {
+    CLogoRaster raster = SmallRaster();
+    raster.m_nHeight = 1;
+    raster.Row(0)[0] = form.m_bUnderline ? 0x40 : 0x80;
+    return raster;
+}
+
+// The first byte of the newest bitmap row on the printer's paper (-1: none).
+int LastPrintedByte(CPrinterModel& p) {
+    const QByteArray rows = p.Paper().BitmapRows();
+    const int width = p.Config().BytesPerLine();
+    return rows.size() < width ? -1 : quint8(rows.at(rows.size() - width));
+}
+
+// Two stored logos for Print Logo to choose between.
+void StoreTwoLogos(CPrinterModel& p) {
+    for (int n = 0; n < 2; ++n) {
+        CPrinterModel::LogoSlot slot;
+        slot.stored = true;
+        slot.bytesPerLine = p.Config().BytesPerLine();
+        slot.rows.append(QByteArray(1, char(n == 0 ? 0x80 : 0x40)) +
+                         QByteArray(slot.bytesPerLine - 1, '\0'));
+        p.SetSlot(n, slot);
+    }
+}
+
+// What the radio runs leave for the recovery check.
+bool g_lastRadioReadOk = false;
+
+// The printer of the run in progress.
+CSimulator* g_cellPrinter = nullptr;
+
+// The radio exchanges close the link after the pass-through command and open it again for
+// the escape at once: the printer acts on what it took before the program's next step, so
+// a cable pulled within the command is gone when the escape opens the link, as it would
+// be on a real line, and not a race between two threads.
+class CSettlingServices : public IUiServices {
+public:
+    explicit CSettlingServices(IUiServices& target) : m_target(target) {}
+    void Status(const QString& text) override {
+        if (g_cellPrinter)
+            g_cellPrinter->Settle();
+        m_target.Status(text);
+    }
+    using IUiServices::Message;
+    MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon,
+                      MsgButtons buttons, MsgAnswer defaultAnswer) override {
+        return m_target.Message(text, caption, icon, buttons, defaultAnswer);
+    }
+    void Pause(int ms) override { m_target.Pause(ms); }
+    void BeginWait() override { m_target.BeginWait(); }
+    void EndWait() override { m_target.EndWait(); }
+    void Progress(int done, int total) override { m_target.Progress(done, total); }
+
+private:
+    IUiServices& m_target;
+};
+
+// The name and SSID the radio writes set: the form's choice as text.
+QString RadioName(const CAttributeForm& form) {
+    return form.m_bUnderline ? QStringLiteral("KVU underline") : QStringLiteral("KVU bold");
+}
+
+template <class Form> Form OpenedRadioForm() {
+    Form form;
+    form.InitDialog();
+    return form;
+}
+
+const std::vector<Exchange>& LogoAndRadioExchanges() {
+    static const std::vector<Exchange> exchanges = [] {
+        std::vector<Exchange> rows;
+        // Test Print reads nothing: a port that is gone, or a cable pulled while the rows
+        // are still being written, is all it can notice.
+        std::map<std::string, QStringList> testPrint = OnlyWhenThePortIsGone({kLinkError});
+        rows.push_back({"Test Print",
+                        [](CSerialPort& link, IUiServices& ui, const CAttributeForm& form) {
+                            CLogoTransfer(link, ui).TestPrint(MarkedRaster(form));
+                        },
+                        0, 0, true, {}, testPrint,
+                        [](CPrinterModel& p) { return LastPrintedByte(p) == 0x40; }});
+        rows.push_back({"Print Logo",
+                        [](CSerialPort& link, IUiServices& ui, const CAttributeForm& form) {
+                            CLogoTransfer(link, ui).PrintSlot(form.m_bUnderline ? 1 : 0);
+                        },
+                        0, 0, false, {}, OnlyWhenThePortIsGone({kLinkError}),
+                        [](CPrinterModel& p) { return LastPrintedByte(p) == 0x40; }, nullptr,
+                        StoreTwoLogos});
+        rows.push_back({"Test Feed",
+                        [](CSerialPort& link, IUiServices& ui, const CAttributeForm&) {
+                            CLogoTransfer(link, ui).TestFeed();
+                        },
+                        0, 0, false, {}, OnlyWhenThePortIsGone({kLinkError}), nullptr,
+                        [](CPrinterModel& p) { return qint64(p.Paper().Lines().size()); }});
+
+        // The radio exchanges: the pass-through command, the escape between its two guard
+        // pauses, the AT commands, the data-mode command and the marker. A printer that
+        // answers nothing or too little ends a Read with "Error: Did not receive OK." in the
+        // status bar and no message box; a link that goes away shows the step's message.
+        const qint64 guards = 2 * CAtConnection::kDefaultSilenceMs;
+        auto readTimeout = [](int largest) { return qint64(5 * largest + 10); };
+        const qint64 writeRead = 5 * CAtExchange::kWriteReplySize + 10;
+        auto writeCount = [](auto form) {
+            QVector<QByteArray> commands;
+            form.BuildWriteCommands(&commands, nullptr);
+            return qint64(commands.size());
+        };
+        const qint64 btWrites = writeCount(OpenedRadioForm<CBluetoothForm>());
+        const qint64 wlanWrites = writeCount(OpenedRadioForm<CWlanForm>());
+
+        std::map<std::string, QStringList> radio;
+        for (const Fault& f : Faults())
+            radio[f.name] = {};
+        // The cable goes within the pass-through command: neither the escape nor the AT
+        // commands can open the link; the exchange ends without the data-mode command.
+        radio["link dropped"] = {kCannotOpen, kCannotOpen};
+        radio["dropped in wait"] = {kCannotOpen, kCannotOpen};
+        // The pass-through command's own message, then the escape's and the AT commands'.
+        radio["port vanished"] = {kLinkError, kCannotOpen, kCannotOpen};
+        // Gone within the AT commands: a Read's one read fails ("Error: Did not receive
+        // OK." in the status bar), then the data-mode command and the marker each report
+        // the link's own error; a Write cannot send its next command.
+        std::map<std::string, QStringList> read = radio;
+        read["dropped at reply"] = {kLinkError, kLinkError};
+        std::map<std::string, QStringList> write = radio;
+        write["dropped at reply"] = {kCannotTransmit};
+
+        rows.push_back({"BT Read",
+                        [](CSerialPort& link, IUiServices& ui, const CAttributeForm&) {
+                            CSettlingServices settling(ui);
+                            CBluetoothForm form = OpenedRadioForm<CBluetoothForm>();
+                            form.Clear();
+                            CAtExchange exchange(link, settling, form);
+                            g_lastRadioReadOk = exchange.Read(form).ok &&
+                                                form.m_strLocalName == "BT Printer";
+                        },
+                        guards + CAtExchange::kReplyPauseMs,
+                        readTimeout(CBluetoothForm::kLargestReply), true, {}, read,
+                        [](CPrinterModel&) { return g_lastRadioReadOk; }});
+        rows.push_back({"BT Write",
+                        [](CSerialPort& link, IUiServices& ui, const CAttributeForm& choice) {
+                            CBluetoothForm form = OpenedRadioForm<CBluetoothForm>();
+                            form.m_strLocalName = RadioName(choice);
+                            CSettlingServices settling(ui);
+                            CAtExchange(link, settling, form).Write(form);
+                        },
+                        guards + btWrites * 2 * CAtExchange::kReplyPauseMs,
+                        btWrites * writeRead, true, {}, write,
+                        [](CPrinterModel& p) {
+                            return p.Bluetooth()->Value("AGLN") == "KVU underline";
+                        }});
+        rows.push_back({"WLAN Read",
+                        [](CSerialPort& link, IUiServices& ui, const CAttributeForm&) {
+                            CSettlingServices settling(ui);
+                            CWlanForm form = OpenedRadioForm<CWlanForm>();
+                            form.Clear();
+                            CAtExchange exchange(link, settling, form);
+                            g_lastRadioReadOk =
+                                exchange.Read(form).ok && form.m_strSsid == "WLAN Printer";
+                        },
+                        guards + CAtExchange::kReplyPauseMs,
+                        readTimeout(CWlanForm::kLargestReply), true, {}, read,
+                        [](CPrinterModel&) { return g_lastRadioReadOk; }});
+        rows.push_back({"WLAN Write",
+                        [](CSerialPort& link, IUiServices& ui, const CAttributeForm& choice) {
+                            CWlanForm form = OpenedRadioForm<CWlanForm>();
+                            form.m_strSsid = RadioName(choice);
+                            CSettlingServices settling(ui);
+                            CAtExchange(link, settling, form).Write(form);
+                        },
+                        guards + wlanWrites * 2 * CAtExchange::kReplyPauseMs,
+                        wlanWrites * writeRead, true, {}, write,
+                        [](CPrinterModel& p) {
+                            return p.Wlan()->Value("AGSSID") == "KVU underline";
+                        }});
+        return rows;
+    }();
+    return exchanges;
+}
+
 // Status texts are checked by ExpectCleanEnd only for the exchanges that end at "Ready".
 bool EndsAtReady(const Exchange& ex) {
     return ex.showsStatus && ex.name != "Send file";
@@ -288,11 +481,14 @@ void RunCell(const Exchange& ex, const Fault& fault, qint64* elapsedMs) {
     fault.configure(config);
     CSimHarness h(config);
     ASSERT_TRUE(h.Started());
+    if (ex.prepare)
+        h.Sim().WithPrinter(ex.prepare);
     if (fault.beforeExchange)
         fault.beforeExchange(h);
     for (MsgAnswer a : fault.answers)
         h.Services().ScriptAnswer(a);
 
+    g_cellPrinter = &h.Sim();
     const qint64 start = h.Clock().NowMs();
     const qint64 advancedBefore = h.Clock().Advanced();
     ex.run(h.Link(), h.Services(), BoldForm());
@@ -319,13 +515,23 @@ void RunCell(const Exchange& ex, const Fault& fault, qint64* elapsedMs) {
         h.Sim().WithPrinter([](CPrinterModel& p) { p.Config().faults = SimFaults{}; });
     }
     CSimulator& printer = replugged ? *replugged : h.Sim();
+    if (replugged && ex.prepare)
+        printer.WithPrinter(ex.prepare);
+    printer.Settle();
+    const qint64 progressBefore = ex.progress ? printer.WithPrinter(ex.progress) : 0;
     h.Services().Clear();
+    g_cellPrinter = &printer;
     ex.run(h.Link(), h.Services(), UnderlineForm());
+    g_cellPrinter = nullptr;
     {
         SCOPED_TRACE("the next exchange after the fault");
         ExpectCleanEnd(h, ex, ex.messagesOnSuccess);
         printer.Settle();
-        EXPECT_TRUE(printer.WithPrinter(ex.tookUnderline)) << "the printer did not take it";
+        if (ex.tookUnderline)
+            EXPECT_TRUE(printer.WithPrinter(ex.tookUnderline)) << "the printer did not take it";
+        if (ex.progress)
+            EXPECT_GT(printer.WithPrinter(ex.progress), progressBefore)
+                << "the printer did nothing with it";
     }
 }
 } // namespace
@@ -334,6 +540,7 @@ TEST(FaultMatrix, EveryExchangeUnderEveryFault) {
     std::map<std::pair<std::string, std::string>, std::string> cells;
     std::vector<Exchange> all = Exchanges();
     all.insert(all.end(), MoreExchanges().begin(), MoreExchanges().end());
+    all.insert(all.end(), LogoAndRadioExchanges().begin(), LogoAndRadioExchanges().end());
     for (const Exchange& ex : all) {
         for (const Fault& fault : Faults()) {
             SCOPED_TRACE(ex.name + " / " + fault.name);

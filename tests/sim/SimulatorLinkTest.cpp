@@ -3,7 +3,9 @@
 
 #include "SimHarness.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -401,4 +403,52 @@ TEST_F(SimTest, TranscriptRecordsBothDirections) {
     EXPECT_TRUE(text.contains(">> 54 41 52 56"));
     QTemporaryDir dir;
     EXPECT_TRUE(h->Sim().Transcript().WriteTo(dir.filePath("t.txt")));
+}
+
+TEST_F(SimTest, PacedLineTakesBytesAtTheLineRate) {
+    // 1200 bit/s with two stop bits carries 1200 / 11 = 109.1 bytes a second. The virtual
+    // clock also runs in real time, so each check allows for the real time the test took
+    // (plus the short burst an idle line banks).
+    SimConfig config;
+    config.baudRate = 1200;
+    config.pacedLine = true;
+    const double perMs = 1200.0 / 11.0 / 1000.0;
+    Start(config);
+    ASSERT_TRUE(Open());
+    QElapsedTimer real;
+    real.start();
+    Send(QByteArray(2000, 'x'));
+    auto received = [&] {
+        h->Sim().Settle();
+        return double(h->Sim().Transcript().ReceivedSince(0).size());
+    };
+    auto expectCarried = [&](qint64 advancedMs) {
+        const double got = received();
+        EXPECT_GE(got, std::floor(advancedMs * perMs) - 1) << advancedMs;
+        EXPECT_LE(got, (advancedMs + real.elapsed() + 50) * perMs + 1) << advancedMs;
+    };
+    Pause(2000);
+    expectCarried(2000);
+    Pause(10000);
+    expectCarried(12000) ; // a long wait with bytes queued carries all its time
+    Pause(8000);
+    EXPECT_EQ(received(), 2000);
+
+    // An idle line banks no more than a short burst (50 ms: 5 bytes) however long it idled.
+    Pause(60000);
+    real.restart();
+    Send(QByteArray(500, 'y'));
+    EXPECT_LE(received() - 2000, (50 + real.elapsed()) * perMs + 1);
+    Pause(1000);
+    EXPECT_GE(received() - 2000, std::floor(1000 * perMs) - 1);
+}
+
+TEST_F(SimTest, UnpacedLineTakesEverythingAtOnce) {
+    SimConfig config;
+    config.baudRate = 9600;
+    Start(config);
+    ASSERT_TRUE(Open());
+    Send(QByteArray(2000, 'x'));
+    h->Sim().Settle();
+    EXPECT_EQ(h->Sim().Transcript().ReceivedSince(0).size(), 2000);
 }

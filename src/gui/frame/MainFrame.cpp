@@ -430,6 +430,9 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::SetMessageText(const QString& text) {
+    // A hover prompt shown as a temporary message would cover the pane: the text set
+    // here is what the user should read now.
+    statusBar()->clearMessage();
     m_messagePane->setText(text);
     m_messagePane->repaint();
     // An exchange's texts come with the link it runs on.
@@ -807,6 +810,15 @@ QAction* CMainFrame::AddViewCommand(int id, const QString& text, const QString& 
     }
     m_viewMenu->insertAction(m_viewCommandsEnd, action);
     return action;
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // While an exchange runs its step texts are the status bar's: a prompt from a
+    // toolbar button or menu item the mouse passes over (which Qt shows as a temporary
+    // message that hides the pane) would hide them until the mouse moved away.
+    if (event->type() == QEvent::StatusTip && m_app.IsBusy())
+        return true;
+    return QMainWindow::event(event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -84,6 +84,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     QAction* MakeAction(int id, const QString& text, const QString& prompt = QString());

@@ -16,16 +16,37 @@ CMod6Page1::CMod6Page1(CAppCore& core, IUiServices& services, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
+    // The module's client area is wide but short: the connection settings, the
+    // informational commands and the Output box share the top row, each group stacking
+    // its parts, and the general settings take the full width below.
     auto* top = new QHBoxLayout;
     top->addWidget(BuildConnection(F::IdPassThruTimeout, F::IdSilenceBefore, F::IdEscapeChar,
-                                   F::IdSilenceAfter),
-                   3);
-    top->addWidget(BuildInformational(), 2);
+                                   F::IdSilenceAfter));
+    top->addWidget(BuildInformational());
+    top->addWidget(BuildOutput(F::IdOutput), 1);
     layout->addLayout(top);
     layout->addWidget(BuildGeneral());
-    layout->addWidget(BuildOutput(F::IdOutput), 1);
     layout->addLayout(BuildButtons(F::IdDefault, F::IdClear, F::IdRead, F::IdWrite));
 
+    // The connection's two groups one above the other, its edits as wide as their values.
+    for (QGroupBox* box : findChildren<QGroupBox*>(QString(), Qt::FindDirectChildrenOnly)) {
+        const bool connection = box->title() == QLatin1String("Connection Settings");
+        if (!connection && box->title() != QLatin1String("Informational Commands"))
+            continue;
+        if (auto* row = qobject_cast<QBoxLayout*>(box->layout()); row && connection)
+            row->setDirection(QBoxLayout::TopToBottom);
+        // The groups inside as titled rows without a frame of their own.
+        for (QGroupBox* inner : box->findChildren<QGroupBox*>()) {
+            inner->setFlat(true);
+            if (QLayout* l = inner->layout())
+                l->setContentsMargins(6, 0, 0, 0);
+        }
+    }
+    for (int id : {int(F::IdPassThruTimeout), int(F::IdSilenceBefore), int(F::IdSilenceAfter),
+                   int(F::IdEscapeChar)}) {
+        if (QWidget* w = findChild<QWidget*>(QStringLiteral("id%1").arg(id)))
+            w->setMaximumWidth(52);
+    }
     // Dialog initialisation: its values, then the combos filled and their items selected.
     Compact();
     m_form.InitDialog();

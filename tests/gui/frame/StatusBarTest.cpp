@@ -8,7 +8,10 @@
 #include "frame/SerialPortDlg.h"
 #include "Simulator.h"
 #include "app/AppCore.h"
+#include "logo/LogoRaster.h"
+#include "logo/LogoTransfer.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -16,6 +19,8 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -174,6 +179,91 @@ TEST(StatusBar, BurnProgressIsFullWhenTheVerdictComes) {
         EXPECT_EQ(verdict.value, verdict.maximum) << "the exchange is over: the bar is full";
         EXPECT_FALSE(app.MainFrame()->findChild<QProgressBar*>()->isVisible())
             << "and gone once the burn has ended";
+        services.frame = nullptr;
+        app.Document().SetModifiedFlag(false);
+    }
+    sim.Stop();
+}
+
+namespace {
+// Puts the step texts into the frame's pane as the desktop services do, and at every
+// pause of the exchange passes the mouse over a toolbar button (its prompt arrives as a
+// status tip); notes what the status bar shows right after.
+class CHoveringServices : public CRecordingServices {
+public:
+    using CRecordingServices::CRecordingServices;
+    CMainFrame* frame = nullptr;
+    QWidget* button = nullptr;
+    QString tip;
+    struct Seen {
+        QString pane;
+        bool paneVisible;
+        QString temporary;
+    };
+    QVector<Seen> seen;
+
+    void Status(const QString& text) override {
+        CRecordingServices::Status(text);
+        frame->SetMessageText(text);
+    }
+    void Pause(int ms) override {
+        Hover();
+        CRecordingServices::Pause(ms);
+    }
+    void Hover() {
+        QStatusTipEvent event(tip);
+        QApplication::sendEvent(button, &event);
+        QLabel* pane = frame->findChild<QLabel*>("messagePane");
+        seen.push_back({pane->text(), pane->isVisible(), frame->statusBar()->currentMessage()});
+    }
+};
+} // namespace
+
+TEST(StatusBar, StepTextsOfAFlashWinOverAToolbarPrompt) {
+    ClearSettings();
+    CVirtualClock clock;
+    CSimulator sim(SimConfig{}, &clock);
+    ASSERT_TRUE(sim.Start());
+    sim.AttachTo(clock);
+    CHoveringServices services(&clock);
+    {
+        CKVUApp app;
+        app.SetServices(&services);
+        ASSERT_TRUE(app.InitInstance({"kvu"}));
+        CMainFrame* frame = app.MainFrame();
+        services.frame = frame;
+        app.Core().m_ports.SetSessionDevice("COM1", sim.DevicePath());
+        app.Serial().SetPortName("COM1");
+        app.Serial().SetBaudRateText("38400");
+        auto* bar = frame->findChild<QToolBar*>();
+        ASSERT_TRUE(bar);
+        for (QAction* a : bar->actions()) {
+            if (!a->isSeparator() && !a->statusTip().isEmpty() && bar->widgetForAction(a)) {
+                services.button = bar->widgetForAction(a);
+                services.tip = a->statusTip();
+                break;
+            }
+        }
+        ASSERT_TRUE(services.button);
+
+        // Outside an exchange the prompt shows as usual (and so could hide the pane).
+        services.Hover();
+        ASSERT_EQ(services.seen.size(), 1);
+        EXPECT_EQ(services.seen[0].temporary, services.tip);
+        services.seen.clear();
+
+        CLogoRaster raster;
+        raster.m_nHeight = 3;
+        CLogoTransfer(app.Serial(), services).FlashLogo(raster, 3);
+        EXPECT_EQ(services.MessageTexts(), QStringList{"Done.\nShut off printer."});
+        ASSERT_EQ(services.seen.size(), 6) << "after the slot, three lines, the epilogue";
+        for (const auto& s : services.seen) {
+            EXPECT_EQ(s.temporary, "") << "the prompt hid \"" << s.pane.toStdString() << "\"";
+            EXPECT_TRUE(s.paneVisible);
+        }
+        EXPECT_EQ(services.seen[0].pane, "Received a '?' character.");
+        EXPECT_EQ(services.seen[1].pane, "Received a '?' character. Sending image data.");
+        EXPECT_EQ(frame->findChild<QLabel*>("messagePane")->text(), "Ready");
         services.frame = nullptr;
         app.Document().SetModifiedFlag(false);
     }
