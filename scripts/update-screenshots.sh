@@ -8,5 +8,5 @@ cd "$(dirname "$0")/.."
 BUILD_DIR=${1:-build}
 cmake --build "$BUILD_DIR" --target kvu-shots -j2
 # The pictures of the README, by their names in kvu-shots --list.
-PICTURES=(main-window)
+PICTURES=(main-window simulated-printer)
 QT_QPA_PLATFORM=offscreen "$BUILD_DIR/src/gui/kvu-shots" docs "${PICTURES[@]}"

@@ -71,6 +71,14 @@ bool CShotStage::ConnectPrinter(QString* error) {
 #endif
 }
 
+CSimulator* CShotStage::Printer() {
+#ifdef Q_OS_UNIX
+    return m_printer.get();
+#else
+    return nullptr;
+#endif
+}
+
 bool CShotStage::CanSimulate() {
 #ifdef Q_OS_UNIX
     return true;

@@ -33,6 +33,8 @@ public:
     // Puts a simulated printer (with its Bluetooth and WLAN modules) behind COM1 for the
     // rest of the run; false where there is none.
     bool ConnectPrinter(QString* error);
+    // The simulated printer behind COM1 once connected; null before, or where there is none.
+    CSimulator* Printer();
     // Whether this platform has the simulated printer (it needs pseudo-terminals).
     static bool CanSimulate();
 

@@ -15,6 +15,10 @@
 #include "module1/SupervisoryQuery.h"
 #include "wireless/Mod2Page1.h"
 #include "wireless/Mod6Page1.h"
+#ifdef Q_OS_UNIX
+#include "Simulator.h"
+#include "simulator/SimPrinterWindow.h"
+#endif
 
 #include <QCheckBox>
 #include <QFont>
@@ -164,6 +168,30 @@ const std::vector<ShotRow>& ShotTable() {
              auto* dlg = new CEnterTextDlg(&stage.Frame());
              dlg->SetText(QStringLiteral("Feed 3 lines"));
              return dlg;
+         }},
+        {"simulated-printer.png", "Simulated Printer window after a few lines of text",
+         [](CShotStage& stage, QString* error) -> QWidget* {
+#ifdef Q_OS_UNIX
+             if (!stage.ConnectPrinter(error))
+                 return nullptr;
+             CSimulator& printer = *stage.Printer();
+             // Plain text, then a box in the PC line-drawing characters.
+             if (!stage.App().Serial().SendBlock(
+                     QByteArray("Hello from KVU\r\n"
+                                "\xC9\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xBB\r\n"
+                                "\xBA Tarvo3 \xBA\r\n"
+                                "\xC8\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xCD\xBC\r\n"))) {
+                 *error = QStringLiteral("the text could not be sent to the simulated printer");
+                 return nullptr;
+             }
+             printer.Settle();
+             auto* window = new CSimPrinterWindow(printer, stage.Services(), &stage.Frame());
+             window->Refresh();
+             return window;
+#else
+             *error = QStringLiteral("the simulated printer is not available on this platform");
+             return nullptr;
+#endif
          }},
         {"about.png", "About Quorlin box",
          [](CShotStage& stage, QString*) -> QWidget* { return new CAboutDlg(&stage.Frame()); }},
