@@ -9,10 +9,11 @@ cd "$(dirname "$0")/.."
 BUILD_DIR=${1:-build-asan}
 scripts/setup.sh --packages-only || exit 1
 source scripts/sanitizer-env.sh
+source scripts/compiler-cache.sh
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" \
-      -DKVU_SANITIZE=ON -DKVU_FUZZ=ON >/dev/null || exit 1
+      -DKVU_SANITIZE=ON -DKVU_FUZZ=ON "${KVU_CACHE_FLAGS[@]}" >/dev/null || exit 1
 cmake --build "$BUILD_DIR" -j2 || exit 1
 suite=0
 (cd "$BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300) || suite=1

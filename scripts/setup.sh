@@ -9,7 +9,8 @@ BUILD_DIR=${1:-build}
 PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6test6 libgtest-dev
           fonts-dejavu-core xvfb xauth
           dpkg-dev desktop-file-utils appstream groff-base # the package and its checks
-          clang-14 libclang-rt-14-dev) # the sanitizer build and the fuzz targets
+          clang-14 libclang-rt-14-dev # the sanitizer build and the fuzz targets
+          ccache) # rebuilds on this machine reuse what an earlier build compiled
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -26,5 +27,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 [ "$BUILD_DIR" = --packages-only ] && exit 0
 
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+source scripts/compiler-cache.sh
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${KVU_CACHE_FLAGS[@]}" >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"
