@@ -14,8 +14,10 @@ CMod2Page1::CMod2Page1(CAppCore& core, IUiServices& services, QWidget* parent)
                                       F::IdSilenceAfter));
     layout->addWidget(BuildGeneral());
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(BuildInformational(), 2);
-    bottom->addWidget(BuildOutput(F::IdOutput, 56), 3);
+    bottom->addWidget(BuildInformational("BT MAC Address (AT*AILBA)", "Bluetooth Device Address:",
+                                         "Bluetooth Device Version:"),
+                      3);
+    bottom->addWidget(BuildOutput(F::IdOutput), 2);
     layout->addLayout(bottom, 1);
     layout->addLayout(BuildButtons(F::IdDefault, F::IdClear, F::IdRead, F::IdWrite));
 
@@ -63,28 +65,5 @@ QGroupBox* CMod2Page1::BuildGeneral() {
                                {QStringLiteral("None (default)"), QStringLiteral("Link Level")},
                                box),
                     row, 2, Qt::AlignTop);
-    return box;
-}
-
-QGroupBox* CMod2Page1::BuildInformational() {
-    auto* box = new QGroupBox(QStringLiteral("Informational Commands"), this);
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(6, 4, 6, 4);
-    const struct {
-        const char* group;
-        const char* label;
-        int id;
-    } rows[] = {
-        {"BT MAC Address (AT*AILBA)", "Bluetooth Device Address:", F::IdDeviceAddress},
-        {"Local Version Information (AT*AILVI)", "Bluetooth Device Version:", F::IdVersion}};
-    for (const auto& r : rows) {
-        auto* group = new QGroupBox(QLatin1String(r.group), box);
-        auto* g = new QVBoxLayout(group);
-        g->setContentsMargins(6, 2, 6, 2);
-        g->addWidget(new QLabel(QLatin1String(r.label), group));
-        g->addWidget(Edit(r.id, group, true));
-        layout->addWidget(group);
-    }
-    layout->addStretch(1);
     return box;
 }

@@ -13,5 +13,4 @@ public:
 
 private:
     QGroupBox* BuildGeneral();
-    QGroupBox* BuildInformational();
 };

@@ -22,7 +22,8 @@ CMod6Page1::CMod6Page1(CAppCore& core, IUiServices& services, QWidget* parent)
     auto* top = new QHBoxLayout;
     top->addWidget(BuildConnection(F::IdPassThruTimeout, F::IdSilenceBefore, F::IdEscapeChar,
                                    F::IdSilenceAfter));
-    top->addWidget(BuildInformational());
+    top->addWidget(BuildInformational("WLAN MAC Address (AT*AILBA)", "Device MAC Address:",
+                                      "WLAN Device Version:"));
     top->addWidget(BuildOutput(F::IdOutput), 1);
     layout->addLayout(top);
     layout->addWidget(BuildGeneral());
@@ -126,26 +127,5 @@ QGroupBox* CMod6Page1::BuildNetworkLayer(QWidget* parent) {
     AddRow(d, 1, "Secondary", Edit(F::IdDnsSecondary, dns));
     layout->addWidget(dns);
     layout->addStretch(1);
-    return box;
-}
-
-QGroupBox* CMod6Page1::BuildInformational() {
-    auto* box = new QGroupBox(QStringLiteral("Informational Commands"), this);
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(6, 4, 6, 4);
-    const struct {
-        const char* group;
-        const char* label;
-        int id;
-    } rows[] = {{"WLAN MAC Address (AT*AILBA)", "Device MAC Address:", F::IdDeviceAddress},
-                {"Local Version Information (AT*AILVI)", "WLAN Device Version:", F::IdVersion}};
-    for (const auto& r : rows) {
-        auto* group = new QGroupBox(QLatin1String(r.group), box);
-        auto* g = new QHBoxLayout(group);
-        g->setContentsMargins(6, 2, 6, 2);
-        g->addWidget(new QLabel(QLatin1String(r.label), group));
-        g->addWidget(Edit(r.id, group, true), 1);
-        layout->addWidget(group);
-    }
     return box;
 }

@@ -16,7 +16,6 @@ private:
     QGroupBox* BuildGeneral();
     QGroupBox* BuildLinkLayer(QWidget* parent);
     QGroupBox* BuildNetworkLayer(QWidget* parent);
-    QGroupBox* BuildInformational();
     QComboBox* WlanCombo(int id, QWidget* parent) {
         return Combo(id, CWlanForm::ComboItems(id), parent);
     }

@@ -165,6 +165,30 @@ protected:
         row->addWidget(escape);
         return box;
     }
+    // "Informational Commands": the module's address and version, each in its group as
+    // a label and a read-only field on one line.
+    QGroupBox* BuildInformational(const char* addressGroup, const char* addressLabel,
+                                  const char* versionLabel) {
+        auto* box = new QGroupBox(QStringLiteral("Informational Commands"), this);
+        auto* layout = new QVBoxLayout(box);
+        layout->setContentsMargins(6, 4, 6, 4);
+        const struct {
+            const char* group;
+            const char* label;
+            int id;
+        } rows[] = {{addressGroup, addressLabel, Form::IdDeviceAddress},
+                    {"Local Version Information (AT*AILVI)", versionLabel, Form::IdVersion}};
+        for (const auto& r : rows) {
+            auto* group = new QGroupBox(QLatin1String(r.group), box);
+            auto* g = new QHBoxLayout(group);
+            g->setContentsMargins(6, 2, 6, 2);
+            g->addWidget(new QLabel(QLatin1String(r.label), group));
+            g->addWidget(Edit(r.id, group, true), 1);
+            layout->addWidget(group);
+        }
+        layout->addStretch(1);
+        return box;
+    }
     // `height` 0 lets the box take what room is left; otherwise it keeps that height.
     QGroupBox* BuildOutput(int id, int height = 0) {
         auto* box = new QGroupBox(QStringLiteral("Output"), this);
@@ -176,8 +200,11 @@ protected:
         // module's window beside the toolbar, the tabs and the status bar.
         if (height > 0)
             output->setFixedHeight(height);
-        else
+        else {
+            // Its height is what the groups beside it leave, not a text box's usual one.
             output->setMinimumHeight(36);
+            output->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+        }
         output->setLineWrapMode(QPlainTextEdit::NoWrap);
         layout->addWidget(output);
         return box;
