@@ -14,14 +14,14 @@
 #include <QTextStream>
 #include <gtest/gtest.h>
 
-#include "ForwardingServices.h"
+#include "KvuCtlFixture.h"
 #include <sys/stat.h>
 
 namespace {
-class KvuCtlTest : public ::testing::Test {
+class KvuCtlTest : public KvuCtlFixture {
 protected:
     void SetUp() override {
-        settings = std::make_unique<QSettings>(dir.filePath("kvu.ini"), QSettings::IniFormat);
+        KvuCtlFixture::SetUp();
         project = dir.filePath("p.qpf");
         CKVUDoc doc;
         doc.m_bBold = 1;
@@ -29,31 +29,8 @@ protected:
         doc.m_nLineSpacing = 24;
         ASSERT_EQ(CProjectFile::Save(project, doc), CProjectFile::Result::Ok);
     }
-    int Run(QStringList args, CSimHarness* sim = nullptr) {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        KvuCtlContext context;
-        context.out = &o;
-        context.err = &e;
-        context.settings = settings.get();
-        if (sim) {
-            context.makeServices = [sim](bool yes) {
-                return std::make_unique<CForwardingServices>(sim->Services(), yes);
-            };
-            args << "--port" << sim->Sim().DevicePath();
-        }
-        args.prepend("kvuctl");
-        const int rc = RunKvuCtl(args, context);
-        o.flush();
-        e.flush();
-        return rc;
-    }
 
-    QTemporaryDir dir;
-    std::unique_ptr<QSettings> settings;
     QString project;
-    QString out, err;
 };
 } // namespace
 
@@ -120,7 +97,8 @@ TEST_F(KvuCtlTest, SendAndConfigureReachThePrinter) {
 TEST_F(KvuCtlTest, BurnExitCodes) {
     {
         CSimHarness h;
-        EXPECT_EQ(Run({"burn", project}, &h), 0);
+        EXPECT_EQ(Run({"burn", project}, &h), 0)
+            << err.toStdString() << h.Services().MessageTexts().join(" | ").toStdString();
         EXPECT_TRUE(h.Services().MessageTexts().join("|").contains("Success: Received D!X."));
     }
     {

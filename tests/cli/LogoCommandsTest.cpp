@@ -12,36 +12,17 @@
 #include <QTextStream>
 #include <gtest/gtest.h>
 
-#include "ForwardingServices.h"
+#include "KvuCtlFixture.h"
 
 namespace {
-class LogoCli : public ::testing::Test {
+class LogoCli : public KvuCtlFixture {
 protected:
     void SetUp() override {
-        settings = std::make_unique<QSettings>(dir.filePath("kvu.ini"), QSettings::IniFormat);
+        KvuCtlFixture::SetUp();
+        forwardYes = false; // the recorder's script answers the questions
         settings->setValue("Logo Size/WIDTH", 2);
         settings->setValue("Logo Size/HEIGHT", 16);
         settings->sync();
-    }
-    int Run(QStringList args, CSimHarness* sim = nullptr) {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        KvuCtlContext context;
-        context.out = &o;
-        context.err = &e;
-        context.settings = settings.get();
-        if (sim) {
-            context.makeServices = [sim](bool) {
-                return std::make_unique<CForwardingServices>(sim->Services());
-            };
-            args << "--port" << sim->Sim().DevicePath();
-        }
-        args.prepend("kvuctl");
-        const int rc = RunKvuCtl(args, context);
-        o.flush();
-        e.flush();
-        return rc;
     }
     QString Write(const QString& name, const QByteArray& bytes) {
         const QString path = dir.filePath(name);
@@ -63,9 +44,6 @@ protected:
         return b;
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<QSettings> settings;
-    QString out, err;
 };
 } // namespace
 

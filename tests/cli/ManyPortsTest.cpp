@@ -1,7 +1,7 @@
 // One kvuctl command on several simulated printers at once, each on its own virtual clock.
 
 #include "../core/logo/BmpBuilder.h"
-#include "ForwardingServices.h"
+#include "KvuCtlFixture.h"
 #include "KvuCtl.h"
 #include "SimHarness.h"
 #include "app/BaudDetector.h"
@@ -36,10 +36,10 @@ SimConfig Faulty(void (*fault)(SimConfig&)) {
     return c;
 }
 
-class ManyPortsTest : public ::testing::Test {
+class ManyPortsTest : public KvuCtlFixture {
 protected:
     void SetUp() override {
-        settings = std::make_unique<QSettings>(dir.filePath("kvu.ini"), QSettings::IniFormat);
+        KvuCtlFixture::SetUp();
         project = dir.filePath("p.qpf");
         CKVUDoc doc;
         doc.m_bBold = 1;
@@ -58,13 +58,7 @@ protected:
         return all;
     }
     int Run(QStringList args) {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
         KvuCtlContext context;
-        context.out = &o;
-        context.err = &e;
-        context.settings = settings.get();
         // Each port's pauses run on its own printer's virtual clock.
         context.makePortServices = [this](const QString& port,
                                           bool yes) -> std::unique_ptr<IUiServices> {
@@ -83,11 +77,7 @@ protected:
             }
             return ports;
         };
-        args.prepend("kvuctl");
-        const int rc = RunKvuCtl(args, context);
-        o.flush();
-        e.flush();
-        return rc;
+        return RunWith(args, context);
     }
     QJsonObject Json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
     // The JSON result of one port.
@@ -103,10 +93,7 @@ protected:
         return sims[i]->Sim().WithPrinter([](CPrinterModel& p) { return p.BurnedStream(); });
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<QSettings> settings;
     QString project;
-    QString out, err;
     std::vector<std::unique_ptr<CSimHarness>> sims;
     CRecordingServices stray;
 };

@@ -1,7 +1,7 @@
 // kvuctl ports and detect on one port.
 
 #include <QRegularExpression>
-#include "ForwardingServices.h"
+#include "KvuCtlFixture.h"
 #include "KvuCtl.h"
 #include "SimHarness.h"
 
@@ -14,10 +14,11 @@
 #include <gtest/gtest.h>
 
 namespace {
-class ProvisioningCommandsTest : public ::testing::Test {
+class ProvisioningCommandsTest : public KvuCtlFixture {
 protected:
     void SetUp() override {
-        settings = std::make_unique<QSettings>(dir.filePath("kvu.ini"), QSettings::IniFormat);
+        KvuCtlFixture::SetUp();
+        listPorts = [this] { return ports; };
         CPortInfo usb;
         usb.device = "/dev/ttyUSB0";
         usb.stableName = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
@@ -31,30 +32,8 @@ protected:
         plain.comNames = {"COM1"};
         ports = {plain, usb};
     }
-    int Run(QStringList args, CSimHarness* sim = nullptr) {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        KvuCtlContext context;
-        context.out = &o;
-        context.err = &e;
-        context.settings = settings.get();
-        context.listPorts = [this] { return ports; };
-        if (sim)
-            context.makeServices = [sim](bool yes) {
-                return std::make_unique<CForwardingServices>(sim->Services(), yes);
-            };
-        args.prepend("kvuctl");
-        const int rc = RunKvuCtl(args, context);
-        o.flush();
-        e.flush();
-        return rc;
-    }
 
-    QTemporaryDir dir;
-    std::unique_ptr<QSettings> settings;
     QList<CPortInfo> ports;
-    QString out, err;
 };
 } // namespace
 

@@ -11,37 +11,17 @@
 #include <QTextStream>
 #include <gtest/gtest.h>
 
-#include "ForwardingServices.h"
+#include "KvuCtlFixture.h"
 
 namespace {
 // Hands kvuctl the harness's recorder, so the guard pauses run on the virtual clock.
-class WirelessCliTest : public ::testing::Test {
+class WirelessCliTest : public KvuCtlFixture {
 protected:
     void SetUp() override {
-        settings = std::make_unique<QSettings>(dir.filePath("kvu.ini"), QSettings::IniFormat);
-    }
-    int Run(QStringList args, CSimHarness& sim) {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        KvuCtlContext context;
-        context.out = &o;
-        context.err = &e;
-        context.settings = settings.get();
-        context.makeServices = [&sim](bool) {
-            return std::make_unique<CForwardingServices>(sim.Services());
-        };
-        args << "--port" << sim.Sim().DevicePath();
-        args.prepend("kvuctl");
-        const int rc = RunKvuCtl(args, context);
-        o.flush();
-        e.flush();
-        return rc;
+        KvuCtlFixture::SetUp();
+        forwardYes = false;
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<QSettings> settings;
-    QString out, err;
 };
 } // namespace
 
@@ -171,17 +151,7 @@ TEST_F(WirelessCliTest, RefusedValuesAndRangeChecks) {
 
 TEST_F(WirelessCliTest, MissingPortIsALinkError) {
     CSimHarness h;
-    out.clear();
-    QTextStream o(&out), e(&err);
-    KvuCtlContext context;
-    context.out = &o;
-    context.err = &e;
-    context.settings = settings.get();
-    context.makeServices = [&h](bool) {
-        return std::make_unique<CForwardingServices>(h.Services());
-    };
-    EXPECT_EQ(RunKvuCtl({"kvuctl", "bt", "read", "--port", dir.filePath("no-such-tty")}, context),
-              4);
+    EXPECT_EQ(Run({"bt", "read", "--port", dir.filePath("no-such-tty")}, h), 4);
 }
 
 TEST_F(WirelessCliTest, VerifyListsEverySettingThatReadsBackDifferently) {
