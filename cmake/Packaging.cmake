@@ -21,6 +21,8 @@ set(_pkg_out ${PROJECT_BINARY_DIR}/packaging)
 
 install(TARGETS kvu kvuctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
                            BUNDLE DESTINATION .)
+# The PNG and JPEG support, which the programs load when a picture needs it.
+install(TARGETS kvu-picture-codecs LIBRARY DESTINATION ${KVU_PICTURE_CODECS_DIR})
 # The help (pages and pictures) is installed by src/gui, which makes it.
 
 if(NOT UNIX OR APPLE)

@@ -24,7 +24,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed -n 's|^\./usr/||p' | grep -v '/$' | 
 grep -v '^#' packaging/package-contents.txt | sed '/^$/d' | sort >"$work/required"
 missing=$(comm -23 "$work/required" "$work/contents")
 [ -z "$missing" ] || fail "missing from the package: $missing"
-stray=$(grep -Ev '^(bin/(kvu|kvuctl|tarvo3-sim)|share/(applications|bash-completion/completions|doc/kvu|icons/hicolor|kvu|man/man1|metainfo|mime/packages)/.+)$' \
+stray=$(grep -Ev '^(bin/(kvu|kvuctl|tarvo3-sim)|lib/kvu/[^/]+\.so|share/(applications|bash-completion/completions|doc/kvu|icons/hicolor|kvu|man/man1|metainfo|mime/packages)/.+)$' \
             "$work/contents" || true)
 [ -z "$stray" ] || fail "files where the package has no business: $stray"
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -46,6 +46,12 @@ check_prefix() {
     local prefix=$1 out
     out=$("$prefix/bin/kvuctl" --version) || fail "$prefix: kvuctl --version failed"
     [ "$out" = "kvuctl $version" ] || fail "$prefix: kvuctl --version said '$out'"
+    # A PNG needs the codec module, which kvuctl loads from where the package puts it.
+    base64 -d >"$work/dot.png" <<<'iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1PeAAAADElEQVR4nGP4//8/AAX+Av4N70a4AAAAAElFTkSuQmCC'
+    HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" \
+        "$prefix/bin/kvuctl" logo preview "$work/dot.png" -o "$work/dot.pbm" >"$work/png.log" 2>&1 &&
+        [ "$(head -c 2 "$work/dot.pbm")" = P4 ] ||
+        { cat "$work/png.log" >&2; fail "$prefix: kvuctl cannot read a PNG"; }
     "$prefix/bin/tarvo3-sim" --version >/dev/null 2>&1 || fail "$prefix: tarvo3-sim --version failed"
     out=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/kvu" --help-path) || fail "$prefix: kvu finds no help"
     [ "$out" = "$prefix/share/kvu/help/kvu.html" ] || fail "$prefix: kvu's help is '$out'"

@@ -14,20 +14,20 @@ CPty::CPty() {
     m_master = posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
         m_error = QString::fromLocal8Bit(strerror(errno));
-        Hangup();
+        Close();
         return;
     }
     char name[128] = {};
     if (ptsname_r(m_master, name, sizeof name) != 0) {
         m_error = QString::fromLocal8Bit(strerror(errno));
-        Hangup();
+        Close();
         return;
     }
     m_slavePath = QString::fromLocal8Bit(name);
     m_slaveKeeper = ::open(name, O_RDWR | O_NOCTTY);
     if (m_slaveKeeper < 0) {
         m_error = QString::fromLocal8Bit(strerror(errno));
-        Hangup();
+        Close();
         return;
     }
     termios tio{};
@@ -39,16 +39,20 @@ CPty::CPty() {
 }
 
 CPty::~CPty() {
-    Hangup();
+    Close();
 }
 
 void CPty::Hangup() {
-    if (m_slaveKeeper >= 0)
-        ::close(m_slaveKeeper);
     if (m_master >= 0)
         ::close(m_master);
-    m_slaveKeeper = -1;
     m_master = -1;
+}
+
+void CPty::Close() {
+    Hangup();
+    if (m_slaveKeeper >= 0)
+        ::close(m_slaveKeeper);
+    m_slaveKeeper = -1;
 }
 
 int CPty::SlaveBaudRate() const {

@@ -21,14 +21,19 @@ public:
     // Line speed the program set on its side, or 0 when it is not a standard rate.
     int SlaveBaudRate() const;
 
-    // Simulates pulling the cable: both ends are closed, the program's next read or
-    // write on the slave fails.
+    // Simulates pulling the cable: the master is closed, so the slave path is gone and the
+    // program's next read or write on the slave fails. The kept slave stays open until
+    // this object goes: while it is open the kernel hands the pty's number to no other
+    // pseudo-terminal, so another simulator (of this or another process) never appears
+    // under the name of the one that was unplugged, and a reopen of the name fails.
     void Hangup();
 
     // Writes all bytes to the master side; false when the link is gone.
     bool WriteAll(const char* data, int count);
 
 private:
+    void Close();
+
     int m_master = -1;
     int m_slaveKeeper = -1;
     QString m_slavePath;

@@ -192,7 +192,7 @@ int RunPreview(CCliRun& run) {
     QString detail;
     const bool written =
         png ? LogoPictureIo::WriteCompositePng(surfaces->m_composite, target, &detail)
-            : FileAccess::WriteFileSafely(target, PbmBytes(*raster), &detail);
+            : FileAccess::WriteRegenerableFile(target, PbmBytes(*raster), &detail);
     if (!written) {
         run.FileError(target, QStringLiteral("Failed to open a file for write."), detail);
         return KvuCtlExit::FileError;

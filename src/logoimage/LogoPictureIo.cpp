@@ -1,64 +1,77 @@
 #include "LogoPictureIo.h"
 
+#include "PictureCodecs.h"
 #include "files/FileAccess.h"
-#include "logo/LogoSurfaces.h"
 #include "logo/SourceBitmap.h"
 
-#include <QBuffer>
-#include <QImage>
-#include <QImageReader>
-#include <QPainter>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QMutex>
 #include <QStringList>
 
 namespace LogoPictureIo {
 
 namespace {
-// A picture this large on a side is refused before it is decoded: its pixels alone
-// would need gigabytes.
-constexpr int kMaxDecodeSide = 16384;
-
-void Put16(QByteArray& a, quint16 v) {
-    a.append(char(v & 0xFF));
-    a.append(char(v >> 8));
-}
-void Put32(QByteArray& a, quint32 v) {
-    for (int i = 0; i < 4; ++i)
-        a.append(char((v >> (8 * i)) & 0xFF));
+struct CodecState {
+    QMutex lock;
+    bool tried = false;
+    const PictureCodecs* codecs = nullptr;
+    QString problem;
+};
+CodecState& State() {
+    static CodecState state;
+    return state;
 }
 
-// A 24-bit bottom-up BMP of an RGB32 image.
-QByteArray BitmapBytes(const QImage& image) {
-    const int w = image.width(), h = image.height();
-    const int rowBytes = CSourceBitmap::RowBytes(w, 24);
-    const quint32 pixelBytes = quint32(rowBytes) * quint32(h);
-    QByteArray out;
-    out.reserve(int(54 + pixelBytes));
-    out.append("BM");
-    Put32(out, 54 + pixelBytes);
-    Put32(out, 0);
-    Put32(out, 54);
-    Put32(out, 40);
-    Put32(out, quint32(w));
-    Put32(out, quint32(h));
-    Put16(out, 1);
-    Put16(out, 24);
-    Put32(out, 0);
-    Put32(out, pixelBytes);
-    Put32(out, 2835);
-    Put32(out, 2835);
-    Put32(out, 0);
-    Put32(out, 0);
-    QByteArray row(rowBytes, '\0');
-    for (int y = h - 1; y >= 0; --y) {
-        const QRgb* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            row[3 * x] = char(qBlue(in[x]));
-            row[3 * x + 1] = char(qGreen(in[x]));
-            row[3 * x + 2] = char(qRed(in[x]));
-        }
-        out.append(row);
+// Qt Gui, which decodes PNG and JPEG, takes a command-line run longer to load than the
+// whole conversion of a BMP; so its codecs live in a module that is loaded only when a
+// picture needs them. It lies beside the program, or where the package puts it.
+const PictureCodecs* LoadCodecs(QString* problem) {
+    const QString name = QStringLiteral(KVU_PICTURE_CODECS_NAME);
+    QStringList folders;
+    if (QCoreApplication::instance()) {
+        const QString bin = QCoreApplication::applicationDirPath();
+        folders << bin
+                << QDir::cleanPath(QDir(bin).filePath(QStringLiteral(KVU_PICTURE_CODECS_FROM_BIN)));
     }
-    return out;
+    QStringList tried;
+    for (const QString& folder : folders) {
+        const QString path = QDir(folder).filePath(name);
+        if (!QFileInfo::exists(path))
+            continue;
+        QLibrary library(path);
+        if (!library.load()) {
+            tried << library.errorString();
+            continue;
+        }
+        using Entry = const PictureCodecs* (*)();
+        const auto entry = reinterpret_cast<Entry>(library.resolve("kvu_picture_codecs"));
+        const PictureCodecs* codecs = entry ? entry() : nullptr;
+        if (codecs && codecs->version == kPictureCodecsVersion)
+            return codecs; // the library stays loaded for the rest of the run
+        tried << QStringLiteral("%1 is of another build").arg(library.fileName());
+        library.unload();
+    }
+    *problem = tried.isEmpty()
+                   ? QStringLiteral("the PNG and JPEG support, %1, is not installed in %2")
+                         .arg(name, folders.join(QStringLiteral(" or ")))
+                   : QStringLiteral("the PNG and JPEG support could not be loaded: %1")
+                         .arg(tried.join(QStringLiteral("; ")));
+    return nullptr;
+}
+
+const PictureCodecs* Codecs(QString* problem) {
+    CodecState& state = State();
+    QMutexLocker locker(&state.lock);
+    if (!state.tried) {
+        state.tried = true;
+        state.codecs = LoadCodecs(&state.problem);
+    }
+    if (!state.codecs && problem)
+        *problem = state.problem;
+    return state.codecs;
 }
 } // namespace
 
@@ -67,46 +80,12 @@ bool IsConvertible(const QByteArray& head) {
 }
 
 Converted ConvertToBitmap(const QByteArray& file) {
-    Converted result;
-    QByteArray bytes = file;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > kMaxDecodeSide || size.height() > kMaxDecodeSide)) {
-        result.error = QStringLiteral("the picture is %1 x %2 pixels, too large to convert")
-                           .arg(size.width())
-                           .arg(size.height());
-        return result;
-    }
-    const QImage decoded = reader.read();
-    if (decoded.isNull() || decoded.width() < 1 || decoded.height() < 1) {
-        result.error = reader.errorString();
-        return result;
-    }
-    QImage picture = decoded;
-    const QSize limit(CSourceBitmap::kMaxWidth, CSourceBitmap::kMaxHeight);
-    if (picture.width() > limit.width() || picture.height() > limit.height()) {
-        picture = picture.scaled(limit, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        result.status = QStringLiteral("The picture was scaled from %1 x %2 to %3 x %4 to fit %5 x %6.")
-                            .arg(decoded.width())
-                            .arg(decoded.height())
-                            .arg(picture.width())
-                            .arg(picture.height())
-                            .arg(limit.width())
-                            .arg(limit.height());
-    }
-    // Laid on white, so transparent parts are never printed black.
-    QImage flat(picture.size(), QImage::Format_RGB32);
-    flat.fill(Qt::white);
-    {
-        QPainter painter(&flat);
-        painter.drawImage(0, 0, picture);
-    }
-    result.bitmap = BitmapBytes(flat);
-    result.ok = true;
-    return result;
+    QString problem;
+    if (const PictureCodecs* codecs = Codecs(&problem))
+        return codecs->convertToBitmap(file);
+    Converted missing;
+    missing.error = problem;
+    return missing;
 }
 
 PictureRead ReadPicture(const QString& path, CSourceBitmap& bmp) {
@@ -132,23 +111,24 @@ PictureRead ReadPicture(const QString& path, CSourceBitmap& bmp) {
 }
 
 QByteArray CompositePng(const CSurface& composite) {
-    const QImage image(reinterpret_cast<const uchar*>(composite.Row(0)), composite.Width(),
-                       composite.Height(), composite.Width() * 4, QImage::Format_RGB32);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
+    const PictureCodecs* codecs = Codecs(nullptr);
+    return codecs ? codecs->compositePng(composite) : QByteArray();
 }
 
 bool WriteCompositePng(const CSurface& composite, const QString& path, QString* detail) {
+    QString problem;
+    if (!Codecs(&problem)) {
+        if (detail)
+            *detail = problem;
+        return false;
+    }
     const QByteArray png = CompositePng(composite);
     if (png.isEmpty()) {
         if (detail)
             *detail = QStringLiteral("the picture could not be encoded");
         return false;
     }
-    return FileAccess::WriteFileSafely(path, png, detail);
+    return FileAccess::WriteRegenerableFile(path, png, detail);
 }
 
 } // namespace LogoPictureIo

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -208,6 +209,41 @@ TEST_F(LogoCli, FlashWithoutTheQuestionIsNotConfirmed) {
     EXPECT_EQ(h.Services().MessageTexts(), (QStringList{"Timed out waiting for a '?' character.",
                                                         "Serial communication error."}));
     EXPECT_EQ(Run({"logo", "feed", "--port", "/dev/nonexistent-kvu"}), 4);
+}
+
+TEST_F(LogoCli, WithoutTheCodecModuleAPngIsRefusedClearlyAndABmpStillWorks) {
+    // kvuctl loads the PNG and JPEG support only for such a picture: copied into a folder
+    // without the module, it still reads a BMP and says what is missing for a PNG.
+    const QString program = dir.filePath("kvuctl");
+    ASSERT_TRUE(QFile::copy(KVUCTL_PATH, program));
+    QImage image(16, 4, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const QString png = dir.filePath("white.png");
+    ASSERT_TRUE(image.save(png, "PNG"));
+    const QString bmp = Write("block.bmp", Block().Build());
+    struct Case {
+        QString input, output;
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {bmp, dir.filePath("block.pbm"), 0, ""},
+        {png, dir.filePath("white.pbm"), 3,
+         "the PNG and JPEG support, libkvu-picture-codecs.so, is not installed in "},
+        {bmp, dir.filePath("block.png"), 3, "Failed to open a file for write."},
+    };
+    for (const Case& c : cases) {
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", dir.path());
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        run.setProcessEnvironment(env);
+        run.start(program, {"logo", "preview", c.input, "-o", c.output});
+        ASSERT_TRUE(run.waitForFinished(30000));
+        const QString err = QString::fromLocal8Bit(run.readAllStandardError());
+        EXPECT_EQ(run.exitCode(), c.exitCode) << err.toStdString();
+        EXPECT_TRUE(err.contains(QLatin1String(c.says))) << err.toStdString();
+        EXPECT_EQ(QFile::exists(c.output), c.exitCode == 0) << c.output.toStdString();
+    }
 }
 
 TEST_F(LogoCli, PngInAndOut) {

@@ -3,7 +3,11 @@
 
 #include "SimHarness.h"
 
+#include "app/PortMap.h"
+#include "app/SerialPort.h"
+
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -451,4 +455,34 @@ TEST_F(SimTest, UnpacedLineTakesEverythingAtOnce) {
     Send(QByteArray(2000, 'x'));
     h->Sim().Settle();
     EXPECT_EQ(h->Sim().Transcript().ReceivedSince(0).size(), 2000);
+}
+
+TEST(SimulatorPty, AnUnpluggedPrinterKeepsItsNameFromEveryOtherPrinterWhileItLives) {
+    // Tests run side by side in several processes. If the name of a printer whose cable
+    // was pulled went to the next new printer, a program reopening the old name would
+    // reach another test's printer, and hold it open against that test.
+    for (const bool linkHeldOpen : {false, true}) {
+        SCOPED_TRACE(linkHeldOpen ? "the program's port still open" : "the port closed");
+        CVirtualClock clock;
+        CSimulator unplugged(SimConfig{}, &clock);
+        ASSERT_TRUE(unplugged.Start());
+        const QString name = unplugged.DevicePath();
+        CPortMap ports;
+        ports.SetSessionDevice(QStringLiteral("COM1"), name);
+        CSerialPort link;
+        link.SetPortMap(&ports);
+        link.SetPortName(QStringLiteral("COM1"));
+        ASSERT_EQ(link.DeviceName(), name);
+        if (linkHeldOpen)
+            ASSERT_EQ(link.Open(50, 5), 1);
+        unplugged.Hangup();
+        link.Close();
+        EXPECT_FALSE(QFileInfo::exists(name)) << "the unplugged printer's device is gone";
+        CSimulator next(SimConfig{}, &clock);
+        ASSERT_TRUE(next.Start());
+        EXPECT_NE(next.DevicePath(), name);
+        EXPECT_EQ(link.Open(50, 5), 0) << "the old name reaches nothing";
+        next.Stop();
+        unplugged.Stop();
+    }
 }

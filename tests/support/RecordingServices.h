@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "QtPrinters.h"
 #include "app/UiServices.h"
 
 #include <QStringList>

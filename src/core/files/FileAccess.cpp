@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <filesystem>
+#include <system_error>
 
 namespace FileAccess {
 
@@ -78,6 +82,43 @@ bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* deta
             *detail = file.errorString();
         return false;
     }
+    return true;
+}
+
+bool WriteRegenerableFile(const QString& path, const QByteArray& bytes, QString* detail) {
+    if (IsNonRegular(path)) {
+        if (detail)
+            *detail = NotRegularText(path);
+        return false;
+    }
+    const QFileInfo target(path);
+    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                        QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        return WriteFileSafely(path, bytes, detail); // it knows what to do without a temp
+    const bool written =
+        temp.write(bytes) == bytes.size() && temp.flush() && temp.error() == QFileDevice::NoError;
+    if (!written) {
+        if (detail)
+            *detail = temp.errorString();
+        return false; // the temporary file goes with `temp`
+    }
+    // A temporary file is private to its owner; the result is as readable as any file
+    // written here, or as the one it replaces.
+    temp.setPermissions(target.exists() ? target.permissions()
+                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    temp.close();
+    std::error_code error;
+    // Unlike QFile::rename, this replaces an existing file, in one step on POSIX systems.
+    std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
+                            QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
+    if (error) {
+        if (detail)
+            *detail = QString::fromLocal8Bit(error.message().c_str());
+        return false;
+    }
+    temp.setAutoRemove(false);
     return true;
 }
 

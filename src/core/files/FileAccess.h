@@ -27,6 +27,12 @@ bool IsNonRegular(const QString& path);
 // Something that is not a regular file is never replaced.
 bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* detail = nullptr);
 
+// As WriteFileSafely, for a file the user can make again at once (a preview): the same
+// temporary file and rename, so a failure still leaves the old file as it was, but no wait
+// for the disk, which costs a short command more than all its work.
+bool WriteRegenerableFile(const QString& path, const QByteArray& bytes,
+                          QString* detail = nullptr);
+
 // The reason given when a path is not a regular file.
 QString NotRegularText(const QString& path);
 

@@ -51,6 +51,13 @@ private:
     QTemporaryDir m_dir;
     bool m_mounted = false;
 };
+
+// Both ways of replacing a file keep the old one on every failure.
+const struct Writer {
+    const char* name;
+    bool (*write)(const QString&, const QByteArray&, QString*);
+} kWriters[] = {{"WriteFileSafely", FileAccess::WriteFileSafely},
+                {"WriteRegenerableFile", FileAccess::WriteRegenerableFile}};
 } // namespace
 
 TEST(FileAccess, FullDiskLeavesTheOldFileAndReportsTheFailure) {
@@ -68,8 +75,10 @@ TEST(FileAccess, FullDiskLeavesTheOldFileAndReportsTheFailure) {
     EXPECT_EQ(CProjectFile::Save(path, changed, &detail), CProjectFile::Result::CannotWrite);
     EXPECT_FALSE(detail.isEmpty());
     EXPECT_EQ(Contents(path), old) << "the previous project must survive a full disk";
-    EXPECT_FALSE(FileAccess::WriteFileSafely(path, QByteArray(200, 'e')));
-    EXPECT_EQ(Contents(path), old);
+    for (const Writer& w : kWriters) {
+        EXPECT_FALSE(w.write(path, QByteArray(200, 'e'), nullptr)) << w.name;
+        EXPECT_EQ(Contents(path), old) << w.name;
+    }
     // Nothing is left behind beside it but what was there.
     EXPECT_EQ(QDir(disk.Path("")).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
@@ -79,11 +88,13 @@ TEST(FileAccess, NonRegularTargetsAreNeverReplaced) {
     const QString fifo = dir.filePath(QStringLiteral("pipe.qpf"));
     ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
     for (const QString& target : {fifo, QStringLiteral("/dev/null"), dir.path()}) {
-        QString detail;
-        EXPECT_FALSE(FileAccess::WriteFileSafely(target, "bytes", &detail)) << target.toStdString();
-        EXPECT_TRUE(detail == QLatin1String("is not a regular file") ||
-                    detail == QLatin1String("is a folder"))
-            << detail.toStdString();
+        for (const Writer& w : kWriters) {
+            QString detail;
+            EXPECT_FALSE(w.write(target, "bytes", &detail)) << w.name << " " << target.toStdString();
+            EXPECT_TRUE(detail == QLatin1String("is not a regular file") ||
+                        detail == QLatin1String("is a folder"))
+                << detail.toStdString();
+        }
         EXPECT_EQ(CProjectFile::Save(target, CKVUDoc()), CProjectFile::Result::CannotWrite);
     }
     struct stat st {};
@@ -91,6 +102,30 @@ TEST(FileAccess, NonRegularTargetsAreNeverReplaced) {
     EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO was replaced by a regular file";
     ASSERT_EQ(stat("/dev/null", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST(FileAccess, ARegenerableFileReplacesTheOldOneWithItsPermissionsAndLeavesNothingBeside) {
+    QTemporaryDir dir;
+    const QString fresh = dir.filePath(QStringLiteral("new.pbm"));
+    ASSERT_TRUE(FileAccess::WriteRegenerableFile(fresh, "P4\n1 1\n\x80"));
+    EXPECT_EQ(Contents(fresh), QByteArray("P4\n1 1\n\x80"));
+    // Not the private mode of a temporary file: others may read what was written.
+    EXPECT_TRUE(QFile::permissions(fresh) & QFileDevice::ReadOther);
+
+    const QString old = dir.filePath(QStringLiteral("old.pbm"));
+    ASSERT_TRUE(WriteRaw(old, "a longer earlier picture"));
+    ASSERT_EQ(chmod(old.toLocal8Bit().constData(), 0640), 0);
+    ASSERT_TRUE(FileAccess::WriteRegenerableFile(old, "short"));
+    EXPECT_EQ(Contents(old), QByteArray("short"));
+    struct stat st {};
+    ASSERT_EQ(stat(old.toLocal8Bit().constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+
+    QString detail;
+    EXPECT_FALSE(FileAccess::WriteRegenerableFile(dir.filePath("no-such-folder/x.pbm"), "x",
+                                                  &detail));
+    EXPECT_FALSE(detail.isEmpty());
 }
 
 TEST(FileAccess, FifosAndDevicesAreRefusedBeforeOpening) {
