@@ -27,13 +27,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (control || c.unicode() > 0x7F)
             abort();
     }
-    // The reply arriving in pieces, appended to a monitor that already holds lines.
+    // The reply arriving in small pieces, appended to a monitor that already holds lines: no
+    // piece brings more than 7 lines, so the cut keeps the monitor within its line count.
+    // Only the first 1024 characters come in pieces (each append copies the monitor, and a
+    // long input would cost time in the square of its size); the rest comes in one append,
+    // after which only the character bound holds.
     QString monitor = QStringLiteral("a\nb\nc");
-    for (int i = 0; i < shown.size(); i += 7) {
-        monitor = CMacroSession::AppendToMonitor(monitor, shown.mid(i, 7));
+    const int inPieces = int(qMin(shown.size(), qsizetype(1024)));
+    for (int i = 0; i < inPieces; i += 7) {
+        monitor = CMacroSession::AppendToMonitor(monitor, shown.mid(i, qMin(7, inPieces - i)));
         if (monitor.count(QLatin1Char('\n')) + 1 > CMacroSession::kMaxMonitorLines ||
             monitor.size() > CMacroSession::kMaxMonitorChars)
             abort();
     }
+    monitor = CMacroSession::AppendToMonitor(monitor, shown.mid(inPieces));
+    if (monitor.size() > CMacroSession::kMaxMonitorChars)
+        abort();
     return 0;
 }
