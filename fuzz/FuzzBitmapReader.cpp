@@ -6,7 +6,9 @@
 #include "logo/LogoSurfaces.h"
 #include "logo/SourceBitmap.h"
 
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -30,11 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     surfaces->RenderSurfaces(*bmp, percents[a % 4], nullptr);
     surfaces->ComposeView(*bmp, raster, int(qint8(b)) * 9, int(qint8(a)) * 5, zooms[b % 6]);
     surfaces->BuildRaster(*bmp, raster);
+    // Checked a row at a time with memcmp: a byte-by-byte loop here took most of the
+    // fuzzer's time in its comparison tracing.
+    static const std::array<quint8, CLogoRaster::kRowStride> zeros{};
     for (int y = 0; y < CLogoRaster::kMaxRows; ++y) {
-        for (int i = 0; i < CLogoRaster::kRowStride; ++i) {
-            if ((y >= raster.m_nHeight || i >= raster.m_nBytesPerLine) && raster.Row(y)[i] != 0)
-                abort();
-        }
+        const int from = y < raster.m_nHeight ? qMax(0, raster.m_nBytesPerLine) : 0;
+        if (from < CLogoRaster::kRowStride &&
+            std::memcmp(raster.Row(y) + from, zeros.data(), size_t(CLogoRaster::kRowStride - from)) != 0)
+            abort();
     }
     return 0;
 }
