@@ -55,33 +55,45 @@ void CPty::Close() {
     m_slaveKeeper = -1;
 }
 
+namespace {
+// The rates termios names by a constant; the others (14400) go through the custom-rate
+// interface.
+struct SpeedRow {
+    int rate;
+    speed_t constant;
+};
+const SpeedRow kSpeeds[] = {{1200, B1200},   {2400, B2400},   {4800, B4800},
+                            {9600, B9600},   {19200, B19200}, {38400, B38400},
+                            {57600, B57600}, {115200, B115200}};
+} // namespace
+
+bool CPty::SetInitialSpeed(int rate) {
+    if (m_slaveKeeper < 0)
+        return false;
+    for (const SpeedRow& row : kSpeeds) {
+        if (row.rate != rate)
+            continue;
+        termios tio{};
+        if (tcgetattr(m_slaveKeeper, &tio) != 0)
+            return false;
+        cfsetspeed(&tio, row.constant);
+        return tcsetattr(m_slaveKeeper, TCSANOW, &tio) == 0;
+    }
+    return PtySetCustomSpeed(m_slaveKeeper, rate);
+}
+
 int CPty::SlaveBaudRate() const {
     if (m_slaveKeeper < 0)
         return 0;
     termios tio{};
     if (tcgetattr(m_slaveKeeper, &tio) != 0)
         return 0;
-    switch (cfgetospeed(&tio)) {
-    case B1200:
-        return 1200;
-    case B2400:
-        return 2400;
-    case B4800:
-        return 4800;
-    case B9600:
-        return 9600;
-    case B19200:
-        return 19200;
-    case B38400:
-        return 38400;
-    case B57600:
-        return 57600;
-    case B115200:
-        return 115200;
-    default:
-        // 14400 and other rates without a constant.
-        return PtyCustomSpeed(m_slaveKeeper);
+    const speed_t speed = cfgetospeed(&tio);
+    for (const SpeedRow& row : kSpeeds) {
+        if (row.constant == speed)
+            return row.rate;
     }
+    return PtyCustomSpeed(m_slaveKeeper);
 }
 
 bool CPty::WriteAll(const char* data, int count) {

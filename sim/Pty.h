@@ -21,6 +21,12 @@ public:
     // Line speed the program set on its side, or 0 when it is not a standard rate.
     int SlaveBaudRate() const;
 
+    // The speed the slave has before any program sets one: the printer's own rate, so
+    // that a program that closes the port right after writing (Qt then puts the tty back
+    // as it found it, before the simulator may have read the bytes) is still heard at
+    // the rate it wrote at. False when the rate cannot be set.
+    bool SetInitialSpeed(int rate);
+
     // Simulates pulling the cable: the master is closed, so the slave path is gone and the
     // program's next read or write on the slave fails. The kept slave stays open until
     // this object goes: while it is open the kernel hands the pty's number to no other

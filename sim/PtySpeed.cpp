@@ -14,8 +14,21 @@ int PtyCustomSpeed(int fd) {
         return 0;
     return (tio.c_cflag & CBAUD) == BOTHER ? int(tio.c_ospeed) : 0;
 }
+
+bool PtySetCustomSpeed(int fd, int rate) {
+    struct termios2 tio {};
+    if (ioctl(fd, TCGETS2, &tio) != 0)
+        return false;
+    tio.c_cflag = (tio.c_cflag & ~(CBAUD | (CBAUD << IBSHIFT))) | BOTHER | (BOTHER << IBSHIFT);
+    tio.c_ospeed = tio.c_ispeed = speed_t(rate);
+    return ioctl(fd, TCSETS2, &tio) == 0;
+}
 #else
 int PtyCustomSpeed(int) {
     return 0;
+}
+
+bool PtySetCustomSpeed(int, int) {
+    return false;
 }
 #endif

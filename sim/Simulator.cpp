@@ -45,6 +45,11 @@ bool CSimulator::Start(QString* error) {
             *error = QStringLiteral("cannot create a pseudo-terminal: %1").arg(m_pty.ErrorString());
         return false;
     }
+    if (m_config.baudRate != 0 && !m_pty.SetInitialSpeed(m_config.baudRate)) {
+        if (error)
+            *error = QStringLiteral("cannot set the pseudo-terminal to %1 bit/s").arg(m_config.baudRate);
+        return false;
+    }
     if (::pipe(m_wakePipe) != 0) {
         if (error)
             *error = QStringLiteral("cannot create a pipe");

@@ -527,11 +527,13 @@ void RunCell(const Exchange& ex, const Fault& fault, qint64* elapsedMs) {
         SCOPED_TRACE("the next exchange after the fault");
         ExpectCleanEnd(h, ex, ex.messagesOnSuccess);
         printer.Settle();
-        if (ex.tookUnderline)
+        if (ex.tookUnderline) {
             EXPECT_TRUE(printer.WithPrinter(ex.tookUnderline)) << "the printer did not take it";
-        if (ex.progress)
+        }
+        if (ex.progress) {
             EXPECT_GT(printer.WithPrinter(ex.progress), progressBefore)
                 << "the printer did nothing with it";
+        }
     }
 }
 } // namespace

@@ -457,6 +457,29 @@ TEST_F(SimTest, UnpacedLineTakesEverythingAtOnce) {
     EXPECT_EQ(h->Sim().Transcript().ReceivedSince(0).size(), 2000);
 }
 
+TEST_F(SimTest, ShortCommandsAtANonDefaultRateAreHeardWhenTheProgramClosesAtOnce) {
+    // A macro or Print Logo opens the port, writes a few bytes and closes it. Qt puts the
+    // tty's settings back as it found them on close, so a printer that looked at the line
+    // speed only after the program had gone saw the tty's first speed and dropped the
+    // command as sent at the wrong rate.
+    for (const int rate : {9600, 1200, 14400, 115200}) {
+        SCOPED_TRACE(rate);
+        SimConfig config;
+        config.baudRate = rate;
+        Start(config);
+        for (int i = 0; i < 10; ++i) {
+            ASSERT_TRUE(Open());
+            Send("Hi\r\n");
+            h->Link().Close();
+        }
+        h->Sim().Settle();
+        QString printed;
+        h->Sim().WithPrinter([&](CPrinterModel& p) { printed = p.Paper().Text(); });
+        EXPECT_EQ(printed.count(QStringLiteral("Hi")), 10) << qPrintable(printed);
+        EXPECT_FALSE(h->Sim().Transcript().Format().contains("ignored"));
+    }
+}
+
 TEST(SimulatorPty, AnUnpluggedPrinterKeepsItsNameFromEveryOtherPrinterWhileItLives) {
     // Tests run side by side in several processes. If the name of a printer whose cable
     // was pulled went to the next new printer, a program reopening the old name would
@@ -473,8 +496,9 @@ TEST(SimulatorPty, AnUnpluggedPrinterKeepsItsNameFromEveryOtherPrinterWhileItLiv
         link.SetPortMap(&ports);
         link.SetPortName(QStringLiteral("COM1"));
         ASSERT_EQ(link.DeviceName(), name);
-        if (linkHeldOpen)
+        if (linkHeldOpen) {
             ASSERT_EQ(link.Open(50, 5), 1);
+        }
         unplugged.Hangup();
         link.Close();
         EXPECT_FALSE(QFileInfo::exists(name)) << "the unplugged printer's device is gone";

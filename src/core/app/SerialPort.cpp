@@ -8,6 +8,13 @@
 #include <QElapsedTimer>
 #include <QSerialPort>
 
+#if defined(Q_OS_WIN)
+#include <windows.h>
+#elif defined(Q_OS_UNIX)
+#include <cerrno>
+#include <termios.h>
+#endif
+
 const CSerialPort::BaudRow CSerialPort::kBaudTable[8] = {
     {1200, "1200"},   {2400, "2400"},   {9600, "9600"},   {14400, "14400"},
     {19200, "19200"}, {38400, "38400"}, {57600, "57600"}, {115200, "115200"},
@@ -26,6 +33,17 @@ const char* const kTransmissionError = "Serial transmission error.";
 int WriteTimeoutMs(int count, int baud) {
     const qint64 lineMs = qint64(count) * 11 * 1000 / qMax(baud, 1);
     return int(qBound<qint64>(qint64(2000), 2 * lineMs + 500, qint64(600000)));
+}
+// Waits until everything written to the port has been transmitted.
+void DrainOutput(QSerialPort& port) {
+#if defined(Q_OS_WIN)
+    FlushFileBuffers(port.handle());
+#elif defined(Q_OS_UNIX)
+    while (::tcdrain(port.handle()) != 0 && errno == EINTR) {
+    }
+#else
+    Q_UNUSED(port);
+#endif
 }
 } // namespace
 
@@ -106,8 +124,14 @@ void CSerialPort::DiscardInput() {
 void CSerialPort::CloseHandle() {
     if (!m_hComm)
         return;
-    if (m_hComm->isOpen())
+    if (m_hComm->isOpen()) {
+        // Qt puts the port's settings back as it found them when it closes it, at once.
+        // Bytes still on their way out (a command written just before the close, in the
+        // driver or a USB adapter) would go out at the old rate, and a printer at another
+        // rate would see garbage: wait until they are on the wire first.
+        DrainOutput(*m_hComm);
         m_hComm->close();
+    }
     m_hComm.reset();
 }
 
