@@ -23,6 +23,8 @@ struct CCliCommand {
     bool manyPorts = false;
     // Without any port given, runs on every serial port the system reports.
     bool everyPortByDefault = false;
+    // Its --json is its own (bt read: the settings as JSON), not the many-ports summary.
+    bool ownJson = false;
 };
 
 // The group of a two-word command is its first word ("logo" for "logo flash"); a one-word

@@ -64,6 +64,11 @@ QString CCliRun::ManyPortsHelp() {
 
 void CCliRun::AllowManyPorts(CCliCommand& row, const QString& example) {
     row.manyPorts = true;
+    row.ownJson = row.options.contains(QStringLiteral("json"));
+    if (row.synopsis.contains(QStringLiteral("[--port P]")))
+        row.synopsis.replace(QStringLiteral("[--port P]"), QStringLiteral("[--port P...]"));
+    else if (!row.synopsis.contains(QStringLiteral("--port")))
+        row.synopsis += QStringLiteral(" [--port P...]");
     row.options += ManyPortsOptions();
     row.options.removeDuplicates();
     row.help += ManyPortsHelp();

@@ -247,6 +247,11 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
         io.Out() << CommandUsage(*command);
         return KvuCtlExit::Ok;
     }
+    const bool portsListed = parser.isSet(QStringLiteral("ports")) ||
+                             parser.isSet(QStringLiteral("ports-from")) ||
+                             parser.values(QStringLiteral("port")).size() > 1;
+    if (portsListed && !command->manyPorts)
+        return usageError(QStringLiteral("'%1' runs on one port at a time").arg(command->name));
     // Scripts may pass the same options to every command: one that a command has no use
     // for is named, not refused.
     for (const QString& option : parser.optionNames()) {
@@ -259,16 +264,13 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
         return usageError(
             QStringLiteral("use 'kvuctl %1 %2'").arg(command->name, command->synopsis));
 
-    const bool portsListed = parser.isSet(QStringLiteral("ports")) ||
-                             parser.isSet(QStringLiteral("ports-from")) ||
-                             parser.values(QStringLiteral("port")).size() > 1;
     const bool noPort = !parser.isSet(QStringLiteral("port")) && !portsListed;
-    if (portsListed || (noPort && command->everyPortByDefault)) {
-        if (!command->manyPorts)
-            return usageError(
-                QStringLiteral("'%1' runs on one port at a time").arg(command->name));
+    // --json on one port asks for the same per-port result a list of ports gives, unless
+    // the command's --json is its own.
+    const bool summaryAsked =
+        command->manyPorts && !command->ownJson && parser.isSet(QStringLiteral("json"));
+    if (portsListed || summaryAsked || (noPort && command->everyPortByDefault))
         return RunOnManyPorts(*command, arguments, rest, parser, context, io.Out(), io.Err());
-    }
 
     CCliRun run(rest, parser, context, io.Out(), io.Err());
     const int rc = command->run(run);

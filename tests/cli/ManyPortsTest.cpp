@@ -1,6 +1,7 @@
 // One kvuctl command on several simulated printers at once, each on its own virtual clock.
 
 #include "../core/logo/BmpBuilder.h"
+#include "CliCommand.h"
 #include "KvuCtlFixture.h"
 #include "KvuCtl.h"
 #include "SimHarness.h"
@@ -221,6 +222,7 @@ TEST_F(ManyPortsTest, PortListsThatCannotWorkAreRefused) {
     EXPECT_TRUE(err.contains("'tty7' is not a port"));
     EXPECT_EQ(Run({"logo", "feed", "--ports", Devices().join(',')}), 2);
     EXPECT_TRUE(err.contains("'logo feed' runs on one port at a time"));
+    EXPECT_FALSE(err.contains("ignores")) << "the refusal is the only word on the port list";
     EXPECT_EQ(Run({"burn", project, "--ports-from", dir.filePath("missing.txt")}), 3);
     EXPECT_TRUE(err.contains("missing.txt: cannot be read"));
     // COM1 of the port table and its device given both are one port.
@@ -269,4 +271,25 @@ TEST_F(ManyPortsTest, LogoFlashStoresTheSameLogoInEveryPrinter) {
     EXPECT_EQ(slot(0).rows.size(), 20);
     EXPECT_FALSE(slot(2).stored) << "no '?', so nothing was sent";
     EXPECT_TRUE(out.contains("2 of 3 ports succeeded")) << out.toStdString();
+}
+
+TEST_F(ManyPortsTest, OnePortWithJsonGivesTheSameResultAsAListOfPorts) {
+    Add();
+    ASSERT_EQ(Run({"detect", "--port", Device(0), "--json"}), 0) << err.toStdString();
+    EXPECT_EQ(Json().value("command").toString(), "detect");
+    EXPECT_EQ(Result(Device(0)).value("output").toString(), "38400\n");
+    ASSERT_EQ(Run({"query", "battery", "--port", Device(0), "--json"}), 0) << err.toStdString();
+    EXPECT_EQ(Result(Device(0)).value("result").toString(), "ok");
+    // bt read's own --json stays the settings object on one port.
+    ASSERT_EQ(Run({"bt", "read", "--port", Device(0), "--json"}), 0) << err.toStdString();
+    EXPECT_EQ(Json().value("name").toString(), "BT Printer");
+    EXPECT_FALSE(Json().contains("ports"));
+}
+
+TEST(KvuCtlTable, EveryCommandForManyPortsSaysSoInItsUsageLine) {
+    for (const CCliCommand& command : CommandTable()) {
+        if (command.manyPorts) {
+            EXPECT_TRUE(command.synopsis.contains("[--port P...]")) << command.name.toStdString();
+        }
+    }
 }
