@@ -73,7 +73,9 @@ int ReadPictureOptions(CCliRun& run, PictureOptions* o) {
             o->panX = parts[0].trimmed().toInt(&okX);
             o->panY = parts[1].trimmed().toInt(&okY);
         }
-        if (!okX || !okY || std::abs(o->panX) > kPanLimit || std::abs(o->panY) > kPanLimit)
+        // Compared both ways rather than through abs(), which has no answer for INT_MIN.
+        const auto within = [](int v) { return v >= -kPanLimit && v <= kPanLimit; };
+        if (!okX || !okY || !within(o->panX) || !within(o->panY))
             return run.UsageError(QStringLiteral("--pan takes X,Y in screen pixels"));
     }
     if (run.IsSet(kThreshold) && !ParseChoice(run.Value(kThreshold), {25, 50, 75, 99}, &o->threshold))
