@@ -3,6 +3,7 @@
 
 #include "CliCommand.h"
 #include "CliRun.h"
+#include "app/ForwardingUiServices.h"
 #include "module1/MacroSession.h"
 #include "module1/Notation.h"
 #include "module1/SupervisoryQuery.h"
@@ -110,11 +111,50 @@ QString Progress(qint64 sent, qint64 total, int lines, qint64 elapsedMs) {
         .arg(leftMs / 1000);
 }
 
+// On a terminal the progress bar stands for the "Sending: ..." line of each line sent;
+// messages and the start and end still come through.
+class CBarServices : public CForwardingUiServices {
+public:
+    CBarServices(IUiServices& inner, QTextStream& err) : CForwardingUiServices(inner), m_err(err) {}
+    void Status(const QString& text) override {
+        if (text.startsWith(QLatin1String("Sending: ")))
+            return;
+        EndBarLine();
+        Inner().Status(text);
+    }
+    using IUiServices::Message;
+    MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons,
+                      MsgAnswer defaultAnswer) override {
+        EndBarLine();
+        return Inner().Message(text, caption, icon, buttons, defaultAnswer);
+    }
+    void DrawBar(const QString& bar) {
+        m_err << bar;
+        m_err.flush();
+        m_barOnLine = true;
+    }
+
+private:
+    // A line of its own for what comes between two drawings of the bar.
+    void EndBarLine() {
+        if (!m_barOnLine)
+            return;
+        m_err << '\n';
+        m_err.flush();
+        m_barOnLine = false;
+    }
+
+    QTextStream& m_err;
+    bool m_barOnLine = false;
+};
+
 int RunSendFile(CCliRun& run) {
     const QString path = run.Argument(0);
     if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
         return rc;
-    CMacroSession session(run.Link(), run.Services());
+    const bool bar = StderrIsTerminal();
+    CBarServices barServices(run.Services(), run.Err());
+    CMacroSession session(run.Link(), bar ? barServices : run.Services());
     if (!session.OpenLink())
         return KvuCtlExit::LinkError;
     if (!session.StartSendFile(path)) {
@@ -122,7 +162,6 @@ int RunSendFile(CCliRun& run) {
         return KvuCtlExit::FileError;
     }
     CInterruptScope interrupt;
-    const bool bar = StderrIsTerminal();
     const qint64 total = QFileInfo(path).size();
     QElapsedTimer clock;
     clock.start();
@@ -133,12 +172,11 @@ int RunSendFile(CCliRun& run) {
         ++lines;
         if (bar && clock.elapsed() - lastDrawn >= 200) {
             lastDrawn = clock.elapsed();
-            run.Err() << Progress(session.SentBytes(), total, lines, clock.elapsed());
-            run.Err().flush();
+            barServices.DrawBar(Progress(session.SentBytes(), total, lines, clock.elapsed()));
         }
     }
     if (bar)
-        run.Err() << Progress(total, total, lines - 1, clock.elapsed()) << '\n';
+        barServices.DrawBar(Progress(total, total, lines - 1, clock.elapsed()) + QLatin1Char('\n'));
     session.StopSendFile();
     session.CloseLink();
     if (g_interrupted)

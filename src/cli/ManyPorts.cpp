@@ -3,6 +3,7 @@
 #include "CliCommand.h"
 #include "CliRun.h"
 #include "ConsoleServices.h"
+#include "app/ForwardingUiServices.h"
 #include "files/FileAccess.h"
 
 #include <QCommandLineParser>
@@ -88,15 +89,15 @@ private:
 
 // The port's own services behind a front that writes each status text and message as one
 // line with the port and the time, and remembers what the summary reports.
-class CPortServices : public IUiServices {
+class CPortServices : public CForwardingUiServices {
 public:
     CPortServices(CPortJob& job, IUiServices& inner, CSharedLines& lines)
-        : m_job(job), m_inner(inner), m_lines(lines) {
+        : CForwardingUiServices(inner), m_job(job), m_lines(lines) {
         m_clock.start();
     }
     void Status(const QString& text) override {
         Print(text);
-        m_inner.Status(text);
+        Inner().Status(text);
     }
     using IUiServices::Message;
     MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons,
@@ -104,7 +105,7 @@ public:
         QString line = text;
         line.replace(QLatin1Char('\n'), QLatin1Char(' '));
         m_job.lastMessage = line;
-        const MsgAnswer answer = m_inner.Message(text, caption, icon, buttons, defaultAnswer);
+        const MsgAnswer answer = Inner().Message(text, caption, icon, buttons, defaultAnswer);
         if (buttons == MsgButtons::Ok)
             Print(line);
         else
@@ -113,17 +114,12 @@ public:
                                                           : QStringLiteral("No (use --yes)")));
         return answer;
     }
-    void Pause(int ms) override { m_inner.Pause(ms); }
-    void BeginWait() override { m_inner.BeginWait(); }
-    void EndWait() override { m_inner.EndWait(); }
-    void Progress(int done, int total) override { m_inner.Progress(done, total); }
-    void KeepAlive() override { m_inner.KeepAlive(); }
     void LinkProblem(const QString& text) override {
         if (!text.isEmpty()) {
             m_job.problem = text;
             Print(text);
         }
-        m_inner.LinkProblem(text);
+        Inner().LinkProblem(text);
     }
 
 private:
@@ -137,7 +133,6 @@ private:
     }
 
     CPortJob& m_job;
-    IUiServices& m_inner;
     CSharedLines& m_lines;
     QElapsedTimer m_clock;
 };

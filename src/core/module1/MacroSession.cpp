@@ -68,8 +68,7 @@ void CMacroSession::SendStep() {
         const bool lineWritten = m_link.Write(line);
         const bool endWritten = m_link.Write(QByteArray("\r\n"));
         m_failedLines = lineWritten && endWritten ? 0 : m_failedLines + 1;
-        m_services.Status(QStringLiteral("Sending: ") +
-                          Notation::VisibleForm(CodePage::FromBytes(line)));
+        m_services.Status(QStringLiteral("Sending: ") + StatusForm(line));
         if (m_failedLines >= kFailedLinesToStop)
             EndSending();
         return;
@@ -108,6 +107,13 @@ QString CMacroSession::ReceiveStep() {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
+}
+
+QString CMacroSession::StatusForm(const QByteArray& line) {
+    QString shown = Notation::VisibleForm(CodePage::FromBytes(line.left(kStatusLineBytes)));
+    if (line.size() > kStatusLineBytes)
+        shown += QChar(0x2026);
+    return shown;
 }
 
 QString CMacroSession::AppendToMonitor(const QString& monitor, const QString& added) {

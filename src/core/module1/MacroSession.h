@@ -50,6 +50,11 @@ public:
     // The monitor's text after `added` is appended: past 40 lines it is cut to the text
     // from the first character of line 20 on, and past 64 KB to its last 64 KB.
     static QString AppendToMonitor(const QString& monitor, const QString& added);
+    // A sent line as the status pane shows it: its visible form, cut after
+    // kStatusLineBytes bytes with an ellipsis (a font file's 10 MB line would otherwise be
+    // built into a 10 MB status text, for a pane that shows a few dozen characters).
+    static constexpr int kStatusLineBytes = 200;
+    static QString StatusForm(const QByteArray& line);
 
 private:
     void EndSending();

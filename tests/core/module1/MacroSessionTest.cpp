@@ -114,6 +114,22 @@ TEST(MacroSession, FilesAreSentLineByLineWithCrLf) {
     }
 }
 
+TEST(MacroSession, TheStatusShowsASentLineInItsVisibleFormUpToItsLimit) {
+    const struct {
+        QByteArray line;
+        QString shown;
+    } cases[] = {
+        {"", ""},
+        {"ABC\x1B" "P5", "ABC^[P5"},
+        {QByteArray(200, 'y'), QString(200, 'y')},
+        {QByteArray(201, 'y'), QString(200, 'y') + QChar(0x2026)},
+        // Cut by bytes before the visible form: a control byte past the limit is not shown.
+        {QByteArray(200, 'y') + "\x01", QString(200, 'y') + QChar(0x2026)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CMacroSession::StatusForm(c.line), c.shown) << c.line.toStdString();
+}
+
 TEST(MacroSession, LongLinesAndOneFileAtATime) {
     QTemporaryDir dir;
     CSimHarness h;
@@ -125,7 +141,9 @@ TEST(MacroSession, LongLinesAndOneFileAtATime) {
     EXPECT_EQ(h.Services().MessageTexts(),
               QStringList{"Close the currently open file before opening a new one."});
     session.SendStep();
-    EXPECT_EQ(h.Services().StatusTexts().last(), QStringLiteral("Sending: ") + longLine);
+    // The whole line goes out; the status shows its start.
+    EXPECT_EQ(h.Services().StatusTexts().last(),
+              QStringLiteral("Sending: ") + QString(200, 'x') + QChar(0x2026));
     session.StopSendFile();
     EXPECT_FALSE(session.IsSending());
     EXPECT_EQ(h.Services().StatusTexts().last(), "Send file ended.");
