@@ -39,6 +39,9 @@ COpenProblem::Facts COpenProblem::Gather(const QString& device, int serialError,
     facts.exists = info.exists();
     facts.accessible = !facts.exists || (info.isReadable() && info.isWritable());
     facts.group = facts.exists ? info.group() : QString();
+    facts.owner = facts.exists ? info.owner() : QString();
+    facts.groupMayUse = !facts.exists || ((info.permissions() & QFile::ReadGroup) &&
+                                          (info.permissions() & QFile::WriteGroup));
 #endif
     return facts;
 }
@@ -63,10 +66,19 @@ COpenProblem COpenProblem::Classify(const QString& portName, const QString& devi
         problem.kind = Kind::PermissionDenied;
 #ifdef Q_OS_LINUX
         const QString group = facts.group.isEmpty() ? QStringLiteral("dialout") : facts.group;
-        problem.text = QStringLiteral("%1: permission denied: the user is not in the group "
-                                      "\"%2\" that owns the device; add them with "
-                                      "\"sudo usermod -aG %2 $USER\" and log in again")
-                           .arg(where, group);
+        if (facts.groupMayUse)
+            problem.text = QStringLiteral("%1: permission denied: the user is not in the group "
+                                          "\"%2\" that owns the device; add them with "
+                                          "\"sudo usermod -aG %2 $USER\" and log in again")
+                               .arg(where, group);
+        else
+            problem.text = QStringLiteral("%1: permission denied: only the device's owner%2 may "
+                                          "use it, not its group \"%3\"; an administrator can "
+                                          "give the group access to it (chmod g+rw)")
+                               .arg(where,
+                                    facts.owner.isEmpty() ? QString()
+                                                          : QStringLiteral(" \"%1\"").arg(facts.owner),
+                                    group);
 #else
         problem.text = QStringLiteral("%1: permission denied").arg(where);
 #endif

@@ -20,6 +20,10 @@ struct COpenProblem {
         bool exists = true;
         bool accessible = true;
         QString group;
+        // Whether members of that group may read and write the device; when not, joining
+        // the group would not help (a device only its owner may use).
+        bool groupMayUse = true;
+        QString owner;
     };
 
     // `portName` is the COMn the user chose, empty when the device was given directly.

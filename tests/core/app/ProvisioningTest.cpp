@@ -30,26 +30,26 @@ TEST(OpenProblem, EachCauseGetsItsOwnReason) {
         Kind kind;
         const char* says;
     } cases[] = {
-        {{QSerialPort::DeviceNotFoundError, "No such file or directory", false, true, ""},
+        {{QSerialPort::DeviceNotFoundError, "No such file or directory", false, true, "", true, {}},
          Kind::NotFound,
          "the device does not exist"},
         // A stale mapping: the path is gone although Qt reports something else.
-        {{QSerialPort::OpenError, "", false, true, ""}, Kind::NotFound, "mapped to the wrong"},
-        {{QSerialPort::PermissionError, "Permission denied", true, false, "uucp"},
+        {{QSerialPort::OpenError, "", false, true, "", true, {}}, Kind::NotFound, "mapped to the wrong"},
+        {{QSerialPort::PermissionError, "Permission denied", true, false, "uucp", true, {}},
          Kind::PermissionDenied,
          "permission denied"},
         {{QSerialPort::PermissionError, "Permission error while locking the device", true, true,
-          "dialout"},
+          "dialout", true, {}},
          Kind::InUse,
          "in use by another program"},
-        {{QSerialPort::PermissionError, "Device or resource busy", true, true, "dialout"},
+        {{QSerialPort::PermissionError, "Device or resource busy", true, true, "dialout", true, {}},
          Kind::InUse,
          "in use by another program"},
         {{QSerialPort::PermissionError, "Permission error while creating lock file", true, true,
-          "dialout"},
+          "dialout", true, {}},
          Kind::Other,
          "creating lock file"},
-        {{QSerialPort::UnknownError, "Input/output error", true, true, "dialout"},
+        {{QSerialPort::UnknownError, "Input/output error", true, true, "dialout", true, {}},
          Kind::Other,
          "Input/output error"},
     };
@@ -65,20 +65,46 @@ TEST(OpenProblem, EachCauseGetsItsOwnReason) {
 TEST(OpenProblem, PermissionNamesTheOwningGroupAndTheCommand) {
     const COpenProblem p = COpenProblem::Classify(
         "COM3", "/dev/ttyUSB0",
-        {QSerialPort::PermissionError, "Permission denied", true, false, "uucp"});
+        {QSerialPort::PermissionError, "Permission denied", true, false, "uucp", true, {}});
     EXPECT_TRUE(p.text.contains("\"uucp\"")) << p.text.toStdString();
     EXPECT_TRUE(p.text.contains("sudo usermod -aG uucp $USER")) << p.text.toStdString();
     const COpenProblem unknownGroup = COpenProblem::Classify(
         "COM3", "/dev/ttyUSB0",
-        {QSerialPort::PermissionError, "Permission denied", true, false, ""});
+        {QSerialPort::PermissionError, "Permission denied", true, false, "", true, {}});
     EXPECT_TRUE(unknownGroup.text.contains("usermod -aG dialout"))
         << unknownGroup.text.toStdString();
+    // A device only its owner may use (crw------- root root): joining its group would not
+    // help, and the program must not tell the user to join the group root.
+    const COpenProblem ownerOnly = COpenProblem::Classify(
+        "COM3", "/dev/ttyUSB0",
+        {QSerialPort::PermissionError, "Permission denied", true, false, "root", false, "root"});
+    EXPECT_FALSE(ownerOnly.text.contains("usermod")) << ownerOnly.text.toStdString();
+    EXPECT_TRUE(ownerOnly.text.contains("only the device's owner \"root\" may use it"))
+        << ownerOnly.text.toStdString();
+}
+
+TEST(OpenProblem, TheGroupsAccessIsReadFromTheDevice) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tty");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    for (const auto& [permissions, groupMayUse] :
+         {std::pair{QFile::ReadOwner | QFile::WriteOwner, false},
+          {QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup, false},
+          {QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup, true}}) {
+        ASSERT_TRUE(QFile::setPermissions(path, permissions));
+        const COpenProblem::Facts facts =
+            COpenProblem::Gather(path, QSerialPort::PermissionError, "Permission denied");
+        EXPECT_EQ(facts.groupMayUse, groupMayUse) << int(permissions);
+        EXPECT_FALSE(facts.owner.isEmpty());
+    }
 }
 #endif
 
 TEST(OpenProblem, ADevicePathGivenDirectlyIsNamedOnce) {
     const COpenProblem p = COpenProblem::Classify(
-        "", "/dev/ttyUSB7", {QSerialPort::DeviceNotFoundError, "", false, true, ""});
+        "", "/dev/ttyUSB7", {QSerialPort::DeviceNotFoundError, "", false, true, "", true, {}});
     EXPECT_EQ(p.text,
               "/dev/ttyUSB7: the device does not exist (unplugged, or a wrong device path)");
 }
