@@ -3,6 +3,7 @@
 #include "PaperWidget.h"
 #include "Simulator.h"
 #include "app/UiServices.h"
+#include "frame/HelpKey.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -56,6 +57,7 @@ CSimPrinterWindow::CSimPrinterWindow(CSimulator& simulator, IUiServices& service
     : QWidget(parent, Qt::Window), m_simulator(simulator), m_services(services) {
     setObjectName(QStringLiteral("SimulatedPrinter"));
     setWindowTitle(QStringLiteral("Simulated Printer"));
+    HelpKey::Install(this, QStringLiteral("simulated-printer"), m_services);
 
     m_paper = new CPaperWidget;
     m_paperScroll = new QScrollArea;

@@ -13,6 +13,8 @@
 #include "frame/ModuleSheet.h"
 #include "logo/LogoSizeDlg.h"
 #include "module1/Mod1Page3.h"
+#include "Simulator.h"
+#include "simulator/SimPrinterWindow.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -219,4 +221,17 @@ TEST_F(HelpTopicsTest, F1InTheLogoSizeDialogOpensItsTopic) {
     QTest::keyClick(&dialog, Qt::Key_F1);
     EXPECT_EQ(dialog.findChildren<CHelpWindow*>().size(), 1);
     EXPECT_EQ(help->CurrentTopic(), "logo-size");
+}
+
+TEST_F(HelpTopicsTest, F1InTheSimulatedPrinterWindowOpensItsTopic) {
+    CSimulator simulator{SimConfig()};
+    ASSERT_TRUE(simulator.Start());
+    CSimPrinterWindow window(simulator, services);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QTest::keyClick(&window, Qt::Key_F1);
+    auto* help = window.findChild<CHelpWindow*>();
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->CurrentTopic(), "simulated-printer");
 }
