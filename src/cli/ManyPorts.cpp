@@ -47,7 +47,7 @@ struct CPortJob {
     QString device;
     QString output;
     QString problem;     // why the port could not be opened
-    QString lastMessage; // the last message box
+    QStringList messages; // the message boxes, in order (a failed flash has two: cause, then verdict)
     QString lastNote;    // the last line the command wrote itself on stderr
 };
 
@@ -104,7 +104,8 @@ public:
                       MsgAnswer defaultAnswer) override {
         QString line = text;
         line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        m_job.lastMessage = line;
+        if (!m_job.messages.contains(line))
+            m_job.messages << line;
         const MsgAnswer answer = Inner().Message(text, caption, icon, buttons, defaultAnswer);
         if (buttons == MsgButtons::Ok)
             Print(line);
@@ -195,8 +196,7 @@ QString Message(const CPortJob& job) {
     QStringList parts;
     if (!job.problem.isEmpty())
         parts << job.problem;
-    if (!job.lastMessage.isEmpty())
-        parts << job.lastMessage;
+    parts += job.messages;
     if (parts.isEmpty() && !job.lastNote.isEmpty())
         parts << job.lastNote;
     return parts.join(QStringLiteral("; "));

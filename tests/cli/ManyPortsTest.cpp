@@ -271,6 +271,9 @@ TEST_F(ManyPortsTest, LogoFlashStoresTheSameLogoInEveryPrinter) {
     EXPECT_EQ(slot(0).rows.size(), 20);
     EXPECT_FALSE(slot(2).stored) << "no '?', so nothing was sent";
     EXPECT_TRUE(out.contains("2 of 3 ports succeeded")) << out.toStdString();
+    // The summary gives the cause before the verdict.
+    EXPECT_TRUE(out.contains("Timed out waiting for a '?' character.; Serial communication error."))
+        << out.toStdString();
 }
 
 TEST_F(ManyPortsTest, OnePortWithJsonGivesTheSameResultAsAListOfPorts) {
