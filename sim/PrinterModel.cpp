@@ -27,6 +27,7 @@ CPrinterModel::CPrinterModel(const SimConfig& config, qint64 now) : m_config(con
         if (m) {
             m->SetIgnoreEscape(config.faults.moduleIgnoresEscape);
             m->SetAnswerWithoutOk(config.faults.moduleNoOk);
+            m->SetUnitNumber(config.unitNumber);
         }
     }
     if (config.faults.noiseIntervalMs > 0 && !config.faults.silent)

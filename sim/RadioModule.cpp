@@ -268,6 +268,20 @@ void CRadioModule::RestoreStored(const QMap<QString, QStringList>& stored) {
     }
 }
 
+void CRadioModule::SetUnitNumber(int unit) {
+    auto s = m_settings.find(QStringLiteral("AILBA"));
+    if (s == m_settings.end() || s->stored.isEmpty() || s->stored[0].size() < 2)
+        return;
+    QString address = s->stored[0];
+    bool ok = false;
+    const int last = address.right(2).toInt(&ok, 16);
+    if (!ok)
+        return;
+    address.replace(address.size() - 2, 2,
+                    QStringLiteral("%1").arg((last + unit) & 0xFF, 2, 16, QLatin1Char('0')).toUpper());
+    s->stored[0] = s->current[0] = address;
+}
+
 void CRadioModule::PowerCycle() {
     for (auto& s : m_settings)
         s.current = s.stored;

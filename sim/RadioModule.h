@@ -51,6 +51,8 @@ public:
     QStringList SettingNames() const { return m_settings.keys(); }
     QString StoredAnswer(const QString& name) const;
     void RestoreStored(const QMap<QString, QStringList>& stored);
+    // Adds `unit` to the last byte of the module's address (wrapping within the byte).
+    void SetUnitNumber(int unit);
     void PowerCycle();
 
     static constexpr int kGuardMs = 1000;

@@ -28,6 +28,9 @@ struct SimConfig {
     // rate the program set), so that the pty fills and a sender is throttled as on a real
     // port; otherwise the printer takes whatever is written at once.
     bool pacedLine = false;
+    // The printer's place in a batch served at once (tarvo3-sim --count): the radio
+    // modules' addresses end in their own number, as real modules' addresses differ.
+    int unitNumber = 0;
     SimFaults faults;
 
     int BytesPerLine() const { return paperDots / 8; }

@@ -41,7 +41,9 @@ int main(int argc, char* argv[]) {
     // Each printer has its own model, state and device; they share nothing.
     std::vector<std::unique_ptr<CSimulator>> simulators;
     for (int n = 0; n < options.count; ++n) {
-        auto simulator = std::make_unique<CSimulator>(options.config);
+        SimConfig config = options.config;
+        config.unitNumber = options.count > 1 ? n : 0;
+        auto simulator = std::make_unique<CSimulator>(config);
         const QString state = options.NumberedPath(options.stateFile, n);
         if (!state.isEmpty() && !simulator->LoadState(state, &message)) {
             fprintf(stderr, "tarvo3-sim: cannot read %s: %s\n", qPrintable(state),

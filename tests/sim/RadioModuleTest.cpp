@@ -99,3 +99,22 @@ TEST(RadioModule, Faults) {
     ASSERT_TRUE(Escape(noOk, 0, 1100, 1100));
     EXPECT_FALSE(noOk.Receive("AT*AGLN?\r", 5000).contains("OK"));
 }
+
+TEST(RadioModule, EachPrinterOfABatchHasItsOwnAddress) {
+    const struct {
+        CRadioModule::Kind kind;
+        int unit;
+        const char* address;
+    } cases[] = {
+        {CRadioModule::Kind::Bluetooth, 0, "0012F3004A21"},
+        {CRadioModule::Kind::Bluetooth, 3, "0012F3004A24"},
+        {CRadioModule::Kind::Bluetooth, 0xDF, "0012F3004A00"}, // wraps within the last byte
+        {CRadioModule::Kind::Wlan, 1, "0012F3A1B2C5"},
+    };
+    for (const auto& c : cases) {
+        CRadioModule m(c.kind);
+        m.SetUnitNumber(c.unit);
+        EXPECT_EQ(m.Value("AILBA"), c.address) << c.unit;
+        EXPECT_EQ(m.StoredValue("AILBA"), c.address) << "a power cycle keeps it";
+    }
+}
