@@ -93,6 +93,10 @@ void CPrinterModel::Tick(qint64 now) {
             m_passThrough.active = false;
     }
     // Catch up on every noise byte that fell due, also across a long virtual pause.
+    // A fault lifted while the printer runs (the tests clear it to see the program recover)
+    // stops the noise.
+    if (m_config.faults.noiseIntervalMs <= 0 || m_config.faults.silent)
+        m_nextNoise = -1;
     for (int burst = 0; m_nextNoise >= 0 && now >= m_nextNoise && burst < 1000; ++burst) {
         // Line noise, never one of the bytes the program waits for.
         m_noiseSeed = m_noiseSeed * 1103515245u + 12345u;

@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 CPty::CPty() {
@@ -98,11 +99,28 @@ int CPty::SlaveBaudRate() const {
 
 bool CPty::WriteAll(const char* data, int count) {
     int done = 0;
+    timespec lastProgress{};
+    clock_gettime(CLOCK_MONOTONIC, &lastProgress);
     while (done < count && m_master >= 0) {
         const ssize_t n = ::write(m_master, data + done, size_t(count - done));
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
         if (n > 0) {
             done += int(n);
+            lastProgress = now;
         } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            const long stalledMs = long(now.tv_sec - lastProgress.tv_sec) * 1000 +
+                                   (now.tv_nsec - lastProgress.tv_nsec) / 1000000;
+            if (stalledMs >= kStallLimitMs && m_slaveKeeper >= 0) {
+                // Nothing has been read for a while: the program has its port closed and
+                // only the kept slave holds the line, which never reads. Bytes sent to a
+                // closed port are lost on a real line too; dropping what waits unread keeps
+                // the printer going (it would otherwise wait here for ever, and could not
+                // even be stopped).
+                tcflush(m_slaveKeeper, TCIFLUSH);
+                lastProgress = now;
+                continue;
+            }
             pollfd pfd{m_master, POLLOUT, 0};
             ::poll(&pfd, 1, 50);
         } else {

@@ -34,7 +34,10 @@ public:
     // under the name of the one that was unplugged, and a reopen of the name fails.
     void Hangup();
 
-    // Writes all bytes to the master side; false when the link is gone.
+    // Writes all bytes to the master side; false when the link is gone. When nothing has
+    // been read from the line for kStallLimitMs (the program's port is closed), the bytes
+    // waiting unread are dropped so that the writing can go on.
+    static constexpr long kStallLimitMs = 1000;
     bool WriteAll(const char* data, int count);
 
 private:

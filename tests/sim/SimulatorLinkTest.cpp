@@ -10,6 +10,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
+#include <future>
+#include <unistd.h>
+#include <sys/ioctl.h>
+#include <poll.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -478,6 +483,47 @@ TEST_F(SimTest, ShortCommandsAtANonDefaultRateAreHeardWhenTheProgramClosesAtOnce
         EXPECT_EQ(printed.count(QStringLiteral("Hi")), 10) << qPrintable(printed);
         EXPECT_FALSE(h->Sim().Transcript().Format().contains("ignored"));
     }
+}
+
+TEST(SimulatorPty, ANoisyPrinterThatNobodyListensToCanStillBeStopped) {
+    // Noise keeps coming while no program has the port open: nobody reads the line and the
+    // pseudo-terminal's buffer fills. The printer used to wait there for ever to write the
+    // rest, and could not be stopped (tarvo3-sim --noise-interval hung at Ctrl-C).
+    CVirtualClock clock;
+    SimConfig config;
+    config.faults.noiseIntervalMs = 1;
+    auto sim = std::make_unique<CSimulator>(config, &clock);
+    ASSERT_TRUE(sim->Start());
+    const int watcher = ::open(sim->DevicePath().toLocal8Bit().constData(),
+                               O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(watcher, 0);
+    clock.Advance(600000); // far more noise falls due than the line's buffer holds
+    // The buffer is full once what waits unread stops growing.
+    int queued = 0, before = -1;
+    QElapsedTimer waited;
+    waited.start();
+    while (queued != before && waited.elapsed() < 5000) {
+        before = queued;
+        ::poll(nullptr, 0, 100);
+        ::ioctl(watcher, FIONREAD, &queued);
+    }
+    EXPECT_GT(queued, 1000) << "the line's buffer filled up";
+    ::close(watcher);
+    auto stopped = std::async(std::launch::async, [&] { sim.reset(); });
+    EXPECT_EQ(stopped.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+        << "the printer could not be stopped";
+}
+
+TEST_F(SimTest, LiftingTheNoiseFaultStopsTheNoise) {
+    SimConfig config;
+    config.faults.noiseIntervalMs = 5;
+    Start(config);
+    h->Sim().WithPrinter([](CPrinterModel& p) { p.Config().faults = SimFaults{}; });
+    h->Sim().Settle();
+    const int sentBefore = int(h->Sim().Transcript().Format().count(QStringLiteral(">>")));
+    Pause(10000);
+    h->Sim().Settle();
+    EXPECT_EQ(h->Sim().Transcript().Format().count(QStringLiteral(">>")), sentBefore);
 }
 
 TEST(SimulatorPty, AnUnpluggedPrinterKeepsItsNameFromEveryOtherPrinterWhileItLives) {
