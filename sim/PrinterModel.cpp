@@ -92,11 +92,17 @@ void CPrinterModel::Tick(qint64 now) {
             now - m_passThrough.lastActivity > qint64(m_passThrough.timeoutS) * 1000)
             m_passThrough.active = false;
     }
-    // Catch up on every noise byte that fell due, also across a long virtual pause.
     // A fault lifted while the printer runs (the tests clear it to see the program recover)
-    // stops the noise.
+    // stops the noise, and the radio modules behave again.
+    for (CRadioModule* m : {m_bluetooth.get(), m_wlan.get()}) {
+        if (m) {
+            m->SetIgnoreEscape(m_config.faults.moduleIgnoresEscape);
+            m->SetAnswerWithoutOk(m_config.faults.moduleNoOk);
+        }
+    }
     if (m_config.faults.noiseIntervalMs <= 0 || m_config.faults.silent)
         m_nextNoise = -1;
+    // Catch up on every noise byte that fell due, also across a long virtual pause.
     for (int burst = 0; m_nextNoise >= 0 && now >= m_nextNoise && burst < 1000; ++burst) {
         // Line noise, never one of the bytes the program waits for.
         m_noiseSeed = m_noiseSeed * 1103515245u + 12345u;
