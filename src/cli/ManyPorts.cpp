@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QTextStream>
 #include <QThread>
 #include <exception>
@@ -226,27 +227,51 @@ QString ResultText(int exitCode) {
     }
 }
 
-bool Collect(const QCommandLineParser& parser, QStringList* ports, QString* error, int* code) {
-    QStringList given = parser.values(QStringLiteral("port"));
-    for (const QString& list : parser.values(QStringLiteral("ports")))
-        given += list.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (const QString& path : parser.values(QStringLiteral("ports-from"))) {
-        QByteArray bytes;
-        QString detail;
-        if (FileAccess::ReadRegularFile(path, kPortsFileLimit, &bytes, &detail) !=
-            FileAccess::ReadResult::Ok) {
-            *error =
-                QStringLiteral("%1: cannot be read%2")
-                    .arg(path, detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail));
-            *code = KvuCtlExit::FileError;
-            return false;
-        }
-        for (const QString& line : QString::fromUtf8(bytes).split(QLatin1Char('\n'))) {
-            const QString port = line.trimmed();
-            if (!port.isEmpty() && !port.startsWith(QLatin1Char('#')))
-                given << port;
+namespace {
+const QString kPortOption = QStringLiteral("port");
+const QString kPortsOption = QStringLiteral("ports");
+const QString kPortsFromOption = QStringLiteral("ports-from");
+
+// The port options in the order they stand on the command line, one entry per use.
+QStringList PortOptionOrder(const QStringList& arguments) {
+    QStringList order;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--"))
+            break;
+        if (!a.startsWith(QLatin1Char('-')))
+            continue;
+        QString name = a.mid(a.startsWith(QLatin1String("--")) ? 2 : 1);
+        name = name.left(name.indexOf(QLatin1Char('=')) < 0 ? name.size()
+                                                             : name.indexOf(QLatin1Char('=')));
+        if (name == kPortOption || name == kPortsOption || name == kPortsFromOption) {
+            order << name;
+            if (!a.contains(QLatin1Char('=')))
+                ++i; // its value
         }
     }
+    return order;
+}
+
+bool AppendPortsFromFile(const QString& path, QStringList* given, QString* error, int* code) {
+    QByteArray bytes;
+    QString detail;
+    if (FileAccess::ReadRegularFile(path, kPortsFileLimit, &bytes, &detail) !=
+        FileAccess::ReadResult::Ok) {
+        *error = QStringLiteral("%1: cannot be read%2")
+                     .arg(path, detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail));
+        *code = KvuCtlExit::FileError;
+        return false;
+    }
+    for (const QString& line : QString::fromUtf8(bytes).split(QLatin1Char('\n'))) {
+        const QString port = line.trimmed();
+        if (!port.isEmpty() && !port.startsWith(QLatin1Char('#')))
+            *given << port;
+    }
+    return true;
+}
+
+bool CheckPorts(const QStringList& given, QStringList* ports, QString* error, int* code) {
     ports->clear();
     for (QString port : given) {
         port = port.trimmed();
@@ -268,6 +293,38 @@ bool Collect(const QCommandLineParser& parser, QStringList* ports, QString* erro
     }
     return true;
 }
+} // namespace
+
+bool Collect(const QCommandLineParser& parser, const QStringList& arguments, QStringList* ports,
+             QString* error, int* code) {
+    // Each option's values in order, taken in the order the options were given; should the
+    // two disagree, the options' own order (all --port, then --ports, then --ports-from).
+    QMap<QString, QStringList> values;
+    for (const QString& name : {kPortOption, kPortsOption, kPortsFromOption})
+        values[name] = parser.values(name);
+    QStringList order = PortOptionOrder(arguments);
+    for (const QString& name : {kPortOption, kPortsOption, kPortsFromOption}) {
+        if (order.count(name) != values[name].size()) {
+            order.clear();
+            for (const QString& n : {kPortOption, kPortsOption, kPortsFromOption})
+                for (int k = 0; k < values[n].size(); ++k)
+                    order << n;
+            break;
+        }
+    }
+    QStringList given;
+    QMap<QString, int> next;
+    for (const QString& name : order) {
+        const QString value = values[name].value(next[name]++);
+        if (name == kPortOption)
+            given << value;
+        else if (name == kPortsOption)
+            given += value.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        else if (!AppendPortsFromFile(value, &given, error, code))
+            return false;
+    }
+    return CheckPorts(given, ports, error, code);
+}
 
 } // namespace ManyPorts
 
@@ -281,7 +338,7 @@ int RunOnManyPorts(const CCliCommand& command, const QStringList& arguments,
     QStringList ports;
     QString error;
     int code = KvuCtlExit::Ok;
-    if (!ManyPorts::Collect(parser, &ports, &error, &code)) {
+    if (!ManyPorts::Collect(parser, arguments, &ports, &error, &code)) {
         if (code == KvuCtlExit::Usage)
             return setup.UsageError(error);
         err << "kvuctl: " << error << '\n';

@@ -21,7 +21,10 @@ namespace ManyPorts {
 // The ports named on the command line: each --port, then the --ports lists, then the
 // lines of the --ports-from file. False with the reason and exit code when one is not a
 // port, a port is given twice, or the file cannot be read.
-bool Collect(const QCommandLineParser& parser, QStringList* ports, QString* error, int* code);
+// `arguments` (the command line as given) only sets the order: the ports come in the order
+// their options stand on the command line.
+bool Collect(const QCommandLineParser& parser, const QStringList& arguments, QStringList* ports,
+             QString* error, int* code);
 // The word the summary gives an exit code.
 QString ResultText(int exitCode);
 } // namespace ManyPorts

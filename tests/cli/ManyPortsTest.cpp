@@ -296,3 +296,20 @@ TEST(KvuCtlTable, EveryCommandForManyPortsSaysSoInItsUsageLine) {
         }
     }
 }
+
+TEST_F(ManyPortsTest, TheResultsComeInTheOrderThePortsWereGiven) {
+    for (int i = 0; i < 4; ++i)
+        Add();
+    QFile list(dir.filePath("tills.txt"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write((Device(1) + "\n").toUtf8());
+    list.close();
+    ASSERT_EQ(Run({"query", "battery", "--ports-from", list.fileName(), "--port", Device(3),
+                   "--ports=" + Device(0), "--port", Device(2), "--json"}),
+              0)
+        << err.toStdString();
+    QStringList order;
+    for (const auto& r : Json().value("ports").toArray())
+        order << r.toObject().value("port").toString();
+    EXPECT_EQ(order, (QStringList{Device(1), Device(3), Device(0), Device(2)}));
+}
