@@ -9,6 +9,9 @@
 #include <QSerialPort>
 
 #if defined(Q_OS_WIN)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #elif defined(Q_OS_UNIX)
 #include <cerrno>
