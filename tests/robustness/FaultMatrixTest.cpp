@@ -91,6 +91,11 @@ const std::vector<std::string> kHandshakes = {"Burn", "Flash"};
 const std::vector<std::string> kReplies = {"Burn",      "Query",    "BT Read",
                                            "BT Write",  "WLAN Read", "WLAN Write"};
 const std::vector<std::string> kRadio = {"BT Read", "BT Write", "WLAN Read", "WLAN Write"};
+// A module that never answers, or answers too little or without "OK".
+const std::vector<std::string> kRadioVerdictFaults = {"silent printer", "reply cut short",
+                                                      "module ignores escape", "module without OK"};
+const QString kOkStatus = QStringLiteral("Success: Received OK.");
+const QString kNoOkStatus = QStringLiteral("Error: Did not receive OK.");
 
 bool Applies(const Fault& fault, const std::string& exchange) {
     return fault.onlyFor.empty() ||
@@ -153,6 +158,12 @@ struct Exchange {
     std::function<qint64(CPrinterModel&)> progress = nullptr;
     // Runs on the printer before each run (a stored logo for Print Logo to print).
     std::function<void(CPrinterModel&)> prepare = nullptr;
+    // The faults under which the status bar must give the exchange's failure verdict
+    // (a radio Read or Write that misses an "OK" says so there, not in a message box);
+    // after a clean run it must give the success verdict instead.
+    std::vector<std::string> failsInTheStatus = {};
+    QString successStatus = QString();
+    QString failureStatus = QString();
 };
 
 const std::vector<Exchange>& Exchanges() {
@@ -416,7 +427,8 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
                         },
                         guards + CAtExchange::kReplyPauseMs,
                         readTimeout(CBluetoothForm::kLargestReply), true, {}, read,
-                        [](CPrinterModel&) { return g_lastRadioReadOk; }});
+                        [](CPrinterModel&) { return g_lastRadioReadOk; },
+                        nullptr, nullptr, kRadioVerdictFaults, kOkStatus, kNoOkStatus});
         rows.push_back({"BT Write",
                         [](CSerialPort& link, IUiServices& ui, const CAttributeForm& choice) {
                             CBluetoothForm form = OpenedRadioForm<CBluetoothForm>();
@@ -428,7 +440,8 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
                         btWrites * writeRead, true, {}, write,
                         [](CPrinterModel& p) {
                             return p.Bluetooth()->Value("AGLN") == "KVU underline";
-                        }});
+                        },
+                        nullptr, nullptr, kRadioVerdictFaults, kOkStatus, kNoOkStatus});
         rows.push_back({"WLAN Read",
                         [](CSerialPort& link, IUiServices& ui, const CAttributeForm&) {
                             CSettlingServices settling(ui);
@@ -440,7 +453,8 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
                         },
                         guards + CAtExchange::kReplyPauseMs,
                         readTimeout(CWlanForm::kLargestReply), true, {}, read,
-                        [](CPrinterModel&) { return g_lastRadioReadOk; }});
+                        [](CPrinterModel&) { return g_lastRadioReadOk; },
+                        nullptr, nullptr, kRadioVerdictFaults, kOkStatus, kNoOkStatus});
         rows.push_back({"WLAN Write",
                         [](CSerialPort& link, IUiServices& ui, const CAttributeForm& choice) {
                             CWlanForm form = OpenedRadioForm<CWlanForm>();
@@ -452,7 +466,8 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
                         wlanWrites * writeRead, true, {}, write,
                         [](CPrinterModel& p) {
                             return p.Wlan()->Value("AGSSID") == "KVU underline";
-                        }});
+                        },
+                        nullptr, nullptr, kRadioVerdictFaults, kOkStatus, kNoOkStatus});
         return rows;
     }();
     return exchanges;
@@ -524,6 +539,12 @@ void RunCell(const Exchange& ex, const Fault& fault, qint64* elapsedMs) {
     const auto expected = ex.messagesUnderFault.find(fault.name);
     ASSERT_NE(expected, ex.messagesUnderFault.end()) << "no expected messages for this fault";
     ExpectCleanEnd(h, ex, expected->second);
+    if (std::find(ex.failsInTheStatus.begin(), ex.failsInTheStatus.end(), fault.name) !=
+        ex.failsInTheStatus.end()) {
+        const QStringList status = h.Services().StatusTexts();
+        EXPECT_TRUE(status.contains(ex.failureStatus)) << status.join(" | ").toStdString();
+        EXPECT_FALSE(status.contains(ex.successStatus)) << status.join(" | ").toStdString();
+    }
     EXPECT_LE(paused, ex.pausesMs) << "paused longer than the exchange's pauses";
     EXPECT_LE(elapsed, ex.pausesMs + ex.readTimeoutsMs + kOverheadMs)
         << "waited longer than the pauses (" << ex.pausesMs << " ms) and read time-outs ("
@@ -557,6 +578,11 @@ void RunCell(const Exchange& ex, const Fault& fault, qint64* elapsedMs) {
     {
         SCOPED_TRACE("the next exchange after the fault");
         ExpectCleanEnd(h, ex, ex.messagesOnSuccess);
+        if (!ex.successStatus.isEmpty()) {
+            const QStringList status = h.Services().StatusTexts();
+            EXPECT_TRUE(status.contains(ex.successStatus)) << status.join(" | ").toStdString();
+            EXPECT_FALSE(status.contains(ex.failureStatus)) << status.join(" | ").toStdString();
+        }
         printer.Settle();
         if (ex.tookUnderline) {
             EXPECT_TRUE(printer.WithPrinter(ex.tookUnderline)) << "the printer did not take it";
