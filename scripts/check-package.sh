@@ -24,6 +24,13 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed -n 's|^\./usr/||p' | grep -v '/$' | 
 grep -v '^#' packaging/package-contents.txt | sed '/^$/d' | sort >"$work/required"
 missing=$(comm -23 "$work/required" "$work/contents")
 [ -z "$missing" ] || fail "missing from the package: $missing"
+# Every picture the help shows is in the package beside it.
+for page in src/gui/help/kvu.html; do
+    for picture in $(grep -o 'src="[^"]*"' "$page" | sed 's/^src="//; s/"$//'); do
+        grep -qx "share/kvu/help/$picture" "$work/contents" ||
+            fail "the help shows $picture, which the package lacks"
+    done
+done
 stray=$(grep -Ev '^(bin/(kvu|kvuctl|tarvo3-sim)|lib/kvu/[^/]+\.so|share/(applications|bash-completion/completions|doc/kvu|icons/hicolor|kvu|man/man1|metainfo|mime/packages)/.+)$' \
             "$work/contents" || true)
 [ -z "$stray" ] || fail "files where the package has no business: $stray"
