@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int y = 0; y < CLogoRaster::kMaxRows; ++y) {
         const int from = y < raster.m_nHeight ? qMax(0, raster.m_nBytesPerLine) : 0;
         if (from < CLogoRaster::kRowStride &&
-            std::memcmp(raster.Row(y) + from, zeros.data(), size_t(CLogoRaster::kRowStride - from)) != 0)
+            std::memcmp(raster.Row(y) + from, zeros.data(),
+                        size_t(CLogoRaster::kRowStride - from)) != 0)
             abort();
     }
     return 0;

@@ -63,9 +63,8 @@ struct SpeedRow {
     int rate;
     speed_t constant;
 };
-const SpeedRow kSpeeds[] = {{1200, B1200},   {2400, B2400},   {4800, B4800},
-                            {9600, B9600},   {19200, B19200}, {38400, B38400},
-                            {57600, B57600}, {115200, B115200}};
+const SpeedRow kSpeeds[] = {{1200, B1200},   {2400, B2400},   {4800, B4800},   {9600, B9600},
+                            {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
 } // namespace
 
 bool CPty::SetInitialSpeed(int rate) {

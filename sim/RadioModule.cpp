@@ -277,8 +277,9 @@ void CRadioModule::SetUnitNumber(int unit) {
     const int last = address.right(2).toInt(&ok, 16);
     if (!ok)
         return;
-    address.replace(address.size() - 2, 2,
-                    QStringLiteral("%1").arg((last + unit) & 0xFF, 2, 16, QLatin1Char('0')).toUpper());
+    address.replace(
+        address.size() - 2, 2,
+        QStringLiteral("%1").arg((last + unit) & 0xFF, 2, 16, QLatin1Char('0')).toUpper());
     s->stored[0] = s->current[0] = address;
 }
 

@@ -47,7 +47,8 @@ bool CSimulator::Start(QString* error) {
     }
     if (m_config.baudRate != 0 && !m_pty.SetInitialSpeed(m_config.baudRate)) {
         if (error)
-            *error = QStringLiteral("cannot set the pseudo-terminal to %1 bit/s").arg(m_config.baudRate);
+            *error =
+                QStringLiteral("cannot set the pseudo-terminal to %1 bit/s").arg(m_config.baudRate);
         return false;
     }
     if (::pipe(m_wakePipe) != 0) {

@@ -48,7 +48,8 @@ struct CPortJob {
     QString device;
     QString output;
     QString problem;     // why the port could not be opened
-    QStringList messages; // the message boxes, in order (a failed flash has two: cause, then verdict)
+    // The message boxes, in order (a failed flash has two: the cause, then the verdict).
+    QStringList messages;
     QString lastNote;    // the last line the command wrote itself on stderr
 };
 
@@ -243,7 +244,7 @@ QStringList PortOptionOrder(const QStringList& arguments) {
             continue;
         QString name = a.mid(a.startsWith(QLatin1String("--")) ? 2 : 1);
         name = name.left(name.indexOf(QLatin1Char('=')) < 0 ? name.size()
-                                                             : name.indexOf(QLatin1Char('=')));
+                                                            : name.indexOf(QLatin1Char('=')));
         if (name == kPortOption || name == kPortsOption || name == kPortsFromOption) {
             order << name;
             if (!a.contains(QLatin1Char('=')))

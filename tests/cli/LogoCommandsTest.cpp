@@ -146,10 +146,17 @@ TEST_F(LogoCli, PreviewRefusesWhatItCannotUse) {
     const QString bmp = Write("block.bmp", Block().Build());
     const QString pbm = dir.filePath("out.pbm");
     const QStringList bad[] = {
-        {"--zoom", "5"},       {"--zoom", "x"},   {"--threshold", "60"},
-        {"--width-code", "7"}, {"--height", "0"}, {"--height", "301"},
-        {"--pan", "1"},        {"--pan", "a,b"},  {"--pan", "999999,0"},
-        {"--pan", "0,-2147483648"}, {"--pan", "-2147483648,0"},
+        {"--zoom", "5"},
+        {"--zoom", "x"},
+        {"--threshold", "60"},
+        {"--width-code", "7"},
+        {"--height", "0"},
+        {"--height", "301"},
+        {"--pan", "1"},
+        {"--pan", "a,b"},
+        {"--pan", "999999,0"},
+        {"--pan", "0,-2147483648"},
+        {"--pan", "-2147483648,0"},
     };
     for (const QStringList& options : bad) {
         EXPECT_EQ(Run(QStringList{"logo", "preview", bmp, "-o", pbm} + options), 2)

@@ -2,8 +2,8 @@
 
 #include "../core/logo/BmpBuilder.h"
 #include "CliCommand.h"
-#include "KvuCtlFixture.h"
 #include "KvuCtl.h"
+#include "KvuCtlFixture.h"
 #include "SimHarness.h"
 #include "app/BaudDetector.h"
 #include "document/KVUDoc.h"

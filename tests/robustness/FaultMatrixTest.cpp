@@ -20,8 +20,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
@@ -88,8 +88,8 @@ struct Fault {
 };
 
 const std::vector<std::string> kHandshakes = {"Burn", "Flash"};
-const std::vector<std::string> kReplies = {"Burn",      "Query",    "BT Read",
-                                           "BT Write",  "WLAN Read", "WLAN Write"};
+const std::vector<std::string> kReplies = {"Burn",     "Query",     "BT Read",
+                                           "BT Write", "WLAN Read", "WLAN Write"};
 const std::vector<std::string> kRadio = {"BT Read", "BT Write", "WLAN Read", "WLAN Write"};
 // A module that never answers, or answers too little or without "OK".
 const std::vector<std::string> kRadioVerdictFaults = {"silent printer", "reply cut short",
@@ -104,36 +104,69 @@ bool Applies(const Fault& fault, const std::string& exchange) {
 
 const std::vector<Fault>& Faults() {
     static const std::vector<Fault> faults = {
-        {"silent printer", [](SimConfig& c) { c.faults.silent = true; }, nullptr,
-         {MsgAnswer::Yes}},
+        {"silent printer", [](SimConfig& c) { c.faults.silent = true; }, nullptr, {MsgAnswer::Yes}},
         // The "?" comes after the 2 s pause and the 100 reads are over.
-        {"late '?'", [](SimConfig& c) { c.faults.questionDelayMs = 6000; }, nullptr,
-         {MsgAnswer::No}, false, kHandshakes},
+        {"late '?'",
+         [](SimConfig& c) { c.faults.questionDelayMs = 6000; },
+         nullptr,
+         {MsgAnswer::No},
+         false,
+         kHandshakes},
         // A hundred noise bytes use up every read of the "?" wait.
-        {"noise", [](SimConfig& c) { c.faults.noiseBeforeQuestion = 100; }, nullptr,
-         {MsgAnswer::Yes}, false, kHandshakes},
+        {"noise",
+         [](SimConfig& c) { c.faults.noiseBeforeQuestion = 100; },
+         nullptr,
+         {MsgAnswer::Yes},
+         false,
+         kHandshakes},
         // A stray byte every 7 ms whatever is asked, mixed into every reply.
-        {"noisy line", [](SimConfig& c) { c.faults.noiseIntervalMs = 7; }, nullptr,
-         {MsgAnswer::Yes}, false, kReplies},
-        {"no confirmation", [](SimConfig& c) { c.faults.noDx = true; }, nullptr, {}, false,
-         {"Burn"}},
-        {"reply cut short", [](SimConfig& c) { c.faults.cutReplyAt = 2; }, nullptr, {}, false,
+        {"noisy line",
+         [](SimConfig& c) { c.faults.noiseIntervalMs = 7; },
+         nullptr,
+         {MsgAnswer::Yes},
+         false,
          kReplies},
-        {"zero byte in reply", [](SimConfig& c) { c.faults.dxAfterZero = true; }, nullptr, {},
-         false, {"Burn"}},
-        {"module ignores escape", [](SimConfig& c) { c.faults.moduleIgnoresEscape = true; },
-         nullptr, {}, false, kRadio},
-        {"module without OK", [](SimConfig& c) { c.faults.moduleNoOk = true; }, nullptr, {},
-         false, kRadio},
+        {"no confirmation",
+         [](SimConfig& c) { c.faults.noDx = true; },
+         nullptr,
+         {},
+         false,
+         {"Burn"}},
+        {"reply cut short",
+         [](SimConfig& c) { c.faults.cutReplyAt = 2; },
+         nullptr,
+         {},
+         false,
+         kReplies},
+        {"zero byte in reply",
+         [](SimConfig& c) { c.faults.dxAfterZero = true; },
+         nullptr,
+         {},
+         false,
+         {"Burn"}},
+        {"module ignores escape",
+         [](SimConfig& c) { c.faults.moduleIgnoresEscape = true; },
+         nullptr,
+         {},
+         false,
+         kRadio},
+        {"module without OK",
+         [](SimConfig& c) { c.faults.moduleNoOk = true; },
+         nullptr,
+         {},
+         false,
+         kRadio},
         // After ESC-EN and ESC-XX the cable is pulled.
         {"link dropped", [](SimConfig& c) { c.faults.dropAfterBytes = 6; }, nullptr, {}, true},
         // After ESC-DS: every read of the "?" wait fails; going on, the next write fails.
-        {"dropped in wait", [](SimConfig& c) { c.faults.dropAfterBytes = 9; }, nullptr,
-         {MsgAnswer::Yes}, true},
+        {"dropped in wait",
+         [](SimConfig& c) { c.faults.dropAfterBytes = 9; },
+         nullptr,
+         {MsgAnswer::Yes},
+         true},
         // After the last command of the burn (30 bytes with BoldForm()): the final read
         // fails instead of bringing "D!X".
-        {"dropped at reply", [](SimConfig& c) { c.faults.dropAfterBytes = 30; }, nullptr, {},
-         true},
+        {"dropped at reply", [](SimConfig& c) { c.faults.dropAfterBytes = 30; }, nullptr, {}, true},
         {"port vanished", [](SimConfig&) {}, [](CSimHarness& h) { h.Sim().Hangup(); }, {}, true},
     };
     return faults;
@@ -172,7 +205,10 @@ const std::vector<Exchange>& Exchanges() {
          [](CSerialPort& link, IUiServices& ui, const CAttributeForm& form) {
              CAttributeProgrammer(link, ui).Configure(form);
          },
-         0, 0, false, {},
+         0,
+         0,
+         false,
+         {},
          // Nothing is read back, so a printer that answers badly or drops the line after
          // taking the bytes cannot be noticed; a port that is gone can.
          {{"silent printer", {}},
@@ -189,7 +225,8 @@ const std::vector<Exchange>& Exchanges() {
          // 1000 bytes (5 x 1000 + 10 ms).
          CAttributeProgrammer::kBurnPauseMs,
          CAttributeProgrammer::kQuestionReads * 15 + 5 * CAttributeProgrammer::kReplySize + 10,
-         true, {kBurnConfirmed},
+         true,
+         {kBurnConfirmed},
          {{"silent printer", {kQuestionTimedOut, kNoConfirmation}},
           {"late '?'", {kQuestionTimedOut}},
           // Going on anyway, the printer still confirms: the "?" left over only comes
@@ -426,22 +463,35 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
                                                 form.m_strLocalName == "BT Printer";
                         },
                         guards + CAtExchange::kReplyPauseMs,
-                        readTimeout(CBluetoothForm::kLargestReply), true, {}, read,
+                        readTimeout(CBluetoothForm::kLargestReply),
+                        true,
+                        {},
+                        read,
                         [](CPrinterModel&) { return g_lastRadioReadOk; },
-                        nullptr, nullptr, kRadioVerdictFaults, kOkStatus, kNoOkStatus});
-        rows.push_back({"BT Write",
-                        [](CSerialPort& link, IUiServices& ui, const CAttributeForm& choice) {
-                            CBluetoothForm form = OpenedRadioForm<CBluetoothForm>();
-                            form.m_strLocalName = RadioName(choice);
-                            CSettlingServices settling(ui);
-                            CAtExchange(link, settling, form).Write(form);
-                        },
-                        guards + btWrites * 2 * CAtExchange::kReplyPauseMs,
-                        btWrites * writeRead, true, {}, write,
-                        [](CPrinterModel& p) {
-                            return p.Bluetooth()->Value("AGLN") == "KVU underline";
-                        },
-                        nullptr, nullptr, kRadioVerdictFaults, kOkStatus, kNoOkStatus});
+                        nullptr,
+                        nullptr,
+                        kRadioVerdictFaults,
+                        kOkStatus,
+                        kNoOkStatus});
+        rows.push_back(
+            {"BT Write",
+             [](CSerialPort& link, IUiServices& ui, const CAttributeForm& choice) {
+                 CBluetoothForm form = OpenedRadioForm<CBluetoothForm>();
+                 form.m_strLocalName = RadioName(choice);
+                 CSettlingServices settling(ui);
+                 CAtExchange(link, settling, form).Write(form);
+             },
+             guards + btWrites * 2 * CAtExchange::kReplyPauseMs,
+             btWrites * writeRead,
+             true,
+             {},
+             write,
+             [](CPrinterModel& p) { return p.Bluetooth()->Value("AGLN") == "KVU underline"; },
+             nullptr,
+             nullptr,
+             kRadioVerdictFaults,
+             kOkStatus,
+             kNoOkStatus});
         rows.push_back({"WLAN Read",
                         [](CSerialPort& link, IUiServices& ui, const CAttributeForm&) {
                             CSettlingServices settling(ui);
@@ -452,22 +502,35 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
                                 exchange.Read(form).ok && form.m_strSsid == "WLAN Printer";
                         },
                         guards + CAtExchange::kReplyPauseMs,
-                        readTimeout(CWlanForm::kLargestReply), true, {}, read,
+                        readTimeout(CWlanForm::kLargestReply),
+                        true,
+                        {},
+                        read,
                         [](CPrinterModel&) { return g_lastRadioReadOk; },
-                        nullptr, nullptr, kRadioVerdictFaults, kOkStatus, kNoOkStatus});
-        rows.push_back({"WLAN Write",
-                        [](CSerialPort& link, IUiServices& ui, const CAttributeForm& choice) {
-                            CWlanForm form = OpenedRadioForm<CWlanForm>();
-                            form.m_strSsid = RadioName(choice);
-                            CSettlingServices settling(ui);
-                            CAtExchange(link, settling, form).Write(form);
-                        },
-                        guards + wlanWrites * 2 * CAtExchange::kReplyPauseMs,
-                        wlanWrites * writeRead, true, {}, write,
-                        [](CPrinterModel& p) {
-                            return p.Wlan()->Value("AGSSID") == "KVU underline";
-                        },
-                        nullptr, nullptr, kRadioVerdictFaults, kOkStatus, kNoOkStatus});
+                        nullptr,
+                        nullptr,
+                        kRadioVerdictFaults,
+                        kOkStatus,
+                        kNoOkStatus});
+        rows.push_back(
+            {"WLAN Write",
+             [](CSerialPort& link, IUiServices& ui, const CAttributeForm& choice) {
+                 CWlanForm form = OpenedRadioForm<CWlanForm>();
+                 form.m_strSsid = RadioName(choice);
+                 CSettlingServices settling(ui);
+                 CAtExchange(link, settling, form).Write(form);
+             },
+             guards + wlanWrites * 2 * CAtExchange::kReplyPauseMs,
+             wlanWrites * writeRead,
+             true,
+             {},
+             write,
+             [](CPrinterModel& p) { return p.Wlan()->Value("AGSSID") == "KVU underline"; },
+             nullptr,
+             nullptr,
+             kRadioVerdictFaults,
+             kOkStatus,
+             kNoOkStatus});
         return rows;
     }();
     return exchanges;

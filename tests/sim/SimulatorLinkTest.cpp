@@ -10,12 +10,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
-#include <future>
-#include <unistd.h>
-#include <sys/ioctl.h>
-#include <poll.h>
 #include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 QByteArray B(const char* s, int n) {
@@ -494,8 +494,8 @@ TEST(SimulatorPty, ANoisyPrinterThatNobodyListensToCanStillBeStopped) {
     config.faults.noiseIntervalMs = 1;
     auto sim = std::make_unique<CSimulator>(config, &clock);
     ASSERT_TRUE(sim->Start());
-    const int watcher = ::open(sim->DevicePath().toLocal8Bit().constData(),
-                               O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    const int watcher =
+        ::open(sim->DevicePath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(watcher, 0);
     clock.Advance(600000); // far more noise falls due than the line's buffer holds
     // The buffer is full once what waits unread stops growing.

@@ -72,13 +72,14 @@ COpenProblem COpenProblem::Classify(const QString& portName, const QString& devi
                                           "\"sudo usermod -aG %2 $USER\" and log in again")
                                .arg(where, group);
         else
-            problem.text = QStringLiteral("%1: permission denied: only the device's owner%2 may "
-                                          "use it, not its group \"%3\"; an administrator can "
-                                          "give the group access to it (chmod g+rw)")
-                               .arg(where,
-                                    facts.owner.isEmpty() ? QString()
-                                                          : QStringLiteral(" \"%1\"").arg(facts.owner),
-                                    group);
+            problem.text =
+                QStringLiteral("%1: permission denied: only the device's owner%2 may "
+                               "use it, not its group \"%3\"; an administrator can "
+                               "give the group access to it (chmod g+rw)")
+                    .arg(where,
+                         facts.owner.isEmpty() ? QString()
+                                               : QStringLiteral(" \"%1\"").arg(facts.owner),
+                         group);
 #else
         problem.text = QStringLiteral("%1: permission denied").arg(where);
 #endif

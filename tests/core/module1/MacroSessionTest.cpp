@@ -120,7 +120,9 @@ TEST(MacroSession, TheStatusShowsASentLineInItsVisibleFormUpToItsLimit) {
         QString shown;
     } cases[] = {
         {"", ""},
-        {"ABC\x1B" "P5", "ABC^[P5"},
+        {"ABC\x1B"
+         "P5",
+         "ABC^[P5"},
         {QByteArray(200, 'y'), QString(200, 'y')},
         {QByteArray(201, 'y'), QString(200, 'y') + QChar(0x2026)},
         // Cut by bytes before the visible form: a control byte past the limit is not shown.

@@ -4,6 +4,7 @@
 
 #include "KVUApp.h"
 #include "RecordingServices.h"
+#include "Simulator.h"
 #include "frame/CommandIds.h"
 #include "frame/HelpWindow.h"
 #include "frame/KVUView.h"
@@ -13,7 +14,6 @@
 #include "frame/ModuleSheet.h"
 #include "logo/LogoSizeDlg.h"
 #include "module1/Mod1Page3.h"
-#include "Simulator.h"
 #include "simulator/SimPrinterWindow.h"
 
 #include <QAbstractTextDocumentLayout>
