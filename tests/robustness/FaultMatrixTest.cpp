@@ -5,6 +5,7 @@
 // A new exchange is one more row of Exchanges() with its expected message per fault.
 
 #include "SimHarness.h"
+#include "app/ForwardingUiServices.h"
 #include "logo/LogoRaster.h"
 #include "logo/LogoTransfer.h"
 #include "module1/AttributeForm.h"
@@ -362,26 +363,14 @@ CSimulator* g_cellPrinter = nullptr;
 // the escape at once: the printer acts on what it took before the program's next step, so
 // a cable pulled within the command is gone when the escape opens the link, as it would
 // be on a real line, and not a race between two threads.
-class CSettlingServices : public IUiServices {
+class CSettlingServices : public CForwardingUiServices {
 public:
-    explicit CSettlingServices(IUiServices& target) : m_target(target) {}
+    using CForwardingUiServices::CForwardingUiServices;
     void Status(const QString& text) override {
         if (g_cellPrinter)
             g_cellPrinter->Settle();
-        m_target.Status(text);
+        Inner().Status(text);
     }
-    using IUiServices::Message;
-    MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon,
-                      MsgButtons buttons, MsgAnswer defaultAnswer) override {
-        return m_target.Message(text, caption, icon, buttons, defaultAnswer);
-    }
-    void Pause(int ms) override { m_target.Pause(ms); }
-    void BeginWait() override { m_target.BeginWait(); }
-    void EndWait() override { m_target.EndWait(); }
-    void Progress(int done, int total) override { m_target.Progress(done, total); }
-
-private:
-    IUiServices& m_target;
 };
 
 // The name and SSID the radio writes set: the form's choice as text.
@@ -467,12 +456,7 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
                         true,
                         {},
                         read,
-                        [](CPrinterModel&) { return g_lastRadioReadOk; },
-                        nullptr,
-                        nullptr,
-                        kRadioVerdictFaults,
-                        kOkStatus,
-                        kNoOkStatus});
+                        [](CPrinterModel&) { return g_lastRadioReadOk; }});
         rows.push_back(
             {"BT Write",
              [](CSerialPort& link, IUiServices& ui, const CAttributeForm& choice) {
@@ -486,12 +470,7 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
              true,
              {},
              write,
-             [](CPrinterModel& p) { return p.Bluetooth()->Value("AGLN") == "KVU underline"; },
-             nullptr,
-             nullptr,
-             kRadioVerdictFaults,
-             kOkStatus,
-             kNoOkStatus});
+             [](CPrinterModel& p) { return p.Bluetooth()->Value("AGLN") == "KVU underline"; }});
         rows.push_back({"WLAN Read",
                         [](CSerialPort& link, IUiServices& ui, const CAttributeForm&) {
                             CSettlingServices settling(ui);
@@ -506,12 +485,7 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
                         true,
                         {},
                         read,
-                        [](CPrinterModel&) { return g_lastRadioReadOk; },
-                        nullptr,
-                        nullptr,
-                        kRadioVerdictFaults,
-                        kOkStatus,
-                        kNoOkStatus});
+                        [](CPrinterModel&) { return g_lastRadioReadOk; }});
         rows.push_back(
             {"WLAN Write",
              [](CSerialPort& link, IUiServices& ui, const CAttributeForm& choice) {
@@ -525,12 +499,13 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
              true,
              {},
              write,
-             [](CPrinterModel& p) { return p.Wlan()->Value("AGSSID") == "KVU underline"; },
-             nullptr,
-             nullptr,
-             kRadioVerdictFaults,
-             kOkStatus,
-             kNoOkStatus});
+             [](CPrinterModel& p) { return p.Wlan()->Value("AGSSID") == "KVU underline"; }});
+        // A radio exchange that misses an "OK" says so in the status bar.
+        for (auto row = rows.end() - 4; row != rows.end(); ++row) {
+            row->failsInTheStatus = kRadioVerdictFaults;
+            row->successStatus = kOkStatus;
+            row->failureStatus = kNoOkStatus;
+        }
         return rows;
     }();
     return exchanges;
