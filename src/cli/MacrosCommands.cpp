@@ -70,7 +70,8 @@ int RunQuery(CCliRun& run) {
             QStringLiteral("query takes battery, buffer, firmware, model or cancel-mcr"));
     if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
         return rc;
-    const CSupervisoryQuery::Reply reply = CSupervisoryQuery(run.Link(), run.Services()).Send(*bytes);
+    const CSupervisoryQuery::Reply reply =
+        CSupervisoryQuery(run.Link(), run.Services()).Send(*bytes);
     if (!reply.exchanged)
         return KvuCtlExit::LinkError;
     if (reply.bytes.isEmpty()) {
@@ -80,7 +81,8 @@ int RunQuery(CCliRun& run) {
     run.Out() << "reply: " << Notation::MonitorForm(reply.bytes);
     if (!reply.bytes.endsWith('\n') && !reply.bytes.endsWith('\r'))
         run.Out() << '\n';
-    for (const QString& line : reply.interpretation.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+    for (const QString& line :
+         reply.interpretation.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         run.Out() << line << '\n';
     return KvuCtlExit::Ok;
 }
@@ -150,6 +152,16 @@ private:
 
 int RunSendFile(CCliRun& run) {
     const QString path = run.Argument(0);
+    // The file is looked at before the port: a wrong path must not cost a printer's time,
+    // and it is named with the reason.
+    {
+        CFileSender probe;
+        QString detail;
+        if (!probe.Open(path, &detail)) {
+            run.FileError(path, QStringLiteral("Failed to open a file for read."), detail);
+            return KvuCtlExit::FileError;
+        }
+    }
     if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
         return rc;
     const bool bar = StderrIsTerminal();
@@ -181,6 +193,8 @@ int RunSendFile(CCliRun& run) {
     session.CloseLink();
     if (g_interrupted)
         return KvuCtlExit::NotConfirmed;
+    if (session.CutShort())
+        return KvuCtlExit::LinkError;
     return session.ReadFailed() ? KvuCtlExit::FileError : KvuCtlExit::Ok;
 }
 
@@ -210,41 +224,61 @@ int RunMonitor(CCliRun& run) {
         }
     }
     session.CloseLink();
-    return KvuCtlExit::Ok;
+    // A printer that went away is no end of the watch: the link is gone, and a script
+    // must see that.
+    return session.LinkLost() ? KvuCtlExit::LinkError : KvuCtlExit::Ok;
 }
 } // namespace
 
 std::vector<CCliCommand> MacrosCommands() {
     const QString linkHelp = CCliRun::LinkHelp();
     std::vector<CCliCommand> rows = {
-        {QStringLiteral("query"), QStringLiteral("battery|buffer|firmware|model|cancel-mcr"),
+        {QStringLiteral("query"),
+         QStringLiteral("battery|buffer|firmware|model|cancel-mcr"),
          QStringLiteral("Send a supervisory query; print the reply and its reading."),
-         QStringLiteral("Sends ^V, ^B, ESC P (, ESC P ) or ESC C, as the Supervisory Commands\n"
-                        "page does. Prints 'reply: ' and the reply in the receive monitor's form,\n"
-                        "then the interpretation lines. Exit 0 when a reply came, 1 when none came.\n") +
+         QStringLiteral(
+             "Sends ^V, ^B, ESC P (, ESC P ) or ESC C, as the Supervisory Commands\n"
+             "page does. Prints 'reply: ' and the reply in the receive monitor's form,\n"
+             "then the interpretation lines. Exit 0 when a reply came, 1 when none came.\n") +
              linkHelp,
-         {kPort, kBaud}, 1, RunQuery,
+         {kPort, kBaud},
+         1,
+         RunQuery,
          {QStringLiteral("kvuctl query battery --port /dev/ttyUSB0"),
           QStringLiteral("kvuctl query firmware")}},
-        {QStringLiteral("macro"), QStringLiteral("TEXT"),
+        {QStringLiteral("macro"),
+         QStringLiteral("TEXT"),
          QStringLiteral("Send the bytes TEXT denotes, as a macro button does."),
          QStringLiteral("Sends the notation bytes of TEXT on the link; no line end is added.\n") +
              linkHelp,
-         {kPort, kBaud}, 1, RunMacro, {QStringLiteral("kvuctl macro '^[P5' --port COM2")}},
-        {QStringLiteral("send-file"), QStringLiteral("FILE"),
+         {kPort, kBaud},
+         1,
+         RunMacro,
+         {QStringLiteral("kvuctl macro '^[P5' --port COM2")}},
+        {QStringLiteral("send-file"),
+         QStringLiteral("FILE"),
          QStringLiteral("Send a text file line by line, as the Macros page does."),
-         QStringLiteral("Sends each line of FILE followed by CR LF (CR LF and LF files alike).\n"
-                        "On a terminal a progress bar shows bytes and lines sent, the rate and the\n"
-                        "time left. Exit 3 when the file cannot be opened or read.\n") +
+         QStringLiteral(
+             "Sends each line of FILE followed by CR LF (CR LF and LF files alike).\n"
+             "On a terminal a progress bar shows bytes and lines sent, the rate and the\n"
+             "time left. Exit 3 when the file cannot be opened or read, 4 when the port stops\n"
+             "taking the lines (the file is cut short; the line is named).\n") +
              linkHelp,
-         {kPort, kBaud}, 1, RunSendFile,
+         {kPort, kBaud},
+         1,
+         RunSendFile,
          {QStringLiteral("kvuctl send-file font.bdf --port /dev/ttyUSB0 --baud 115200")}},
-        {QStringLiteral("monitor"), QStringLiteral("[--seconds S]"),
+        {QStringLiteral("monitor"),
+         QStringLiteral("[--seconds S]"),
          QStringLiteral("Print what the printer sends, as the receive monitor shows it."),
-         QStringLiteral("Prints what arrives, in the receive monitor's form, until Ctrl-C or for S\n"
-                        "seconds; the port is closed either way.\n") +
+         QStringLiteral(
+             "Prints what arrives, in the receive monitor's form, until Ctrl-C or for S\n"
+             "seconds; the port is closed either way. Exit 4 when the link is lost (a pulled\n"
+             "cable, a printer gone from its adapter).\n") +
              linkHelp,
-         {kPort, kBaud, QStringLiteral("seconds")}, 0, RunMonitor,
+         {kPort, kBaud, QStringLiteral("seconds")},
+         0,
+         RunMonitor,
          {QStringLiteral("kvuctl monitor --seconds 10 --port COM1")}},
     };
     CCliRun::AllowManyPorts(rows[0], QStringLiteral("query battery"));

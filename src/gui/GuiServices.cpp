@@ -140,6 +140,13 @@ void CGuiServices::LinkProblem(const QString& text) {
 }
 
 void CGuiServices::KeepAlive() {
+    // Only an exchange (which holds the wait cursor), a pause or a modal box blocks the
+    // event loop and needs it spun to paint. Work that runs from the loop itself (the
+    // Macros page's idle steps, a macro button) returns to it at once: spinning it there
+    // would swallow the clicks and keys that arrive meanwhile, and could let the user
+    // close the link under the very read or write that asked for the spin.
+    if (m_busy == 0)
+        return;
     RunWaitLoop(0);
 }
 

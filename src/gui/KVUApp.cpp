@@ -2,8 +2,8 @@
 
 #include "app/Version.h"
 #include "frame/AboutDlg.h"
-#include "frame/HelpKey.h"
 #include "frame/CommandIds.h"
+#include "frame/HelpKey.h"
 #include "frame/Icons.h"
 #include "frame/MainFrame.h"
 
@@ -24,11 +24,12 @@ CKVUApp::CKVUApp() {
     QApplication::setWindowIcon(Icons::Application());
     m_core.SetServices(&m_services);
     m_doc.SetSourceBitmap(&m_core.m_logo.m_source);
-    m_idleTimer.setInterval(kIdleIntervalMs);
+    m_idleTimer.setSingleShot(true);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] { OnIdle(0); });
 }
 
 CKVUApp::~CKVUApp() {
+    m_core.m_serial.SetOnReadable(nullptr);
     m_frame.reset();
 }
 
@@ -132,24 +133,47 @@ int CKVUApp::ExitInstance(int code) {
 }
 
 bool CKVUApp::OnIdle(int /*count*/) {
-    // Never read bytes that belong to a running exchange or arrive under a modal box.
-    if (IsBusy() || !m_frame)
+    if (!m_frame)
         return false;
     // The poller exists only while the Macros page is on top in its module.
     IMacrosPoller* macros = m_frame->MacrosPoller();
-    const bool again = m_idle.OnIdle(false, macros != nullptr, macros, m_core.m_serial);
-    // While a file is sent the writes set the pace, so the timer adds no wait; otherwise
-    // a slow beat keeps the receive poll going at next to no cost.
-    m_idleTimer.setInterval(macros && macros->IsSending() ? 0 : kIdleIntervalMs);
+    CSerialPort& link = m_core.m_serial;
+    // Never read bytes that belong to a running exchange or arrive under a modal box:
+    // look again once it is over.
+    if (IsBusy()) {
+        if (macros && link.m_bOpen)
+            m_idleTimer.start(kBusyRetryMs);
+        return false;
+    }
+    const bool again = m_idle.OnIdle(false, macros != nullptr, macros, link);
+    // Another pass at once while there is work: a file being sent (the writes set the
+    // pace) or bytes still waiting (a printer that sends steadily is read one 50-byte
+    // step after another). Otherwise nothing runs until the link has something to read.
+    if (macros && link.m_bOpen && (macros->IsSending() || link.BytesWaiting() > 0))
+        m_idleTimer.start(0);
+    else if (macros && !link.m_bOpen)
+        UpdateIdleTimer(); // the receive step found the link lost
     return again;
 }
 
 void CKVUApp::UpdateIdleTimer() {
-    const bool wanted = m_frame && m_frame->MacrosPoller() && m_core.m_serial.m_bOpen;
-    if (wanted && !m_idleTimer.isActive())
-        m_idleTimer.start();
-    else if (!wanted)
+    IMacrosPoller* macros = m_frame ? m_frame->MacrosPoller() : nullptr;
+    if (macros)
+        macros->SetWake([this] { WakeIdle(); });
+    const bool wanted = macros && m_core.m_serial.m_bOpen;
+    if (wanted) {
+        // Whatever arrived before the page took the link is read at once.
+        m_core.m_serial.SetOnReadable([this] { WakeIdle(); });
+        WakeIdle();
+    } else {
+        m_core.m_serial.SetOnReadable(nullptr);
         m_idleTimer.stop();
+    }
+}
+
+void CKVUApp::WakeIdle() {
+    if (!m_idleTimer.isActive() || m_idleTimer.interval() > 0)
+        m_idleTimer.start(0);
 }
 
 void CKVUApp::OnAppAbout() {

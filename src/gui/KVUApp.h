@@ -42,9 +42,13 @@ public:
     CKVUDoc& Document() { return m_doc; }
     CMainFrame* MainFrame() const { return m_frame.get(); }
 
-    // Idle processing: runs on a timer while the Macros page holds the link open.
+    // Idle processing while the Macros page holds the link open: a pass runs when bytes
+    // arrive, and pass after pass while a file is sent or bytes wait; nothing runs (and
+    // nothing wakes the program) while the link is quiet.
     bool OnIdle(int count);
     void UpdateIdleTimer();
+    // Asks for an idle pass as soon as the event loop is free.
+    void WakeIdle();
 
     void OnAppAbout();
     // View > Simulated Printer: the simulated printer's window beside the frame (made
@@ -58,9 +62,8 @@ public:
 private:
     bool StartSimulator();
 
-    // The idle beat while nothing is being sent: a receive poll every 21 beats, about
-    // two or three a second, at next to no cost while nothing arrives.
-    static constexpr int kIdleIntervalMs = 20;
+    // How soon idle processing looks again when a modal box or an exchange kept it away.
+    static constexpr int kBusyRetryMs = 50;
 
     CAppCore m_core;
     CKVUDoc m_doc;

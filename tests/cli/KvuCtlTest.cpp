@@ -1,7 +1,7 @@
 // kvuctl in-process: exit codes, output and the bytes the simulated printer received.
 
-#include "CliCommand.h"
 #include "KvuCtl.h"
+#include "CliCommand.h"
 #include "SimHarness.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
@@ -16,6 +16,7 @@
 
 #include "KvuCtlFixture.h"
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 class KvuCtlTest : public KvuCtlFixture {
@@ -249,6 +250,45 @@ TEST_F(KvuCtlTest, QueryMacroSendFileAndMonitor) {
     EXPECT_EQ(h.Link().m_bOpen, 0);
 }
 
+TEST_F(KvuCtlTest, SendFileLooksAtTheFileBeforeThePortAndNamesIt) {
+    const struct {
+        QString path;
+        const char* reason;
+    } files[] = {{dir.path(), "is a folder"}, {dir.filePath("missing.txt"), "No such file"}};
+    for (const auto& f : files) {
+        EXPECT_EQ(Run({"send-file", f.path, "--port", "/dev/nonexistent-kvu-port"}), 3);
+        EXPECT_TRUE(err.contains(f.path) && err.contains(f.reason)) << err.toStdString();
+    }
+}
+
+namespace {
+// Pulls the printer's cable the first time the program waits on the link.
+class CHangupOnFirstWait : public CForwardingServices {
+public:
+    CHangupOnFirstWait(IUiServices& inner, CSimulator& sim)
+        : CForwardingServices(inner), m_sim(&sim) {}
+    void KeepAlive() override {
+        if (CSimulator* sim = std::exchange(m_sim, nullptr))
+            sim->Hangup();
+        CForwardingServices::KeepAlive();
+    }
+
+private:
+    CSimulator* m_sim;
+};
+} // namespace
+
+TEST_F(KvuCtlTest, MonitorEndsWithExit4WhenThePrinterGoesAway) {
+    CSimHarness h;
+    KvuCtlContext context;
+    context.makeServices = [&h](bool) {
+        return std::make_unique<CHangupOnFirstWait>(h.Services(), h.Sim());
+    };
+    EXPECT_EQ(RunWith({"monitor", "--seconds", "30", "--port", h.Sim().DevicePath()}, context), 4);
+    ASSERT_FALSE(h.Services().StatusTexts().isEmpty());
+    EXPECT_TRUE(h.Services().StatusTexts().last().startsWith("The link to the printer was lost"));
+}
+
 namespace {
 // A command line split as a shell splits it: at spaces, except inside single quotes.
 QStringList ShellWords(const QString& line) {
@@ -284,8 +324,8 @@ TEST_F(KvuCtlTest, EveryExampleIsACommandLineItsCommandAccepts) {
             QCommandLineParser parser;
             parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
             parser.addOptions(KvuCtlOptions());
-            ASSERT_TRUE(parser.parse(words)) << example.toStdString() << ": "
-                                             << parser.errorText().toStdString();
+            ASSERT_TRUE(parser.parse(words))
+                << example.toStdString() << ": " << parser.errorText().toStdString();
             const QStringList name = c.name.split(QLatin1Char(' '));
             const QStringList args = parser.positionalArguments();
             EXPECT_EQ(args.mid(0, name.size()), name) << example.toStdString();

@@ -230,3 +230,36 @@ TEST(Link, NotATerminalCannotBeConfigured) {
     ASSERT_FALSE(texts.isEmpty());
     EXPECT_EQ(texts.last(), "Serial transmission error.");
 }
+
+namespace {
+// A window that closes the link while it paints, as a click handled during a read or a
+// write's keep-alive could.
+class CClosingServices : public CRecordingServices {
+public:
+    CSerialPort* link = nullptr;
+    void KeepAlive() override {
+        if (link)
+            link->Close();
+    }
+};
+} // namespace
+
+TEST(Link, ALinkClosedWhileTheWindowPaintsEndsTheReadOrWriteThatPainted) {
+    for (const bool writing : {true, false}) {
+        SCOPED_TRACE(writing ? "write" : "read");
+        CPtyPair pty;
+        CPortMap ports;
+        ports.SetSessionDevice("COM1", pty.SlavePath());
+        CClosingServices services;
+        CSerialPort link;
+        link.SetPortMap(&ports);
+        link.SetServices(&services);
+        services.link = &link;
+        ASSERT_EQ(link.Open(50, 5), 1);
+        char buffer[10];
+        int got = 0;
+        EXPECT_FALSE(writing ? link.WriteFile(QByteArray(4096, 'x'))
+                             : link.ReadFile(buffer, 10, &got));
+        EXPECT_EQ(link.m_bOpen, 0);
+    }
+}

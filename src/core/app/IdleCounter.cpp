@@ -6,7 +6,10 @@ bool CIdleCounter::OnIdle(bool frameworkResult, bool module1Shown, IMacrosPoller
                           const CSerialPort& link) {
     if (!module1Shown || !macros)
         return frameworkResult;
-    if (++m_count > 20) {
+    // Bytes already waiting are read at once: the readiness of the link is what wakes idle
+    // processing, and a steady sender must not be read only every 21st pass.
+    const bool waiting = link.m_bOpen && link.BytesWaiting() > 0;
+    if (++m_count > 20 || waiting) {
         m_count = 0;
         if (!link.m_bOpen)
             return true;

@@ -107,6 +107,30 @@ int CSerialPort::Open(quint32 interval, quint32 multiplier) {
     port->setDataTerminalReady(true);
     port->setRequestToSend(true);
     port->clearError();
+    m_failed = false;
+    m_failureText.clear();
+    // Qt signals from its event loop; the handler is looked up at each signal, so it may
+    // be set or cleared while the port is open.
+    QObject::connect(port.get(), &QSerialPort::readyRead, [this] {
+        if (m_onReadable)
+            m_onReadable();
+    });
+    QSerialPort* signalling = port.get();
+    QObject::connect(signalling, &QSerialPort::errorOccurred,
+                     [this, signalling](QSerialPort::SerialPortError e) {
+                         // Only a device that is gone or broken counts: a pseudo-terminal refusing
+                         // a modem-line call is no failure of the link.
+                         if (e != QSerialPort::ResourceError && e != QSerialPort::ReadError &&
+                             e != QSerialPort::WriteError)
+                             return;
+                         qCDebug(lcWire) << "error" << int(e) << signalling->errorString();
+                         m_failureText = signalling->errorString();
+                         // The device is gone or broken: Qt would otherwise keep being woken by a
+                         // port that only ever reports its hang-up.
+                         m_failed = true;
+                         if (m_onReadable)
+                             m_onReadable();
+                     });
 
     m_hComm = std::move(port);
     m_readInterval = interval;
@@ -115,6 +139,10 @@ int CSerialPort::Open(quint32 interval, quint32 multiplier) {
     qCDebug(lcWire) << "open" << DeviceName() << m_nBaudRate << "8N2 interval" << interval
                     << "multiplier" << multiplier;
     return 1;
+}
+
+qint64 CSerialPort::BytesWaiting() const {
+    return m_hComm && m_hComm->isOpen() ? m_hComm->bytesAvailable() : 0;
 }
 
 void CSerialPort::DiscardInput() {
@@ -162,6 +190,8 @@ bool CSerialPort::WriteFile(const char* bytes, int count, int* written) {
             const auto error = m_hComm->error();
             if (error != QSerialPort::TimeoutError && error != QSerialPort::NoError) {
                 qCDebug(lcWire) << "write failed:" << m_hComm->errorString();
+                m_failed = true;
+                m_failureText = m_hComm->errorString();
                 return false;
             }
             m_hComm->clearError();
@@ -170,6 +200,9 @@ bool CSerialPort::WriteFile(const char* bytes, int count, int* written) {
         }
         if (m_services)
             m_services->KeepAlive();
+        // The window may have closed the link while it painted.
+        if (!m_hComm)
+            return false;
     }
     if (written)
         *written = count;
@@ -194,6 +227,8 @@ bool CSerialPort::ReadFile(char* buffer, int count, int* read) {
             const qint64 got =
                 m_hComm->read(buffer + *read, qMin<qint64>(available, count - *read));
             if (got < 0) {
+                m_failed = true;
+                m_failureText = m_hComm->errorString();
                 ok = false;
                 break;
             }
@@ -210,12 +245,18 @@ bool CSerialPort::ReadFile(char* buffer, int count, int* read) {
             const auto error = m_hComm->error();
             if (error != QSerialPort::TimeoutError && error != QSerialPort::NoError) {
                 qCDebug(lcWire) << "read failed:" << m_hComm->errorString();
+                m_failed = true;
+                m_failureText = m_hComm->errorString();
                 ok = false;
                 break;
             }
             m_hComm->clearError();
             if (m_services)
                 m_services->KeepAlive();
+            if (!m_hComm) {
+                ok = false;
+                break;
+            }
         }
     }
     LogWire("read", buffer, *read);

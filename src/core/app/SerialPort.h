@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <memory>
 
 class QSerialPort;
@@ -64,6 +65,18 @@ public:
     }
     bool ReadFile(char* buffer, int count, int* read);
     bool IsHandleValid() const { return m_hComm != nullptr; }
+    // Bytes that have arrived on the open link and wait to be read (0 when closed). They
+    // come in while the program's event loop runs, which is what the Macros page lives on.
+    qint64 BytesWaiting() const;
+    // Called from the event loop when bytes arrive on the open link, or when the device
+    // reports an error (a pulled cable, a vanished pseudo-terminal), so that a reader
+    // that waits for nothing else can sleep until then. Kept across opens.
+    void SetOnReadable(std::function<void()> onReadable) { m_onReadable = std::move(onReadable); }
+    // The open device reported that it is gone or broken (not a time-out): its reads and
+    // writes will keep failing until the link is closed and opened again.
+    bool HasFailed() const { return m_failed; }
+    // The device's own words for that failure ("Input/output error"), when it gave any.
+    QString FailureText() const { return m_failureText; }
     // The read time-outs of the open link.
     quint32 ReadInterval() const { return m_readInterval; }
     quint32 ReadMultiplier() const { return m_readMultiplier; }
@@ -92,4 +105,7 @@ private:
     const CPortMap* m_portMap = nullptr;
     COpenProblem m_openProblem;
     bool m_problemShown = false;
+    std::function<void()> m_onReadable;
+    bool m_failed = false;
+    QString m_failureText;
 };

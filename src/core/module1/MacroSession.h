@@ -40,13 +40,25 @@ public:
     qint64 SentBytes() const { return m_fileToSend.Position(); }
     // Whether the last file ended on a read error.
     bool ReadFailed() const { return m_readFailed; }
+    // Whether the last file was stopped because its lines no longer went out, and the
+    // line it stopped at (1 is the first line of the file).
+    bool CutShort() const { return m_cutShortAt > 0; }
+    int CutShortAt() const { return m_cutShortAt; }
+    // Lines of the current (or last) file handed to the link so far.
+    int LinesSent() const { return m_linesSent; }
     void SendStep();
     void StopSendFile();
     // Tests send from a device of their own.
     void StartSendFrom(std::unique_ptr<QIODevice> device);
 
     // One poll of the open link: what arrived, in the monitor's form (empty: nothing).
+    // A read that fails because the device is gone closes the link and says so.
     QString ReceiveStep();
+    // Whether the link was closed because its device failed (a pulled cable, a printer
+    // switched off on a USB adapter); cleared when the link opens again.
+    bool LinkLost() const { return m_linkLost; }
+    // "The link to the printer was lost (COM1, /dev/ttyUSB0: Input/output error)..."
+    QString LinkLostText() const { return m_linkLostText; }
     // The monitor's text after `added` is appended: past 40 lines it is cut to the text
     // from the first character of line 20 on, and past 64 KB to its last 64 KB.
     static QString AppendToMonitor(const QString& monitor, const QString& added);
@@ -58,6 +70,7 @@ public:
 
 private:
     void EndSending();
+    void OnLinkFailed();
 
     CSerialPort& m_link;
     IUiServices& m_services;
@@ -65,4 +78,11 @@ private:
     int m_bSending = 0;
     bool m_readFailed = false;
     int m_failedLines = 0;
+    int m_linesSent = 0;
+    int m_cutShortAt = 0;
+    // The last byte received was a CR: an LF at the start of the next read belongs to the
+    // same line break (a CR LF split between two reads is one break, not two).
+    bool m_pendingCr = false;
+    bool m_linkLost = false;
+    QString m_linkLostText;
 };

@@ -741,14 +741,22 @@ void CMainFrame::OnConfigureSerialPort() {
     dlg.m_nBaudIndex = link.GetBaudIndex();
     dlg.m_nPortIndex = link.GetPortIndex();
     dlg.ShowFields();
-    if (m_app.RunDialog(dlg) != QDialog::Accepted)
-        return;
-    link.SetBaudIndex(dlg.m_nBaudIndex);
-    link.SetPortIndex(dlg.m_nPortIndex);
-    const auto& devices = dlg.EditedDevices();
-    for (auto it = devices.begin(); it != devices.end(); ++it)
-        m_app.Core().m_ports.SetStoredDevice(it.key(), it.value());
+    // A page holding the link (the Macros page) lets go of it for the dialog, so that
+    // Detect can use the port, and takes it again on whatever was chosen: the link pane
+    // never names a port other than the one in use.
+    IModulePage* holder = ActivePage();
+    const bool released = holder && holder->ReleaseLink();
+    if (m_app.RunDialog(dlg) == QDialog::Accepted) {
+        link.SetBaudIndex(dlg.m_nBaudIndex);
+        link.SetPortIndex(dlg.m_nPortIndex);
+        const auto& devices = dlg.EditedDevices();
+        for (auto it = devices.begin(); it != devices.end(); ++it)
+            m_app.Core().m_ports.SetStoredDevice(it.key(), it.value());
+    }
     UpdateLinkPane();
+    if (released)
+        holder->RetakeLink();
+    m_app.UpdateIdleTimer();
 }
 
 void CMainFrame::OnHelpTopics() {

@@ -20,6 +20,11 @@ public:
     // sheet; by default the same as coming on top.
     virtual void OnModuleChosen() { OnActivate(); }
     virtual void OnDeactivate() {}
+    // A page that holds the link while shown lets go of it while the link's settings are
+    // being changed (Detect needs the port), and takes it again afterwards, on the port and
+    // rate chosen. ReleaseLink says whether there was anything to let go of.
+    virtual bool ReleaseLink() { return false; }
+    virtual void RetakeLink() {}
     // The command route: the frame offers the commands it does not handle itself (the logo
     // view's, Print, Open Bitmap) to the page or view on top. A page that handles `id`
     // returns true and says whether it is enabled and checked; the others stay disabled.

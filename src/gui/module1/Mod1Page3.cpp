@@ -6,6 +6,7 @@
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
 #include "frame/HelpKey.h"
+#include "widgets/ElidedButton.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -61,12 +62,16 @@ CMod1Page3::CMod1Page3(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWid
     grid->addWidget(m_ctlMonitor, 1, 0, 1, 4);
 
     auto addMacroRow = [this, grid](int k, int row) {
-        m_btnMacro[size_t(k)] = new QPushButton(QStringLiteral("Macro Button 0%1").arg(k + 1), this);
+        // As wide as the default caption, whatever the user renames it to.
+        m_btnMacro[size_t(k)] = new CElidedButton(QStringLiteral("Macro Button 0%1").arg(k + 1),
+                                                  QStringLiteral("Macro Button 00"), this);
         m_btnMacro[size_t(k)]->setObjectName(Id(kMacroButtonIds[k]));
-        connect(m_btnMacro[size_t(k)], &QPushButton::clicked, this, [this, k] { OnMacroButton(k); });
+        connect(m_btnMacro[size_t(k)], &QPushButton::clicked, this,
+                [this, k] { OnMacroButton(k); });
         m_macroEdits[size_t(k)] = new QLineEdit(this);
         m_macroEdits[size_t(k)]->setObjectName(Id(kMacroEditIds[k]));
-        connect(m_macroEdits[size_t(k)], &QLineEdit::textChanged, this, [this] { UpdateDocument(); });
+        connect(m_macroEdits[size_t(k)], &QLineEdit::textChanged, this,
+                [this] { UpdateDocument(); });
         grid->addWidget(m_btnMacro[size_t(k)], row, 0);
         grid->addWidget(m_macroEdits[size_t(k)], row, 1, 1, 3);
     };
@@ -80,7 +85,8 @@ CMod1Page3::CMod1Page3(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWid
         connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
         m_fileEdits[size_t(f)] = new QLineEdit(this);
         m_fileEdits[size_t(f)]->setObjectName(Id(ids.edit));
-        connect(m_fileEdits[size_t(f)], &QLineEdit::textChanged, this, [this] { UpdateDocument(); });
+        connect(m_fileEdits[size_t(f)], &QLineEdit::textChanged, this,
+                [this] { UpdateDocument(); });
         auto* browse = new QPushButton(QStringLiteral("Browse..."), this);
         browse->setObjectName(Id(ids.browse));
         connect(browse, &QPushButton::clicked, this, [this, f] { OnBrowse(f); });
@@ -113,7 +119,7 @@ void CMod1Page3::ShowFields() {
     // Showing the state is not a user change: no handler may run for it.
     for (int k = 0; k < kMacroCount; ++k) {
         const QSignalBlocker block(m_macroEdits[size_t(k)]);
-        m_btnMacro[size_t(k)]->setText(m_strCaption[size_t(k)]);
+        m_btnMacro[size_t(k)]->SetCaption(m_strCaption[size_t(k)]);
         if (m_macroEdits[size_t(k)]->text() != m_strMacroText[size_t(k)])
             m_macroEdits[size_t(k)]->setText(m_strMacroText[size_t(k)]);
     }
@@ -162,6 +168,20 @@ void CMod1Page3::OnDeactivate() {
     m_session.CloseLink();
 }
 
+bool CMod1Page3::ReleaseLink() {
+    if (!m_core.m_serial.m_bOpen)
+        return false;
+    m_session.CloseLink();
+    return true;
+}
+
+void CMod1Page3::RetakeLink() {
+    if (m_session.OpenLink(false))
+        m_services.Status(QStringLiteral("Macros and files now go to %1 (%2) at %3 bit/s.")
+                              .arg(m_core.m_serial.GetPortName(), m_core.m_serial.DeviceName(),
+                                   m_core.m_serial.GetBaudRateText()));
+}
+
 void CMod1Page3::OnRename() {
     m_bRenameMode = 1;
     m_rename->setChecked(true);
@@ -169,13 +189,13 @@ void CMod1Page3::OnRename() {
 }
 
 void CMod1Page3::OnMacroButton(int index) {
-    QPushButton* button = m_btnMacro[size_t(index)];
+    CElidedButton* button = m_btnMacro[size_t(index)];
     if (m_bRenameMode) {
         CEnterTextDlg dialog(window());
         HelpKey::Install(&dialog, QStringLiteral("enter-text"), m_services);
         dialog.SetText(button->text());
         if (m_services.RunModal(dialog) == QDialog::Accepted) {
-            button->setText(dialog.Text());
+            button->SetCaption(dialog.Text());
             UpdateDocument();
         }
         m_bRenameMode = 0;
@@ -190,7 +210,8 @@ void CMod1Page3::OnMacroButton(int index) {
 void CMod1Page3::OnSendFile(int row) {
     // One file at a time: the session refuses a second one with its message.
     TakeFields();
-    m_session.StartSendFile(m_strSendFile[size_t(row)]);
+    if (m_session.StartSendFile(m_strSendFile[size_t(row)]))
+        Wake();
 }
 
 void CMod1Page3::OnCancel() {

@@ -8,6 +8,7 @@
 #include <array>
 
 class CAppCore;
+class CElidedButton;
 class CKVUDoc;
 class IUiServices;
 class QLineEdit;
@@ -28,6 +29,8 @@ public:
     // Module 1 chosen again with this page on top: the link reopens without a word.
     void OnModuleChosen() override;
     void OnDeactivate() override;
+    bool ReleaseLink() override;
+    void RetakeLink() override;
 
     void UpdateDocument();
     void TakeFields();
@@ -59,7 +62,7 @@ private:
     std::array<QString, kMacroCount> m_strMacroText;
     std::array<QString, kMacroCount> m_strCaption;
     std::array<QString, kFileCount> m_strSendFile;
-    std::array<QPushButton*, kMacroCount> m_btnMacro{};
+    std::array<CElidedButton*, kMacroCount> m_btnMacro{};
     std::array<QLineEdit*, kMacroCount> m_macroEdits{};
     std::array<QLineEdit*, kFileCount> m_fileEdits{};
     QPushButton* m_rename = nullptr;

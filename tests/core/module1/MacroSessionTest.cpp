@@ -1,9 +1,9 @@
 // The Macros page's logic on the simulated printer: macros, file sending, the monitor.
 
+#include "module1/MacroSession.h"
 #include "PtyPair.h"
 #include "SimHarness.h"
 #include "app/PortMap.h"
-#include "module1/MacroSession.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -227,9 +227,44 @@ TEST(MacroSession, AVanishedPortEndsTheSendingInsteadOfReportingEveryLine) {
     EXPECT_FALSE(session.IsSending());
     EXPECT_LE(steps, CMacroSession::kFailedLinesToStop);
     EXPECT_LE(services.MessageTexts().size(), 2 * CMacroSession::kFailedLinesToStop);
-    EXPECT_EQ(services.StatusTexts().last(), "Send file ended.");
+    // Not "ended": the rest of the file never went out.
+    EXPECT_TRUE(session.CutShort());
+    EXPECT_EQ(services.StatusTexts().last(),
+              "Send file cut short at line 2: the port does not take the lines.");
     EXPECT_EQ(session.ReceiveStep(), QString()) << "polling a vanished port shows nothing";
-    session.CloseLink();
+    EXPECT_TRUE(session.LinkLost());
+    EXPECT_EQ(link.m_bOpen, 0) << "a lost link is closed, not polled for ever";
+    EXPECT_TRUE(services.StatusTexts().last().startsWith("The link to the printer was lost (COM1"))
+        << services.StatusTexts().last().toStdString();
+}
+
+TEST(MacroSession, ALineBreakSplitBetweenTwoReadsIsOneBreak) {
+    const struct {
+        std::vector<QByteArray> chunks;
+        QString monitor;
+    } cases[] = {
+        {{"A\r", "\nB\r\n"}, "A\nB\n"}, {{"A\r", "\r\n"}, "A\n\n"}, // CR, then CR LF: two breaks
+        {{"A\r", "B"}, "A\nB"},         {{"A\n", "\nB"}, "A\n\nB"}, // LF LF stays two
+        {{"A\r", "\n", "\n"}, "A\n\n"},
+    };
+    for (const auto& c : cases) {
+        CPtyPair pty;
+        CPortMap ports;
+        ports.SetSessionDevice(QStringLiteral("COM1"), pty.SlavePath());
+        CRecordingServices services;
+        CSerialPort link;
+        link.SetPortMap(&ports);
+        link.SetServices(&services);
+        CMacroSession session(link, services);
+        ASSERT_TRUE(session.OpenLink());
+        QString monitor;
+        for (const QByteArray& chunk : c.chunks) {
+            ASSERT_TRUE(pty.Write(chunk));
+            monitor += session.ReceiveStep();
+        }
+        EXPECT_EQ(monitor, c.monitor) << c.chunks.front().toStdString();
+        session.CloseLink();
+    }
 }
 
 TEST(MacroSession, AFloodWithoutLineEndsKeepsTheMonitorBounded) {

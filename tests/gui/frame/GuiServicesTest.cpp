@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -46,18 +48,35 @@ TEST(GuiServices, StatusAndProgressReachTheirSinks) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST(GuiServices, EverySpinOfTheEventLoopCountsAsBusy) {
-    // A status text is painted at once and a read keeps the window alive between slices:
-    // both run the event loop, and idle processing must not run inside them.
-    CGuiServices services;
-    QList<bool> busyInside;
-    services.SetStatusSink(
-        [&](const QString&) { QTimer::singleShot(0, [&] { busyInside << services.IsBusy(); }); });
-    services.Status(QStringLiteral("Sent ESC-EN."));
-    QTimer::singleShot(0, [&] { busyInside << services.IsBusy(); });
-    services.KeepAlive();
-    EXPECT_EQ(busyInside, (QList<bool>{true, true}));
-    EXPECT_FALSE(services.IsBusy());
+TEST(GuiServices, OnlyAnExchangeSpinsTheEventLoopAndEverySpinCountsAsBusy) {
+    // Within an exchange (the wait cursor held) a status text is painted at once and a
+    // read keeps the window alive between slices: both run the event loop, and idle
+    // processing must not run inside them. Outside one (the Macros page's idle steps, a
+    // macro button) the loop is not spun: a key typed meanwhile waits for it, not eaten.
+    for (const bool inExchange : {true, false}) {
+        SCOPED_TRACE(inExchange ? "in an exchange" : "from the event loop");
+        CGuiServices services;
+        QLineEdit edit;
+        edit.show();
+        edit.setFocus();
+        QList<bool> busyInside;
+        services.SetStatusSink([&](const QString&) {
+            QTimer::singleShot(0, [&] { busyInside << services.IsBusy(); });
+        });
+        if (inExchange)
+            services.BeginWait();
+        QCoreApplication::postEvent(
+            &edit, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a")));
+        services.Status(QStringLiteral("Sending: a line"));
+        QTimer::singleShot(0, [&] { busyInside << services.IsBusy(); });
+        services.KeepAlive();
+        if (inExchange)
+            services.EndWait();
+        EXPECT_EQ(busyInside, inExchange ? (QList<bool>{true, true}) : QList<bool>());
+        QApplication::processEvents();
+        EXPECT_EQ(edit.text(), inExchange ? QString() : QStringLiteral("a"));
+        EXPECT_FALSE(services.IsBusy());
+    }
 }
 
 TEST(GuiServices, DialogsRunThroughTheSeamAndCountAsBusy) {

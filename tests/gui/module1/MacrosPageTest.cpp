@@ -11,11 +11,15 @@
 #include "module1/Mod1Page2.h"
 #include "module1/Mod1Page3.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -172,6 +176,12 @@ TEST_F(MacrosPageTest, FileSendingPausesWhileThePageIsHiddenAndResumes) {
         app->OnIdle(0);
     EXPECT_EQ(Received(), QByteArray("\r\nB\r\n")) << "it goes on at the next line";
     EXPECT_EQ(services.StatusTexts().last(), "Send file ended.");
+    // Started by its button, a file is sent by the event loop alone, a line a pass.
+    Find<QPushButton>(macros, 1087)->click();
+    for (int i = 0; i < 50 && macros->IsSending(); ++i)
+        QApplication::processEvents();
+    EXPECT_FALSE(macros->IsSending());
+    EXPECT_EQ(Received(), QByteArray("A\r\n\r\nB\r\n"));
 }
 
 TEST_F(MacrosPageTest, TheMonitorShowsWhatThePrinterSends) {
@@ -179,10 +189,49 @@ TEST_F(MacrosPageTest, TheMonitorShowsWhatThePrinterSends) {
     Find<QLineEdit>(macros, 1075)->setText("^[P)");
     Find<QPushButton>(macros, 1066)->click();
     clock.Advance(100);
-    for (int i = 0; i < 21; ++i) // the receive poll comes every 21st idle call
-        app->OnIdle(0);
+    sim->Settle();
+    // The reply's arrival wakes the receive step: a few turns of the event loop show it,
+    // with no beat of its own waking the program.
+    for (int i = 0; i < 20 && !macros->MonitorText().contains('\n'); ++i)
+        QApplication::processEvents();
     EXPECT_TRUE(macros->MonitorText().startsWith("TARVO3-")) << macros->MonitorText().toStdString();
-    const QColor background =
-        Find<QPlainTextEdit>(macros, 1079)->palette().color(QPalette::Base);
+    const QColor background = Find<QPlainTextEdit>(macros, 1079)->palette().color(QPalette::Base);
     EXPECT_EQ(background, QColor(255, 150, 96));
+}
+
+TEST_F(MacrosPageTest, ALostLinkIsClosedAndSaidAndReopensWhenThePageIsShownAgain) {
+    ShowMacros();
+    ASSERT_EQ(app->Serial().m_bOpen, 1);
+    sim->Hangup(); // the cable is pulled
+    for (int i = 0; i < 50 && app->Serial().m_bOpen; ++i)
+        QApplication::processEvents();
+    EXPECT_EQ(app->Serial().m_bOpen, 0) << "no spinning on a port that only reports its hang-up";
+    EXPECT_TRUE(services.StatusTexts().last().startsWith("The link to the printer was lost"))
+        << services.StatusTexts().last().toStdString();
+    services.Clear();
+    sheet->setCurrentIndex(1);
+    ShowMacros(); // shown again, the page tries the link again: the device is still gone
+    EXPECT_EQ(services.MessageTexts(), QStringList{"Com port could not be opened."});
+}
+
+TEST_F(MacrosPageTest, TheSerialPortDialogBorrowsTheHeldLinkAndTheLinkFollowsTheChoice) {
+    ShowMacros();
+    ASSERT_EQ(app->Serial().m_bOpen, 1);
+    QString detected;
+    bool heldDuringDialog = true;
+    services.SetDialogScript([&](QObject& object) {
+        auto& dialog = static_cast<QDialog&>(object);
+        heldDuringDialog = app->Serial().m_bOpen != 0;
+        dialog.findChild<QTreeWidget*>("id1025")->topLevelItem(0)->setSelected(true);
+        QTest::mouseClick(dialog.findChild<QPushButton*>("detect"), Qt::LeftButton);
+        detected = dialog.findChild<QLabel*>("detectStatus")->text();
+        dialog.accept();
+        return int(QDialog::Accepted);
+    });
+    frame->OnConfigureSerialPort();
+    EXPECT_FALSE(heldDuringDialog);
+    EXPECT_EQ(detected, "Found the printer on COM1 at 38400 bit/s.");
+    EXPECT_EQ(app->Serial().m_bOpen, 1) << "the page holds the link again";
+    EXPECT_TRUE(services.StatusTexts().last().startsWith("Macros and files now go to COM1 ("))
+        << services.StatusTexts().last().toStdString();
 }
