@@ -54,7 +54,12 @@ CMod1Page3::CMod1Page3(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWid
     m_ctlMonitor->setObjectName(Id(1079));
     m_ctlMonitor->setReadOnly(true);
     m_ctlMonitor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_ctlMonitor->setMinimumSize(560, 110);
+    // Tall enough for the lines the monitor scrolls into view, and no taller: with its
+    // larger default height the page would not fit its module's window.
+    m_ctlMonitor->setMinimumWidth(560);
+    m_ctlMonitor->setFixedHeight(
+        qMax(110, m_ctlMonitor->fontMetrics().lineSpacing() * kLinesInView +
+                      2 * m_ctlMonitor->frameWidth() + 8));
     QPalette palette = m_ctlMonitor->palette();
     palette.setColor(QPalette::Base, kMonitorBackground);
     palette.setColor(QPalette::Text, Qt::black);

@@ -15,8 +15,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -187,14 +189,17 @@ TEST_F(MacrosPageTest, FileSendingPausesWhileThePageIsHiddenAndResumes) {
 TEST_F(MacrosPageTest, TheMonitorShowsWhatThePrinterSends) {
     ShowMacros();
     Find<QLineEdit>(macros, 1075)->setText("^[P)");
-    Find<QPushButton>(macros, 1066)->click();
+    for (int i = 0; i < 10; ++i) // ten replies, over 200 bytes: five 50-byte reads at least
+        Find<QPushButton>(macros, 1066)->click();
     clock.Advance(100);
     sim->Settle();
-    // The reply's arrival wakes the receive step: a few turns of the event loop show it,
-    // with no beat of its own waking the program.
-    for (int i = 0; i < 20 && !macros->MonitorText().contains('\n'); ++i)
+    // The replies' arrival wakes the receive step, and it reads one step after another
+    // while bytes wait: a few turns of the event loop show them all, with no beat of its
+    // own waking the program.
+    for (int i = 0; i < 40 && macros->MonitorText().count('\n') < 10; ++i)
         QApplication::processEvents();
     EXPECT_TRUE(macros->MonitorText().startsWith("TARVO3-")) << macros->MonitorText().toStdString();
+    EXPECT_EQ(macros->MonitorText().count("TARVO3-"), 10);
     const QColor background = Find<QPlainTextEdit>(macros, 1079)->palette().color(QPalette::Base);
     EXPECT_EQ(background, QColor(255, 150, 96));
 }
@@ -234,4 +239,31 @@ TEST_F(MacrosPageTest, TheSerialPortDialogBorrowsTheHeldLinkAndTheLinkFollowsThe
     EXPECT_EQ(app->Serial().m_bOpen, 1) << "the page holds the link again";
     EXPECT_TRUE(services.StatusTexts().last().startsWith("Macros and files now go to COM1 ("))
         << services.StatusTexts().last().toStdString();
+}
+
+TEST_F(MacrosPageTest, ThePageFitsItsModuleWithTheLongestCaptions) {
+    for (int k = 0; k < CMod1Page3::kMacroCount; ++k)
+        app->Document().m_strMacroCaption[size_t(k)] = QString(32767, QLatin1Char('W'));
+    macros->UpdateFromDocument();
+    ShowMacros();
+    // The module's own client size (the menu bar is part of the window here).
+    const int menu =
+        frame->menuBar()->isNativeMenuBar() ? 0 : frame->menuBar()->sizeHint().height();
+    frame->resize(642, 503 + menu);
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    QWidget* area = macros->parentWidget();
+    while (area && !qobject_cast<QScrollArea*>(area))
+        area = area->parentWidget();
+    ASSERT_TRUE(area);
+    QWidget* viewport = static_cast<QScrollArea*>(area)->viewport();
+    for (QWidget* control : macros->findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(macros) || control->parentWidget() != macros)
+            continue;
+        const QRect shown(control->mapTo(viewport, QPoint(0, 0)), control->size());
+        EXPECT_TRUE(viewport->rect().contains(shown))
+            << control->objectName().toStdString() << " lies outside the visible page";
+    }
+    auto* button = Find<QPushButton>(macros, 1066);
+    EXPECT_EQ(button->toolTip().size(), 32767) << "the whole caption is its tooltip";
 }
