@@ -3,8 +3,31 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 
 #include <cstdio>
+
+namespace {
+// For the start-up benchmark: says on stderr when the main window has been painted for
+// the first time (after the paint event, once the pass it belongs to is flushed).
+class CFirstPaintReporter : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !m_reported) {
+            m_reported = true;
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, [] {
+                fputs("kvu: first paint\n", stderr);
+                fflush(stderr);
+            });
+        }
+        return false;
+    }
+
+private:
+    bool m_reported = false;
+};
+} // namespace
 
 int main(int argc, char* argv[]) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
@@ -38,6 +61,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     CKVUApp app;
+    CFirstPaintReporter reporter;
+    if (qEnvironmentVariableIsSet("KVU_REPORT_FIRST_PAINT"))
+        application.installEventFilter(&reporter);
     if (!app.InitInstance(QApplication::arguments()))
         return 1;
     return app.ExitInstance(QApplication::exec());
