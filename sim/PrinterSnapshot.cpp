@@ -20,7 +20,7 @@ CPrinterSnapshot::Radio TakeRadio(CRadioModule* module, const char* kind, int ua
     }
     radio.title = QStringLiteral("%1 module on UART%2").arg(QLatin1String(kind)).arg(uart);
     for (const QString& name : module->SettingNames())
-        radio.stored.append({name, module->StoredAnswer(name)});
+        radio.stored.append({name, module->StoredValue(name)});
     return radio;
 }
 } // namespace

@@ -21,8 +21,9 @@ struct CPrinterSnapshot {
     struct Radio {
         bool fitted = false;
         QString title; // "Bluetooth module on UART1", or "No Bluetooth module"
-        // What the module keeps for its next start-up by AT name, as its queries answer
-        // it: texts quoted, several values separated by commas.
+        // What the module keeps for its next start-up by AT name, as the module holds it:
+        // texts as they are (not quoted or escaped as its answers carry them), several
+        // values separated by commas.
         QVector<Row> stored;
     };
 

@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -37,6 +39,61 @@ CPty::CPty() {
     cfsetspeed(&tio, B38400);
     tcsetattr(m_slaveKeeper, TCSANOW, &tio);
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    // Set up after the kept slave opened, so that only the program's opens are counted.
+    m_watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_watch >= 0 &&
+        inotify_add_watch(m_watch, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        ::close(m_watch);
+        m_watch = -1;
+    }
+}
+
+bool CPty::UsePacketMode() {
+    int on = 1;
+    m_packetMode = m_master >= 0 && ::ioctl(m_master, TIOCPKT, &on) == 0;
+    return m_packetMode;
+}
+
+int CPty::ReadFromProgram(char* buffer, int count) {
+    if (m_master < 0 || count <= 0)
+        return m_master < 0 ? -1 : 0;
+    if (!m_packetMode)
+        return int(::read(m_master, buffer, size_t(count)));
+    // Each read brings one lead byte: 0 before data, or a notice on its own.
+    char packet[4097];
+    const int n = int(::read(m_master, packet, size_t(qMin(count, 4096) + 1)));
+    if (n <= 0)
+        return n;
+    if (packet[0] != TIOCPKT_DATA) {
+        if (packet[0] & TIOCPKT_FLUSHWRITE)
+            tcflush(m_master, TCIFLUSH);
+        return 0;
+    }
+    memcpy(buffer, packet + 1, size_t(n - 1));
+    return n - 1;
+}
+
+void CPty::TakeOpenEvents() {
+    if (m_watch < 0)
+        return;
+    alignas(inotify_event) char events[4096];
+    for (;;) {
+        const ssize_t n = ::read(m_watch, events, sizeof events);
+        if (n <= 0)
+            break;
+        for (ssize_t at = 0; at < n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(events + at);
+            if (e->mask & IN_OPEN)
+                ++m_programOpens;
+            if (e->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE))
+                m_programOpens = qMax(0, m_programOpens - 1);
+            if (e->mask & IN_Q_OVERFLOW)
+                m_programOpens = 0; // the count is lost: take the line as free
+            at += ssize_t(sizeof(inotify_event) + e->len);
+        }
+    }
+    if (m_programOpens == 0 && m_slaveKeeper >= 0)
+        ::ioctl(m_slaveKeeper, TIOCNXCL);
 }
 
 CPty::~CPty() {
@@ -54,6 +111,9 @@ void CPty::Close() {
     if (m_slaveKeeper >= 0)
         ::close(m_slaveKeeper);
     m_slaveKeeper = -1;
+    if (m_watch >= 0)
+        ::close(m_watch);
+    m_watch = -1;
 }
 
 namespace {

@@ -40,11 +40,35 @@ public:
     static constexpr long kStallLimitMs = 1000;
     bool WriteAll(const char* data, int count);
 
+    // The master in packet mode, so that it hears the program drop its queued output
+    // (tcflush, QSerialPort::clear): a real UART's transmit queue is gone then, while a
+    // pty would hand the master every byte all the same. False when the mode is refused.
+    bool UsePacketMode();
+    // Up to `count` bytes the program wrote; 0 when none (or only a notice came), -1 on
+    // an error (errno tells). In packet mode a drop of the program's output also drops
+    // what it wrote and the master has not read yet, as the UART would have.
+    int ReadFromProgram(char* buffer, int count);
+
+    // The kept slave holds the line open, so the kernel never sees the program's port
+    // close for the last time, and an exclusive claim (TIOCEXCL, which Qt sets at open)
+    // would outlive the program that made it: every later open by an ordinary user would
+    // fail with EBUSY. So the opens and closes of the slave are watched, and when the last
+    // program's descriptor goes (closed, or its process ended, even by kill -9) the claim
+    // is dropped, as a real port's last close drops it. WatchFd is readable when opens or
+    // closes are waiting for TakeOpenEvents; -1 when the watch could not be set up.
+    int WatchFd() const { return m_watch; }
+    void TakeOpenEvents();
+    // How many descriptors other programs hold open on the slave, as far as seen.
+    int ProgramOpens() const { return m_programOpens; }
+
 private:
     void Close();
 
     int m_master = -1;
     int m_slaveKeeper = -1;
+    int m_watch = -1;
+    int m_programOpens = 0;
+    bool m_packetMode = false;
     QString m_slavePath;
     QString m_error;
 };

@@ -50,7 +50,8 @@ bool SimOptions::Parse(const QStringList& arguments, QString* error, bool* exitN
          QStringLiteral("Write what was printed as a PNG picture at exit."),
          QStringLiteral("file")},
         {QStringLiteral("link"),
-         QStringLiteral("Also make a symbolic link to the device at this path."),
+         QStringLiteral("Also make a symbolic link to the device at this path (an old link "
+                        "to a pseudo-terminal is replaced, anything else is left alone)."),
          QStringLiteral("path")},
         {QStringLiteral("paced"),
          QStringLiteral("Take in bytes no faster than the line rate carries them (11 bits a "

@@ -58,6 +58,9 @@ bool CSimulator::Start(QString* error) {
     }
     fcntl(m_wakePipe[0], F_SETFL, O_NONBLOCK);
     fcntl(m_wakePipe[1], F_SETFL, O_NONBLOCK);
+    // Without it the printer only misses the program's dropped output (a line that was
+    // queued when a file send was interrupted prints all the same).
+    m_pty.UsePacketMode();
     m_stop = false;
     m_thread = std::thread([this] { Run(); });
     return true;
@@ -214,9 +217,12 @@ void CSimulator::Run() {
                 timeout = timeout < 0 ? waitMs : qMin(timeout, waitMs);
         }
 
-        pollfd fds[2];
+        pollfd fds[3];
         int count = 0;
         fds[count++] = pollfd{m_wakePipe[0], POLLIN, 0};
+        const int watch = count;
+        fds[count++] = pollfd{m_pty.WatchFd(), POLLIN, 0}; // ignored when -1
+        const int master = count;
         if (m_pty.IsValid() && readable > 0)
             fds[count++] = pollfd{m_pty.MasterFd(), POLLIN, 0};
         const int ready = ::poll(fds, nfds_t(count), timeout);
@@ -228,8 +234,10 @@ void CSimulator::Run() {
             while (::read(m_wakePipe[0], buffer, sizeof buffer) > 0) {
             }
         }
-        if (count > 1 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
-            const ssize_t n = ::read(m_pty.MasterFd(), buffer, size_t(readable));
+        if (fds[watch].revents & POLLIN)
+            m_pty.TakeOpenEvents();
+        if (count > master && (fds[master].revents & (POLLIN | POLLHUP | POLLERR))) {
+            const ssize_t n = m_pty.ReadFromProgram(buffer, readable);
             if (n > 0) {
                 received = true;
                 if (m_config.pacedLine)
@@ -304,8 +312,16 @@ bool CSimulator::LoadState(const QString& path, QString* error) {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
     if (!doc.isObject()) {
+        // Well-formed JSON of another shape parses without an error to tell.
         if (error)
-            *error = parseError.errorString();
+            *error = parseError.error != QJsonParseError::NoError
+                         ? QStringLiteral("%1 at offset %2")
+                               .arg(parseError.errorString())
+                               .arg(parseError.offset)
+                         : QStringLiteral("not a simulator state (its top level is %1, not an "
+                                          "object)")
+                               .arg(doc.isArray() ? QStringLiteral("a list")
+                                                  : QStringLiteral("a single value"));
         return false;
     }
     const QJsonObject root = doc.object();

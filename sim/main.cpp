@@ -1,5 +1,6 @@
 // tarvo3-sim: a simulated Tarvo3 printer on a new pseudo-terminal.
 
+#include "DeviceLink.h"
 #include "SimOptions.h"
 #include "Simulator.h"
 
@@ -55,10 +56,12 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         const QString link = options.NumberedPath(options.linkPath, n);
-        if (!link.isEmpty()) {
-            QFile::remove(link);
-            if (!QFile::link(simulator->DevicePath(), link))
-                fprintf(stderr, "tarvo3-sim: cannot make the link %s\n", qPrintable(link));
+        if (!link.isEmpty() && !DeviceLink::Make(link, simulator->DevicePath(), &message)) {
+            fprintf(stderr, "tarvo3-sim: %s\n", qPrintable(message));
+            for (int made = 0; made < n; ++made)
+                DeviceLink::Remove(options.NumberedPath(options.linkPath, made),
+                                   simulators[size_t(made)]->DevicePath());
+            return 1;
         }
         simulators.push_back(std::move(simulator));
     }
@@ -103,7 +106,7 @@ int main(int argc, char* argv[]) {
         }
         const QString link = options.NumberedPath(options.linkPath, n);
         if (!link.isEmpty())
-            QFile::remove(link);
+            DeviceLink::Remove(link, simulator.DevicePath());
     }
     return rc;
 }

@@ -1,6 +1,7 @@
 #include "CliRun.h"
 
 #include "CliCommand.h"
+#include "CliInterrupt.h"
 #include "ConsoleServices.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
@@ -116,11 +117,19 @@ int CCliRun::PrepareLink() {
     if (!m_services)
         m_services = m_context.makeServices ? m_context.makeServices(yes)
                                             : std::make_unique<CConsoleServices>(yes);
-    m_core.SetServices(m_services.get());
+    if (!m_interruptible)
+        m_interruptible = std::make_unique<CInterruptibleServices>(*m_services);
+    m_core.SetServices(m_interruptible.get());
     m_linkLine = QStringLiteral("kvuctl: %1 (%2) at %3 bit/s")
                      .arg(m_core.m_serial.GetPortName(), m_core.m_serial.DeviceName(),
                           m_core.m_serial.GetBaudRateText());
     m_err << m_linkLine << '\n';
     m_err.flush();
     return KvuCtlExit::Ok;
+}
+
+int CCliRun::Finished(int rc) {
+    const bool interrupted =
+        CliInterrupt::Requested() || (m_interruptible && m_interruptible->Interrupted());
+    return rc != KvuCtlExit::Ok && interrupted ? CliInterrupt::ExitCode() : rc;
 }

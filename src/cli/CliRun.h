@@ -74,12 +74,16 @@ public:
     void UseSettingsOf(const CAppCore& loaded);
     void SetPort(const QString& port) { m_portOverride = port; }
     void AdoptServices(std::unique_ptr<IUiServices> services) {
+        m_interruptible.reset();
         m_services = std::move(services);
     }
     // The line PrepareLink wrote about the link it opens ("COM1 (/dev/ttyUSB0) at ...").
     const QString& LinkLine() const { return m_linkLine; }
     CSerialPort& Link() { return m_core.m_serial; }
-    IUiServices& Services() { return *m_services; }
+    IUiServices& Services() { return m_interruptible ? *m_interruptible : *m_services; }
+    // The exit code of a command that has returned `rc`: one that did not finish because it
+    // was interrupted exits with the interrupt's code (130 for Ctrl-C).
+    int Finished(int rc);
 
 private:
     QStringList m_arguments;
@@ -91,6 +95,8 @@ private:
     std::unique_ptr<QSettings> m_ownSettings;
     bool m_settingsLoaded = false;
     std::unique_ptr<IUiServices> m_services;
+    // The services as the core sees them: the terminal's interrupt reported too.
+    std::unique_ptr<IUiServices> m_interruptible;
     QString m_portOverride;
     QString m_linkLine;
 };

@@ -1,5 +1,7 @@
 #include "ConsoleServices.h"
 
+#include "CliInterrupt.h"
+
 #include <QThread>
 #include <cstdio>
 
@@ -32,8 +34,16 @@ MsgAnswer CConsoleServices::Message(const QString& text, const QString& /*captio
 }
 
 void CConsoleServices::Pause(int ms) {
-    if (ms > 0)
-        QThread::msleep(ulong(ms));
+    // In slices, so that Ctrl-C ends a 2 s printer pause at once.
+    const int kSliceMs = 20;
+    QElapsedTimer clock;
+    clock.start();
+    for (qint64 left = ms; left > 0 && !Interrupted(); left = ms - clock.elapsed())
+        QThread::msleep(ulong(qMin<qint64>(left, kSliceMs)));
+}
+
+bool CConsoleServices::Interrupted() {
+    return CliInterrupt::Requested();
 }
 
 void CConsoleServices::LinkProblem(const QString& text) {

@@ -20,6 +20,8 @@ public:
     void BeginWait() override {}
     void EndWait() override {}
     void LinkProblem(const QString& text) override;
+    // Ctrl-C or SIGTERM (see CliInterrupt).
+    bool Interrupted() override;
 
     const QStringList& Messages() const { return m_messages; }
     bool IsAssumingYes() const { return m_assumeYes; }

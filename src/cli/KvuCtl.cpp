@@ -1,6 +1,7 @@
 #include "KvuCtl.h"
 
 #include "CliCommand.h"
+#include "CliInterrupt.h"
 #include "CliRun.h"
 #include "ManyPorts.h"
 #include "app/Version.h"
@@ -39,7 +40,9 @@ const char* const kExitCodesHelp =
     "     bt and wlan: the module did not answer OK, or a verified setting differs\n"
     "  2  the command line is wrong\n"
     "  3  a project or output file cannot be read or written\n"
-    "  4  the serial port cannot be opened or written\n";
+    "  4  the serial port cannot be opened or written\n"
+    "  130, 143  interrupted by Ctrl-C or SIGTERM before the command finished (the port\n"
+    "     was closed; stderr says what the printer may be left doing)\n";
 
 // stdout and stderr, or the streams a caller gave.
 class CConsoleOut {
@@ -269,11 +272,14 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
     // the command's --json is its own.
     const bool summaryAsked =
         command->manyPorts && !command->ownJson && parser.isSet(QStringLiteral("json"));
+    // Ctrl-C and SIGTERM end the command's exchange and close its port rather than the
+    // program at once, which would leave the port claimed and the printer mid-exchange.
+    CliInterrupt::CScope interrupt;
     if (portsListed || summaryAsked || (noPort && command->everyPortByDefault))
         return RunOnManyPorts(*command, arguments, rest, parser, context, io.Out(), io.Err());
 
     CCliRun run(rest, parser, context, io.Out(), io.Err());
-    const int rc = command->run(run);
+    const int rc = run.Finished(command->run(run));
     io.Out().flush();
     io.Err().flush();
     return rc;

@@ -19,6 +19,8 @@ constexpr int NotConfirmed = 1; // the printer did not confirm, or the user did 
 constexpr int Usage = 2;        // the command line is wrong
 constexpr int FileError = 3;    // a project or output file cannot be read or written
 constexpr int LinkError = 4;    // the port cannot be opened or written
+constexpr int Interrupted = 130; // Ctrl-C (128 + SIGINT) before the command finished
+constexpr int Terminated = 143;  // SIGTERM (128 + 15) before the command finished
 } // namespace KvuCtlExit
 
 // Where kvuctl writes and whom it asks; tests replace the parts they need.

@@ -11,7 +11,6 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <csignal>
 #include <cstdio>
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -26,24 +25,6 @@
 namespace {
 const QString kPort = QStringLiteral("port");
 const QString kBaud = QStringLiteral("baud");
-
-volatile std::sig_atomic_t g_interrupted = 0;
-void OnInterrupt(int) {
-    g_interrupted = 1;
-}
-
-// Ctrl-C ends the loop of the command that installed this, so that the port is closed.
-class CInterruptScope {
-public:
-    CInterruptScope() {
-        g_interrupted = 0;
-        m_previous = std::signal(SIGINT, OnInterrupt);
-    }
-    ~CInterruptScope() { std::signal(SIGINT, m_previous); }
-
-private:
-    void (*m_previous)(int) = nullptr;
-};
 
 bool StderrIsTerminal() {
     return KVU_ISATTY(KVU_FILENO(stderr)) != 0;
@@ -74,12 +55,16 @@ int RunQuery(CCliRun& run) {
         CSupervisoryQuery(run.Link(), run.Services()).Send(*bytes);
     if (!reply.exchanged)
         return KvuCtlExit::LinkError;
+    if (reply.bytes.isEmpty() && run.Services().Interrupted())
+        return KvuCtlExit::Interrupted;
     if (reply.bytes.isEmpty()) {
         run.Err() << "kvuctl: no reply\n";
         return KvuCtlExit::NotConfirmed;
     }
     run.Out() << "reply: " << Notation::MonitorForm(reply.bytes);
-    if (!reply.bytes.endsWith('\n') && !reply.bytes.endsWith('\r'))
+    // A reply that ends in CR alone still ends its line here, or a script reading lines
+    // would find the first interpretation line behind the CR.
+    if (!reply.bytes.endsWith('\n'))
         run.Out() << '\n';
     for (const QString& line :
          reply.interpretation.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
@@ -173,13 +158,13 @@ int RunSendFile(CCliRun& run) {
         session.CloseLink();
         return KvuCtlExit::FileError;
     }
-    CInterruptScope interrupt;
     const qint64 total = QFileInfo(path).size();
     QElapsedTimer clock;
     clock.start();
     int lines = 0;
     qint64 lastDrawn = -1000;
-    while (session.IsSending() && !g_interrupted) {
+    const auto interrupted = [&run] { return run.Services().Interrupted(); };
+    while (session.IsSending() && !interrupted()) {
         session.SendStep();
         ++lines;
         if (bar && clock.elapsed() - lastDrawn >= 200) {
@@ -187,12 +172,26 @@ int RunSendFile(CCliRun& run) {
             barServices.DrawBar(Progress(session.SentBytes(), total, lines, clock.elapsed()));
         }
     }
+    if (interrupted()) {
+        // What is queued in the port and not yet on the line is dropped, or it would go on
+        // printing after the program has ended. The bar stays where the send was.
+        run.Link().DiscardOutput();
+        session.StopSendFile();
+        session.CloseLink();
+        if (bar)
+            barServices.DrawBar(Progress(session.SentBytes(), total, lines, clock.elapsed()) +
+                                QLatin1Char('\n'));
+        // `lines` counts the line being written when the interrupt came (cut short, or not
+        // begun when it came between two lines).
+        run.Err() << "kvuctl: " << path << ": interrupted at line " << qMax(lines, 1)
+                  << "; what was queued and not yet sent was dropped\n";
+        run.Err().flush();
+        return KvuCtlExit::Interrupted;
+    }
     if (bar)
         barServices.DrawBar(Progress(total, total, lines - 1, clock.elapsed()) + QLatin1Char('\n'));
     session.StopSendFile();
     session.CloseLink();
-    if (g_interrupted)
-        return KvuCtlExit::NotConfirmed;
     if (session.CutShort())
         return KvuCtlExit::LinkError;
     return session.ReadFailed() ? KvuCtlExit::FileError : KvuCtlExit::Ok;
@@ -213,9 +212,9 @@ int RunMonitor(CCliRun& run) {
     CMacroSession session(run.Link(), run.Services());
     if (!session.OpenLink())
         return KvuCtlExit::LinkError;
-    CInterruptScope interrupt;
+    // Ctrl-C is the usual end of an unlimited monitor: exit 0 then.
     QDeadlineTimer deadline(limited ? qint64(seconds) * 1000 : -1);
-    while (!g_interrupted && !deadline.hasExpired() && run.Link().m_bOpen) {
+    while (!run.Services().Interrupted() && !deadline.hasExpired() && run.Link().m_bOpen) {
         // Each poll waits about 10 ms at most for what has arrived.
         const QString text = session.ReceiveStep();
         if (!text.isEmpty()) {

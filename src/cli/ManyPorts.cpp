@@ -176,7 +176,7 @@ void RunJob(const CCliCommand& command, const QStringList& arguments, const QStr
         run.UseSettingsOf(loaded);
         run.SetPort(job.port);
         run.AdoptServices(std::make_unique<CPortServices>(job, *job.services, lines));
-        job.exitCode = command.run(run);
+        job.exitCode = run.Finished(command.run(run));
         out.flush();
         err.flush();
         if (errDevice.LastLine() != run.LinkLine()) {
@@ -223,6 +223,9 @@ QString ResultText(int exitCode) {
         return QStringLiteral("file error");
     case KvuCtlExit::LinkError:
         return QStringLiteral("link error");
+    case KvuCtlExit::Interrupted:
+    case KvuCtlExit::Terminated:
+        return QStringLiteral("interrupted");
     default:
         return QStringLiteral("exit %1").arg(exitCode);
     }

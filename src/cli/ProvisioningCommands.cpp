@@ -4,6 +4,7 @@
 #include "CliRun.h"
 #include "app/BaudDetector.h"
 #include "app/PortDiscovery.h"
+#include "module1/Notation.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,8 +13,11 @@
 namespace {
 const QString kJson = QStringLiteral("json");
 
+// What the system reports comes from the device (a USB adapter's descriptors): shown in
+// the visible form, so that control bytes in it cannot move the cursor, retitle the
+// terminal or forge lines of the table.
 QString OrDash(const QString& text) {
-    return text.isEmpty() ? QStringLiteral("-") : text;
+    return text.isEmpty() ? QStringLiteral("-") : Notation::VisibleForm(text);
 }
 
 int RunPorts(CCliRun& run) {
@@ -46,7 +50,7 @@ int RunPorts(CCliRun& run) {
     QList<QStringList> rows;
     rows << heads;
     for (const CPortInfo& p : ports)
-        rows << QStringList{p.device,
+        rows << QStringList{Notation::VisibleForm(p.device),
                             OrDash(p.comNames.join(QLatin1Char(','))),
                             OrDash(p.stableName),
                             OrDash(p.description),

@@ -182,6 +182,8 @@ int LinkExit(const CAtExchange::Result& result) {
         return KvuCtlExit::LinkError;
     case CAtExchange::Outcome::Refused:
         return KvuCtlExit::Usage;
+    case CAtExchange::Outcome::Interrupted:
+        return KvuCtlExit::Interrupted;
     case CAtExchange::Outcome::Completed:
         break;
     }

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "KvuCtlFixture.h"
+#include <csignal>
 #include <sys/stat.h>
 #include <utility>
 
@@ -118,6 +119,78 @@ TEST_F(KvuCtlTest, BurnExitCodes) {
     }
     EXPECT_EQ(Run({"burn", project, "--port", "/dev/nonexistent-kvu"}), 4);
     EXPECT_EQ(Run({"send", "x", "--port", "/dev/nonexistent-kvu"}), 4);
+}
+
+namespace {
+// Hands kvuctl the harness's recorder and sends the process a signal as a step text
+// starts so, as a user's Ctrl-C (or a service manager's SIGTERM) would come.
+class CSignallingServices : public CForwardingServices {
+public:
+    CSignallingServices(IUiServices& target, QString at, int signal)
+        : CForwardingServices(target), m_at(std::move(at)), m_signal(signal) {}
+    void Status(const QString& text) override {
+        CForwardingServices::Status(text);
+        if (!m_sent && text.startsWith(m_at)) {
+            m_sent = true;
+            std::raise(m_signal);
+        }
+    }
+
+private:
+    QString m_at;
+    int m_signal;
+    bool m_sent = false;
+};
+} // namespace
+
+TEST_F(KvuCtlTest, ASignalEndsTheExchangeClosesThePortAndSaysWhatToDo) {
+    const QString file = dir.filePath("lines.txt");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        for (int i = 1; i <= 30; ++i)
+            f.write("L" + QByteArray::number(i) + "\r\n");
+    }
+    const struct {
+        const char* name;
+        QStringList args;
+        const char* at;
+        int signal;
+        int exit;
+        const char* told;       // on stderr
+        QByteArray receivedEnd; // the last bytes the printer got
+    } rows[] = {
+        {"burn, Ctrl-C", {"burn", project}, "Sent user commands.", SIGINT, 130,
+         "still be collecting the attribute stream", QByteArray("\x1BU1\x1Bk1\x1B" "a\x18")},
+        {"burn, SIGTERM", {"burn", project}, "Sent ESC-XX.", SIGTERM, 143,
+         "Interrupted after \"Sent ESC-XX.\"", QByteArray("\x1BXX")},
+        {"bt write", {"bt", "write", "--name", "Till 9"}, "Sent AT*", SIGINT, 130,
+         "Sent AT*ADDM and ### to end the pass-through.", QByteArray("AT*ADDM\r###")},
+        {"send-file", {"send-file", file}, "Sending: L10", SIGINT, 130,
+         "interrupted at line 10", QByteArray("L9\r\nL10\r\n")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CSimHarness h;
+        ASSERT_TRUE(h.Started());
+        KvuCtlContext context;
+        const QString at = QLatin1String(row.at);
+        const int signal = row.signal;
+        context.makeServices = [&h, at, signal](bool) {
+            return std::make_unique<CSignallingServices>(h.Services(), at, signal);
+        };
+        const auto before = std::signal(row.signal, SIG_DFL);
+        std::signal(row.signal, before);
+        EXPECT_EQ(RunWith(row.args + QStringList{"--port", h.Sim().DevicePath()}, context),
+                  row.exit)
+            << err.toStdString();
+        EXPECT_TRUE(err.contains(QLatin1String(row.told))) << err.toStdString();
+        EXPECT_EQ(h.Link().m_bOpen, 0);
+        const QByteArray received = h.TakeReceived();
+        EXPECT_TRUE(received.endsWith(row.receivedEnd)) << received.toHex().toStdString();
+        // The signal's own handling is back once the command is over.
+        EXPECT_EQ(std::signal(row.signal, before), before);
+    }
 }
 
 TEST_F(KvuCtlTest, ArgumentBytesAreTakenAsTheyAre) {
@@ -224,6 +297,16 @@ TEST_F(KvuCtlTest, QueryMacroSendFileAndMonitor) {
     EXPECT_TRUE(out.contains("\nVoltage = ")) << out.toStdString();
     EXPECT_TRUE(out.contains("\nTemperature = "));
     EXPECT_TRUE(out.contains("(V)\n") && !out.contains("(V)\r")) << "lines end without the CR";
+    {
+        // A reply that ends in CR alone still ends its line before the interpretation.
+        SimConfig config;
+        config.faults.cutReplyAt = 7;
+        CSimHarness cut(config);
+        EXPECT_EQ(Run({"query", "battery"}, &cut), 0);
+        EXPECT_TRUE(out.startsWith("reply: ^[V")) << out.toStdString();
+        EXPECT_TRUE(out.contains("\r\nVoltage = ")) << out.toStdString();
+        EXPECT_FALSE(out.contains("\rVoltage")) << out.toStdString();
+    }
     EXPECT_EQ(Run({"query", "cancel-mcr"}, &h), 1) << "no reply";
     EXPECT_EQ(h.TakeReceived(), QByteArray("\x1B"
                                            "C"));

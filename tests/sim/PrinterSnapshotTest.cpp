@@ -53,7 +53,7 @@ TEST(PrinterSnapshot, TakesTheBurnedAndTheCurrentAttributesApart) {
     EXPECT_EQ(s.burnedStream, QByteArray("\x1BU1\x1Bk2"));
 }
 
-TEST(PrinterSnapshot, RadioSettingsAsTheModuleAnswersThem) {
+TEST(PrinterSnapshot, RadioSettingsAsTheModuleHoldsThem) {
     SimConfig config;
     config.wlanUart = -1;
     CPrinterModel printer{config};
@@ -61,7 +61,8 @@ TEST(PrinterSnapshot, RadioSettingsAsTheModuleAnswersThem) {
     const CPrinterSnapshot s = CPrinterSnapshot::Take(printer);
     EXPECT_TRUE(s.bluetooth.fitted);
     EXPECT_EQ(s.bluetooth.title, "Bluetooth module on UART1");
-    EXPECT_EQ(ValueOf(s.bluetooth.stored, "AGLN"), "\"Till \\224\\22\"");
+    // The text itself, not its answer's form ("Till \224\22" in quotes).
+    EXPECT_EQ(ValueOf(s.bluetooth.stored, "AGLN"), "Till \"4\"");
     EXPECT_EQ(ValueOf(s.bluetooth.stored, "AGLC"), "1234");
     EXPECT_EQ(ValueOf(s.bluetooth.stored, "AILBA"), "0012F3004A21");
     EXPECT_EQ(s.bluetooth.stored.size(), 8);
@@ -72,7 +73,7 @@ TEST(PrinterSnapshot, RadioSettingsAsTheModuleAnswersThem) {
     const CPrinterSnapshot both = CPrinterSnapshot::Take(*std::make_unique<CPrinterModel>(SimConfig{}));
     EXPECT_EQ(ValueOf(both.wlan.stored, "ANIP"),
               "192.168.1.96,255.255.255.0,192.168.1.1");
-    EXPECT_EQ(ValueOf(both.wlan.stored, "AGSSID"), "\"WLAN Printer\"");
+    EXPECT_EQ(ValueOf(both.wlan.stored, "AGSSID"), "WLAN Printer");
     EXPECT_EQ(CPrinterSnapshot::RadioSettingLabel("AGLN"), "Local name");
     EXPECT_EQ(CPrinterSnapshot::RadioSettingLabel("ANIP"), "IP address, mask, gateway");
     EXPECT_EQ(CPrinterSnapshot::RadioSettingLabel("AT_UNKNOWN"), "AT_UNKNOWN");

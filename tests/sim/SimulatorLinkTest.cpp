@@ -7,6 +7,7 @@
 #include "app/SerialPort.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
@@ -14,7 +15,11 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <cerrno>
+#include <csignal>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -392,13 +397,23 @@ TEST_F(SimTest, StateFileKeepsBurnedAttributesSlotsAndModuleSettings) {
         EXPECT_TRUE(p.Slot(2).stored);
         EXPECT_EQ(p.Slot(2).rows.value(0), QByteArray(72, '\x0F'));
     });
-    QFile bad(dir.filePath("bad.json"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("{ not json");
-    bad.close();
-    QString error;
-    EXPECT_FALSE(fresh.LoadState(bad.fileName(), &error));
-    EXPECT_FALSE(error.isEmpty());
+    // A file that is no state says why, whatever is wrong with it.
+    const struct {
+        const char* content;
+        const char* reason;
+    } bads[] = {{"{ not json", "at offset"},
+                {"[1, 2]", "top level is a list"},
+                {"42", "top level is a single value"}};
+    for (const auto& b : bads) {
+        QFile bad(dir.filePath("bad.json"));
+        ASSERT_TRUE(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        bad.write(b.content);
+        bad.close();
+        QString error;
+        EXPECT_FALSE(fresh.LoadState(bad.fileName(), &error)) << b.content;
+        EXPECT_TRUE(error.contains(QLatin1String(b.reason))) << b.content << ": " << qPrintable(error);
+        EXPECT_FALSE(error.contains("no error occurred")) << b.content;
+    }
 }
 
 TEST_F(SimTest, TranscriptRecordsBothDirections) {
@@ -450,6 +465,75 @@ TEST_F(SimTest, PacedLineTakesBytesAtTheLineRate) {
     EXPECT_LE(received() - 2000, (50 + real.elapsed()) * perMs + 1);
     Pause(1000);
     EXPECT_GE(received() - 2000, std::floor(1000 * perMs) - 1);
+}
+
+TEST_F(SimTest, OutputThePortDropsNeverReachesThePrinter) {
+    // 2000 bytes queued on a 1200 bit/s line take 18 s to go out; the program drops them
+    // (an interrupted file send) and closes the port: as with a real UART, what had not
+    // gone out is gone, and the printer takes no more of it however long it waits.
+    SimConfig config;
+    config.baudRate = 1200;
+    config.pacedLine = true;
+    Start(config);
+    ASSERT_TRUE(Open());
+    Send(QByteArray(2000, 'x'));
+    h->Link().DiscardOutput();
+    h->Link().Close();
+    Pause(30000);
+    h->Sim().Settle();
+    EXPECT_LT(h->Sim().Transcript().ReceivedSince(0).size(), 100);
+    // The line itself goes on working.
+    ASSERT_TRUE(Open());
+    Send("\x1BP)");
+    Pause(100);
+    EXPECT_TRUE(Read(100).startsWith("TARVO3-"));
+}
+
+TEST_F(SimTest, AProgramsExclusiveClaimGoesWithItsLastDescriptor) {
+    // Qt claims the port (TIOCEXCL) when it opens it. On a real port the claim ends with
+    // the last close; the simulator's own kept descriptor must not make it outlive the
+    // program, however the program went (root is not stopped by the claim: its flag is
+    // read back; an ordinary user's open is refused while it holds).
+    Start();
+    const QByteArray path = QFile::encodeName(h->Sim().DevicePath());
+    auto claimed = [&] {
+        h->Sim().Settle();
+        const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        int exclusive = fd < 0 && errno == EBUSY ? 1 : -1; // an ordinary user is refused
+        if (fd >= 0) {
+            ::ioctl(fd, TIOCGEXCL, &exclusive);
+            ::close(fd);
+        }
+        return exclusive;
+    };
+    for (const char* how : {"closed", "killed"}) {
+        SCOPED_TRACE(how);
+        if (QByteArray(how) == "closed") {
+            ASSERT_TRUE(Open());
+            EXPECT_EQ(claimed(), 1) << "Qt did not claim the port";
+            h->Link().Close();
+        } else {
+            int ready[2];
+            ASSERT_EQ(::pipe(ready), 0);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
+                ::ioctl(fd, TIOCEXCL);
+                [[maybe_unused]] ssize_t n = ::write(ready[1], "r", 1);
+                for (;;)
+                    ::pause();
+            }
+            char r = 0;
+            ASSERT_EQ(::read(ready[0], &r, 1), 1);
+            ::close(ready[0]);
+            ::close(ready[1]);
+            EXPECT_EQ(claimed(), 1);
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+        }
+        EXPECT_EQ(claimed(), 0) << "the claim outlived the program";
+    }
 }
 
 TEST_F(SimTest, UnpacedLineTakesEverythingAtOnce) {

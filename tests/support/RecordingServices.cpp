@@ -8,6 +8,8 @@ void CRecordingServices::Status(const QString& text) {
     e.text = text;
     e.atMs = Now();
     m_events.append(e);
+    if (!m_interruptAt.isEmpty() && text.startsWith(m_interruptAt))
+        m_interrupted = true;
 }
 
 MsgAnswer CRecordingServices::Message(const QString& text, const QString& caption, MsgIcon icon,
@@ -33,6 +35,8 @@ MsgAnswer CRecordingServices::Message(const QString& text, const QString& captio
 
 void CRecordingServices::Pause(int ms) {
     CBusyScope busy(*this);
+    if (++m_pauses == m_interruptAtPause)
+        m_interrupted = true;
     Event e;
     e.kind = Event::Pause;
     e.value = ms;

@@ -59,6 +59,20 @@ public:
     // Whether the seam counted itself busy when a scripted dialog ran.
     bool WasBusyInDialog() const { return m_busyInDialog; }
 
+    // An interrupt (a terminal's Ctrl-C) from the moment a status text starting with this
+    // is shown; empty: none. Interrupt() asks for one at once.
+    void InterruptAt(const QString& statusText) {
+        m_interruptAt = statusText;
+        m_interrupted = false;
+    }
+    void Interrupt() { m_interrupted = true; }
+    // The same as the pause with this number (1: the first from now) begins.
+    void InterruptAtPause(int n) {
+        m_interruptAtPause = m_pauses + n;
+        m_interrupted = false;
+    }
+    bool Interrupted() override { return m_interrupted; }
+
     // Answers for Yes/No questions, used in order; without one the default is taken.
     void ScriptAnswer(MsgAnswer answer) { m_answers.push_back(answer); }
 
@@ -80,6 +94,10 @@ private:
     FileScript m_fileScript;
     DialogScript m_dialogScript;
     bool m_busyInDialog = false;
+    QString m_interruptAt;
+    int m_interruptAtPause = -1;
+    int m_pauses = 0;
+    bool m_interrupted = false;
     qint64 m_pausedMs = 0;
     int m_waitDepth = 0;
 };

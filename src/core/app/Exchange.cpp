@@ -28,20 +28,27 @@ bool CExchange::Open(const char* failureText) {
 }
 
 bool CExchange::Write(const QByteArray& bytes, const char* failureText) {
+    if (Interrupted())
+        return false;
     if (m_link.WriteFile(bytes))
         return true;
-    Message(QLatin1String(failureText));
+    // A write the interrupt cut short is no transmission failure.
+    if (!Interrupted())
+        Message(QLatin1String(failureText));
     m_link.Close();
     return false;
 }
 
-bool CExchange::WriteStep(const QByteArray& bytes, const QString& status, int pauseMs) {
+bool CExchange::WriteStep(const QByteArray& bytes, const QString& status, int pauseMs,
+                          const QString& cutNote) {
     if (!Write(bytes))
         return false;
+    if (!cutNote.isEmpty())
+        m_cutNote = cutNote;
     Status(status);
     Step();
     Pause(pauseMs);
-    return true;
+    return !Interrupted();
 }
 
 QByteArray CExchange::Read(int count, bool* ok) {
@@ -51,11 +58,12 @@ QByteArray CExchange::Read(int count, bool* ok) {
     buffer.truncate(read ? got : 0);
     if (ok)
         *ok = read;
+    Interrupted();
     return buffer;
 }
 
 bool CExchange::WaitForByte(char wanted, int reads) {
-    for (int i = 0; i < reads; ++i) {
+    for (int i = 0; i < reads && !Interrupted(); ++i) {
         char byte = 0;
         int got = 0;
         if (m_link.ReadFile(&byte, 1, &got) && got == 1 && byte == wanted)
@@ -67,6 +75,27 @@ bool CExchange::WaitForByte(char wanted, int reads) {
 MsgAnswer CExchange::Message(const QString& text, MsgIcon icon, MsgButtons buttons,
                              MsgAnswer defaultAnswer) {
     return m_services.Message(text, icon, buttons, defaultAnswer);
+}
+
+QString CExchange::InterruptText(const QString& lastStep, const QString& note) {
+    QString text = lastStep.isEmpty() ? QStringLiteral("Interrupted.")
+                                      : QStringLiteral("Interrupted after \"%1\"").arg(lastStep.trimmed());
+    if (!text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    if (!note.isEmpty())
+        text += QLatin1Char(' ') + note;
+    return text;
+}
+
+bool CExchange::Interrupted() {
+    if (m_interrupted)
+        return true;
+    if (!m_services.Interrupted())
+        return false;
+    m_interrupted = true;
+    if (m_tellsInterrupt)
+        Message(InterruptText(m_lastStatus, m_cutNote));
+    return true;
 }
 
 void CExchange::Finish() {

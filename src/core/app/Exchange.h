@@ -35,19 +35,43 @@ public:
     // One write of all the bytes; on failure shows `failureText` and closes the link.
     bool Write(const QByteArray& bytes, const char* failureText = kWriteFailed);
     // A write that is a step: written, its status text shown, the indicator one further,
-    // then the pause that lets the printer act on it.
-    bool WriteStep(const QByteArray& bytes, const QString& status, int pauseMs);
+    // then the pause that lets the printer act on it. Once the bytes are out, `cutNote`
+    // (when given) becomes the cut note. False when not written or interrupted.
+    bool WriteStep(const QByteArray& bytes, const QString& status, int pauseMs,
+                   const QString& cutNote = QString());
     // One read of up to `count` bytes; what arrived, empty on a failed read.
     QByteArray Read(int count, bool* ok = nullptr);
     // Up to `reads` one-byte reads until `wanted` arrives; any other byte uses up a read.
     bool WaitForByte(char wanted, int reads);
 
-    void Status(const QString& text) { m_services.Status(text); }
-    void Pause(int ms) { m_services.Pause(ms); }
+    void Status(const QString& text) {
+        m_lastStatus = text;
+        m_services.Status(text);
+    }
+    void Pause(int ms) {
+        if (!Interrupted())
+            m_services.Pause(ms);
+    }
     void Step() { m_services.Progress(++m_step, m_steps); }
     // A message box with the program's caption.
     MsgAnswer Message(const QString& text, MsgIcon icon = MsgIcon::Exclamation,
                       MsgButtons buttons = MsgButtons::Ok, MsgAnswer defaultAnswer = MsgAnswer::Ok);
+
+    // Whether the user asked for the exchange to end (see IUiServices::Interrupted). The
+    // first time it is seen, the exchange says so, after which step, and what the printer
+    // may be left doing (the note below); every later write refuses, every pause is
+    // skipped. Callers end with their own interrupted result.
+    bool Interrupted();
+    bool WasInterrupted() const { return m_interrupted; }
+    // What the printer may be left doing, and what the user should do, if the exchange is
+    // cut from now on ("the printer may still be collecting ...: wait ..., or switch it
+    // off and on"). Empty: the printer is left as it was.
+    void SetCutNote(const QString& note) { m_cutNote = note; }
+    // A part of a longer exchange leaves the telling to the whole.
+    void SetTellsInterrupt(bool tells) { m_tellsInterrupt = tells; }
+    static QString InterruptText(const QString& lastStep, const QString& note);
+    // The last step text the exchange showed.
+    const QString& LastStep() const { return m_lastStatus; }
 
     // Ends the exchange: link closed, "Ready", indicator gone. Runs once; the destructor
     // runs it for any way out that did not.
@@ -66,4 +90,8 @@ private:
     int m_steps;
     int m_step = 0;
     bool m_finished = false;
+    bool m_interrupted = false;
+    bool m_tellsInterrupt = true;
+    QString m_lastStatus;
+    QString m_cutNote;
 };

@@ -21,6 +21,7 @@ public:
     void Progress(int done, int total) override { m_inner.Progress(done, total); }
     void KeepAlive() override { m_inner.KeepAlive(); }
     void LinkProblem(const QString& text) override { m_inner.LinkProblem(text); }
+    bool Interrupted() override { return m_inner.Interrupted(); }
     QString AskFileName(const FileRequest& request) override {
         return m_inner.AskFileName(request);
     }

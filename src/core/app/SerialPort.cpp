@@ -152,6 +152,15 @@ void CSerialPort::DiscardInput() {
     }
 }
 
+void CSerialPort::DiscardOutput() {
+    if (m_hComm && m_hComm->isOpen())
+        m_hComm->clear(QSerialPort::Output);
+}
+
+bool CSerialPort::InterruptRequested() const {
+    return m_closing == 0 && m_services && m_services->Interrupted();
+}
+
 void CSerialPort::CloseHandle() {
     if (!m_hComm)
         return;
@@ -179,6 +188,8 @@ bool CSerialPort::WriteFile(const char* bytes, int count, int* written) {
         *written = 0;
     if (!m_hComm || !m_hComm->isOpen() || count < 0)
         return false;
+    if (InterruptRequested())
+        return false;
     LogWire("write", bytes, count);
     if (count == 0)
         return true;
@@ -186,7 +197,11 @@ bool CSerialPort::WriteFile(const char* bytes, int count, int* written) {
         return false;
     QDeadlineTimer deadline(WriteTimeoutMs(count, m_nBaudRate));
     while (m_hComm->bytesToWrite() > 0) {
-        if (!m_hComm->waitForBytesWritten(int(qMax<qint64>(deadline.remainingTime(), 0)))) {
+        // In slices, so that an interrupt ends a long write at a slow rate soon.
+        if (InterruptRequested())
+            return false;
+        const qint64 slice = qMin<qint64>(deadline.remainingTime(), kReadSliceMs);
+        if (!m_hComm->waitForBytesWritten(int(qMax<qint64>(slice, 0)))) {
             const auto error = m_hComm->error();
             if (error != QSerialPort::TimeoutError && error != QSerialPort::NoError) {
                 qCDebug(lcWire) << "write failed:" << m_hComm->errorString();
@@ -236,6 +251,9 @@ bool CSerialPort::ReadFile(char* buffer, int count, int* read) {
             lastByteAt = clock.elapsed();
             continue;
         }
+        // Interrupted: what has come so far is the read's result.
+        if (InterruptRequested())
+            break;
         qint64 wait = totalMs - clock.elapsed();
         if (m_readInterval > 0 && lastByteAt >= 0)
             wait = qMin(wait, lastByteAt + qint64(m_readInterval) + 1 - clock.elapsed());
@@ -266,7 +284,9 @@ bool CSerialPort::ReadFile(char* buffer, int count, int* read) {
 bool CSerialPort::Write(const char* bytes, int count) {
     if (WriteFile(bytes, count))
         return true;
-    ShowMessage(kTransmissionError);
+    // An interrupted write is no transmission error; its caller says it was interrupted.
+    if (!InterruptRequested())
+        ShowMessage(kTransmissionError);
     return false;
 }
 
@@ -281,7 +301,7 @@ bool CSerialPort::SendBlock(const char* bytes, int count) {
     }
     const bool written = WriteFile(bytes, count);
     Close();
-    if (!written)
+    if (!written && !InterruptRequested())
         ShowMessage(kTransmissionError);
     m_bOpen = 0;
     return written;

@@ -45,6 +45,9 @@ public:
     // Drops what has arrived but was not read yet (a probe at another rate may have left
     // noise behind).
     void DiscardInput();
+    // Drops what was written but has not gone out on the line yet (an interrupted file
+    // send leaves hundreds of lines queued in the driver that would print on).
+    void DiscardOutput();
     void Close();
     // One synchronous write on the open link; "Serial transmission error." on failure.
     bool Write(const char* bytes, int count);
@@ -77,6 +80,22 @@ public:
     bool HasFailed() const { return m_failed; }
     // The device's own words for that failure ("Input/output error"), when it gave any.
     QString FailureText() const { return m_failureText; }
+
+    // While the services report an interrupt, writes refuse to start and the waits of
+    // reads and writes end early. The closing steps of an interrupted exchange (which
+    // leave the printer as it was) are written all the same, inside this scope; each is
+    // still bounded by the write's own time-out.
+    class CClosingSteps {
+    public:
+        explicit CClosingSteps(CSerialPort& link) : m_link(link) { ++m_link.m_closing; }
+        ~CClosingSteps() { --m_link.m_closing; }
+        CClosingSteps(const CClosingSteps&) = delete;
+        CClosingSteps& operator=(const CClosingSteps&) = delete;
+
+    private:
+        CSerialPort& m_link;
+    };
+    bool InterruptRequested() const;
     // The read time-outs of the open link.
     quint32 ReadInterval() const { return m_readInterval; }
     quint32 ReadMultiplier() const { return m_readMultiplier; }
@@ -108,4 +127,5 @@ private:
     std::function<void()> m_onReadable;
     bool m_failed = false;
     QString m_failureText;
+    int m_closing = 0;
 };

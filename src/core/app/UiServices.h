@@ -50,6 +50,11 @@ public:
     // shown beside the caller's own fixed message; an empty text: the port opened again,
     // the reason no longer holds.
     virtual void LinkProblem(const QString& text) { (void)text; }
+    // True once the user has asked for the running exchange to end (Ctrl-C in a terminal).
+    // Exchanges look at it between their steps, in their pauses and in the link's waits,
+    // then end at once: the link closed, with a word on what the printer may be left
+    // doing. The window has no such request.
+    virtual bool Interrupted() { return false; }
 
     // Every modal thing goes through here, so that tests can script it: a file dialog
     // (the chosen path, empty when cancelled) and any other dialog of the front end (run to

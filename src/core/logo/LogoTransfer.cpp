@@ -48,10 +48,11 @@ CLogoTransfer::Result CLogoTransfer::TestPrint(const CLogoRaster& raster) {
     exchange.Start();
     if (!exchange.Open(kTransmissionError))
         return Result::OpenFailed;
+    exchange.SetCutNote(QStringLiteral("The printer may have printed part of the logo."));
     // The blocks follow one another without a pause: the printer prints as they come.
     for (int y = 0; y < Lines(raster); ++y) {
         if (!exchange.Write(LineBlock(raster, y), kTransmissionError))
-            return Result::WriteFailed;
+            return exchange.WasInterrupted() ? Result::Interrupted : Result::WriteFailed;
     }
     return Result::Done;
 }
@@ -62,16 +63,23 @@ CLogoTransfer::Result CLogoTransfer::FlashLogo(const CLogoRaster& raster, int sl
     const int lines = Lines(raster);
     // Prologue, slot select, one step per line, epilogue: the indicator moves line by line.
     CExchange exchange(m_link, m_services, lines + 3);
+    auto notWritten = [&exchange] {
+        return exchange.WasInterrupted() ? Result::Interrupted : Result::WriteFailed;
+    };
     exchange.Start();
     if (!exchange.Open(kCommunicationError))
         return Result::OpenFailed;
     exchange.Status(QStringLiteral("Sent ESC-DLn"));
     if (!exchange.Write(DownloadPrologue(), kCommunicationError))
-        return Result::WriteFailed;
+        return notWritten();
+    exchange.SetCutNote(QStringLiteral("The printer may be waiting for a logo download: switch it "
+                                       "off and on before the next command."));
     exchange.Step();
 
     // Any byte but "?" is discarded and uses up one of the reads.
     if (!exchange.WaitForByte('?', kQuestionReads)) {
+        if (exchange.WasInterrupted())
+            return Result::Interrupted;
         exchange.Message(QStringLiteral("Timed out waiting for a '?' character."));
         exchange.Link().Close();
         exchange.Message(QLatin1String(kCommunicationError));
@@ -79,22 +87,31 @@ CLogoTransfer::Result CLogoTransfer::FlashLogo(const CLogoRaster& raster, int sl
     }
     exchange.Status(QStringLiteral("Received a '?' character."));
     if (!exchange.Write(SlotSelect(slot), kCommunicationError))
-        return Result::WriteFailed;
+        return notWritten();
+    exchange.SetCutNote(QStringLiteral("The printer may still be waiting for logo data for slot %1, "
+                                       "which may keep a partial logo: switch it off and on, "
+                                       "then flash the logo again.")
+                            .arg(slot));
     exchange.Step();
     exchange.Pause(kAfterSlotPauseMs);
     exchange.Status(QStringLiteral("Received a '?' character. Sending image data."));
 
     for (int y = 0; y < lines; ++y) {
         if (!exchange.Write(LineBlock(raster, y), kCommunicationError))
-            return Result::WriteFailed;
+            return notWritten();
         exchange.Step();
         exchange.Pause(kLinePauseMs);
     }
     exchange.Pause(kBeforeEpiloguePauseMs);
     if (!exchange.Write(DownloadEpilogue(), kCommunicationError))
-        return Result::WriteFailed;
+        return notWritten();
+    exchange.SetCutNote(QStringLiteral("The printer may still be storing the logo in slot %1: "
+                                       "leave it on for a few seconds before the next command.")
+                            .arg(slot));
     exchange.Step();
     exchange.Pause(kAfterEpiloguePauseMs);
+    if (exchange.Interrupted())
+        return Result::Interrupted;
     exchange.Finish();
     exchange.Message(QStringLiteral("Done.\nShut off printer."));
     return Result::Done;

@@ -16,6 +16,7 @@ public:
         WriteFailed, // a write failed; the link was closed
         NoQuestion,  // no "?" came after the download prologue
         BadSlot,     // a slot other than 0 to 7: nothing sent
+        Interrupted, // the user asked for it to end; the link was closed
     };
 
     static constexpr int kSlotCount = 8;

@@ -41,19 +41,41 @@ CAttributeProgrammer::BurnResult CAttributeProgrammer::Burn(const CAttributeForm
 
     // Every way out ends with the link closed, "Ready" and the indicator gone.
     CExchange exchange(m_link, m_services, kBurnSteps);
+    // A write that did not go out: interrupted, or a failure the exchange has shown.
+    auto notWritten = [&exchange] {
+        return exchange.WasInterrupted() ? BurnResult::Interrupted : BurnResult::WriteFailed;
+    };
     exchange.Start(kStartPauseMs);
+    if (exchange.Interrupted())
+        return BurnResult::Interrupted;
     if (!exchange.Open())
         return BurnResult::OpenFailed;
-    if (!exchange.WriteStep(kEscEN, QStringLiteral("Sent ESC-EN."), kStepPauseMs) ||
+    // What a cut burn leaves behind, step by step.
+    const QString armed = QStringLiteral(
+        "The printer may be waiting for the rest of the programming sequence: switch it off "
+        "and on before the next command.");
+    const QString collecting = QStringLiteral(
+        "The printer may still be collecting the attribute stream and take the next command "
+        "as part of it: wait until it gives up (about 10 seconds), or switch it off and on, "
+        "before the next command; its power-up attributes are unchanged.");
+    const QString unburned = QStringLiteral(
+        "The printer has the attribute stream but was not told to burn it: switch it off and "
+        "on to keep its power-up attributes, or burn again.");
+    const QString burning = QStringLiteral(
+        "The printer may be burning the attributes: leave it on for a few seconds, then switch "
+        "it off and on and check them.");
+    if (!exchange.WriteStep(kEscEN, QStringLiteral("Sent ESC-EN."), kStepPauseMs, armed) ||
         !exchange.WriteStep(kEscXX, QStringLiteral("Sent ESC-XX."), kStepPauseMs) ||
         !exchange.WriteStep(kEscDS, QStringLiteral("Sent ESC-DS."), kStepPauseMs))
-        return BurnResult::WriteFailed;
+        return notWritten();
 
     // The printer answers "?" when it is ready; any other byte only uses up a read.
     exchange.Status(QStringLiteral("Waiting for a '?' character..."));
     const bool question = exchange.WaitForByte(kQuestion, kQuestionReads);
     exchange.Step();
     exchange.Pause(kStepPauseMs);
+    if (exchange.Interrupted())
+        return BurnResult::Interrupted;
     if (!question) {
         exchange.Status(QStringLiteral("Error."));
         const MsgAnswer answer = exchange.Message(
@@ -66,15 +88,18 @@ CAttributeProgrammer::BurnResult CAttributeProgrammer::Burn(const CAttributeForm
     }
     exchange.Pause(kStepPauseMs);
 
-    if (!exchange.WriteStep(kEscSL, QStringLiteral("Sent ESC-SL."), kStepPauseMs) ||
+    if (!exchange.WriteStep(kEscSL, QStringLiteral("Sent ESC-SL."), kStepPauseMs, collecting) ||
         !exchange.WriteStep(stream.Bytes(), QStringLiteral("Sent user commands."), kStepPauseMs) ||
-        !exchange.WriteStep(kEscST, QStringLiteral("Sent ESC-ST-0xFF-<CR>."), kStepPauseMs) ||
-        !exchange.WriteStep(kEscSB, QStringLiteral("Sent ESC-SB-<CR>."), kStepPauseMs))
-        return BurnResult::WriteFailed;
+        !exchange.WriteStep(kEscST, QStringLiteral("Sent ESC-ST-0xFF-<CR>."), kStepPauseMs,
+                            unburned) ||
+        !exchange.WriteStep(kEscSB, QStringLiteral("Sent ESC-SB-<CR>."), kStepPauseMs, burning))
+        return notWritten();
 
     bool readOk = false;
     const QByteArray reply = exchange.Read(kReplySize, &readOk);
     exchange.Step();
+    if (exchange.WasInterrupted())
+        return BurnResult::Interrupted;
     if (readOk && !reply.isEmpty() && HasConfirmation(reply)) {
         exchange.Message(QStringLiteral("Success: Received D!X.\nShut off printer."),
                          MsgIcon::Information);

@@ -16,6 +16,7 @@ public:
         OpenFailed,   // the port could not be opened
         WriteFailed,  // a write failed; the link was closed
         Abandoned,    // no "?" and the user chose not to go on
+        Interrupted,  // the user asked for it to end; the link was closed
     };
 
     CAttributeProgrammer(CSerialPort& link, IUiServices& services)

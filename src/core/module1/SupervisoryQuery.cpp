@@ -145,6 +145,10 @@ CSupervisoryQuery::Reply CSupervisoryQuery::Send(const QByteArray& query) {
     const int zero = int(bytes.indexOf('\0'));
     if (zero >= 0)
         bytes.truncate(zero);
+    // Only the query's own bytes coming back is no reply: a printer left relaying to its
+    // radio module hands the query on and the module echoes it.
+    if (bytes == query)
+        return reply;
     reply.bytes = bytes;
     reply.response = CodePage::FromBytes(bytes);
     reply.interpretation = InterpretReply(bytes);

@@ -29,6 +29,7 @@ public:
         : m_link(link), m_services(services) {}
 
     // One query; "Serial communication error." when the port cannot be opened or written.
+    // A reply that is only the query's echo counts as none.
     Reply Send(const QByteArray& query);
 
     // The readable lines of a reply: ESC B (hexadecimal) replaces what came before with

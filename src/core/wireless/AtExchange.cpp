@@ -45,6 +45,9 @@ void CAtExchange::SendPassThruCommand() {
 void CAtExchange::SendEscapeSequence() {
     const QByteArray sequence = m_connection.EscapeSequence();
     CExchange exchange(m_link, m_services);
+    // An interrupt is told by the whole Read or Write, after its closing steps.
+    exchange.SetTellsInterrupt(false);
+    m_escapeWritten = false;
     exchange.Start();
     if (!exchange.Open())
         return; // "Ready" from the exchange's end
@@ -54,6 +57,7 @@ void CAtExchange::SendEscapeSequence() {
     exchange.Pause(m_connection.m_nSilenceBefore);
     if (!exchange.Write(sequence))
         return;
+    m_escapeWritten = true;
     exchange.Pause(m_connection.m_nSilenceAfter);
     // A part of the longer exchange: closed, but no "Ready" yet.
     exchange.FinishQuietly();
@@ -78,15 +82,24 @@ CAtExchange::Result CAtExchange::ReadExchange(const QStringList& queries, int la
     {
         // The wait cursor and the indicator for the whole Read; its end shows "Ready".
         CExchange exchange(m_link, m_services, 3);
+        exchange.SetTellsInterrupt(false);
         exchange.Start();
+        if (exchange.Interrupted()) {
+            result.outcome = Outcome::Interrupted;
+            return result; // nothing was sent
+        }
         SendPassThruCommand();
         SendEscapeSequence();
         exchange.Step();
+        if (exchange.Interrupted())
+            return EndInterrupted(exchange);
         if (!exchange.Open()) {
             result.outcome = Outcome::OpenFailed;
             return result; // the module stays in AT mode until the printer's time-out
         }
         if (!exchange.Write(Batch(queries))) {
+            if (exchange.WasInterrupted())
+                return EndInterrupted(exchange);
             result.outcome = Outcome::WriteFailed;
             return result;
         }
@@ -96,6 +109,9 @@ CAtExchange::Result CAtExchange::ReadExchange(const QStringList& queries, int la
         bool readOk = false;
         const QByteArray received = exchange.Read(largestReply, &readOk);
         exchange.Step();
+        // Cut short, the reply is not the module's whole answer: no field takes from it.
+        if (exchange.WasInterrupted())
+            return EndInterrupted(exchange);
         if (!readOk || received.isEmpty()) {
             exchange.Status(QLatin1String(kNoOk));
         } else {
@@ -119,10 +135,17 @@ CAtExchange::Result CAtExchange::ReadExchange(const QStringList& queries, int la
 CAtExchange::Result CAtExchange::WriteExchange(const QVector<QByteArray>& commands) {
     Result result;
     CExchange exchange(m_link, m_services, 1 + int(commands.size()));
+    exchange.SetTellsInterrupt(false);
     exchange.Start();
+    if (exchange.Interrupted()) {
+        result.outcome = Outcome::Interrupted;
+        return result; // nothing was sent
+    }
     SendPassThruCommand();
     SendEscapeSequence();
     exchange.Step();
+    if (exchange.Interrupted())
+        return EndInterrupted(exchange);
     if (!exchange.Open()) {
         result.outcome = Outcome::OpenFailed;
         return result;
@@ -132,12 +155,16 @@ CAtExchange::Result CAtExchange::WriteExchange(const QVector<QByteArray>& comman
         // the marker are not sent.
         if (!exchange.WriteStep(command, QStringLiteral("Sent ") + QString::fromLatin1(command),
                                 kReplyPauseMs)) {
+            if (exchange.WasInterrupted())
+                return EndInterrupted(exchange);
             result.outcome = Outcome::WriteFailed;
             return result;
         }
         exchange.Status(QLatin1String(kWaitingForOkWrite));
         bool readOk = false;
         const QByteArray received = exchange.Read(kWriteReplySize, &readOk);
+        if (exchange.WasInterrupted())
+            return EndInterrupted(exchange);
         bool ok = false;
         if (readOk && !received.isEmpty()) {
             const QByteArray reply = AtReply::UpToZero(received);
@@ -155,6 +182,39 @@ CAtExchange::Result CAtExchange::WriteExchange(const QVector<QByteArray>& comman
     exchange.Finish();
     SendDataModeCommand();
     SendClosingMarker();
+    return result;
+}
+
+CAtExchange::Result CAtExchange::EndInterrupted(CExchange& exchange) {
+    const QString lastStep = exchange.LastStep();
+    exchange.Finish();
+    // Left as it is, the printer would go on relaying to the module, and the next command
+    // would reach the module instead (its echo taken for the printer's reply): the module
+    // back to data mode when the escape may have reached it, then the closing marker that
+    // ends the pass-through. Both go out although the exchange was interrupted; each is
+    // one short write bounded by the write's time-out.
+    bool closed = true;
+    {
+        CSerialPort::CClosingSteps closing(m_link);
+        if (m_escapeWritten) {
+            const QByteArray command(kDataModeCommand);
+            closed = m_link.SendBlock(command) && closed;
+            Logged(command + kLineEnd);
+        }
+        const QByteArray marker(kClosingMarker);
+        closed = m_link.SendBlock(marker) && closed;
+        Logged(marker + kLineEnd);
+    }
+    const QString note =
+        closed ? QStringLiteral("Sent %1### to end the pass-through.")
+                     .arg(m_escapeWritten ? QStringLiteral("AT*ADDM and ") : QString())
+               : QStringLiteral("The printer may still relay to the radio module until its "
+                                "pass-through time-out (%1) ends: press its paper feed switch or "
+                                "switch it off and on before the next command.")
+                     .arg(m_connection.m_nPassThruTimeout);
+    m_services.Message(CExchange::InterruptText(lastStep, note));
+    Result result;
+    result.outcome = Outcome::Interrupted;
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 
 class CAtConnection;
+class CExchange;
 class CSerialPort;
 class IUiServices;
 
@@ -23,6 +24,7 @@ public:
         OpenFailed,  // the link could not be opened for the AT commands
         WriteFailed, // an AT command could not be written; the link was closed
         Refused,     // a value does not fit its command: nothing was sent
+        Interrupted, // the user asked for it to end; the closing steps were sent
     };
     struct Result {
         Outcome outcome = Outcome::Completed;
@@ -81,10 +83,13 @@ public:
 
 private:
     Result Refuse(const QString& refusal);
+    // The end of an interrupted exchange once the pass-through command has gone out.
+    Result EndInterrupted(CExchange& exchange);
     void Logged(const QByteArray& bytes);
 
     CSerialPort& m_link;
     IUiServices& m_services;
     CAtConnection& m_connection;
     std::function<void()> m_refresh;
+    bool m_escapeWritten = false; // the module may be in AT mode
 };

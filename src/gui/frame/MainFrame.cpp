@@ -695,8 +695,12 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
 bool CMainFrame::DoSave(const QString& path) {
     QString detail;
     if (CProjectFile::Save(path, m_doc, &detail) != CProjectFile::Result::Ok) {
-        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotWrite),
-                                 MsgIcon::Exclamation);
+        // The framework's text, then why (a full disk, a folder that is not there), as
+        // kvuctl says it.
+        QString text = CProjectFile::Message(CProjectFile::Result::CannotWrite);
+        if (!detail.isEmpty())
+            text += QStringLiteral("\n%1: %2").arg(QDir::toNativeSeparators(path), detail);
+        m_app.Services().Message(text, MsgIcon::Exclamation);
         return false;
     }
     m_doc.SetPathName(QFileInfo(path).absoluteFilePath());

@@ -4,7 +4,9 @@
 #include "Simulator.h"
 #include "app/UiServices.h"
 #include "frame/HelpKey.h"
+#include "module1/Notation.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,6 +23,8 @@
 namespace {
 const QSize kThumbnailSize(64, 32);
 const int kGap = 8; // between the main window and this one
+// Narrower than this beside the main window, the lists would be of no use.
+const int kNarrowestBeside = 320;
 
 // The part of a slot's picture that has dots: a logo narrower than the paper would be
 // lost in a thumbnail of the whole line width.
@@ -247,10 +251,13 @@ void CSimPrinterWindow::ShowRadios() {
     for (const CPrinterSnapshot::Radio* radio : {&m_snapshot.bluetooth, &m_snapshot.wlan}) {
         auto* top = new QTreeWidgetItem(m_radios, {radio->title});
         for (const auto& row : radio->stored) {
+            // The value as the module holds it; a control byte in a name shows as ^[ or
+            // \x9B, never as a line break that would cut the row.
+            const QString shown = Notation::VisibleForm(row.second);
             auto* item = new QTreeWidgetItem(
-                top, {CPrinterSnapshot::RadioSettingLabel(row.first), row.second});
+                top, {CPrinterSnapshot::RadioSettingLabel(row.first), shown});
             item->setToolTip(0, QStringLiteral("AT*%1").arg(row.first));
-            item->setToolTip(1, row.second); // a long address list is cut in the column
+            item->setToolTip(1, shown); // a long address list may not fit the column
         }
         top->setExpanded(true);
     }
@@ -294,31 +301,81 @@ void CSimPrinterWindow::OnSaveAsPng() {
                                   : QStringLiteral("Saved the paper as %1.").arg(path));
 }
 
+QRect CSimPrinterWindow::PlaceBeside(const QRect& main, QSize size, const QRect& room) {
+    if (!room.isValid())
+        return QRect(main.right() + 1 + kGap, main.top(), size.width(), size.height());
+    size = size.boundedTo(room.size());
+    // Beside the main window on the right, else on the left; where neither side has the
+    // whole width, narrower on the wider side (the paper scrolls), and only over the main
+    // window when no side has room even for that.
+    const int rightRoom = room.right() + 1 - (main.right() + 1 + kGap);
+    const int leftRoom = main.left() - kGap - room.left();
+    int x = main.right() + 1 + kGap;
+    if (size.width() > rightRoom) {
+        if (size.width() <= leftRoom) {
+            x = main.left() - kGap - size.width();
+        } else if (qMax(leftRoom, rightRoom) >= kNarrowestBeside) {
+            size.setWidth(qMax(leftRoom, rightRoom));
+            x = rightRoom >= leftRoom ? main.right() + 1 + kGap : room.left();
+        } else {
+            x = qMax(room.left(), room.right() + 1 - size.width());
+        }
+    }
+    const int y = qBound(room.top(), main.top(), room.bottom() + 1 - size.height());
+    return QRect(QPoint(x, y), size);
+}
+
+void CSimPrinterWindow::Place() {
+    if (!m_main)
+        return;
+    // Before this window is first shown the window manager has not framed it yet: its
+    // frame is taken to be as wide as the main window's (title bar and borders).
+    const QRect mainFrame = m_main->frameGeometry();
+    const QMargins mainMargins(m_main->geometry().left() - mainFrame.left(),
+                               m_main->geometry().top() - mainFrame.top(),
+                               mainFrame.right() - m_main->geometry().right(),
+                               mainFrame.bottom() - m_main->geometry().bottom());
+    const bool framed = isVisible() && frameGeometry() != geometry();
+    const QMargins margins =
+        framed ? QMargins(geometry().left() - frameGeometry().left(),
+                          geometry().top() - frameGeometry().top(),
+                          frameGeometry().right() - geometry().right(),
+                          frameGeometry().bottom() - geometry().bottom())
+               : mainMargins;
+    const QScreen* screen = m_main->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    const QSize frameSize = size().grownBy(margins);
+    const QRect frame = PlaceBeside(mainFrame, frameSize, room);
+    resize(frame.size().shrunkBy(margins));
+    // The position of a window is that of its frame.
+    move(frame.topLeft());
+    m_placedAt = pos();
+}
+
+bool CSimPrinterWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_main && isVisible() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        // Follow the main window, unless the user has put this one somewhere else.
+        if (pos() == m_placedAt)
+            Place();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void CSimPrinterWindow::ShowBeside(QWidget* main) {
     if (isVisible()) {
         raise();
         activateWindow();
         return;
     }
-    if (main) {
-        const QRect frame = main->frameGeometry();
-        const QScreen* screen = main->screen();
-        const QRect room = screen ? screen->availableGeometry() : QRect();
-        QSize size = this->size();
-        if (room.isValid())
-            size = size.boundedTo(room.size());
-        resize(size);
-        // Beside the main window on the right, else on the left, else as far right as fits.
-        int x = frame.right() + 1 + kGap;
-        if (room.isValid() && x + size.width() > room.right() + 1) {
-            const int left = frame.left() - kGap - size.width();
-            x = left >= room.left() ? left : qMax(room.left(), room.right() + 1 - size.width());
-        }
-        int y = frame.top();
-        if (room.isValid())
-            y = qBound(room.top(), y, qMax(room.top(), room.bottom() + 1 - size.height()));
-        move(x, y);
+    if (main && main != m_main) {
+        if (m_main)
+            m_main->removeEventFilter(this);
+        m_main = main;
+        m_main->installEventFilter(this);
+        connect(m_main, &QObject::destroyed, this, [this] { m_main = nullptr; });
     }
+    Place();
     show();
     raise();
     activateWindow();

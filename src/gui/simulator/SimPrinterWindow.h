@@ -36,8 +36,14 @@ public:
     ~CSimPrinterWindow() override;
 
     // Shows the window beside `main` (right of it where the screen has room, else left,
-    // else as near as fits), or brings it to the front when it is already shown.
+    // else as near as fits), or brings it to the front when it is already shown. From
+    // then on it follows the main window as that moves or changes size, until the user
+    // moves this one elsewhere.
     void ShowBeside(QWidget* main);
+    // Where a window whose frame is `size` goes beside the main window's frame `main`,
+    // within `room` (the screen's available area): its frame, never over the main window
+    // while the screen has room beside it, and never past the screen's edges.
+    static QRect PlaceBeside(const QRect& main, QSize size, const QRect& room);
 
     // Copies the printer's state now and shows it.
     void Refresh();
@@ -51,12 +57,15 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnChanged();
     void ShowAttributes();
     void ShowSlots();
     void ShowRadios();
+    // Puts the window beside the main window it follows.
+    void Place();
 
     CSimulator& m_simulator;
     IUiServices& m_services;
@@ -77,4 +86,6 @@ private:
     QTreeWidget* m_radios = nullptr;
     QPushButton* m_clear = nullptr;
     QPushButton* m_save = nullptr;
+    QWidget* m_main = nullptr; // the window this one follows (null: none)
+    QPoint m_placedAt;         // where it was put last; moved from there, it stays put
 };

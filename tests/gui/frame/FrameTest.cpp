@@ -342,7 +342,10 @@ TEST_F(FrameTest, SaveFailureKeepsTheProjectModified) {
     Find<QCheckBox>("id1026")->click();
     nextFileName = dir.filePath("no/such/folder/p.qpf");
     EXPECT_FALSE(frame->OnFileSave());
-    EXPECT_EQ(services.MessageTexts().last(), "Failed to save document.");
+    // The framework's text and the reason on a line of its own.
+    const QString told = services.MessageTexts().last();
+    EXPECT_TRUE(told.startsWith("Failed to save document.\n")) << qPrintable(told);
+    EXPECT_TRUE(told.contains("No such file or directory")) << qPrintable(told);
     EXPECT_TRUE(app->Document().IsModified());
     EXPECT_EQ(frame->windowTitle(), "Untitled - Quorlin");
     nextFileName = dir.filePath("p");

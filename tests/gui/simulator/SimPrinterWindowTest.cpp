@@ -164,15 +164,45 @@ TEST_F(SimWindowTest, AThumbnailShowsTheLogoNotTheEmptyRestOfTheLine) {
 }
 
 TEST_F(SimWindowTest, ABluetoothWriteShowsInTheStoredSettings) {
-    EXPECT_EQ(RadioValue(0, "Local name"), "\"BT Printer\"");
+    EXPECT_EQ(RadioValue(0, "Local name"), "BT Printer");
     CBluetoothForm form;
     form.InitDialog();
     form.m_strLocalName = "Counter 2";
     CAtExchange exchange(h->Link(), h->Services(), form);
     ASSERT_TRUE(exchange.Write(form).ok);
     window->Refresh();
-    EXPECT_EQ(RadioValue(0, "Local name"), "\"Counter 2\"");
+    EXPECT_EQ(RadioValue(0, "Local name"), "Counter 2");
     EXPECT_EQ(Find<QTreeWidget>("radios")->topLevelItem(1)->text(0), "WLAN module on UART2");
+    // Control bytes in a stored name show in the visible form, never obeyed or cut.
+    h->Sim().WithPrinter(
+        [](CPrinterModel& p) { p.Bluetooth()->RestoreStored({{"AGLN", {"Till\x1B]0;x\x07\n2"}}}); });
+    window->Refresh();
+    EXPECT_EQ(RadioValue(0, "Local name"), "Till^[]0;x^G^J2");
+}
+
+TEST(SimWindowPlace, BesideTheMainWindowAndWithinTheScreen) {
+    // A 1280 x 1024 screen with a panel of 30 px at its bottom.
+    const QRect room(0, 0, 1280, 994);
+    const struct {
+        const char* name;
+        QRect main;
+        QSize size;
+        QRect expected;
+        bool beside;
+    } rows[] = {
+        {"room on the right", {0, 0, 600, 700}, {620, 930}, {608, 0, 620, 930}, true},
+        {"room on the left only", {660, 50, 600, 700}, {620, 930}, {32, 50, 620, 930}, true},
+        {"narrower on the wider side", {0, 0, 800, 700}, {620, 930}, {808, 0, 472, 930}, true},
+        {"lower main window: up to fit", {0, 200, 600, 700}, {620, 930}, {608, 64, 620, 930}, true},
+        {"taller than the screen", {0, 200, 600, 700}, {620, 1100}, {608, 0, 620, 994}, true},
+        {"no room beside", {0, 0, 1100, 700}, {620, 930}, {660, 0, 620, 930}, false},
+    };
+    for (const auto& row : rows) {
+        const QRect placed = CSimPrinterWindow::PlaceBeside(row.main, row.size, room);
+        EXPECT_EQ(placed, row.expected) << row.name;
+        EXPECT_TRUE(room.contains(placed)) << row.name << ": off the screen";
+        EXPECT_EQ(!placed.intersects(row.main), row.beside) << row.name;
+    }
 }
 
 TEST_F(SimWindowTest, ClearPaperEmptiesThePrintersPaper) {
