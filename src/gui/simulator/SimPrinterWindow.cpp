@@ -24,7 +24,7 @@ namespace {
 const QSize kThumbnailSize(64, 32);
 const int kGap = 8; // between the main window and this one
 // Narrower than this beside the main window, the lists would be of no use.
-const int kNarrowestBeside = 320;
+const int kNarrowestBeside = 240;
 
 // The part of a slot's picture that has dots: a logo narrower than the paper would be
 // lost in a thumbnail of the whole line width.
