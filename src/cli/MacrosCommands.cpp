@@ -176,11 +176,11 @@ int RunSendFile(CCliRun& run) {
         // What is queued in the port and not yet on the line is dropped, or it would go on
         // printing after the program has ended. The bar stays where the send was.
         run.Link().DiscardOutput();
+        const qint64 sent = session.SentBytes(); // before the file is closed
+        if (bar)
+            barServices.DrawBar(Progress(sent, total, lines, clock.elapsed()) + QLatin1Char('\n'));
         session.StopSendFile();
         session.CloseLink();
-        if (bar)
-            barServices.DrawBar(Progress(session.SentBytes(), total, lines, clock.elapsed()) +
-                                QLatin1Char('\n'));
         // `lines` counts the line being written when the interrupt came (cut short, or not
         // begun when it came between two lines).
         run.Err() << "kvuctl: " << path << ": interrupted at line " << qMax(lines, 1)

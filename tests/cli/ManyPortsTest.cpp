@@ -167,7 +167,8 @@ TEST_F(ManyPortsTest, TheTextSummaryListsEveryPortAndStatusLinesCarryTheirPort) 
             err.contains(QRegularExpression("(^|\\n)" + QRegularExpression::escape(Device(i)) +
                                             " +\\[ *\\d+\\.\\d{3}\\] Sent ESC-EN\\.")))
             << err.toStdString();
-        EXPECT_TRUE(err.contains(Padded(Device(i), "kvuctl: COM1 (" + Device(i) + ") at 38400 bit/s")))
+        EXPECT_TRUE(
+            err.contains(Padded(Device(i), "kvuctl: COM1 (" + Device(i) + ") at 38400 bit/s")))
             << err.toStdString();
     }
 }

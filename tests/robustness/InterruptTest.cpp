@@ -92,15 +92,16 @@ TEST(Interrupt, EveryExchangeEndsAtOnceAndSaysWhatThePrinterIsLeftDoing) {
     const QByteArray btPass("\x1BPU0U1T999\r");
     const QByteArray wlanPass("\x1BPU0U2T999\r");
     const Row rows[] = {
-        {"burn after ESC-EN", Burn, "Sent ESC-EN.", 0, "\x1B"
-                                                       "EN",
+        {"burn after ESC-EN", Burn, "Sent ESC-EN.", 0,
+         "\x1B"
+         "EN",
          true, "waiting for the rest of the programming sequence", 0},
         {"burn in the '?' wait", Burn, "Waiting for a '?'", 0, kBurnStart, true,
          "waiting for the rest of the programming sequence", 0},
         {"burn after the stream", Burn, "Sent user commands.", 0, kBurnStart + "\x1BSL" + kBold,
          true, "still be collecting the attribute stream", 10000},
-        {"burn after ESC-ST", Burn, "Sent ESC-ST", 0, kBurnStart + "\x1BSL" + kBold + "\x1BST\xFF\r",
-         true, "not told to burn it", 0},
+        {"burn after ESC-ST", Burn, "Sent ESC-ST", 0,
+         kBurnStart + "\x1BSL" + kBold + "\x1BST\xFF\r", true, "not told to burn it", 0},
         {"burn in the reply wait", Burn, "Sent ESC-SB-<CR>.", 0,
          kBurnStart + "\x1BSL" + kBold + kBurnEnd, true, "may be burning", 3000},
         {"flash in the lines", Flash, "Received a '?' character. Sending image data.", 0,
@@ -109,8 +110,9 @@ TEST(Interrupt, EveryExchangeEndsAtOnceAndSaysWhatThePrinterIsLeftDoing) {
          "storing the logo in slot 2", 3000},
         // In the guard time before the escape: the module never left data mode, so only
         // the marker goes out.
-        {"bt read before the escape", [](CSimHarness& h) { return Radio<CBluetoothForm>(h, false); },
-         nullptr, 1, btPass + "###", true, "Sent ### to end the pass-through.", 0},
+        {"bt read before the escape",
+         [](CSimHarness& h) { return Radio<CBluetoothForm>(h, false); }, nullptr, 1, btPass + "###",
+         true, "Sent ### to end the pass-through.", 0},
         {"bt read in the reply wait",
          [](CSimHarness& h) { return Radio<CBluetoothForm>(h, false); },
          "Waiting for a 'OK' characters...", 0, btPass + "///", false,
@@ -176,9 +178,10 @@ TEST(Interrupt, AQueryWhoseReplyIsOnlyItsEchoGotNoReply) {
     CAtExchange exchange(h.Link(), h.Services(), form);
     exchange.SendPassThruCommand();
     exchange.SendEscapeSequence();
-    for (const QByteArray* query : {&CSupervisoryQuery::kBatteryStatus,
-                                    &CSupervisoryQuery::kFirmwareVersion}) {
-        const CSupervisoryQuery::Reply reply = CSupervisoryQuery(h.Link(), h.Services()).Send(*query);
+    for (const QByteArray* query :
+         {&CSupervisoryQuery::kBatteryStatus, &CSupervisoryQuery::kFirmwareVersion}) {
+        const CSupervisoryQuery::Reply reply =
+            CSupervisoryQuery(h.Link(), h.Services()).Send(*query);
         EXPECT_TRUE(reply.exchanged);
         EXPECT_TRUE(reply.bytes.isEmpty()) << reply.bytes.toHex().toStdString();
         EXPECT_TRUE(reply.response.isEmpty());

@@ -1,7 +1,7 @@
 // tarvo3-sim's command line: several printers at once.
 
-#include "DeviceLink.h"
 #include "SimOptions.h"
+#include "DeviceLink.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,11 +61,13 @@ TEST(DeviceLink, ReplacesOnlyALinkToAPseudoTerminal) {
     } rows[] = {
         {"nothing there", [] {}, true},
         {"a stale link to another pty", [&] { QFile::link("/dev/pts/3", path); }, true},
-        {"a regular file", [&] {
+        {"a regular file",
+         [&] {
              QFile f(path);
              f.open(QIODevice::WriteOnly);
              f.write("the user's notes");
-         }, false},
+         },
+         false},
         {"a folder", [&] { QDir().mkdir(path); }, false},
         {"a link to a file", [&] { QFile::link(dir.filePath("other"), path); }, false},
     };

@@ -78,8 +78,9 @@ MsgAnswer CExchange::Message(const QString& text, MsgIcon icon, MsgButtons butto
 }
 
 QString CExchange::InterruptText(const QString& lastStep, const QString& note) {
-    QString text = lastStep.isEmpty() ? QStringLiteral("Interrupted.")
-                                      : QStringLiteral("Interrupted after \"%1\"").arg(lastStep.trimmed());
+    QString text = lastStep.isEmpty()
+                       ? QStringLiteral("Interrupted.")
+                       : QStringLiteral("Interrupted after \"%1\"").arg(lastStep.trimmed());
     if (!text.endsWith(QLatin1Char('.')))
         text += QLatin1Char('.');
     if (!note.isEmpty())

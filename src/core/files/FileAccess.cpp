@@ -8,6 +8,22 @@
 #include <filesystem>
 #include <system_error>
 
+namespace {
+// All the bytes, or false with the file's error set. One write that fills the disk returns
+// the part it wrote and reports nothing; the write of the rest is the one that fails
+// with its cause ("No space left on device"), which the caller passes on.
+bool WriteWhole(QFileDevice& file, const QByteArray& bytes) {
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return file.flush() && file.error() == QFileDevice::NoError;
+}
+} // namespace
+
 namespace FileAccess {
 
 bool IsNonRegular(const QString& path) {
@@ -68,8 +84,7 @@ bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* deta
     // not reach the disk (ENOSPC on flush): the temporary file is renamed over the old one
     // empty. So the flush is checked here, before commit; commit itself syncs the data
     // before the rename.
-    const bool written =
-        file.write(bytes) == bytes.size() && file.flush() && file.error() == QFileDevice::NoError;
+    const bool written = WriteWhole(file, bytes);
     if (!written) {
         if (detail)
             *detail = file.errorString();
@@ -96,8 +111,7 @@ bool WriteRegenerableFile(const QString& path, const QByteArray& bytes, QString*
                         QStringLiteral(".XXXXXX"));
     if (!temp.open())
         return WriteFileSafely(path, bytes, detail); // it knows what to do without a temp
-    const bool written =
-        temp.write(bytes) == bytes.size() && temp.flush() && temp.error() == QFileDevice::NoError;
+    const bool written = WriteWhole(temp, bytes);
     if (!written) {
         if (detail)
             *detail = temp.errorString();

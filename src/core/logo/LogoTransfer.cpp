@@ -88,10 +88,11 @@ CLogoTransfer::Result CLogoTransfer::FlashLogo(const CLogoRaster& raster, int sl
     exchange.Status(QStringLiteral("Received a '?' character."));
     if (!exchange.Write(SlotSelect(slot), kCommunicationError))
         return notWritten();
-    exchange.SetCutNote(QStringLiteral("The printer may still be waiting for logo data for slot %1, "
-                                       "which may keep a partial logo: switch it off and on, "
-                                       "then flash the logo again.")
-                            .arg(slot));
+    exchange.SetCutNote(
+        QStringLiteral("The printer may still be waiting for logo data for slot %1, "
+                       "which may keep a partial logo: switch it off and on, "
+                       "then flash the logo again.")
+            .arg(slot));
     exchange.Step();
     exchange.Pause(kAfterSlotPauseMs);
     exchange.Status(QStringLiteral("Received a '?' character. Sending image data."));

@@ -24,7 +24,7 @@ namespace {
 const QSize kThumbnailSize(64, 32);
 const int kGap = 8; // between the main window and this one
 // Narrower than this beside the main window, the lists would be of no use.
-const int kNarrowestBeside = 320;
+const int kNarrowestBeside = 240;
 
 // The part of a slot's picture that has dots: a logo narrower than the paper would be
 // lost in a thumbnail of the whole line width.
@@ -254,8 +254,8 @@ void CSimPrinterWindow::ShowRadios() {
             // The value as the module holds it; a control byte in a name shows as ^[ or
             // \x9B, never as a line break that would cut the row.
             const QString shown = Notation::VisibleForm(row.second);
-            auto* item = new QTreeWidgetItem(
-                top, {CPrinterSnapshot::RadioSettingLabel(row.first), shown});
+            auto* item =
+                new QTreeWidgetItem(top, {CPrinterSnapshot::RadioSettingLabel(row.first), shown});
             item->setToolTip(0, QStringLiteral("AT*%1").arg(row.first));
             item->setToolTip(1, shown); // a long address list may not fit the column
         }
@@ -336,12 +336,11 @@ void CSimPrinterWindow::Place() {
                                mainFrame.right() - m_main->geometry().right(),
                                mainFrame.bottom() - m_main->geometry().bottom());
     const bool framed = isVisible() && frameGeometry() != geometry();
-    const QMargins margins =
-        framed ? QMargins(geometry().left() - frameGeometry().left(),
-                          geometry().top() - frameGeometry().top(),
-                          frameGeometry().right() - geometry().right(),
-                          frameGeometry().bottom() - geometry().bottom())
-               : mainMargins;
+    const QMargins margins = framed ? QMargins(geometry().left() - frameGeometry().left(),
+                                               geometry().top() - frameGeometry().top(),
+                                               frameGeometry().right() - geometry().right(),
+                                               frameGeometry().bottom() - geometry().bottom())
+                                    : mainMargins;
     const QScreen* screen = m_main->screen();
     const QRect room = screen ? screen->availableGeometry() : QRect();
     const QSize frameSize = size().grownBy(margins);

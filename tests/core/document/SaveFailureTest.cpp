@@ -5,6 +5,7 @@
 
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
+#include "files/FileAccess.h"
 #include "module1/AttributeProgrammer.h"
 
 #include <QDir>
@@ -269,4 +270,26 @@ TEST(SaveFailure, ExportKeepsThePreviousFileOnAFullOrReadOnlyDisk) {
     ASSERT_TRUE(fs.RemountReadOnly());
     EXPECT_FALSE(CAttributeProgrammer::WriteExportFile(path, QByteArray(16, 'x')));
     EXPECT_EQ(ReadAll(path), oldBytes);
+}
+
+TEST(SaveFailure, ADiskThatFillsDuringTheWriteNamesTheCause) {
+    // Room for part of the file only: the write that fills the disk reports nothing of its
+    // own, the cause must still reach the user, whichever writer is used.
+    CTinyTmpfs fs("64k");
+    SKIP_UNLESS_MOUNTED(fs);
+    fs.Fill();
+    QFile filler(fs.Path("filler"));
+    ASSERT_TRUE(filler.resize(filler.size() - 8192));
+    const QByteArray big(32 * 1024, 'x');
+    const struct {
+        const char* name;
+        bool (*write)(const QString&, const QByteArray&, QString*);
+    } writers[] = {{"safely", FileAccess::WriteFileSafely},
+                   {"regenerable", FileAccess::WriteRegenerableFile}};
+    for (const auto& w : writers) {
+        QString detail;
+        EXPECT_FALSE(w.write(fs.Path("out.pbm"), big, &detail)) << w.name;
+        EXPECT_TRUE(detail.contains("No space left on device"))
+            << w.name << ": " << detail.toStdString();
+    }
 }

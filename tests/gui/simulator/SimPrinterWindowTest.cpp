@@ -174,8 +174,9 @@ TEST_F(SimWindowTest, ABluetoothWriteShowsInTheStoredSettings) {
     EXPECT_EQ(RadioValue(0, "Local name"), "Counter 2");
     EXPECT_EQ(Find<QTreeWidget>("radios")->topLevelItem(1)->text(0), "WLAN module on UART2");
     // Control bytes in a stored name show in the visible form, never obeyed or cut.
-    h->Sim().WithPrinter(
-        [](CPrinterModel& p) { p.Bluetooth()->RestoreStored({{"AGLN", {"Till\x1B]0;x\x07\n2"}}}); });
+    h->Sim().WithPrinter([](CPrinterModel& p) {
+        p.Bluetooth()->RestoreStored({{"AGLN", {"Till\x1B]0;x\x07\n2"}}});
+    });
     window->Refresh();
     EXPECT_EQ(RadioValue(0, "Local name"), "Till^[]0;x^G^J2");
 }
