@@ -92,9 +92,14 @@ PictureRead ReadPicture(const QString& path, CSourceBitmap& bmp) {
     PictureRead out;
     bmp.m_bLoaded = 0;
     QByteArray bytes;
-    if (FileAccess::ReadRegularFile(path, CSourceBitmap::kMaxFileBytes, &bytes, &out.detail) !=
+    if (FileAccess::ReadRegularFile(path, kMaxPictureFileBytes, &bytes, &out.detail) !=
         FileAccess::ReadResult::Ok)
         return out;
+    // A BMP KVU can use is a few megabytes; only a PNG or JPEG of a large picture is more.
+    if (!IsConvertible(bytes) && bytes.size() > CSourceBitmap::kMaxFileBytes) {
+        out.detail = QStringLiteral("larger than %1 bytes").arg(CSourceBitmap::kMaxFileBytes);
+        return out;
+    }
     out.opened = true;
     if (IsConvertible(bytes)) {
         const Converted converted = ConvertToBitmap(bytes);
