@@ -265,7 +265,8 @@ std::vector<CCliCommand> LogoCommands() {
          QStringLiteral("Run the bitmap reader's checks on BMP."),
          QStringLiteral(
              "Prints each warning and error of the reader on its own line, in its order,\n"
-             "then 'loaded W x H, B bits' when the picture was accepted.\n"
+             "then 'loaded W x H, B bits' when the picture was accepted (followed by\n"
+             "', rows stored top-down' for a file that stores its top row first).\n"
              "Exit 0 when it loaded, 3 when it was refused or cannot be read.\n"),
          {},
          1,
