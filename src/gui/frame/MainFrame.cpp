@@ -10,10 +10,10 @@
 #include "ModulePage.h"
 #include "ModuleSheet.h"
 #include "SerialPortDlg.h"
+#include "logo/LogoSizeDlg.h"
 #include "app/IdleCounter.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
-#include "logo/LogoSizeDlg.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -285,10 +285,10 @@ void CMainFrame::CreateActions() {
     }
 
     m_routedCommands = {Cmd::FileOpenBitmap, Cmd::ThresholdDither, Cmd::FilePrint,
-                        Cmd::LogoTestFeed,   Cmd::LogoTestPrint,   Cmd::Zoom050,
-                        Cmd::Zoom075,        Cmd::Zoom100,         Cmd::Zoom150,
-                        Cmd::Zoom200,        Cmd::Zoom300,         Cmd::Threshold25,
-                        Cmd::Threshold50,    Cmd::Threshold75,     Cmd::Threshold99};
+                        Cmd::LogoTestFeed,   Cmd::LogoTestPrint,     Cmd::Zoom050,
+                        Cmd::Zoom075,        Cmd::Zoom100,           Cmd::Zoom150,
+                        Cmd::Zoom200,        Cmd::Zoom300,           Cmd::Threshold25,
+                        Cmd::Threshold50,    Cmd::Threshold75,       Cmd::Threshold99};
     for (int n = 0; n < 8; ++n)
         m_routedCommands << Cmd::LogoFlash0 + n << Cmd::LogoPrintSlot0 + n;
     for (int id : m_routedCommands)
