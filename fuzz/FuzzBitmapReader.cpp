@@ -16,7 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static auto surfaces = std::make_unique<CLogoSurfaces>();
     const QByteArray bytes(reinterpret_cast<const char*>(data), int(size));
     const CSourceBitmap::ReadReport report = bmp->ReadBytes(bytes);
-    if (!report.opened || (bmp->m_bLoaded && bmp->biWidth > CSourceBitmap::kMaxWidth))
+    if (!report.opened ||
+        (bmp->m_bLoaded && (bmp->biWidth > CSourceBitmap::kMaxWidth || bmp->biHeight < 0 ||
+                            bmp->biHeight > CSourceBitmap::kMaxHeight)))
         abort();
     if (!bmp->m_bLoaded)
         return report.texts.isEmpty() ? (abort(), 0) : 0;
@@ -29,7 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CLogoRaster raster;
     raster.SetWidthCode(2 + a % 3);
     raster.m_nHeight = 1 + b % CLogoRaster::kMaxRows;
-    surfaces->RenderSurfaces(*bmp, percents[a % 4], nullptr);
+    // One input in eight is dithered (at the zoom, in ComposeView) instead of thresholded.
+    if ((a & 0x38) == 0x38)
+        surfaces->RenderDithered(*bmp, nullptr);
+    else
+        surfaces->RenderSurfaces(*bmp, percents[a % 4], nullptr);
     surfaces->ComposeView(*bmp, raster, int(qint8(b)) * 9, int(qint8(a)) * 5, zooms[b % 6]);
     surfaces->BuildRaster(*bmp, raster);
     // Checked a row at a time with memcmp: a byte-by-byte loop here took most of the

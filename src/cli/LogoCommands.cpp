@@ -3,12 +3,12 @@
 
 #include "CliCommand.h"
 #include "CliRun.h"
+#include "LogoPictureIo.h"
 #include "files/FileAccess.h"
 #include "logo/LogoRaster.h"
 #include "logo/LogoSurfaces.h"
 #include "logo/LogoTransfer.h"
 #include "logo/SourceBitmap.h"
-#include "LogoPictureIo.h"
 
 #include <cstdlib>
 #include <memory>
@@ -78,7 +78,8 @@ int ReadPictureOptions(CCliRun& run, PictureOptions* o) {
         if (!okX || !okY || !within(o->panX) || !within(o->panY))
             return run.UsageError(QStringLiteral("--pan takes X,Y in screen pixels"));
     }
-    if (run.IsSet(kThreshold) && !ParseChoice(run.Value(kThreshold), {25, 50, 75, 99}, &o->threshold))
+    if (run.IsSet(kThreshold) &&
+        !ParseChoice(run.Value(kThreshold), {25, 50, 75, 99}, &o->threshold))
         return run.UsageError(QStringLiteral("--threshold takes 25, 50, 75 or 99"));
     o->dither = run.IsSet(kDither);
     if (o->dither && run.IsSet(kThreshold))
@@ -107,12 +108,13 @@ bool ReadPicture(CCliRun& run, const QString& path, CSourceBitmap& bmp, QTextStr
 
 // The raster Flash would send for the picture at these options, as the view builds it:
 // rendered, composed at the pan and zoom, read back from inside the frame.
-void BuildLogo(CCliRun& run, const CSourceBitmap& bmp, const PictureOptions& o,
-               CLogoRaster& raster, CLogoSurfaces& surfaces) {
+void BuildLogo(CCliRun& run, const CSourceBitmap& bmp, const PictureOptions& o, CLogoRaster& raster,
+               CLogoSurfaces& surfaces) {
     raster.SetWidthCode(o.widthCode);
     raster.m_nHeight = o.height;
-    const CLogoSurfaces::Render rendered = o.dither ? surfaces.RenderDithered(bmp, nullptr)
-                                                    : surfaces.RenderSurfaces(bmp, o.threshold, nullptr);
+    const CLogoSurfaces::Render rendered = o.dither
+                                               ? surfaces.RenderDithered(bmp, nullptr)
+                                               : surfaces.RenderSurfaces(bmp, o.threshold, nullptr);
     if (rendered == CLogoSurfaces::Render::PreviewOnly)
         run.Err() << "kvuctl: " << CLogoSurfaces::kNotFullySupported
                   << " Only 24-bit pictures become a logo; this one leaves it blank.\n";
@@ -165,7 +167,7 @@ int RunCheck(CCliRun& run) {
         return KvuCtlExit::FileError;
     }
     run.Out() << "loaded " << bmp->biWidth << " x " << bmp->biHeight << ", " << bmp->biBitCount
-              << " bits\n";
+              << " bits" << (bmp->m_bTopDown ? ", rows stored top-down" : "") << '\n';
     return KvuCtlExit::Ok;
 }
 
@@ -222,6 +224,9 @@ int RunFlash(CCliRun& run) {
         return rc;
     if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
         return rc;
+    // Asked before the port is opened: a refused blank logo touches no printer.
+    if (!CLogoTransfer::BlankLogoConfirmed(*raster, slot, run.Services()))
+        return KvuCtlExit::NotConfirmed;
     return ExitFor(CLogoTransfer(run.Link(), run.Services()).FlashLogo(*raster, slot));
 }
 
@@ -252,49 +257,77 @@ std::vector<CCliCommand> LogoCommands() {
         "  --threshold P        25, 50, 75 or 99 percent (default 50)\n"
         "  --dither             Floyd-Steinberg dithering instead of a threshold, for photographs\n"
         "BMP may also be a PNG or JPEG picture: it is converted to 24 bits (transparent parts on\n"
-        "white) and scaled down to fit 1024 x 768 when larger.\n");
+        "white) and scaled down to fit 1024 x 768 when larger (up to 16384 pixels a side).\n");
     const QStringList picture = {kWidthCode, kHeight, kZoom, kPan, kThreshold, kDither};
     std::vector<CCliCommand> rows = {
-        {QStringLiteral("logo check"), QStringLiteral("BMP"),
+        {QStringLiteral("logo check"),
+         QStringLiteral("BMP"),
          QStringLiteral("Run the bitmap reader's checks on BMP."),
-         QStringLiteral("Prints each warning and error of the reader on its own line, in its order,\n"
-                        "then 'loaded W x H, B bits' when the picture was accepted.\n"
-                        "Exit 0 when it loaded, 3 when it was refused or cannot be read.\n"),
-         {}, 1, RunCheck, {QStringLiteral("kvuctl logo check shop-logo.bmp")}},
-        {QStringLiteral("logo preview"), QStringLiteral("BMP -o OUT.pbm|OUT.png [picture options]"),
+         QStringLiteral(
+             "Prints each warning and error of the reader on its own line, in its order,\n"
+             "then 'loaded W x H, B bits' when the picture was accepted (followed by\n"
+             "', rows stored top-down' for a file that stores its top row first).\n"
+             "Exit 0 when it loaded, 3 when it was refused or cannot be read.\n"),
+         {},
+         1,
+         RunCheck,
+         {QStringLiteral("kvuctl logo check shop-logo.bmp")}},
+        {QStringLiteral("logo preview"),
+         QStringLiteral("BMP -o OUT.pbm|OUT.png [picture options]"),
          QStringLiteral("Write the logo Flash would send as a PBM file, or\n"
                         "the 960 x 600 picture the view shows as a PNG."),
-         QStringLiteral("OUT.pbm: a binary PBM (P4) whose width is the dots per line, whose height\n"
-                        "is the logo height and whose rows are the raster rows Flash would send.\n"
-                        "OUT.png: the view's 960 x 600 picture, the logo frame at (64, 89).\n") +
+         QStringLiteral(
+             "OUT.pbm: a binary PBM (P4) whose width is the dots per line, whose height\n"
+             "is the logo height and whose rows are the raster rows Flash would send.\n"
+             "OUT.png: the view's 960 x 600 picture, the logo frame at (64, 89).\n") +
              pictureHelp,
-         QStringList{QStringLiteral("output")} + picture, 1, RunPreview,
+         QStringList{QStringLiteral("output")} + picture,
+         1,
+         RunPreview,
          {QStringLiteral("kvuctl logo preview shop-logo.bmp -o preview.png"),
-          QStringLiteral("kvuctl logo preview photo.jpg -o logo.pbm --width-code 3 --height 120 --dither")}},
-        {QStringLiteral("logo test-print"), QStringLiteral("BMP [--port P] [picture options]"),
+          QStringLiteral(
+              "kvuctl logo preview photo.jpg -o logo.pbm --width-code 3 --height 120 --dither")}},
+        {QStringLiteral("logo test-print"),
+         QStringLiteral("BMP [--port P] [picture options]"),
          QStringLiteral("Print the logo at once without storing it, as\n"
                         "Test Print."),
-         QStringLiteral("Sends the raster line by line, without pauses.\n") + pictureHelp + linkHelp,
-         QStringList{kPort, kBaud} + picture, 1, RunTestPrint,
+         QStringLiteral("Sends the raster line by line, without pauses.\n") + pictureHelp +
+             linkHelp,
+         QStringList{kPort, kBaud} + picture,
+         1,
+         RunTestPrint,
          {QStringLiteral("kvuctl logo test-print shop-logo.bmp --port COM2 --zoom 8")}},
-        {QStringLiteral("logo flash"), QStringLiteral("SLOT BMP [--port P] [picture options]"),
+        {QStringLiteral("logo flash"),
+         QStringLiteral("SLOT BMP [--port P] [--yes] [picture options]"),
          QStringLiteral("Burn the logo into slot 0 to 7, as Flash: at\n"
                         "least 7.5 s, each step printed with its time."),
-         QStringLiteral("Sends the download prologue, waits for the printer's '?', selects SLOT and\n"
-                        "sends the raster and the epilogue with their pauses.\n"
-                        "Exit 0 when sent, 1 when no '?' came, 4 when the port failed.\n") +
+         QStringLiteral(
+             "Sends the download prologue, waits for the printer's '?', selects SLOT and\n"
+             "sends the raster and the epilogue with their pauses.\n"
+             "A logo with no black dot inside the frame is not burned unless --yes is\n"
+             "given: nothing is sent, exit 1.\n"
+             "Exit 0 when sent, 1 when no '?' came, 4 when the port failed.\n") +
              pictureHelp + linkHelp,
-         QStringList{kPort, kBaud} + picture, 2, RunFlash,
+         QStringList{kPort, kBaud, QStringLiteral("yes")} + picture,
+         2,
+         RunFlash,
          {QStringLiteral("kvuctl logo flash 3 shop-logo.bmp --port /dev/ttyUSB0"),
           QStringLiteral("kvuctl logo flash 0 badge.png --threshold 75 --pan 40,-10")}},
-        {QStringLiteral("logo print"), QStringLiteral("SLOT [--port P...]"),
+        {QStringLiteral("logo print"),
+         QStringLiteral("SLOT [--port P...]"),
          QStringLiteral("Print the logo stored in slot 0 to 7."),
-         QStringLiteral("Sends ESC Lg and the slot digit.\n") + linkHelp, {kPort, kBaud}, 1,
+         QStringLiteral("Sends ESC Lg and the slot digit.\n") + linkHelp,
+         {kPort, kBaud},
+         1,
          RunPrint,
          {QStringLiteral("kvuctl logo print 3 --port COM2")}},
-        {QStringLiteral("logo feed"), QStringLiteral("[--port P]"),
+        {QStringLiteral("logo feed"),
+         QStringLiteral("[--port P]"),
          QStringLiteral("Feed one line, as Test Feed."),
-         QStringLiteral("Sends CR LF.\n") + linkHelp, {kPort, kBaud}, 0, RunFeed,
+         QStringLiteral("Sends CR LF.\n") + linkHelp,
+         {kPort, kBaud},
+         0,
+         RunFeed,
          {QStringLiteral("kvuctl logo feed --port COM2")}},
     };
     for (CCliCommand& row : rows) {

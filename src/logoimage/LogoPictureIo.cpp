@@ -92,9 +92,18 @@ PictureRead ReadPicture(const QString& path, CSourceBitmap& bmp) {
     PictureRead out;
     bmp.m_bLoaded = 0;
     QByteArray bytes;
-    if (FileAccess::ReadRegularFile(path, CSourceBitmap::kMaxFileBytes, &bytes, &out.detail) !=
-        FileAccess::ReadResult::Ok)
+    // The reader sets aside room for as much as it may read: only a file larger than any BMP
+    // KVU takes gets the larger cap.
+    const qint64 cap = QFileInfo(path).size() > CSourceBitmap::kMaxFileBytes
+                           ? kMaxPictureFileBytes
+                           : CSourceBitmap::kMaxFileBytes;
+    if (FileAccess::ReadRegularFile(path, cap, &bytes, &out.detail) != FileAccess::ReadResult::Ok)
         return out;
+    // A BMP KVU can use is a few megabytes; only a PNG or JPEG of a large picture is more.
+    if (!IsConvertible(bytes) && bytes.size() > CSourceBitmap::kMaxFileBytes) {
+        out.detail = QStringLiteral("larger than %1 bytes").arg(CSourceBitmap::kMaxFileBytes);
+        return out;
+    }
     out.opened = true;
     if (IsConvertible(bytes)) {
         const Converted converted = ConvertToBitmap(bytes);

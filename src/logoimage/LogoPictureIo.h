@@ -27,13 +27,17 @@ struct Converted {
 // scaled down to fit with their aspect ratio kept.
 Converted ConvertToBitmap(const QByteArray& file);
 
+// A PNG or JPEG of up to 16384 pixels a side (a camera photo, a scan) can be tens of
+// megabytes; nothing larger is read.
+constexpr qint64 kMaxPictureFileBytes = 256 * 1024 * 1024;
+
 // What CSourceBitmap::Read does, for a BMP, PNG or JPEG file at `path`. `status` gets the
 // conversion's status text (scaled, or why it failed), if any.
 struct PictureRead {
-    bool opened = false;   // false: the file could not be read at all (see detail)
+    bool opened = false; // false: the file could not be read at all (see detail)
     QString detail;
     QString status;
-    QStringList texts;     // the reader's warnings and error, or the conversion's error
+    QStringList texts; // the reader's warnings and error, or the conversion's error
     QString Message() const { return texts.join(QString()); }
 };
 PictureRead ReadPicture(const QString& path, CSourceBitmap& bmp);

@@ -59,6 +59,21 @@ QByteArray BitmapBytes(const QImage& image) {
     return out;
 }
 
+// Holds Qt's allocation limit for image reading raised for one decode, and puts it back.
+class CAllocationLimit {
+public:
+    explicit CAllocationLimit(int megabytes) : m_before(QImageReader::allocationLimit()) {
+        if (m_before != 0 && megabytes > m_before)
+            QImageReader::setAllocationLimit(megabytes);
+    }
+    ~CAllocationLimit() { QImageReader::setAllocationLimit(m_before); }
+    CAllocationLimit(const CAllocationLimit&) = delete;
+    CAllocationLimit& operator=(const CAllocationLimit&) = delete;
+
+private:
+    int m_before;
+};
+
 LogoPictureIo::Converted ConvertToBitmap(const QByteArray& file) {
     using LogoPictureIo::Converted;
     Converted result;
@@ -69,27 +84,63 @@ LogoPictureIo::Converted ConvertToBitmap(const QByteArray& file) {
     reader.setAutoTransform(true);
     const QSize size = reader.size();
     if (size.isValid() && (size.width() > kMaxDecodeSide || size.height() > kMaxDecodeSide)) {
-        result.error = QStringLiteral("the picture is %1 x %2 pixels, too large to convert")
+        result.error = QStringLiteral("the picture is %1 x %2 pixels; pictures of up to %3 "
+                                      "pixels a side are read (and scaled down to fit %4 x %5)")
                            .arg(size.width())
-                           .arg(size.height());
+                           .arg(size.height())
+                           .arg(kMaxDecodeSide)
+                           .arg(CSourceBitmap::kMaxWidth)
+                           .arg(CSourceBitmap::kMaxHeight);
         return result;
     }
+    // A picture larger than the logo's store is decoded straight at the size it gets: a
+    // JPEG decoder then never holds the full-size pixels (a 7000 x 5000 photo would take
+    // 140 MB, past Qt's 128 MB limit). A format that cannot decode scaled is read whole
+    // and scaled afterwards; the limit is raised for it as far as the largest picture
+    // taken, 16384 x 16384 at four bytes a pixel, and no further.
+    const QSize limit(CSourceBitmap::kMaxWidth, CSourceBitmap::kMaxHeight);
+    QSize original = size;
+    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    if (size.isValid() && turned)
+        original.transpose();
+    const bool scaled =
+        size.isValid() && (original.width() > limit.width() || original.height() > limit.height());
+    if (scaled) {
+        QSize fit = original.scaled(limit, Qt::KeepAspectRatio);
+        fit = fit.expandedTo(QSize(1, 1));
+        if (turned)
+            fit.transpose(); // the scaled size applies before the picture is turned
+        reader.setScaledSize(fit);
+    }
+    constexpr int kLargestDecodeMegabytes =
+        int((qint64(kMaxDecodeSide) * kMaxDecodeSide * 4) / (1024 * 1024)) + 1;
+    const CAllocationLimit allocation(kLargestDecodeMegabytes);
     const QImage decoded = reader.read();
     if (decoded.isNull() || decoded.width() < 1 || decoded.height() < 1) {
         result.error = reader.errorString();
         return result;
     }
+    if (scaled)
+        result.status =
+            QStringLiteral("The picture was scaled from %1 x %2 to %3 x %4 to fit %5 x %6.")
+                .arg(original.width())
+                .arg(original.height())
+                .arg(decoded.width())
+                .arg(decoded.height())
+                .arg(limit.width())
+                .arg(limit.height());
     QImage picture = decoded;
-    const QSize limit(CSourceBitmap::kMaxWidth, CSourceBitmap::kMaxHeight);
+    // A picture whose size the reader could not tell beforehand is scaled here.
     if (picture.width() > limit.width() || picture.height() > limit.height()) {
         picture = picture.scaled(limit, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        result.status = QStringLiteral("The picture was scaled from %1 x %2 to %3 x %4 to fit %5 x %6.")
-                            .arg(decoded.width())
-                            .arg(decoded.height())
-                            .arg(picture.width())
-                            .arg(picture.height())
-                            .arg(limit.width())
-                            .arg(limit.height());
+        result.status =
+            QStringLiteral("The picture was scaled from %1 x %2 to %3 x %4 to fit %5 x %6.")
+                .arg(decoded.width())
+                .arg(decoded.height())
+                .arg(picture.width())
+                .arg(picture.height())
+                .arg(limit.width())
+                .arg(limit.height());
     }
     // Laid on white, so transparent parts are never printed black.
     QImage flat(picture.size(), QImage::Format_RGB32);

@@ -4,6 +4,7 @@
 #include "../core/logo/BmpBuilder.h"
 #include "KvuCtl.h"
 #include "SimHarness.h"
+#include "logo/LogoTransfer.h"
 
 #include <QFile>
 #include <QImage>
@@ -44,7 +45,6 @@ protected:
         b.pixel = [](int x, int y) { return x < 10 && y < 5 ? 0u : 0xFFFFFFu; };
         return b;
     }
-
 };
 } // namespace
 
@@ -80,6 +80,8 @@ TEST_F(LogoCli, CheckPrintsTheReadersTextsAndTheVerdict) {
          "Error: The file is not a Bitmap File.\n", 3},
         {"cut short", [](BmpBuilder& b) { b.rowsWritten = 1; },
          "Premature EOF while reading a Bitmap row.\n", 3},
+        {"top-down", [](BmpBuilder& b) { b.topDown = true; },
+         "loaded 4 x 2, 24 bits, rows stored top-down\n", 0},
     };
     for (const Case& c : cases) {
         BmpBuilder b;
@@ -205,6 +207,43 @@ TEST_F(LogoCli, FlashPrintAndFeedOnTheSimulatedPrinter) {
     EXPECT_EQ(Run({"logo", "print", "8"}, &h), 2);
     EXPECT_EQ(Run({"logo", "flash", "-1", bmp}, &h), 2);
     EXPECT_EQ(h.TakeReceived(), QByteArray());
+}
+
+TEST_F(LogoCli, ABlankLogoIsBurnedOnlyWithYes) {
+    forwardYes = true; // the question is answered as kvuctl's --yes says
+    CSimHarness h;
+    BmpBuilder blank = Block();
+    blank.pixel = [](int, int) { return 0xFFFFFFu; };
+    const QString white = Write("white.bmp", blank.Build());
+    BmpBuilder topDown = Block();
+    topDown.topDown = true;
+    const QString downward = Write("top-down.bmp", topDown.Build());
+    struct Case {
+        QStringList args;
+        int rc;
+        bool asked, sent;
+    } cases[] = {
+        {{"logo", "flash", "1", white}, 1, true, false},
+        {{"logo", "flash", "1", downward, "--pan", "2000,0"}, 1, true, false},
+        {{"logo", "flash", "1", white, "--yes"}, 0, true, true},
+        {{"logo", "flash", "1", downward}, 0, false, true},
+    };
+    for (const Case& c : cases) {
+        h.Services().Clear();
+        EXPECT_EQ(Run(c.args, &h), c.rc) << c.args.join(' ').toStdString();
+        EXPECT_EQ(h.Services().MessageTexts().contains(CLogoTransfer::BlankLogoQuestion(1)),
+                  c.asked)
+            << c.args.join(' ').toStdString();
+        const QByteArray sent = h.TakeReceived();
+        EXPECT_EQ(!sent.isEmpty(), c.sent) << c.args.join(' ').toStdString();
+        if (c.args.contains(downward) && c.sent) {
+            QByteArray top(48, '\0');
+            top[0] = char(0xFF);
+            top[1] = char(0xC0);
+            EXPECT_TRUE(sent.contains(QByteArray("\x1BV\x01\x00", 4) + top))
+                << "the block at the top, read from a top-down file";
+        }
+    }
 }
 
 TEST_F(LogoCli, FlashWithoutTheQuestionIsNotConfirmed) {

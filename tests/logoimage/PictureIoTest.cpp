@@ -98,31 +98,63 @@ TEST(PictureImport, TransparentPartsAreLaidOnWhite) {
 }
 
 TEST(PictureImport, LargePicturesAreScaledDownToFit) {
+    // Up to 16384 pixels a side every picture loads, scaled while it is decoded where the
+    // format allows: a 7000 x 5000 camera photo needs 140 MB at full size, past Qt's
+    // 128 MB limit, and was refused. The pictures are made here, not kept as files.
     struct Case {
         int w, h, fitW, fitH;
-    } cases[] = {{2048, 768, 1024, 384}, {1000, 1536, 500, 768}, {1024, 768, 1024, 768},
-                 {3000, 3000, 768, 768}};
+        const char* format;
+        bool loads;
+    } cases[] = {{2048, 768, 1024, 384, "PNG", true},   {1000, 1536, 500, 768, "PNG", true},
+                 {1024, 768, 1024, 768, "PNG", true},   {3000, 3000, 768, 768, "PNG", true},
+                 {7000, 5000, 1024, 731, "JPEG", true}, {7000, 5000, 1024, 731, "PNG", true},
+                 {16384, 4, 1024, 1, "PNG", true},      {16385, 4, 0, 0, "PNG", false},
+                 {4, 20000, 0, 0, "PNG", false}};
     for (const Case& c : cases) {
-        QImage image(c.w, c.h, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        Loaded l(Encode(image, "PNG"));
-        ASSERT_TRUE(l.converted.ok);
-        EXPECT_EQ(l.bmp->biWidth, c.fitW) << c.w << "x" << c.h;
-        EXPECT_EQ(l.bmp->biHeight, c.fitH) << c.w << "x" << c.h;
+        const QByteArray file = [&] {
+            // Black on the left fifth, white elsewhere: the scaled picture must show both.
+            QImage image(c.w, c.h, QImage::Format_RGB888);
+            image.fill(Qt::white);
+            QPainter(&image).fillRect(0, 0, c.w / 5, c.h, Qt::black);
+            return Encode(image, c.format);
+        }();
+        if (file.isEmpty())
+            continue; // no codec for this format in this Qt
+        Loaded l(file);
+        const QString name = QString("%1 %2 x %3").arg(c.format).arg(c.w).arg(c.h);
+        if (!c.loads) {
+            EXPECT_FALSE(l.converted.ok) << name.toStdString();
+            EXPECT_EQ(l.converted.error,
+                      QString("the picture is %1 x %2 pixels; pictures of up to 16384 pixels a "
+                              "side are read (and scaled down to fit 1024 x 768)")
+                          .arg(c.w)
+                          .arg(c.h));
+            continue;
+        }
+        ASSERT_TRUE(l.converted.ok)
+            << name.toStdString() << ": " << l.converted.error.toStdString();
+        EXPECT_EQ(l.bmp->biWidth, c.fitW) << name.toStdString();
+        EXPECT_EQ(l.bmp->biHeight, c.fitH) << name.toStdString();
         if (c.fitW == c.w && c.fitH == c.h)
             EXPECT_TRUE(l.converted.status.isEmpty());
         else
             EXPECT_EQ(l.converted.status,
                       QString("The picture was scaled from %1 x %2 to %3 x %4 to fit 1024 x 768.")
-                          .arg(c.w).arg(c.h).arg(c.fitW).arg(c.fitH));
+                          .arg(c.w)
+                          .arg(c.h)
+                          .arg(c.fitW)
+                          .arg(c.fitH));
+        if (c.fitW >= 10) {
+            EXPECT_LT(qGray(l.At(1, c.fitH / 2)), 60) << name.toStdString();
+            EXPECT_GT(qGray(l.At(c.fitW - 2, c.fitH / 2)), 200) << name.toStdString();
+        }
     }
 }
 
 TEST(PictureImport, BrokenPicturesAreRefused) {
     const QByteArray png = Encode(QImage(40, 40, QImage::Format_RGB32), "PNG");
     const QByteArray broken[] = {
-        QByteArray("\x89PNG\r\n\x1A\n", 8),
-        QByteArray("\xFF\xD8\xFF\xE0garbage", 11),
+        QByteArray("\x89PNG\r\n\x1A\n", 8), QByteArray("\xFF\xD8\xFF\xE0garbage", 11),
         png.left(33), // the header chunk and nothing more
     };
     for (const QByteArray& file : broken) {
@@ -171,8 +203,8 @@ TEST(PictureImport, ImageMagickPngs) {
     const QString path = dir.filePath("gray-alpha.png");
     // A grey-and-alpha PNG: transparent everywhere but a black dot at (4, 3).
     QProcess p;
-    p.start(convert, {"-size", "12x8", "xc:none", "-fill", "black", "-draw", "point 4,3",
-                      "-define", "png:color-type=4", path});
+    p.start(convert, {"-size", "12x8", "xc:none", "-fill", "black", "-draw", "point 4,3", "-define",
+                      "png:color-type=4", path});
     ASSERT_TRUE(p.waitForFinished(60000));
     ASSERT_EQ(p.exitCode(), 0);
     CSourceBitmap bmp;
@@ -194,7 +226,8 @@ TEST(CompositePng, HoldsTheCompositePixels) {
     EXPECT_EQ(back.pixel(100, 100) & 0xFFFFFF, 0u);
     QTemporaryDir dir;
     QString detail;
-    EXPECT_TRUE(LogoPictureIo::WriteCompositePng(surfaces->m_composite, dir.filePath("c.png"), &detail));
+    EXPECT_TRUE(
+        LogoPictureIo::WriteCompositePng(surfaces->m_composite, dir.filePath("c.png"), &detail));
     EXPECT_FALSE(LogoPictureIo::WriteCompositePng(surfaces->m_composite, dir.path(), &detail))
         << "a folder is never replaced";
 }

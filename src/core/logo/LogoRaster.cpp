@@ -1,5 +1,7 @@
 #include "LogoRaster.h"
 
+#include <algorithm>
+
 CLogoRaster::CLogoRaster() {
     m_nHeight = kDefaultHeight;
     SetWidthCode(kDefaultWidthCode);
@@ -28,4 +30,15 @@ void CLogoRaster::SetWidthIndex(int index) {
 
 int CLogoRaster::GetWidthIndex() const {
     return m_nWidthCode == 2 ? 0 : m_nWidthCode == 4 ? 2 : 1;
+}
+
+bool CLogoRaster::IsBlank() const {
+    const int lines = std::clamp(m_nHeight, 0, kMaxRows);
+    const int bytes = std::clamp(m_nBytesPerLine, 0, kRowStride);
+    for (int y = 0; y < lines; ++y) {
+        const quint8* row = Row(y);
+        if (std::any_of(row, row + bytes, [](quint8 b) { return b != 0; }))
+            return false;
+    }
+    return true;
 }

@@ -26,6 +26,9 @@ public:
     quint8* Row(int y) { return m_raster.data() + kRowStride * y; }
     const quint8* Row(int y) const { return m_raster.data() + kRowStride * y; }
     void Clear() { m_raster.fill(0); }
+    // No black dot in the meaningful part of the raster (the bytes of each line, the lines
+    // of the height).
+    bool IsBlank() const;
 
     static int DotsForWidthCode(int code);
 

@@ -54,8 +54,8 @@ std::vector<Span> MapAxis(int s, int d) {
 }
 } // namespace
 
-void StretchCopy(const CSurface& source, int sx, int sy, int sw, int sh, CSurface& target,
-                 int dx, int dy, int dw, int dh, const SurfaceRect& clip) {
+void StretchCopy(const CSurface& source, int sx, int sy, int sw, int sh, CSurface& target, int dx,
+                 int dy, int dw, int dh, const SurfaceRect& clip) {
     if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0)
         return;
     const int left = std::max({clip.left, 0, dx});
@@ -117,6 +117,9 @@ quint32 Rgb(int red, int green, int blue) {
 
 CLogoSurfaces::Render CLogoSurfaces::RenderSurfaces(const CSourceBitmap& source, int percent,
                                                     IUiServices* services) {
+    // Whatever is drawn now, a dither made from the earlier surfaces is out of date.
+    m_bDithered = false;
+    m_dithered.black.clear();
     if (!source.m_bLoaded)
         return Render::NotLoaded;
     const int threshold = ThresholdSum(percent);
@@ -177,24 +180,58 @@ CLogoSurfaces::Render CLogoSurfaces::RenderSurfaces(const CSourceBitmap& source,
 
 CLogoSurfaces::Render CLogoSurfaces::RenderDithered(const CSourceBitmap& source,
                                                     IUiServices* services) {
+    // The colour surface as for a threshold (and the black-and-white one at 50%, which a
+    // dither never shows); the dither itself is made at the zoom, in ComposeView.
     const Render r = RenderSurfaces(source, 50, services);
-    if (r != Render::Logo)
-        return r;
-    const int width = std::min(source.biWidth, kPictureWidth);
-    const int height = std::min(source.biHeight, kPictureHeight);
+    m_bDithered = r == Render::Logo;
+    return r;
+}
+
+const CLogoSurfaces::Dithered& CLogoSurfaces::DitheredAt(int w, int h, int zoom) {
+    const int dw = w * zoom / 4, dh = h * zoom / 4;
+    Dithered& d = m_dithered;
+    if (d.zoom == zoom && d.width == dw && d.height == dh && !d.black.empty())
+        return d;
+    d.zoom = zoom;
+    d.width = dw;
+    d.height = dh;
+    d.black.assign(size_t(std::max(dw, 0)) * size_t(std::max(dh, 0)), 0);
+    if (dw <= 0 || dh <= 0)
+        return d;
+    // Each shown pixel takes the mean colour sum of the picture pixels it covers (the one
+    // it repeats when enlarging), so that a grey stays the same grey at every zoom.
+    const std::vector<Span> xs = MapAxis(w, dw);
+    const std::vector<Span> ys = MapAxis(h, dh);
+    std::vector<int> sums(static_cast<size_t>(w));
+    std::vector<int> grey(static_cast<size_t>(dw));
     // The error of each pixel goes 7/16 right, 3/16 below left, 5/16 below, 1/16 below
     // right; two rows of errors with a guard column at each end.
-    std::vector<int> current(size_t(width) + 2, 0), next(size_t(width) + 2, 0);
+    std::vector<int> current(size_t(dw) + 2, 0), next(size_t(dw) + 2, 0);
     const int middle = ThresholdSum(50);
-    for (int y = 0; y < height; ++y) {
-        const quint8* in = source.Row(y);
-        quint32* bw = m_blackWhite.Row(y);
+    for (int y = 0; y < dh; ++y) {
+        const Span ry = ys[size_t(y)];
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int v = ry.begin; v < ry.end; ++v) {
+            const quint32* in = m_colour.Row(v);
+            for (int x = 0; x < w; ++x) {
+                const quint32 p = in[x];
+                sums[size_t(x)] += int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF);
+            }
+        }
+        for (int x = 0; x < dw; ++x) {
+            const Span rx = xs[size_t(x)];
+            qint64 total = 0;
+            for (int u = rx.begin; u < rx.end; ++u)
+                total += sums[size_t(u)];
+            const qint64 count = qint64(rx.end - rx.begin) * (ry.end - ry.begin);
+            grey[size_t(x)] = int(total / count);
+        }
+        quint8* out = d.black.data() + size_t(dw) * size_t(y);
         std::fill(next.begin(), next.end(), 0);
-        for (int x = 0; x < width; ++x) {
-            const int sum = in[3 * x] + in[3 * x + 1] + in[3 * x + 2];
-            const int value = sum + current[size_t(x) + 1] / 16;
+        for (int x = 0; x < dw; ++x) {
+            const int value = grey[size_t(x)] + current[size_t(x) + 1] / 16;
             const bool black = value < middle;
-            bw[x] = black ? kBlack : kWhite;
+            out[x] = black ? 1 : 0;
             const int error = value - (black ? 0 : 765);
             current[size_t(x) + 2] += error * 7;
             next[size_t(x)] += error * 3;
@@ -203,7 +240,7 @@ CLogoSurfaces::Render CLogoSurfaces::RenderDithered(const CSourceBitmap& source,
         }
         std::swap(current, next);
     }
-    return Render::Logo;
+    return d;
 }
 
 void CLogoSurfaces::ComposeView(const CSourceBitmap& source, const CLogoRaster& raster, int panX,
@@ -239,9 +276,30 @@ void CLogoSurfaces::ComposeView(const CSourceBitmap& source, const CLogoRaster& 
     };
     const Axis ax = axis(panX, w, kFrameLeft);
     const Axis ay = axis(panY, h, kFrameTop);
-    if (ax.dstSize >= 0 && ay.dstSize >= 0)
+    if (m_bDithered && ax.dstSize > 0 && ay.dstSize > 0) {
+        // The picture dithered at this zoom, placed pixel for pixel: a pan past the frame's
+        // edge starts that many shown pixels in.
+        const Dithered& d = DitheredAt(w, h, q);
+        const int offX = std::max(-panX, 0), offY = std::max(-panY, 0);
+        const int left = std::max(ax.dst, frame.left), top = std::max(ay.dst, frame.top);
+        const int right = int(std::min<qint64>(frame.right, qint64(ax.dst) + ax.dstSize));
+        const int bottom = int(std::min<qint64>(frame.bottom, qint64(ay.dst) + ay.dstSize));
+        for (int y = top; y < bottom; ++y) {
+            const int sy = offY + (y - ay.dst);
+            if (sy < 0 || sy >= d.height)
+                continue;
+            const quint8* in = d.black.data() + size_t(d.width) * size_t(sy);
+            quint32* out = m_composite.Row(y);
+            for (int x = left; x < right; ++x) {
+                const int sx = offX + (x - ax.dst);
+                if (sx >= 0 && sx < d.width)
+                    out[x] = in[sx] ? kBlack : kWhite;
+            }
+        }
+    } else if (!m_bDithered && ax.dstSize >= 0 && ay.dstSize >= 0) {
         StretchCopy(m_blackWhite, ax.src, ay.src, ax.srcSize, ay.srcSize, m_composite, ax.dst,
                     ay.dst, ax.dstSize, ay.dstSize, frame);
+    }
 
     // The 3-pixel outline is centred two pixels outside the logo: it fills the ring from
     // (61, 86) to (D + 67, N + 92) around the frame and never covers a logo dot.

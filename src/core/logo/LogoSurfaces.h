@@ -35,8 +35,8 @@ struct SurfaceRect {
 
 // Copies the source rectangle onto the destination rectangle, stretched or shrunk, drawing
 // only inside `clip` and the destination surface. See the mapping at its definition.
-void StretchCopy(const CSurface& source, int sx, int sy, int sw, int sh, CSurface& target,
-                 int dx, int dy, int dw, int dh, const SurfaceRect& clip);
+void StretchCopy(const CSurface& source, int sx, int sy, int sw, int sh, CSurface& target, int dx,
+                 int dy, int dw, int dh, const SurfaceRect& clip);
 
 // The logo view's three surfaces: the composite the window shows, the picture in true
 // colour and the picture in black and white.
@@ -67,10 +67,14 @@ public:
     // 8 bits give a colour preview only, after the "not fully supported" warning through
     // `services` (when given).
     Render RenderSurfaces(const CSourceBitmap& source, int percent, IUiServices* services);
-    // An addition to the four thresholds, for photographs: the black-and-white surface by
-    // Floyd-Steinberg error diffusion of the colour sums around the 50% threshold. The
-    // colour surface and the rules for other depths are those of RenderSurfaces.
+    // An addition to the four thresholds, for photographs: Floyd-Steinberg error diffusion
+    // of the colour sums around the 50% threshold. The picture is dithered at the size it
+    // is shown and printed (at the zoom ComposeView gets), never dithered and then
+    // stretched: shrinking a dither pattern lets black win and darkens it. The colour
+    // surface and the rules for other depths are those of RenderSurfaces.
     Render RenderDithered(const CSourceBitmap& source, IUiServices* services);
+    // Whether the last render was a dither (ComposeView then places the dithered picture).
+    bool IsDithered() const { return m_bDithered; }
     // The composite at the pan (screen pixels) and zoom (in quarters).
     void ComposeView(const CSourceBitmap& source, const CLogoRaster& raster, int panX, int panY,
                      int zoom);
@@ -80,4 +84,16 @@ public:
     CSurface m_composite;
     CSurface m_colour;
     CSurface m_blackWhite;
+
+private:
+    // The dithered picture at one zoom: one byte a pixel, 1 for black. Made again when the
+    // zoom or the picture changes, not on every pan.
+    struct Dithered {
+        int zoom = 0, width = 0, height = 0;
+        std::vector<quint8> black;
+    };
+    const Dithered& DitheredAt(int pictureWidth, int pictureHeight, int zoom);
+
+    bool m_bDithered = false;
+    Dithered m_dithered;
 };

@@ -3,6 +3,7 @@
 #include "LogoRaster.h"
 #include "app/Exchange.h"
 #include "app/SerialPort.h"
+#include "app/UiServices.h"
 
 #include <algorithm>
 
@@ -41,6 +42,19 @@ QByteArray CLogoTransfer::PrintStoredSlot(int slot) {
 
 QByteArray CLogoTransfer::LineFeed() {
     return QByteArray("\r\n");
+}
+
+QString CLogoTransfer::BlankLogoQuestion(int slot) {
+    return QStringLiteral("The logo inside the frame has no black dot: slot %1 would store a "
+                          "blank logo in place of the one it holds.\nBurn the blank logo?")
+        .arg(slot);
+}
+
+bool CLogoTransfer::BlankLogoConfirmed(const CLogoRaster& raster, int slot, IUiServices& services) {
+    if (!raster.IsBlank())
+        return true;
+    return services.Message(BlankLogoQuestion(slot), MsgIcon::Question, MsgButtons::YesNo,
+                            MsgAnswer::No) == MsgAnswer::Yes;
 }
 
 CLogoTransfer::Result CLogoTransfer::TestPrint(const CLogoRaster& raster) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 class CLogoRaster;
 class CSerialPort;
@@ -34,18 +35,24 @@ public:
     CLogoTransfer(CSerialPort& link, IUiServices& services) : m_link(link), m_services(services) {}
     virtual ~CLogoTransfer() = default;
 
+    // Before a Flash: a raster without one black dot would burn a blank logo over the
+    // slot's stored one, which is hardly ever meant (a picture panned out of the frame, a
+    // white or colour-preview-only picture). The user is asked; false unless they go on.
+    static bool BlankLogoConfirmed(const CLogoRaster& raster, int slot, IUiServices& services);
+    static QString BlankLogoQuestion(int slot);
+
     Result TestPrint(const CLogoRaster& raster);
     Result FlashLogo(const CLogoRaster& raster, int slot);
     Result PrintSlot(int slot);
     Result TestFeed();
 
     // The wire elements.
-    static QByteArray DownloadPrologue();     // ESC "XX" ESC "DL" CR
-    static QByteArray SlotSelect(int slot);   // ESC "LG" digit CR
-    static QByteArray DownloadEpilogue();     // ESC "LG" FF CR
+    static QByteArray DownloadPrologue();                            // ESC "XX" ESC "DL" CR
+    static QByteArray SlotSelect(int slot);                          // ESC "LG" digit CR
+    static QByteArray DownloadEpilogue();                            // ESC "LG" FF CR
     static QByteArray LineBlock(const CLogoRaster& raster, int row); // ESC "V" 01 00 + row
-    static QByteArray PrintStoredSlot(int slot); // ESC "Lg" digit, no CR
-    static QByteArray LineFeed();             // CR LF
+    static QByteArray PrintStoredSlot(int slot);                     // ESC "Lg" digit, no CR
+    static QByteArray LineFeed();                                    // CR LF
 
 private:
     CSerialPort& m_link;

@@ -33,12 +33,18 @@ private:
     qint64 m_pos = 0;
 };
 
-quint16 U16(const quint8* p) { return quint16(p[0] | (p[1] << 8)); }
+quint16 U16(const quint8* p) {
+    return quint16(p[0] | (p[1] << 8));
+}
 quint32 U32(const quint8* p) {
     return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
 }
-qint32 S32(const quint8* p) { return qint32(U32(p)); }
-quint8 Upper(quint8 c) { return c >= 'a' && c <= 'z' ? quint8(c - 'a' + 'A') : c; }
+qint32 S32(const quint8* p) {
+    return qint32(U32(p));
+}
+quint8 Upper(quint8 c) {
+    return c >= 'a' && c <= 'z' ? quint8(c - 'a' + 'A') : c;
+}
 } // namespace
 
 CSourceBitmap::CSourceBitmap() : m_pixels(size_t(kMaxHeight) * kStoreRowBytes) {}
@@ -68,6 +74,7 @@ CSourceBitmap::ReadReport CSourceBitmap::Read(const QString& path) {
 
 CSourceBitmap::ReadReport CSourceBitmap::ReadBytes(const QByteArray& file) {
     m_bLoaded = 0;
+    m_bTopDown = false;
     ReadReport report;
     report.opened = true;
     QStringList& texts = report.texts;
@@ -124,7 +131,9 @@ CSourceBitmap::ReadReport CSourceBitmap::ReadBytes(const QByteArray& file) {
         say("Sorry: Bitmap width too large.\n");
         return report;
     }
-    if (biHeight > kMaxHeight) {
+    // A negative height is a picture stored top row first; its height is the magnitude
+    // (compared without negating, which has no answer for INT32_MIN).
+    if (biHeight > kMaxHeight || biHeight < -kMaxHeight) {
         say("Sorry: Bitmap height too large.\n");
         return report;
     }
@@ -141,9 +150,13 @@ CSourceBitmap::ReadReport CSourceBitmap::ReadBytes(const QByteArray& file) {
         return report;
     }
 
+    // From here on the height is the number of rows, whichever way they are stored, so
+    // that everything that shows or uses it sees a positive height.
+    m_bTopDown = biHeight < 0;
+    if (m_bTopDown)
+        biHeight = -biHeight;
     m_nRowBytes = RowBytes(biWidth, biBitCount);
-    // In 64 bits: a height far below zero would overflow the product.
-    const qint32 computed = qint32(quint32(qint64(m_nRowBytes) * biHeight));
+    const qint32 computed = qint32(qint64(m_nRowBytes) * biHeight);
     if (biSizeImage != 0 && biSizeImage != computed)
         say("Warning: Image size field contradicts w, h, c. Using our own.\n");
     biSizeImage = computed;
@@ -160,8 +173,8 @@ CSourceBitmap::ReadReport CSourceBitmap::ReadBytes(const QByteArray& file) {
         const qint64 want = 4 * qint64(m_nPaletteEntries);
         const qint64 got = in.Read(table, want);
         for (qint64 i = 0; i < got / 4; ++i)
-            m_palette[size_t(i)] = RgbQuad{table[4 * i], table[4 * i + 1], table[4 * i + 2],
-                                           table[4 * i + 3]};
+            m_palette[size_t(i)] =
+                RgbQuad{table[4 * i], table[4 * i + 1], table[4 * i + 2], table[4 * i + 3]};
         if (got < want) {
             say("Premature EOF while reading RGBQuad.\n");
             return report;
@@ -172,10 +185,10 @@ CSourceBitmap::ReadReport CSourceBitmap::ReadBytes(const QByteArray& file) {
     // The whole store is cleared; only rows an earlier read wrote can be other than zero.
     std::fill(m_pixels.begin(), m_pixels.begin() + size_t(kStoreRowBytes) * size_t(m_nDirtyRows),
               quint8(0));
-    m_nDirtyRows = std::max(0, biHeight);
-    // The file holds the bottom row first.
+    m_nDirtyRows = biHeight;
+    // The file holds the bottom row first, or the top row first when it said so.
     for (int r = 0; r < biHeight; ++r) {
-        if (in.Read(StoreRow(biHeight - 1 - r), m_nRowBytes) < m_nRowBytes) {
+        if (in.Read(StoreRow(m_bTopDown ? r : biHeight - 1 - r), m_nRowBytes) < m_nRowBytes) {
             say("Premature EOF while reading a Bitmap row.\n");
             return report;
         }

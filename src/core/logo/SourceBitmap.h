@@ -1,10 +1,10 @@
 #pragma once
 
+#include "ZeroedBuffer.h"
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
-#include "ZeroedBuffer.h"
 
 #include <array>
 
@@ -58,7 +58,7 @@ public:
     quint32 bfOffBits = 0;
     quint32 biSize = 0;
     qint32 biWidth = 0;
-    qint32 biHeight = 0;
+    qint32 biHeight = 0; // after a read, the number of rows (a top-down file states it negative)
     quint16 biPlanes = 0;
     quint16 biBitCount = 0;
     quint32 biCompression = 0;
@@ -72,6 +72,7 @@ public:
     int m_nPaletteEntries = 0;
     CZeroedBuffer<quint8> m_pixels; // kMaxHeight rows of kStoreRowBytes
     int m_bLoaded = 0;
+    bool m_bTopDown = false; // the file stored its rows top row first
 
 private:
     // Only the reader writes the store, so that it knows which rows it has written.

@@ -43,6 +43,27 @@ QWidget* FocusedTextField() {
         return combo->isEditable() ? combo->lineEdit() : nullptr;
     return nullptr;
 }
+
+// What the Edit commands can do in a text field: a read-only box (Output, Version) takes
+// no cut, paste or undo, and gives a copy only of what is selected in it.
+struct FieldEdits {
+    bool writable = false;
+    bool selection = false;
+};
+FieldEdits EditsOf(QWidget* field) {
+    FieldEdits e;
+    if (auto* line = qobject_cast<QLineEdit*>(field)) {
+        e.writable = !line->isReadOnly();
+        e.selection = line->hasSelectedText();
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(field)) {
+        e.writable = !plain->isReadOnly();
+        e.selection = plain->textCursor().hasSelection();
+    } else if (auto* rich = qobject_cast<QTextEdit*>(field)) {
+        e.writable = !rich->isReadOnly();
+        e.selection = rich->textCursor().hasSelection();
+    }
+    return e;
+}
 } // namespace
 
 CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
@@ -89,6 +110,7 @@ CMainFrame::~CMainFrame() {
     // own members: a focus change or a tab change they cause then must not reach handlers
     // that use those members.
     disconnect(m_focusConnection);
+    disconnect(m_selectionConnection);
     for (const ModuleRow& row : ModuleRegistry()) {
         if (row.sheetCaption)
             disconnect(m_moduleView->Sheet(row.id), nullptr, this, nullptr);
@@ -358,11 +380,7 @@ void CMainFrame::CreateToolBar() {
                           0,
                           Cmd::AppAbout,
                           0,
-                          -1, // the module buttons, in the registry's order
-                          0,
-                          Cmd::LogoTestFeed,
-                          Cmd::LogoTestPrint,
-                          0};
+                          -1}; // the module buttons, in the registry's order
     for (int id : layout) {
         if (id == 0) {
             bar->addSeparator();
@@ -373,16 +391,43 @@ void CMainFrame::CreateToolBar() {
             bar->addAction(m_actions[id]);
         }
     }
+    // The buttons that act on the page on top (Test Feed, Test Print, Flash 0 to 7, Print
+    // Logo 0 to 7) have a row of their own, shown while that page handles them: on the
+    // frame's row they stood past its width, behind the overflow arrow. Larger icons there
+    // let the slot digits be read at a glance.
+    addToolBarBreak();
+    m_commandBar = addToolBar(QStringLiteral("Page commands"));
+    m_commandBar->setObjectName(QStringLiteral("pageCommandBar"));
+    m_commandBar->setIconSize(QSize(24, 24));
+    m_commandBar->setMovable(true);
+    m_commandBar->setFloatable(true);
+    m_commandBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_commandBar->addAction(m_actions[Cmd::LogoTestFeed]);
+    m_commandBar->addAction(m_actions[Cmd::LogoTestPrint]);
+    m_commandBar->addSeparator();
     for (int n = 0; n < 8; ++n)
-        bar->addAction(m_actions[Cmd::LogoFlash0 + n]);
-    bar->addSeparator();
+        m_commandBar->addAction(m_actions[Cmd::LogoFlash0 + n]);
+    m_commandBar->addSeparator();
     for (int n = 0; n < 8; ++n)
-        bar->addAction(m_actions[Cmd::LogoPrintSlot0 + n]);
+        m_commandBar->addAction(m_actions[Cmd::LogoPrintSlot0 + n]);
+    m_commandBar->hide();
     // The toolbar shows a button's tooltip; the prompt goes to the status bar on hover.
     QAction* toggle = m_actions[Cmd::ViewToolbar];
     toggle->setChecked(true);
     connect(toggle, &QAction::toggled, bar, &QToolBar::setVisible);
+    connect(toggle, &QAction::toggled, this, [this] { UpdateCommandBar(); });
     connect(bar, &QToolBar::visibilityChanged, toggle, &QAction::setChecked);
+}
+
+void CMainFrame::UpdateCommandBar() {
+    if (!m_commandBar)
+        return;
+    bool any = false;
+    for (QAction* a : m_commandBar->actions())
+        any |= !a->isSeparator() && a->isEnabled();
+    const bool shown = any && m_actions[Cmd::ViewToolbar]->isChecked();
+    if (m_commandBar->isVisibleTo(this) != shown)
+        m_commandBar->setVisible(shown);
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -502,6 +547,7 @@ void CMainFrame::UpdateCommandStates() {
         }
     }
     UpdateEditCommands();
+    UpdateCommandBar();
     m_app.UpdateIdleTimer();
 }
 
@@ -515,9 +561,26 @@ void CMainFrame::OnRoutedCommand(int id) {
 }
 
 void CMainFrame::UpdateEditCommands() {
-    const bool hasField = FocusedTextField() != nullptr;
-    for (int id : {Cmd::EditCut, Cmd::EditCopy, Cmd::EditPaste, Cmd::EditUndo})
-        m_actions[id]->setEnabled(hasField);
+    QWidget* field = FocusedTextField();
+    // A selection made or dropped in the field changes what Copy can do.
+    if (field != m_editField) {
+        disconnect(m_selectionConnection);
+        m_editField = field;
+        if (auto* line = qobject_cast<QLineEdit*>(field))
+            m_selectionConnection =
+                connect(line, &QLineEdit::selectionChanged, this, [this] { UpdateEditCommands(); });
+        else if (auto* plain = qobject_cast<QPlainTextEdit*>(field))
+            m_selectionConnection = connect(plain, &QPlainTextEdit::selectionChanged, this,
+                                            [this] { UpdateEditCommands(); });
+        else if (auto* rich = qobject_cast<QTextEdit*>(field))
+            m_selectionConnection =
+                connect(rich, &QTextEdit::selectionChanged, this, [this] { UpdateEditCommands(); });
+    }
+    const FieldEdits e = EditsOf(field);
+    m_actions[Cmd::EditCut]->setEnabled(e.writable);
+    m_actions[Cmd::EditPaste]->setEnabled(e.writable);
+    m_actions[Cmd::EditUndo]->setEnabled(e.writable);
+    m_actions[Cmd::EditCopy]->setEnabled(e.writable || e.selection);
 }
 
 void CMainFrame::OnModule(ModuleId module) {

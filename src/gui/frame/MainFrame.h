@@ -2,10 +2,12 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <functional>
 
 #include "ModuleRegistry.h"
 
+class QToolBar;
 class CKVUApp;
 class CKVUDoc;
 class CHelpWindow;
@@ -103,6 +105,7 @@ private:
     QString AskFileName(bool save, const QString& suggested);
     void ResizeClient(int width, int height);
     void ShowView(QWidget* view);
+    void UpdateCommandBar();
 
     CKVUApp& m_app;
     CKVUDoc& m_doc;
@@ -124,4 +127,7 @@ private:
     QAction* m_viewCommandsEnd = nullptr; // the View menu's own commands go before this
     bool m_hasViewCommands = false;
     QMetaObject::Connection m_focusConnection;
+    QToolBar* m_commandBar = nullptr;              // the page's own buttons, on a row of their own
+    QMetaObject::Connection m_selectionConnection; // of the text field the Edit commands act on
+    QPointer<QWidget> m_editField;
 };

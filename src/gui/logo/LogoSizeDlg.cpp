@@ -74,6 +74,10 @@ void CLogoSizeDlg::OnInitDialog() {
     if (!inList)
         m_combo->insertItem(0, m_strHeight);
     ShowFields();
+    // The focus starts on the checked width, not on the first button: on an unchecked
+    // button one Space would change the width.
+    if (m_nWidthIndex >= 0 && m_nWidthIndex < 3)
+        m_width[m_nWidthIndex]->setFocus(Qt::OtherFocusReason);
 }
 
 void CLogoSizeDlg::ShowFields() {
@@ -94,8 +98,8 @@ void CLogoSizeDlg::ShowFields() {
 bool CLogoSizeDlg::TakeFields() {
     m_strHeight = m_combo->currentText();
     if (m_strHeight.size() > kMaxHeightChars) {
-        m_services.Message(QStringLiteral("Please enter no more than %1 characters.")
-                               .arg(kMaxHeightChars));
+        m_services.Message(
+            QStringLiteral("Please enter no more than %1 characters.").arg(kMaxHeightChars));
         m_combo->setFocus();
         if (m_combo->lineEdit())
             m_combo->lineEdit()->selectAll();
@@ -142,7 +146,8 @@ void CLogoSizeDlg::OnOK() {
     if (!LeadingNumber(m_strHeight, &value))
         return refuse(QStringLiteral("Please enter a valid number in the Height field."));
     if (value <= 0)
-        return refuse(QStringLiteral("Please enter a number greater than zero in the Height field."));
+        return refuse(
+            QStringLiteral("Please enter a number greater than zero in the Height field."));
     if (value >= kHeightLimit)
         return refuse(QStringLiteral("Please enter a number smaller than %1 in the Height field.")
                           .arg(kHeightLimit));
@@ -154,7 +159,7 @@ bool CLogoSizeDlg::Run(CLogoRaster& raster, IUiServices& services, QWidget* pare
     CLogoSizeDlg dlg(services, parent);
     dlg.m_nHeight = raster.m_nHeight;
     dlg.m_nWidthIndex = raster.GetWidthIndex();
-    if (dlg.exec() != QDialog::Accepted)
+    if (services.RunModal(dlg) != QDialog::Accepted)
         return false;
     raster.m_nHeight = dlg.m_nHeight;
     raster.SetWidthIndex(dlg.m_nWidthIndex);

@@ -2,16 +2,15 @@
 
 #include "frame/CommandIds.h"
 
+#include "LogoPictureIo.h"
 #include "app/AppCore.h"
 #include "app/UiServices.h"
 #include "logo/LogoSurfaces.h"
-#include "LogoPictureIo.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
-#include <QMimeData>
 #include <QImage>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrintDialog>
@@ -49,10 +48,8 @@ const struct {
 const struct {
     int id;
     int percent;
-} kThresholdCommands[] = {{Cmd::Threshold25, 25},
-                          {Cmd::Threshold50, 50},
-                          {Cmd::Threshold75, 75},
-                          {Cmd::Threshold99, 99}};
+} kThresholdCommands[] = {
+    {Cmd::Threshold25, 25}, {Cmd::Threshold50, 50}, {Cmd::Threshold75, 75}, {Cmd::Threshold99, 99}};
 } // namespace
 
 bool CLogoViewWidget::CommandState(int id, bool* enabled, bool* checked) {
@@ -134,9 +131,8 @@ bool CLogoViewWidget::LoadBitmapFile(const QString& path) {
         // A BMP goes to the reader as it is; a PNG or JPEG is converted to 24 bits first.
         report = LogoPictureIo::ReadPicture(path, source);
         if (!report.opened) {
-            const QString detail = report.detail.isEmpty()
-                                       ? QString()
-                                       : QStringLiteral("\n%1").arg(report.detail);
+            const QString detail =
+                report.detail.isEmpty() ? QString() : QStringLiteral("\n%1").arg(report.detail);
             m_services.Message(QLatin1String(CSourceBitmap::kOpenFailed) + detail);
             m_services.Status(QStringLiteral("Ready"));
             update();
@@ -152,30 +148,36 @@ bool CLogoViewWidget::LoadBitmapFile(const QString& path) {
     if (!report.status.isEmpty())
         notes << report.status;
     if (source.m_bLoaded && source.biWidth > dots)
-        notes << QStringLiteral("The picture is %1 pixels wide; the logo frame holds %2 of them at x1.0.")
+        notes << QStringLiteral(
+                     "The picture is %1 pixels wide; the logo frame holds %2 of them at x1.0.")
                      .arg(source.biWidth)
                      .arg(dots);
     if (!notes.isEmpty())
         m_services.Status(notes.join(QLatin1Char(' ')));
     // A file was read, accepted or not: the pan starts again, the zoom stays, and the
-    // logo is thresholded at 50% whatever threshold is checked.
+    // logo is thresholded at 50%. The check mark goes to 50% with it, so that the menu
+    // never ticks a threshold (or Dither) other than the one Flash would send.
     m_bDragging = 0;
     m_ptDragStart = m_ptPan = m_ptPanShown = QPoint();
+    m_bDither = false;
+    m_nThreshold = 50;
     m_surfaces->RenderSurfaces(source, 50, &m_services);
     Redraw();
     return true;
 }
 
 void CLogoViewWidget::OnBitmapOpen() {
-    QFileDialog dialog(this);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("Bitmap Files (*.bmp)"),
-                           QStringLiteral("Pictures (*.bmp *.png *.jpg *.jpeg)"),
-                           QStringLiteral("All Files (*)")});
-    dialog.setDefaultSuffix(QStringLiteral("bmp"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    // Through the services, like every modal window: idle processing stays away while the
+    // file dialog runs its own event loop.
+    FileRequest request;
+    request.title = QStringLiteral("Open");
+    request.filter =
+        QStringLiteral("Bitmap Files (*.bmp);;Pictures (*.bmp *.png *.jpg *.jpeg);;All Files (*)");
+    request.defaultSuffix = QStringLiteral("bmp");
+    const QString path = m_services.AskFileName(request);
+    if (path.isEmpty())
         return; // the picture loaded before stays loaded
-    LoadBitmapFile(dialog.selectedFiles().first());
+    LoadBitmapFile(path);
 }
 
 void CLogoViewWidget::SetZoom(int zoom) {
@@ -241,6 +243,8 @@ void CLogoViewWidget::Flash(int slot) {
     }
     Compose();
     m_surfaces->BuildRaster(m_core.m_logo.m_source, m_core.m_logo.m_raster);
+    if (!CLogoTransfer::BlankLogoConfirmed(m_core.m_logo.m_raster, slot, m_services))
+        return;
     m_transfer.FlashLogo(m_core.m_logo.m_raster, slot);
 }
 
@@ -318,7 +322,8 @@ void CLogoViewWidget::PrintTo(QPagedPaintDevice& device) {
 void CLogoViewWidget::OnFilePrint() {
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted)
+    dialog.setObjectName(QStringLiteral("printDialog"));
+    if (m_services.RunModal(dialog) == QDialog::Accepted)
         PrintTo(printer);
 }
 
@@ -330,7 +335,8 @@ void CLogoViewWidget::OnFilePrintDirect() {
 void CLogoViewWidget::OnFilePrintPreview() {
     QPrinter printer;
     QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("printPreviewDialog"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* p) { PrintTo(*p); });
-    preview.exec();
+    m_services.RunModal(preview);
 }

@@ -22,8 +22,9 @@ struct BmpBuilder {
     QByteArray palette;      // when empty: entry i is (i, i, i)
     // Pixel (x, y) from the top as blue, green, red (24 bits) or as an index (others).
     std::function<quint32(int, int)> pixel = [](int, int) { return 0xFFFFFFu; };
-    int rowsWritten = -1; // -1: all rows
+    int rowsWritten = -1;  // -1: all rows
     bool placeRows = true; // false: the file ends after the colour table
+    bool topDown = false;  // rows top row first, the height stated negative
 
     static int StoredRowBytes(int width, int bits) {
         const int bitsPerRow = width * bits;
@@ -81,7 +82,7 @@ struct BmpBuilder {
         const int rows = height < 0 ? 0 : height;
         const int written = rowsWritten < 0 ? rows : rowsWritten;
         for (int r = 0; r < written; ++r)
-            pixels += Row(rows - 1 - r);
+            pixels += Row(topDown ? r : rows - 1 - r);
         const qint64 off = offBits >= 0 ? offBits : 14 + 40 + table.size();
         QByteArray head = signature;
         const qint64 total = off + pixels.size();
@@ -91,7 +92,7 @@ struct BmpBuilder {
         Put32(head, quint32(off));
         Put32(head, infoSize);
         Put32(head, quint32(width));
-        Put32(head, quint32(height));
+        Put32(head, quint32(topDown ? -height : height));
         Put16(head, planes);
         Put16(head, bitCount);
         Put32(head, compression);

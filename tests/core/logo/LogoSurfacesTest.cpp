@@ -1,12 +1,13 @@
 // Rendering, composing and reading back the logo: the threshold, the stretch, the frame
 // layout with its pans, and the packed raster at the three widths.
 
+#include "logo/LogoSurfaces.h"
 #include "BmpBuilder.h"
 #include "RecordingServices.h"
 #include "logo/LogoRaster.h"
-#include "logo/LogoSurfaces.h"
 #include "logo/SourceBitmap.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -179,9 +180,9 @@ TEST(LogoCompose, AHeaderWithANegativeHeightDrawsNoPictureAtAnyZoom) {
     CLogoRaster raster;
     for (int zoom : {2, 3, 4, 6, 8, 12}) {
         surfaces.ComposeView(bmp, raster, -900, 500, zoom);
-        EXPECT_EQ(surfaces.m_composite.Pixel(CLogoSurfaces::kFrameLeft + 1,
-                                            CLogoSurfaces::kFrameTop + 1),
-                  kWhite)
+        EXPECT_EQ(
+            surfaces.m_composite.Pixel(CLogoSurfaces::kFrameLeft + 1, CLogoSurfaces::kFrameTop + 1),
+            kWhite)
             << zoom;
     }
 }
@@ -189,8 +190,8 @@ TEST(LogoCompose, AHeaderWithANegativeHeightDrawsNoPictureAtAnyZoom) {
 TEST(LogoCompose, ZoomSizes) {
     struct Case {
         int w, h, zoom, coveredW, coveredH;
-    } cases[] = {{200, 100, 2, 100, 50}, {10, 10, 3, 7, 7},     {200, 100, 4, 200, 100},
-                 {10, 4, 6, 15, 6},      {10, 4, 8, 20, 8},     {10, 4, 12, 30, 12},
+    } cases[] = {{200, 100, 2, 100, 50},   {10, 10, 3, 7, 7}, {200, 100, 4, 200, 100},
+                 {10, 4, 6, 15, 6},        {10, 4, 8, 20, 8}, {10, 4, 12, 30, 12},
                  {1024, 768, 2, 512, 384}, {1, 1, 2, 0, 0}};
     for (const Case& c : cases) {
         // A red picture: only the colour stage draws red inside and outside the frame.
@@ -226,11 +227,11 @@ TEST(LogoCompose, FrameOutlineIsARedRingOutsideTheLogo) {
         struct Probe {
             int x, y;
             bool red;
-        } probes[] = {{61, 86, true},        {63, 88, true},         {64, 88, true},
-                      {63, 89, true},        {64, 89, false},        {60, 86, false},
-                      {61, 85, false},       {d + 63, n + 88, false}, {d + 64, n + 88, true},
+        } probes[] = {{61, 86, true},         {63, 88, true},          {64, 88, true},
+                      {63, 89, true},         {64, 89, false},         {60, 86, false},
+                      {61, 85, false},        {d + 63, n + 88, false}, {d + 64, n + 88, true},
                       {d + 66, n + 91, true}, {d + 67, n + 91, false}, {d + 66, n + 92, false},
-                      {200, 86, true},       {200, 91, false},       {61, 200, true}};
+                      {200, 86, true},        {200, 91, false},        {61, 200, true}};
         for (const Probe& p : probes)
             EXPECT_EQ(logo.At(p.x, p.y) == kRed, p.red) << code << ": " << p.x << "," << p.y;
         EXPECT_EQ(logo.At(64 + d - 1, 89 + n - 1), kWhite) << "inside the frame is white";
@@ -316,8 +317,9 @@ TEST(LogoCompose, EnlargingReplicatesPixels) {
 }
 
 TEST(LogoCompose, APictureMovedOutOfTheFramePrintsBlank) {
-    const std::pair<int, int> pans[] = {{1000, 0},  {0, 1000},   {-200, 0},     {0, -200},
-                                        {-5000, -5000}, {INT32_MIN, INT32_MAX}, {INT32_MAX, 0}};
+    const std::pair<int, int> pans[] = {{1000, 0},     {0, 1000},      {-200, 0},
+                                        {0, -200},     {-5000, -5000}, {INT32_MIN, INT32_MAX},
+                                        {INT32_MAX, 0}};
     for (auto [x, y] : pans) {
         Logo logo(Picture(100, 100, [](int, int) { return true; }));
         logo.Compose(x, y, 4);
@@ -345,7 +347,8 @@ TEST(LogoRaster, PackingAndTheThreeWidths) {
     }
     // Leftmost dot in the most significant bit; a picture smaller than the frame leaves the
     // rest of the row empty.
-    Logo logo(Picture(20, 3, [](int x, int y) { return (y == 0 && (x == 0 || x == 9)) || (y == 2 && x == 15); }));
+    Logo logo(Picture(
+        20, 3, [](int x, int y) { return (y == 0 && (x == 0 || x == 9)) || (y == 2 && x == 15); }));
     logo.raster.m_nHeight = 10;
     logo.Compose(0, 0, 4);
     logo.surfaces->BuildRaster(*logo.bmp, logo.raster);
@@ -375,29 +378,55 @@ TEST(LogoRaster, ThresholdDecidesWhatPrints) {
     }
 }
 
-TEST(LogoRender, DitherGivesTheGreyLevelsAsDotDensity) {
+TEST(LogoRender, DitherGivesTheGreyLevelsAsDotDensityAtEveryZoom) {
+    // Counted in the raster Flash sends, over the part of the frame the picture covers:
+    // the picture is dithered at the size it prints, so a grey is the same grey at every
+    // zoom (dithered first and then shrunk, a 50% grey came out 77% black at x0.75 and
+    // solid black at x0.5).
     struct Case {
         int grey;
+        int zoom;
         double low, high; // the share of black dots expected
-    } cases[] = {{0, 1.0, 1.0}, {255, 0.0, 0.0}, {128, 0.45, 0.55}, {64, 0.70, 0.80},
-                 {192, 0.20, 0.30}};
+    } cases[] = {{0, 4, 1.0, 1.0},     {255, 4, 0.0, 0.0},   {128, 4, 0.48, 0.52},
+                 {64, 4, 0.72, 0.78},  {192, 4, 0.22, 0.28}, {128, 2, 0.48, 0.52},
+                 {128, 3, 0.48, 0.52}, {128, 6, 0.48, 0.52}, {128, 12, 0.48, 0.52},
+                 {64, 2, 0.72, 0.78},  {192, 3, 0.22, 0.28}};
     for (const Case& c : cases) {
         BmpBuilder b;
-        b.width = 64;
-        b.height = 64;
+        b.width = 256;
+        b.height = 200;
         b.pixel = [&](int, int) { return quint32(c.grey * 0x010101); };
-        auto bmp = std::make_unique<CSourceBitmap>();
-        bmp->ReadBytes(b.Build());
-        auto surfaces = std::make_unique<CLogoSurfaces>();
-        EXPECT_EQ(surfaces->RenderDithered(*bmp, nullptr), CLogoSurfaces::Render::Logo);
+        Logo logo(b);
+        EXPECT_EQ(logo.surfaces->RenderDithered(*logo.bmp, nullptr), CLogoSurfaces::Render::Logo);
+        EXPECT_TRUE(logo.surfaces->IsDithered());
+        logo.Compose(0, 0, c.zoom);
+        logo.surfaces->BuildRaster(*logo.bmp, logo.raster);
+        const int w = std::min(256 * c.zoom / 4, logo.raster.m_nDots);
+        const int h = std::min(200 * c.zoom / 4, logo.raster.m_nHeight);
         int black = 0;
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x)
-                black += surfaces->m_blackWhite.Pixel(x, y) == kBlack;
-        const double share = black / 4096.0;
-        EXPECT_GE(share, c.low) << c.grey;
-        EXPECT_LE(share, c.high) << c.grey;
-        EXPECT_EQ(surfaces->m_blackWhite.Pixel(64, 0), kWhite) << "nothing beyond the picture";
-        EXPECT_EQ(surfaces->m_colour.Pixel(5, 5), Rgb(c.grey, c.grey, c.grey));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                black += logo.Dot(x, y);
+        const double share = black / double(w * h);
+        EXPECT_GE(share, c.low) << c.grey << " at zoom " << c.zoom;
+        EXPECT_LE(share, c.high) << c.grey << " at zoom " << c.zoom;
+        if (w < logo.raster.m_nDots) {
+            EXPECT_FALSE(logo.Dot(w, 0)) << "nothing beyond the picture";
+        }
+        EXPECT_EQ(logo.surfaces->m_colour.Pixel(5, 5), Rgb(c.grey, c.grey, c.grey));
     }
+    // A pan moves the dithered picture as it moves a thresholded one.
+    BmpBuilder b;
+    b.width = 40;
+    b.height = 40;
+    b.pixel = [](int x, int) { return x < 20 ? 0u : 0xFFFFFFu; };
+    Logo logo(b);
+    logo.surfaces->RenderDithered(*logo.bmp, nullptr);
+    logo.Compose(-10, 5, 4);
+    EXPECT_EQ(logo.At(64 + 9, 89 + 5), kBlack);
+    EXPECT_EQ(logo.At(64 + 10, 89 + 5), kWhite);
+    EXPECT_EQ(logo.At(64 + 5, 89 + 4), kWhite) << "above the picture";
+    // A threshold afterwards is a threshold again.
+    logo.surfaces->RenderSurfaces(*logo.bmp, 50, nullptr);
+    EXPECT_FALSE(logo.surfaces->IsDithered());
 }

@@ -1,8 +1,8 @@
 // The bitmap reader: every header check in its order, the warnings gathered before an
 // error, the rows turned top row first, and files that lie, end early or are not files.
 
-#include "BmpBuilder.h"
 #include "logo/SourceBitmap.h"
+#include "BmpBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,10 +33,11 @@ const QString kCompressed = "Sorry: We don't handle compressed files at this tim
 const QString kEofPalette = "Premature EOF while reading RGBQuad.\n";
 const QString kEofRow = "Premature EOF while reading a Bitmap row.\n";
 
-const QStringList kErrors = {kEofFileHeader, kNotBitmap, kEofInfoHeader, kInfoSize, kWidth,
-                             kHeight, kPlanes, kColors, kCompressed, kEofPalette, kEofRow};
-const QStringList kWarnings = {kFileSize, kReserved1, kReserved2, kOffset,
-                               kImageSize, kClrUsed, kClrImportant};
+const QStringList kErrors = {kEofFileHeader, kNotBitmap,  kEofInfoHeader, kInfoSize,
+                             kWidth,         kHeight,     kPlanes,        kColors,
+                             kCompressed,    kEofPalette, kEofRow};
+const QStringList kWarnings = {kFileSize,  kReserved1, kReserved2,   kOffset,
+                               kImageSize, kClrUsed,   kClrImportant};
 
 std::unique_ptr<CSourceBitmap> Load(const QByteArray& file, QStringList* texts = nullptr) {
     auto bmp = std::make_unique<CSourceBitmap>();
@@ -58,10 +59,10 @@ bool StoreIsZero(const CSourceBitmap& bmp) {
 TEST(BitmapReader, RowBytesRoundsEachDepthUpToFourBytes) {
     struct Case {
         int width, bits, bytes;
-    } cases[] = {{0, 1, 0},   {1, 1, 4},    {32, 1, 4},    {33, 1, 8},   {1024, 1, 128},
-                 {1, 4, 4},   {8, 4, 4},    {9, 4, 8},     {1024, 4, 512}, {1, 8, 4},
-                 {5, 8, 8},   {1024, 8, 1024}, {1, 24, 4}, {4, 24, 12},  {5, 24, 16},
-                 {1024, 24, 3072}, {3, 16, 12}, {3, 32, 12}};
+    } cases[] = {{0, 1, 0},        {1, 1, 4},       {32, 1, 4}, {33, 1, 8},     {1024, 1, 128},
+                 {1, 4, 4},        {8, 4, 4},       {9, 4, 8},  {1024, 4, 512}, {1, 8, 4},
+                 {5, 8, 8},        {1024, 8, 1024}, {1, 24, 4}, {4, 24, 12},    {5, 24, 16},
+                 {1024, 24, 3072}, {3, 16, 12},     {3, 32, 12}};
     for (const Case& c : cases)
         EXPECT_EQ(CSourceBitmap::RowBytes(c.width, c.bits), c.bytes) << c.width << "x" << c.bits;
 }
@@ -83,40 +84,100 @@ TEST(BitmapReader, HeaderChecksInTheirOrder) {
         {"header size 12", [](BmpBuilder& b) { b.infoSize = 12; }, {kInfoSize}, false},
         {"width 1025", [](BmpBuilder& b) { b.width = 1025; }, {kWidth}, false},
         {"negative width", [](BmpBuilder& b) { b.width = -4; }, {kOffset, kWidth}, false},
-        {"most negative width", [](BmpBuilder& b) { b.width = INT32_MIN; }, {kOffset, kWidth}, false},
+        {"most negative width",
+         [](BmpBuilder& b) { b.width = INT32_MIN; },
+         {kOffset, kWidth},
+         false},
         {"height 769", [](BmpBuilder& b) { b.height = 769; }, {kHeight}, false},
-        {"huge height", [](BmpBuilder& b) { b.height = INT32_MAX; b.rowsWritten = 0; }, {kOffset, kHeight}, false},
-        {"width and height", [](BmpBuilder& b) { b.width = 2000; b.height = 2000; b.rowsWritten = 0; }, {kOffset, kWidth}, false},
+        {"huge height",
+         [](BmpBuilder& b) {
+             b.height = INT32_MAX;
+             b.rowsWritten = 0;
+         },
+         {kOffset, kHeight},
+         false},
+        {"width and height",
+         [](BmpBuilder& b) {
+             b.width = 2000;
+             b.height = 2000;
+             b.rowsWritten = 0;
+         },
+         {kOffset, kWidth},
+         false},
         {"two planes", [](BmpBuilder& b) { b.planes = 2; }, {kPlanes}, false},
         {"16 bits", [](BmpBuilder& b) { b.bitCount = 16; }, {kColors}, false},
         {"32 bits", [](BmpBuilder& b) { b.bitCount = 32; }, {kColors}, false},
         {"run-length", [](BmpBuilder& b) { b.compression = 1; }, {kCompressed}, false},
         {"bit fields", [](BmpBuilder& b) { b.compression = 3; }, {kCompressed}, false},
-        {"planes before depth", [](BmpBuilder& b) { b.planes = 0; b.bitCount = 2; }, {kPlanes}, false},
-        {"size before width", [](BmpBuilder& b) { b.infoSize = 108; b.width = 5000; }, {kInfoSize}, false},
+        {"planes before depth",
+         [](BmpBuilder& b) {
+             b.planes = 0;
+             b.bitCount = 2;
+         },
+         {kPlanes},
+         false},
+        {"size before width",
+         [](BmpBuilder& b) {
+             b.infoSize = 108;
+             b.width = 5000;
+         },
+         {kInfoSize},
+         false},
         {"image size zero", [](BmpBuilder& b) { b.sizeImage = 0; }, {}, true},
         {"image size right", [](BmpBuilder& b) { b.sizeImage = 24; }, {}, true},
         {"image size wrong", [](BmpBuilder& b) { b.sizeImage = 25; }, {kImageSize}, true},
         {"colours used", [](BmpBuilder& b) { b.clrUsed = 3; }, {kClrUsed}, true},
         {"colours important", [](BmpBuilder& b) { b.clrImportant = 1; }, {kClrImportant}, true},
         {"three file warnings",
-         [](BmpBuilder& b) { b.fileSize = 9; b.reserved1 = 1; b.reserved2 = 0xFFFF; },
-         {kFileSize, kReserved1, kReserved2}, true},
+         [](BmpBuilder& b) {
+             b.fileSize = 9;
+             b.reserved1 = 1;
+             b.reserved2 = 0xFFFF;
+         },
+         {kFileSize, kReserved1, kReserved2},
+         true},
         {"warnings then an error",
-         [](BmpBuilder& b) { b.reserved2 = 7; b.planes = 3; }, {kReserved2, kPlanes}, false},
+         [](BmpBuilder& b) {
+             b.reserved2 = 7;
+             b.planes = 3;
+         },
+         {kReserved2, kPlanes},
+         false},
         {"all the info warnings",
-         [](BmpBuilder& b) { b.sizeImage = 1; b.clrUsed = 1; b.clrImportant = 1; },
-         {kImageSize, kClrUsed, kClrImportant}, true},
+         [](BmpBuilder& b) {
+             b.sizeImage = 1;
+             b.clrUsed = 1;
+             b.clrImportant = 1;
+         },
+         {kImageSize, kClrUsed, kClrImportant},
+         true},
         {"offset past the end",
-         [](BmpBuilder& b) { b.offBits = 1000; b.placeRows = false; }, {kOffset, kEofRow}, false},
+         [](BmpBuilder& b) {
+             b.offBits = 1000;
+             b.placeRows = false;
+         },
+         {kOffset, kEofRow},
+         false},
         {"offset past the end, no rows",
-         [](BmpBuilder& b) { b.offBits = 54; b.placeRows = false; b.height = 0; }, {kOffset}, true},
+         [](BmpBuilder& b) {
+             b.offBits = 54;
+             b.placeRows = false;
+             b.height = 0;
+         },
+         {kOffset},
+         true},
         {"rows cut short", [](BmpBuilder& b) { b.rowsWritten = 1; }, {kEofRow}, false},
         {"zero height", [](BmpBuilder& b) { b.height = 0; }, {kOffset}, true},
         {"zero width", [](BmpBuilder& b) { b.width = 0; }, {kOffset}, true},
         {"8 bits, table cut short",
-         [](BmpBuilder& b) { b.bitCount = 8; b.paletteEntries = 100; b.height = 0; b.offBits = 54; },
-         {kEofPalette}, false},
+         [](BmpBuilder& b) {
+             b.bitCount = 8;
+             b.paletteEntries = 100;
+             b.height = 0;
+             b.offBits = 54;
+         },
+         {kEofPalette},
+         false},
     };
     for (const Case& c : cases) {
         BmpBuilder b;
@@ -180,13 +241,40 @@ TEST(BitmapReader, LargestPictureLoadsAndFillsTheStore) {
     EXPECT_EQ(bmp->Row(767)[3 * 1023 + 2], (last >> 16) & 0xFF);
 }
 
-TEST(BitmapReader, TopDownAndEmptyPicturesLoadWithNothingRead) {
-    for (int height : {0, -1, -768, INT32_MIN}) {
+TEST(BitmapReader, TopDownRowsAreReadTopFirstAndTheHeightIsPositive) {
+    struct Case {
+        qint32 statedHeight; // as the file states it
+        bool topDown;
+        QStringList texts;
+        int loaded;
+        qint32 height; // as read
+    } cases[] = {
+        {0, false, {}, 1, 0},     {-1, true, {}, 1, 1},          {-4, true, {}, 1, 4},
+        {-768, true, {}, 1, 768}, {-769, true, {kHeight}, 0, 0}, {INT32_MIN, true, {kHeight}, 0, 0},
+    };
+    for (const Case& c : cases) {
         BmpBuilder b;
-        b.height = height;
-        auto bmp = Load(b.Build() + QByteArray(64, '\xAB'));
-        EXPECT_EQ(bmp->m_bLoaded, 1) << height;
-        EXPECT_TRUE(StoreIsZero(*bmp)) << height;
+        b.width = 8;
+        b.height = c.topDown && c.statedHeight >= -768 ? -c.statedHeight : c.statedHeight;
+        b.topDown = c.topDown && c.statedHeight >= -768;
+        // Each row's own colour, so that the order of the rows shows.
+        b.pixel = [](int x, int y) { return quint32(0x010203 * (y + 1) + x); };
+        QStringList texts;
+        auto bmp = Load(b.Build(), &texts);
+        texts.removeAll(kOffset); // a file of no rows ends where they would start
+        EXPECT_EQ(texts, c.texts) << c.statedHeight;
+        ASSERT_EQ(bmp->m_bLoaded, c.loaded) << c.statedHeight;
+        if (!c.loaded)
+            continue;
+        EXPECT_EQ(bmp->biHeight, c.height) << c.statedHeight;
+        EXPECT_EQ(bmp->m_bTopDown, c.topDown) << c.statedHeight;
+        EXPECT_EQ(bmp->biSizeImage, bmp->m_nRowBytes * c.height) << c.statedHeight;
+        for (int y = 0; y < c.height; ++y)
+            ASSERT_EQ(bmp->Row(y)[0], quint8(3 * (y + 1)))
+                << "row " << y << " of " << c.statedHeight;
+        if (c.height == 0) {
+            EXPECT_TRUE(StoreIsZero(*bmp));
+        }
     }
 }
 
@@ -286,10 +374,10 @@ TEST(BitmapReader, EveryCutOfAFileEndsWithOneErrorAndNothingLoaded) {
             EXPECT_TRUE(kErrors.contains(texts.last())) << n;
             for (int i = 0; i + 1 < texts.size(); ++i)
                 EXPECT_TRUE(kWarnings.contains(texts[i])) << n << texts[i].toStdString();
-            const QString expected = n < 14   ? kEofFileHeader
-                                     : n < 54 ? kEofInfoHeader
+            const QString expected = n < 14                                ? kEofFileHeader
+                                     : n < 54                              ? kEofInfoHeader
                                      : n < 54 + 4 * bmp->m_nPaletteEntries ? kEofPalette
-                                                                          : kEofRow;
+                                                                           : kEofRow;
             EXPECT_EQ(texts.last(), expected) << bits << " bits cut at " << n;
         }
         auto bmp = Load(whole);
@@ -380,10 +468,9 @@ protected:
 
 TEST_F(ImageMagick, TrueColourPicturesLoadWithTheirPixels) {
     // A 7 x 5 picture of colour (10, 20, 30) with one black dot near the top-left corner.
-    const QString path =
-        Convert({"-size", "7x5", "xc:rgb(10,20,30)", "-fill", "black", "-draw", "point 1,0",
-                 "-type", "TrueColor"},
-                "small.bmp");
+    const QString path = Convert({"-size", "7x5", "xc:rgb(10,20,30)", "-fill", "black", "-draw",
+                                  "point 1,0", "-type", "TrueColor"},
+                                 "small.bmp");
     CSourceBitmap bmp;
     const auto report = bmp.Read(path);
     ASSERT_TRUE(report.opened);
@@ -421,10 +508,9 @@ TEST_F(ImageMagick, SizeLimits) {
 }
 
 TEST_F(ImageMagick, PaletteAndBilevelPicturesLoadForAPreview) {
-    const QString palette =
-        Convert({"-size", "10x3", "xc:red", "-fill", "blue", "-draw", "point 0,0", "-type",
-                 "Palette"},
-                "palette.bmp");
+    const QString palette = Convert(
+        {"-size", "10x3", "xc:red", "-fill", "blue", "-draw", "point 0,0", "-type", "Palette"},
+        "palette.bmp");
     CSourceBitmap bmp;
     bmp.Read(palette);
     ASSERT_EQ(bmp.m_bLoaded, 1);
@@ -436,10 +522,9 @@ TEST_F(ImageMagick, PaletteAndBilevelPicturesLoadForAPreview) {
         EXPECT_EQ(top.red, 0);
     }
 
-    const QString bilevel =
-        Convert({"-size", "33x2", "xc:white", "-fill", "black", "-draw", "point 32,0",
-                 "-monochrome"},
-                "mono.bmp");
+    const QString bilevel = Convert(
+        {"-size", "33x2", "xc:white", "-fill", "black", "-draw", "point 32,0", "-monochrome"},
+        "mono.bmp");
     CSourceBitmap mono;
     const auto report = mono.Read(bilevel);
     ASSERT_EQ(mono.m_bLoaded, 1) << report.Message().toStdString();

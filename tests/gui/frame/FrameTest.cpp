@@ -105,11 +105,18 @@ TEST_F(FrameTest, MenuItemsAndToolbarOrder) {
     QStringList tools;
     for (QAction* a : bar->actions())
         tools << (a->isSeparator() ? QStringLiteral("|") : a->objectName().mid(2));
-    EXPECT_EQ(tools.mid(0, 18).join(' '),
+    EXPECT_EQ(tools.join(' '),
               "57600 57601 57603 | 57635 57634 57637 | 57607 | 57664 | 32799 32796 32829 32798 "
               "32820 32817");
-    EXPECT_EQ(tools.mid(18).join(' '),
-              "| 32793 32792 | 32776 32777 32778 32779 32780 32781 32782 32783 | 32784 32785 "
+    // The logo view's buttons follow on a row of their own.
+    QToolBar* pageBar = Find<QToolBar>("pageCommandBar");
+    ASSERT_TRUE(pageBar);
+    EXPECT_EQ(frame->toolBarBreak(pageBar), true);
+    tools.clear();
+    for (QAction* a : pageBar->actions())
+        tools << (a->isSeparator() ? QStringLiteral("|") : a->objectName().mid(2));
+    EXPECT_EQ(tools.join(' '),
+              "32793 32792 | 32776 32777 32778 32779 32780 32781 32782 32783 | 32784 32785 "
               "32786 32787 32788 32789 32790 32791");
     EXPECT_EQ(Action(Cmd::ToolModule2)->toolTip(), "Bluetooth");
     EXPECT_EQ(Action(Cmd::ToolModule2)->statusTip(), "Switch to Bluetooth Module");
@@ -309,6 +316,54 @@ TEST_F(FrameTest, AboutBox) {
     EXPECT_TRUE(text.contains(QLatin1String(__DATE__).left(3)));
 }
 
+TEST_F(FrameTest, EveryLogoButtonIsShownAtTheModulesSizeAndEachLooksItsOwn) {
+    // Logo Download keeps the frame's size: from the start that is the narrowest one.
+    frame->show();
+    QToolBar* pageBar = Find<QToolBar>("pageCommandBar");
+    ASSERT_TRUE(pageBar);
+    EXPECT_FALSE(pageBar->isVisible()) << "no page of module 1 has these buttons";
+    frame->OnModule(ModuleId::LogoDownload);
+    QApplication::processEvents();
+    ASSERT_EQ(frame->size(), QSize(650, 549));
+    ASSERT_TRUE(pageBar->isVisible());
+    QList<QImage> looks;
+    for (QToolBar* bar : {Find<QToolBar>("id59392"), pageBar}) {
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator())
+                continue;
+            QWidget* button = bar->widgetForAction(a);
+            ASSERT_TRUE(button) << a->objectName().toStdString();
+            EXPECT_TRUE(button->isVisible()) << a->objectName().toStdString() << " overflows";
+            EXPECT_TRUE(bar->rect().contains(button->geometry())) << a->objectName().toStdString();
+            if (bar == pageBar)
+                looks << a->icon().pixmap(bar->iconSize()).toImage();
+        }
+    }
+    // Each slot button differs from every other one in a good part of its pixels (the
+    // digits once were 3 pixels high, lost inside a printer drawn alike on all eight).
+    ASSERT_EQ(looks.size(), 18);
+    for (int i = 0; i < looks.size(); ++i) {
+        for (int j = i + 1; j < looks.size(); ++j) {
+            const QImage& a = looks[i];
+            const QImage& b = looks[j];
+            ASSERT_EQ(a.size(), b.size());
+            int differ = 0;
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < a.width(); ++x)
+                    differ += qGray(a.pixel(x, y)) / 64 != qGray(b.pixel(x, y)) / 64;
+            EXPECT_GE(differ, a.width() * a.height() / 12) << "buttons " << i << " and " << j;
+        }
+    }
+    frame->OnModule(ModuleId::CustomAttributes);
+    EXPECT_FALSE(pageBar->isVisible());
+    Action(Cmd::ViewToolbar)->setChecked(false);
+    frame->OnModule(ModuleId::LogoDownload);
+    EXPECT_FALSE(pageBar->isVisible()) << "View > Toolbar hides both rows";
+    Action(Cmd::ViewToolbar)->setChecked(true);
+    EXPECT_TRUE(pageBar->isVisible());
+    frame->hide();
+}
+
 TEST_F(FrameTest, EditCommandsFollowTheFocusedField) {
     frame->show();
     QLineEdit* message = Find<QLineEdit>("id1049");
@@ -324,6 +379,23 @@ TEST_F(FrameTest, EditCommandsFollowTheFocusedField) {
         Action(Cmd::EditCut)->trigger();
         EXPECT_EQ(message->text(), "");
     }
+    // A read-only box takes no cut, paste or undo, and a copy only of a selection.
+    QLineEdit* readOnly = message;
+    readOnly->setText("Version 1.0");
+    readOnly->setReadOnly(true);
+    readOnly->deselect();
+    QApplication::setActiveWindow(frame);
+    readOnly->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), readOnly);
+    frame->UpdateCommandStates();
+    for (int id : {Cmd::EditCut, Cmd::EditCopy, Cmd::EditPaste, Cmd::EditUndo})
+        EXPECT_FALSE(Action(id)->isEnabled()) << id;
+    readOnly->selectAll();
+    EXPECT_TRUE(Action(Cmd::EditCopy)->isEnabled());
+    EXPECT_FALSE(Action(Cmd::EditCut)->isEnabled());
+    EXPECT_FALSE(Action(Cmd::EditPaste)->isEnabled());
+    readOnly->setReadOnly(false);
     frame->hide();
 }
 

@@ -5,6 +5,7 @@
 #include "SimHarness.h"
 #include "logo/LogoSizeDlg.h"
 #include "logo/LogoSurfaces.h"
+#include "logo/LogoTransfer.h"
 #include "logo/LogoViewWidget.h"
 
 #include <QApplication>
@@ -46,13 +47,15 @@ protected:
     }
     void Mouse(QEvent::Type type, Qt::MouseButton button, QPoint at) {
         const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
-                                      : type == QEvent::MouseMove && m_held ? Qt::LeftButton
-                                                                           : Qt::MouseButtons(button);
+                                      : type == QEvent::MouseMove && m_held
+                                          ? Qt::LeftButton
+                                          : Qt::MouseButtons(button);
         if (type == QEvent::MouseButtonPress && button == Qt::LeftButton)
             m_held = true;
         if (type == QEvent::MouseButtonRelease && button == Qt::LeftButton)
             m_held = false;
-        QMouseEvent e(type, QPointF(at), view->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+        QMouseEvent e(type, QPointF(at), view->mapToGlobal(QPointF(at)), button, held,
+                      Qt::NoModifier);
         QApplication::sendEvent(view.get(), &e);
     }
     quint32 Composite(int x, int y) { return view->Surfaces().m_composite.Pixel(x, y); }
@@ -104,7 +107,8 @@ TEST_F(LogoViewTest, OpeningThresholdsAtFiftyAndKeepsTheZoom) {
     EXPECT_EQ(h.Services().TotalPausedMs(), 200);
     EXPECT_TRUE(Messages().isEmpty());
     EXPECT_EQ(h.Services().WaitDepth(), 0);
-    EXPECT_TRUE(view->IsThreshold(75));
+    EXPECT_TRUE(view->IsThreshold(50)) << "the check mark follows the 50% the logo now has";
+    EXPECT_FALSE(view->IsThreshold(75));
     EXPECT_TRUE(view->IsZoom(6));
     // Grey (sum 384) is white at 50%: the frame shows only the black column.
     EXPECT_EQ(Composite(64 + 30, 89 + 10), CLogoSurfaces::kWhite);
@@ -254,6 +258,11 @@ TEST(LogoSizeDlg, ControlsAndTheirTexts) {
     EXPECT_EQ(other.Combo()->itemText(0), "178");
     EXPECT_EQ(other.Combo()->currentIndex(), 0);
     EXPECT_TRUE(other.Radio(1003)->isChecked());
+    // The focus starts on the checked width, where a Space changes nothing.
+    for (int index : {0, 1, 2}) {
+        SizeDlg d(120, index);
+        EXPECT_EQ(d.dlg->focusWidget(), d.Radio(1001 + 2 * index)) << index;
+    }
 }
 
 TEST(LogoSizeDlg, HeightChecks) {
@@ -300,18 +309,25 @@ TEST(LogoSizeDlg, RunStoresOnOkOnly) {
     CLogoRaster raster;
     raster.SetWidthCode(7); // shows the 576-dot button; OK makes the code 3
     raster.m_nHeight = 178;
-    auto answer = [](const QString& text, int radio, bool ok) {
-        QTimer::singleShot(0, [=] {
-            auto* dlg = qobject_cast<CLogoSizeDlg*>(QApplication::activeModalWidget());
-            ASSERT_NE(dlg, nullptr);
+    // The dialog runs through the services (so that idle processing stays away under it),
+    // shown as a modal window would be.
+    auto answer = [&](const QString& text, int radio, bool ok) {
+        services.SetDialogScript([=](QObject& object) {
+            auto* dlg = qobject_cast<CLogoSizeDlg*>(&object);
+            EXPECT_NE(dlg, nullptr);
+            if (!dlg)
+                return int(QDialog::Rejected);
+            dlg->show();
             EXPECT_TRUE(dlg->findChild<QRadioButton*>("id1003")->isChecked());
             dlg->findChild<QComboBox*>("id1029")->setEditText(text);
             dlg->findChild<QRadioButton*>(QString("id%1").arg(radio))->setChecked(true);
             dlg->findChild<QPushButton*>(ok ? "id1" : "id2")->click();
+            return dlg->result();
         });
     };
     answer("240", 1005, false);
     EXPECT_FALSE(CLogoSizeDlg::Run(raster, services, nullptr));
+    EXPECT_TRUE(services.WasBusyInDialog());
     EXPECT_EQ(raster.m_nWidthCode, 7);
     EXPECT_EQ(raster.m_nHeight, 178);
     answer("178", 1003, true);
@@ -322,6 +338,81 @@ TEST(LogoSizeDlg, RunStoresOnOkOnly) {
     EXPECT_EQ(raster.m_nWidthCode, 4);
     EXPECT_EQ(raster.m_nDots, 832);
     EXPECT_EQ(raster.m_nHeight, 240);
+}
+
+TEST_F(LogoViewTest, FileAndPrintDialogsRunThroughTheServices) {
+    const QString path = Write("grey.bmp", Grey());
+    QStringList asked;
+    h.Services().SetFileScript([&](const FileRequest& r) {
+        asked << r.filter << r.defaultSuffix;
+        return path;
+    });
+    view->OnBitmapOpen();
+    EXPECT_TRUE(view->HasPicture());
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_TRUE(asked[0].startsWith("Bitmap Files (*.bmp)"));
+    EXPECT_EQ(asked[1], "bmp");
+    EXPECT_TRUE(h.Services().WasBusyInDialog());
+
+    QStringList dialogs;
+    h.Services().SetDialogScript([&](QObject& d) {
+        dialogs << d.metaObject()->className();
+        return int(QDialog::Rejected);
+    });
+    view->OnFilePrint();
+    view->OnFilePrintPreview();
+    EXPECT_EQ(dialogs, (QStringList{"QPrintDialog", "QPrintPreviewDialog"}));
+
+    // Cancelled: the picture stays.
+    h.Services().SetFileScript([](const FileRequest&) { return QString(); });
+    view->OnBitmapOpen();
+    EXPECT_TRUE(view->HasPicture());
+}
+
+TEST_F(LogoViewTest, ABlankLogoIsBurnedOnlyWhenTheUserSaysSo) {
+    h.Core().m_logo.m_raster.m_nHeight = 4;
+    BmpBuilder white;
+    white.width = 16;
+    white.height = 4;
+    // A top-down picture that once loaded no rows and burned blank, and a white one.
+    BmpBuilder topDown = Grey();
+    topDown.topDown = true;
+    struct Case {
+        BmpBuilder picture;
+        QPoint pan;
+        bool blank;
+    } cases[] = {{topDown, {}, false}, {white, {}, true}, {Grey(), {2000, 0}, true}};
+    const QString question = CLogoTransfer::BlankLogoQuestion(2);
+    for (const Case& c : cases) {
+        ASSERT_TRUE(view->LoadBitmapFile(Write("pic.bmp", c.picture)));
+        if (!c.pan.isNull()) {
+            Mouse(QEvent::MouseButtonPress, Qt::LeftButton, {0, 0});
+            Mouse(QEvent::MouseMove, Qt::NoButton, c.pan / 4);
+            Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, c.pan / 4);
+            Mouse(QEvent::MouseButtonPress, Qt::LeftButton, {0, 0});
+            Mouse(QEvent::MouseMove, Qt::NoButton, c.pan / 4);
+            Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, c.pan / 4);
+        }
+        for (MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+            h.Services().Clear();
+            h.TakeReceived();
+            if (c.blank)
+                h.Services().ScriptAnswer(answer);
+            view->Flash(2);
+            const QByteArray sent = h.TakeReceived();
+            if (!c.blank) {
+                EXPECT_FALSE(Messages().contains(question));
+                EXPECT_TRUE(sent.contains(QByteArray("\x1BV\x01\x00\x00\x04", 6)))
+                    << "the top-down picture's black column, in every line";
+                break;
+            }
+            ASSERT_FALSE(Messages().isEmpty());
+            EXPECT_EQ(Messages().first(), question);
+            EXPECT_EQ(h.Services().Messages().first().buttons, MsgButtons::YesNo);
+            EXPECT_EQ(h.Services().Messages().first().defaultAnswer, MsgAnswer::No);
+            EXPECT_EQ(sent.isEmpty(), answer == MsgAnswer::No);
+        }
+    }
 }
 
 TEST_F(LogoViewTest, PicturesBeyondBmpAndDither) {
@@ -335,9 +426,10 @@ TEST_F(LogoViewTest, PicturesBeyondBmpAndDither) {
     ASSERT_TRUE(view->LoadBitmapFile(path));
     ASSERT_TRUE(view->HasPicture());
     EXPECT_TRUE(Messages().isEmpty());
-    EXPECT_EQ(h.Services().StatusTexts(),
-              (QStringList{"Wait...", "Ready",
-                           "The picture is 700 pixels wide; the logo frame holds 576 of them at x1.0."}));
+    EXPECT_EQ(
+        h.Services().StatusTexts(),
+        (QStringList{"Wait...", "Ready",
+                     "The picture is 700 pixels wide; the logo frame holds 576 of them at x1.0."}));
     EXPECT_EQ(Composite(64, 89), CLogoSurfaces::kBlack);
     EXPECT_EQ(Composite(64, 90), CLogoSurfaces::kWhite) << "transparent is white, never black";
 
@@ -349,4 +441,11 @@ TEST_F(LogoViewTest, PicturesBeyondBmpAndDither) {
     view->SetThreshold(25);
     EXPECT_FALSE(view->IsDither());
     EXPECT_TRUE(view->IsThreshold(25));
+
+    // Opening a picture thresholds it at 50%: the menu then ticks 50%, not Dither.
+    view->SetDither();
+    ASSERT_TRUE(view->LoadBitmapFile(path));
+    EXPECT_FALSE(view->IsDither());
+    EXPECT_TRUE(view->IsThreshold(50));
+    EXPECT_FALSE(view->Surfaces().IsDithered());
 }
