@@ -10,8 +10,6 @@
 
 include(GNUInstallDirs)
 
-# When this version was released: the metainfo's release entry.
-set(KVU_RELEASE_DATE "2026-12-08")
 set(KVU_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
 set(KVU_PACKAGE_MAINTAINER "Velqor Vuzuvurizod <kvu@velqorvuzuvurizod.com>"
     CACHE STRING "The Maintainer field of the Debian package")

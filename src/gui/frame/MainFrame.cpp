@@ -129,6 +129,10 @@ void CMainFrame::CreateActions() {
     connectTo(MakeAction(Cmd::AppExit, QStringLiteral("E&xit"),
                          QStringLiteral("Quit the application; prompts to save the project\nExit")),
               [this] { close(); });
+    // Ctrl+Q from any of the program's windows (the help, the Simulated Printer), unless a
+    // dialog is open.
+    m_actions[Cmd::AppExit]->setShortcut(QKeySequence::Quit);
+    m_actions[Cmd::AppExit]->setShortcutContext(Qt::ApplicationShortcut);
     MakeAction(Cmd::FilePrint, QStringLiteral("&Print..."),
                QStringLiteral("Print the active document\nPrint"));
 
