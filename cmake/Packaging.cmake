@@ -95,6 +95,26 @@ install(FILES ${_man_files} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${_pkg_out}/kvuctl DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 # Debian keeps it under the package's name.
 install(FILES ${_pkg_src}/copyright ${_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kvu)
+# What lintian is told to let pass, each with its reason (see the file).
+install(FILES ${_pkg_src}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME kvu)
+# strip (the package's, with CPACK_STRIP_FILES) leaves the compilers' notes in .comment,
+# which an installed program has no use for; Debian's own packaging removes them too.
+if(CMAKE_OBJCOPY)
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            foreach(_f bin/$<TARGET_FILE_NAME:kvu> bin/$<TARGET_FILE_NAME:kvuctl>
+                       bin/$<TARGET_FILE_NAME:tarvo3-sim>
+                       ${KVU_PICTURE_CODECS_DIR}/$<TARGET_FILE_NAME:kvu-picture-codecs>)
+                execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${_f}\"
+                                RESULT_VARIABLE _rc)
+                if(NOT _rc EQUAL 0)
+                    message(FATAL_ERROR \"objcopy failed on \${_f}\")
+                endif()
+            endforeach()
+        endif()")
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kvu)
@@ -114,4 +134,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KVU_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# No maintainer scripts. CPack writes a postinst and a postrm that run ldconfig whenever a
+# shared object lies below /usr/lib, but the only one here is the programs' private module
+# in /usr/lib/kvu, which the dynamic loader never looks up (the programs open it by path);
+# and a postrm alone would leave the package in dpkg's "rc" state after a remove. Naming
+# the two scripts here tells CPack the package brings its own; there are no such files, so
+# the package has none (scripts/check-package.sh checks that it stays so).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${_pkg_out}/no-maintainer-scripts/postinst"
+                                       "${_pkg_out}/no-maintainer-scripts/postrm")
 include(CPack)

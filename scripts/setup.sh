@@ -24,5 +24,21 @@ fi
 [ "$BUILD_DIR" = --packages-only ] && exit 0
 
 source scripts/compiler-cache.sh
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${KVU_CACHE_FLAGS[@]}" >/dev/null
+# The Debian package is made from this build (and the suite runs these binaries): Debian's
+# build flags, with all of its hardening (fortified functions, stack protector, read-only
+# relocations bound at start). The build path stays out of them, so that clones in
+# different folders share the compiler cache.
+KVU_DEB_FLAGS=()
+if command -v dpkg-buildflags >/dev/null; then
+    flag() {
+        DEB_BUILD_MAINT_OPTIONS="hardening=+all reproducible=-fixfilepath,-fixdebugpath" \
+            dpkg-buildflags --get "$1"
+    }
+    ldflags=$(flag LDFLAGS)
+    KVU_DEB_FLAGS=(-DCMAKE_CXX_FLAGS="$(flag CPPFLAGS) $(flag CXXFLAGS)"
+                   -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_SHARED_LINKER_FLAGS="$ldflags"
+                   -DCMAKE_MODULE_LINKER_FLAGS="$ldflags")
+fi
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${KVU_DEB_FLAGS[@]}" \
+      "${KVU_CACHE_FLAGS[@]}" >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"
