@@ -134,12 +134,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KVU_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# No maintainer scripts. CPack writes a postinst and a postrm that run ldconfig whenever a
-# shared object lies below /usr/lib, but the only one here is the programs' private module
-# in /usr/lib/kvu, which the dynamic loader never looks up (the programs open it by path);
-# and a postrm alone would leave the package in dpkg's "rc" state after a remove. Naming
-# the two scripts here tells CPack the package brings its own; there are no such files, so
-# the package has none (scripts/check-package.sh checks that it stays so).
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${_pkg_out}/no-maintainer-scripts/postinst"
-                                       "${_pkg_out}/no-maintainer-scripts/postrm")
+# No maintainer scripts (see the script).
+find_program(KVU_DPKG_DEB dpkg-deb)
+if(KVU_DPKG_DEB)
+    set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DebWithoutScripts.cmake)
+    set(CPACK_KVU_DPKG_DEB ${KVU_DPKG_DEB})
+endif()
 include(CPack)
