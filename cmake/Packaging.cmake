@@ -10,8 +10,6 @@
 
 include(GNUInstallDirs)
 
-# When this version was released: the metainfo's release entry.
-set(KVU_RELEASE_DATE "2026-12-08")
 set(KVU_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
 set(KVU_PACKAGE_MAINTAINER "Velqor Vuzuvurizod <kvu@velqorvuzuvurizod.com>"
     CACHE STRING "The Maintainer field of the Debian package")
@@ -97,6 +95,26 @@ install(FILES ${_man_files} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${_pkg_out}/kvuctl DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 # Debian keeps it under the package's name.
 install(FILES ${_pkg_src}/copyright ${_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kvu)
+# What lintian is told to let pass, each with its reason (see the file).
+install(FILES ${_pkg_src}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME kvu)
+# strip (the package's, with CPACK_STRIP_FILES) leaves the compilers' notes in .comment,
+# which an installed program has no use for; Debian's own packaging removes them too.
+if(CMAKE_OBJCOPY)
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            foreach(_f bin/$<TARGET_FILE_NAME:kvu> bin/$<TARGET_FILE_NAME:kvuctl>
+                       bin/$<TARGET_FILE_NAME:tarvo3-sim>
+                       ${KVU_PICTURE_CODECS_DIR}/$<TARGET_FILE_NAME:kvu-picture-codecs>)
+                execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${_f}\"
+                                RESULT_VARIABLE _rc)
+                if(NOT _rc EQUAL 0)
+                    message(FATAL_ERROR \"objcopy failed on \${_f}\")
+                endif()
+            endforeach()
+        endif()")
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kvu)
@@ -116,4 +134,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KVU_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# No maintainer scripts (see the script).
+find_program(KVU_DPKG_DEB dpkg-deb)
+if(KVU_DPKG_DEB)
+    set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DebWithoutScripts.cmake)
+    set(CPACK_KVU_DPKG_DEB ${KVU_DPKG_DEB})
+endif()
 include(CPack)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from an existing build folder and checks it: its contents
-# list, its dependencies, the desktop entry and metainfo, and that the programs start from
-# the unpacked package and from a `cmake --install` prefix (kvu finding its help there).
+# list, its dependencies, no maintainer scripts, lintian (no error, no warning), the
+# desktop entry and metainfo, and that the programs start from the unpacked package and
+# from a `cmake --install` prefix (kvu finding its help there).
 # Usage: scripts/check-package.sh [build-dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,13 +32,28 @@ for page in src/gui/help/kvu.html; do
             fail "the help shows $picture, which the package lacks"
     done
 done
-stray=$(grep -Ev '^(bin/(kvu|kvuctl|tarvo3-sim)|lib/kvu/[^/]+\.so|share/(applications|bash-completion/completions|doc/kvu|icons/hicolor|kvu|man/man1|metainfo|mime/packages)/.+)$' \
+stray=$(grep -Ev '^(bin/(kvu|kvuctl|tarvo3-sim)|lib/kvu/[^/]+\.so|share/(applications|bash-completion/completions|doc/kvu|icons/hicolor|kvu|man/man1|metainfo|mime/packages)/.+|share/lintian/overrides/kvu)$' \
             "$work/contents" || true)
 [ -z "$stray" ] || fail "files where the package has no business: $stray"
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6widgets6 libqt6serialport6 libqt6core6 libc6; do
     [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
 done
+# Nothing to run on install or remove: no ldconfig for the private module, and no postrm
+# that would keep the package in dpkg's "rc" state after a remove.
+scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||' |
+              grep -Ex '(preinst|postinst|prerm|postrm|config|triggers)' || true)
+[ -z "$scripts" ] || fail "maintainer scripts in the package: $scripts"
+
+# lintian: no error and no warning (the information tags it prints are shown; those that
+# do not apply are overridden in packaging/lintian-overrides, each with its reason).
+if command -v lintian >/dev/null; then
+    lintian --display-info --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
+        fail "lintian: $(grep -v 'running with root privileges' "$work/lintian.log")"
+    grep -v 'running with root privileges' "$work/lintian.log" >&2 || true
+else
+    fail "lintian is not installed (scripts/setup.sh installs it)"
+fi
 
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate packaging/kvu.desktop || fail "desktop entry"

@@ -8,25 +8,37 @@ BUILD_DIR=${1:-build}
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6test6 libgtest-dev
           fonts-dejavu-core xvfb xauth
-          dpkg-dev desktop-file-utils appstream groff-base # the package and its checks
+          dpkg-dev desktop-file-utils appstream groff-base lintian # the package and its checks
           clang-14 libclang-rt-14-dev # the sanitizer build and the fuzz targets
           ccache) # rebuilds on this machine reuse what an earlier build compiled
+source scripts/apt-get.sh
 missing=()
 for p in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    kvu_installed "$p" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: installing ${missing[*]}"
-    SUDO=""
-    if [ "$(id -u)" -ne 0 ]; then
-        command -v sudo >/dev/null || { echo "setup: run as root or install sudo" >&2; exit 1; }
-        SUDO=sudo
-    fi
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    kvu_apt_get update -qq
+    kvu_apt_get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 [ "$BUILD_DIR" = --packages-only ] && exit 0
 
 source scripts/compiler-cache.sh
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${KVU_CACHE_FLAGS[@]}" >/dev/null
+# The Debian package is made from this build (and the suite runs these binaries): Debian's
+# build flags, with all of its hardening (fortified functions, stack protector, read-only
+# relocations bound at start). The build path stays out of them, so that clones in
+# different folders share the compiler cache.
+KVU_DEB_FLAGS=()
+if command -v dpkg-buildflags >/dev/null; then
+    flag() {
+        DEB_BUILD_MAINT_OPTIONS="hardening=+all reproducible=-fixfilepath,-fixdebugpath" \
+            dpkg-buildflags --get "$1"
+    }
+    ldflags=$(flag LDFLAGS)
+    KVU_DEB_FLAGS=(-DCMAKE_CXX_FLAGS="$(flag CPPFLAGS) $(flag CXXFLAGS)"
+                   -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_SHARED_LINKER_FLAGS="$ldflags"
+                   -DCMAKE_MODULE_LINKER_FLAGS="$ldflags")
+fi
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${KVU_DEB_FLAGS[@]}" \
+      "${KVU_CACHE_FLAGS[@]}" >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"

@@ -61,6 +61,11 @@ PrinterCommand PrinterCommand::Recognise(const QByteArray& cmd, int bytesPerLine
     const char kind = cmd[1];
     if (kind == 'C')
         return Done(Kind::CancelCardRead);
+    // An escape sequence the printer does not know is the two bytes: waiting for a third
+    // would swallow the command after it (ESC @ then CTRL-V left the query unanswered).
+    static const QByteArray kLonger("UFkaTQMEXDSLVP");
+    if (!kLonger.contains(kind))
+        return Done(Kind::Other);
     if (n < 3)
         return Incomplete();
     const char sub = cmd[2];

@@ -21,22 +21,30 @@ void OnSignal(int) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // Only used to paint the paper picture; no window is ever shown.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("tarvo3-sim"));
-
+    // The display system is only needed to paint the paper picture (text needs fonts), and
+    // starting it says things that have nothing to do with the simulator, such as that
+    // XDG_RUNTIME_DIR is not set: --help, --version, a wrong option and a run without
+    // --paper-png do without it.
+    auto app = std::make_unique<QCoreApplication>(argc, argv);
+    app->setApplicationName(QStringLiteral("tarvo3-sim"));
     SimOptions options;
     QString message;
     bool exitNow = false;
-    if (!options.Parse(app.arguments(), &message, &exitNow)) {
+    if (!options.Parse(app->arguments(), &message, &exitNow)) {
         fprintf(stderr, "tarvo3-sim: %s\n", qPrintable(message));
         return 2;
     }
     if (exitNow) {
         fputs(qPrintable(message), stdout);
         return 0;
+    }
+    if (!options.paperFile.isEmpty()) {
+        // No window is ever shown.
+        app.reset();
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+        app->setApplicationName(QStringLiteral("tarvo3-sim"));
     }
 
     // Each printer has its own model, state and device; they share nothing.
@@ -72,12 +80,12 @@ int main(int argc, char* argv[]) {
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+    QObject::connect(&poll, &QTimer::timeout, app.get(), [&] {
         if (g_stop)
-            app.quit();
+            QCoreApplication::quit();
     });
     poll.start(200);
-    app.exec();
+    QCoreApplication::exec();
 
     int rc = 0;
     for (int n = 0; n < int(simulators.size()); ++n) {

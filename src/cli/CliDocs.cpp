@@ -106,8 +106,16 @@ QString CliDocs::BashCompletionTable() {
     for (const QCommandLineOption& o : all) {
         if (!o.valueName().isEmpty())
             withValue += Spellings(o);
-        if (o.valueName() == QLatin1String("file"))
+        if (o.valueName() == QLatin1String("FILE"))
             withFile += Spellings(o);
+    }
+    // The options with choices: their value name lists them ("0|1|2").
+    QString choices;
+    for (const QCommandLineOption& o : all) {
+        if (o.valueName().contains(QLatin1Char('|')))
+            choices += QStringLiteral("    %1) REPLY=%2 ;;\n")
+                           .arg(Spellings(o).join(QLatin1Char('|')),
+                                ShellQuote(o.valueName().split(QLatin1Char('|')).join(' ')));
     }
     QString text;
     text += QStringLiteral("# The command names, one or two words each.\n_kvuctl_commands=(\n") +
@@ -128,9 +136,9 @@ QString CliDocs::BashCompletionTable() {
                 .arg(withFile.isEmpty() ? QStringLiteral("''") : withFile.join(QLatin1Char('|')));
     text += QStringLiteral("# The values worth offering for option $1, in REPLY.\n"
                            "_kvuctl_values_of() {\n    case $1 in\n"
-                           "    --port) REPLY=%1 ;;\n    --baud) REPLY=%2 ;;\n"
+                           "    --port) REPLY=%1 ;;\n    --baud) REPLY=%2 ;;\n%3"
                            "    *) REPLY= ;;\n    esac\n}\n")
-                .arg(ShellQuote(PortNames()), ShellQuote(BaudRates()));
+                .arg(ShellQuote(PortNames()), ShellQuote(BaudRates()), choices);
     return text;
 }
 
@@ -163,6 +171,7 @@ QString CliDocs::ManExamples() {
 QMap<QString, QString> CliDocs::TemplateValues() {
     return {
         {QStringLiteral("KVU_VERSION"), QLatin1String(kVersionText)},
+        {QStringLiteral("KVU_RELEASE_DATE"), QLatin1String(kReleaseDate)},
         {QStringLiteral("KVUCTL_COMPLETION_TABLE"), BashCompletionTable()},
         {QStringLiteral("KVUCTL_MAN_COMMANDS"), ManCommands()},
         {QStringLiteral("KVUCTL_MAN_EXAMPLES"), ManExamples()},

@@ -16,12 +16,17 @@ namespace {
 const char* const kOptionsHelp =
     "Options:\n"
     "  --port PORT     COM1 to COM20 (through KVU's port table) or a device path such as\n"
-    "                  /dev/ttyUSB0. Default: the port KVU last used.\n"
+    "                  /dev/ttyUSB0. Default: the port KVU last used. Given more than once,\n"
+    "                  the command runs on each port at once (the commands whose usage\n"
+    "                  says [--port P...]).\n"
+    "  --ports P1,P2,...  Those commands on several ports at once, with a summary.\n"
+    "  --ports-from FILE  The same with the ports read from FILE, one per line (# comments).\n"
     "  --baud RATE     1200, 2400, 9600, 14400, 19200, 38400, 57600 or 115200.\n"
     "                  Default: the rate KVU last used.\n"
     "  --yes           Answer Yes when the printer does not send '?' during a burn.\n"
     "  -o, --output F  The export file, or the logo preview.\n"
-    "  --width-code C, --height N, --zoom Q, --pan X,Y, --threshold P, --dither\n"
+    "  --width-code 2|3|4, --height N, --zoom 2|3|4|6|8|12, --pan X,Y,\n"
+    "  --threshold 25|50|75|99, --dither\n"
     "                  How a logo command looks at its picture (see 'logo preview --help').\n"
     "  --force         Let 'project new' replace an existing file.\n"
     "  --seconds S     How long 'monitor' listens (default: until Ctrl-C).\n"
@@ -172,33 +177,66 @@ QString KvuCtlArgument(const QByteArray& raw) {
 }
 
 QList<QCommandLineOption> KvuCtlOptions() {
+    // The value names are what the manual page shows after each option; a name of words
+    // joined by '|' is the option's choices, which bash completion offers, and FILE a file.
     QList<QCommandLineOption> options = {
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
         {{QStringLiteral("v"), QStringLiteral("version")}, QString()},
-        {QStringLiteral("port"), QString(), QStringLiteral("port")},
-        {QStringLiteral("ports"), QString(), QStringLiteral("ports")},
-        {QStringLiteral("ports-from"), QString(), QStringLiteral("file")},
-        {QStringLiteral("baud"), QString(), QStringLiteral("rate")},
+        {QStringLiteral("port"), QString(), QStringLiteral("PORT")},
+        {QStringLiteral("ports"), QString(), QStringLiteral("P1,P2,...")},
+        {QStringLiteral("ports-from"), QString(), QStringLiteral("FILE")},
+        {QStringLiteral("baud"), QString(), QStringLiteral("RATE")},
         {QStringLiteral("yes"), QString()},
         {QStringLiteral("force"), QString()},
-        {QStringLiteral("seconds"), QString(), QStringLiteral("seconds")},
-        {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("file")},
+        {QStringLiteral("seconds"), QString(), QStringLiteral("S")},
+        {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE")},
         {QStringLiteral("json"), QString()},
         {QStringLiteral("verify"), QString()},
-        {QStringLiteral("width-code"), QString(), QStringLiteral("code")},
-        {QStringLiteral("height"), QString(), QStringLiteral("lines")},
-        {QStringLiteral("zoom"), QString(), QStringLiteral("quarters")},
-        {QStringLiteral("pan"), QString(), QStringLiteral("x,y")},
-        {QStringLiteral("threshold"), QString(), QStringLiteral("percent")},
+        {QStringLiteral("width-code"), QString(), QStringLiteral("2|3|4")},
+        {QStringLiteral("height"), QString(), QStringLiteral("N")},
+        {QStringLiteral("zoom"), QString(), QStringLiteral("2|3|4|6|8|12")},
+        {QStringLiteral("pan"), QString(), QStringLiteral("X,Y")},
+        {QStringLiteral("threshold"), QString(), QStringLiteral("25|50|75|99")},
         {QStringLiteral("dither"), QString()},
     };
     // The radio modules' connection and settings (bt and wlan).
-    for (const char* name : {"from", "to", "timeout", "escape", "guard-before", "guard-after",
-                             "name", "pin", "class", "discoverable", "power", "security", "ssid",
-                             "channel", "mode", "authentication", "encryption", "rate",
-                             "link-adaptation", "user", "active-key", "key-index", "key", "ip",
-                             "netmask", "gateway", "dhcp", "hostname", "dns1", "dns2"})
-        options.append({QLatin1String(name), QString(), QStringLiteral("value")});
+    const struct {
+        const char* name;
+        const char* value;
+    } radio[] = {
+        {"from", "U0|U1|U2|U3|U4"},
+        {"to", "U0|U1|U2|U3|U4"},
+        {"timeout", "S"},
+        {"escape", "T"},
+        {"guard-before", "MS"},
+        {"guard-after", "MS"},
+        {"name", "T"},
+        {"pin", "T"},
+        {"class", "N"},
+        {"discoverable", "0|1|2"},
+        {"power", "0|1|2"},
+        {"security", "0|1"},
+        {"ssid", "T"},
+        {"channel", "N"},
+        {"mode", "1|2"},
+        {"authentication", "0|1|2|3"},
+        {"encryption", "0|1|2|3|4"},
+        {"rate", "N"},
+        {"link-adaptation", "0|1"},
+        {"user", "T"},
+        {"active-key", "1|2|3|4"},
+        {"key-index", "1|2|3|4"},
+        {"key", "T"},
+        {"ip", "A.B.C.D"},
+        {"netmask", "A.B.C.D"},
+        {"gateway", "A.B.C.D"},
+        {"dhcp", "0|1"},
+        {"hostname", "T"},
+        {"dns1", "A.B.C.D"},
+        {"dns2", "A.B.C.D"},
+    };
+    for (const auto& o : radio)
+        options.append({QLatin1String(o.name), QString(), QLatin1String(o.value)});
     return options;
 }
 

@@ -49,8 +49,14 @@ bool CKVUApp::InitInstance(const QStringList& arguments) {
     parser.addVersionOption();
     parser.addOption({QStringLiteral("simulator"),
                       QStringLiteral("Start a simulated Tarvo3 printer and use it as COM1.")});
+    // Answered in main() before the window is made; listed here so that --help shows it.
+    parser.addOption({QStringLiteral("help-path"),
+                      QStringLiteral("Print where the help file is, and exit (1 when there is "
+                                     "none).")});
     parser.addPositionalArgument(QStringLiteral("project"),
-                                 QStringLiteral("A project file (.qpf) to open."));
+                                 QStringLiteral("A project file (.qpf) to open; without one, "
+                                                "a new project."),
+                                 QStringLiteral("[project]"));
     parser.process(arguments);
 
     m_settings = CAppCore::OpenUserSettings();

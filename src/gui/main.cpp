@@ -50,7 +50,10 @@ int main(int argc, char* argv[]) {
 #endif
     QApplication application(argc, argv);
     // For install checks: the help file Help > Topics would open; exit 1 when none is there.
-    if (argc == 2 && QByteArray(argv[1]) == "--help-path") {
+    bool helpPath = false;
+    for (int i = 1; i < argc; ++i)
+        helpPath |= QByteArray(argv[i]) == "--help-path";
+    if (helpPath) {
         const HelpLocation help = HelpFiles::FindForApplication();
         if (!help.path.isEmpty()) {
             printf("%s\n", qPrintable(QDir::toNativeSeparators(help.path)));

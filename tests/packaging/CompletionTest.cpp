@@ -1,15 +1,21 @@
 // The bash completion script as the build writes it, run in a real bash against the
 // command table it was made from.
 
+#include "../core/logo/BmpBuilder.h"
 #include "CliCommand.h"
+#include "KvuCtl.h"
+#include "RecordingServices.h"
 #include "app/SerialPort.h"
 
+#include <QCommandLineOption>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSet>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,6 +127,115 @@ TEST_F(CompletionTest, OptionValues) {
               "logo.bmp notes.txt photo.PNG shop.qpf sub");
     // A value that offers nothing: no options, no files.
     EXPECT_TRUE(Complete(QStringLiteral("kvuctl logo preview x.bmp --height ")).isEmpty());
+}
+
+TEST_F(CompletionTest, ChoiceOptionsOfferTheirChoices) {
+    const struct {
+        const char* line;
+        const char* offered;
+    } rows[] = {
+        {"kvuctl bt write --discoverable ", "0 1 2"},
+        {"kvuctl bt write --power ", "0 1 2"},
+        {"kvuctl bt write --security ", "0 1"},
+        {"kvuctl bt read --to U", "U0 U1 U2 U3 U4"},
+        {"kvuctl wlan read --from = U", "U0 U1 U2 U3 U4"},
+        {"kvuctl wlan write --mode ", "1 2"},
+        {"kvuctl wlan write --authentication ", "0 1 2 3"},
+        {"kvuctl wlan write --encryption ", "0 1 2 3 4"},
+        {"kvuctl wlan write --link-adaptation ", "0 1"},
+        {"kvuctl wlan write --dhcp ", "0 1"},
+        {"kvuctl wlan write --key-index ", "1 2 3 4"},
+        {"kvuctl wlan write --active-key 4", "4"},
+        {"kvuctl logo preview x.bmp --width-code ", "2 3 4"},
+        {"kvuctl logo preview x.bmp --zoom 1", "12"},
+        {"kvuctl logo flash 3 x.bmp --threshold ", "25 50 75 99"},
+        // Free values still offer nothing.
+        {"kvuctl wlan write --ssid ", ""},
+        {"kvuctl bt write --class ", ""},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(Show(Complete(QLatin1String(r.line))), r.offered) << r.line;
+}
+
+// The choices the completion and the manual page show are the ones the commands take:
+// each is accepted, and the value next to them refused as a wrong command line.
+TEST_F(CompletionTest, OfferedChoicesAreTheOnesTheCommandsTake) {
+    BmpBuilder bmp;
+    QFile picture(dir.filePath(QStringLiteral("choice.bmp")));
+    ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
+    picture.write(bmp.Build());
+    picture.close();
+    QSettings settings(dir.filePath(QStringLiteral("KVU.ini")), QSettings::IniFormat);
+    // A radio command with a value it takes goes on to the port, which is not there (4).
+    const QString noPort = dir.filePath(QStringLiteral("no-such-tty"));
+    const struct {
+        const char* option;
+        QStringList command; // the option and its value follow
+        const char* refused; // null: the command takes any text (the module refuses it)
+        int accepted;
+    } rows[] = {
+        {"width-code",
+         {"logo", "preview", picture.fileName(), "-o", dir.filePath("p.pbm")},
+         "5",
+         0},
+        {"zoom", {"logo", "preview", picture.fileName(), "-o", dir.filePath("p.pbm")}, "5", 0},
+        {"threshold",
+         {"logo", "preview", picture.fileName(), "-o", dir.filePath("p.pbm")},
+         "51",
+         0},
+        {"discoverable", {"bt", "write", "--port", noPort}, "3", 4},
+        {"power", {"bt", "write", "--port", noPort}, "3", 4},
+        {"security", {"bt", "write", "--port", noPort}, "2", 4},
+        {"link-adaptation", {"wlan", "write", "--port", noPort}, "2", 4},
+        {"dhcp", {"wlan", "write", "--port", noPort}, "2", 4},
+        {"from", {"bt", "read", "--port", noPort}, nullptr, 4},
+        {"to", {"wlan", "read", "--port", noPort}, nullptr, 4},
+        {"mode", {"wlan", "write", "--port", noPort}, nullptr, 4},
+        {"authentication", {"wlan", "write", "--port", noPort}, nullptr, 4},
+        {"encryption", {"wlan", "write", "--port", noPort}, nullptr, 4},
+        {"active-key", {"wlan", "write", "--port", noPort}, nullptr, 4},
+        {"key-index", {"wlan", "write", "--port", noPort}, nullptr, 4},
+    };
+    auto run = [&](QStringList args) {
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        KvuCtlContext context;
+        context.out = &o;
+        context.err = &e;
+        context.settings = &settings;
+        context.makeServices = [](bool) { return std::make_unique<CRecordingServices>(); };
+        const int rc = RunKvuCtl(args, context);
+        return std::make_pair(rc, err);
+    };
+    QSet<QString> covered;
+    for (const auto& r : rows) {
+        QString choices;
+        for (const QCommandLineOption& o : KvuCtlOptions()) {
+            if (o.names().last() == QLatin1String(r.option))
+                choices = o.valueName();
+        }
+        ASSERT_TRUE(choices.contains(QLatin1Char('|'))) << r.option;
+        covered.insert(QLatin1String(r.option));
+        const QStringList head = QStringList{QStringLiteral("kvuctl")} + r.command;
+        for (const QString& value : choices.split(QLatin1Char('|'))) {
+            const auto [rc, err] =
+                run(head + QStringList{QStringLiteral("--") + QLatin1String(r.option), value});
+            EXPECT_EQ(rc, r.accepted)
+                << r.option << " " << value.toStdString() << ": " << err.toStdString();
+        }
+        if (r.refused) {
+            const auto [rc, err] =
+                run(head + QStringList{QStringLiteral("--") + QLatin1String(r.option),
+                                       QLatin1String(r.refused)});
+            EXPECT_EQ(rc, 2) << r.option << " " << r.refused;
+        }
+    }
+    // Every option with choices has its row.
+    for (const QCommandLineOption& o : KvuCtlOptions()) {
+        if (o.valueName().contains(QLatin1Char('|'))) {
+            EXPECT_TRUE(covered.contains(o.names().last())) << o.names().last().toStdString();
+        }
+    }
 }
 
 TEST_F(CompletionTest, ArgumentsByTheirNames) {

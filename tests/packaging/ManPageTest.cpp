@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -72,6 +73,32 @@ TEST(ManPageTest, PagesRenderWithoutWarnings) {
     }
 }
 
+// What each page must say, in its roff source.
+TEST(ManPageTest, PagesHaveTheirDateSectionsAndFiles) {
+    static const QRegularExpression dated(
+        QStringLiteral("^\\.TH \\S+ 1 \"\\d{4}-\\d\\d-\\d\\d\" "));
+    const struct {
+        const char* page;
+        QStringList required;
+    } pages[] = {
+        {"kvu.1",
+         {".SH ENVIRONMENT", "KVU_PORT_COM", "QT_QPA_PLATFORM", ".SH EXIT STATUS",
+          "\\-\\-help\\-all", "\\-\\-help\\-path", "$XDG_CONFIG_HOME/Velqor Vuzuvurizod/KVU.ini"}},
+        {"kvuctl.1",
+         {".SH ENVIRONMENT", "KVU_PORT_COM", ".SH EXIT STATUS",
+          "$XDG_CONFIG_HOME/Velqor Vuzuvurizod/KVU.ini"}},
+        {"tarvo3-sim.1", {".SH EXIT STATUS"}},
+    };
+    for (const auto& p : pages) {
+        const QString text = Read(kMan + QLatin1String(p.page));
+        EXPECT_TRUE(dated.match(text).hasMatch()) << p.page << ": " << text.left(80).toStdString();
+        for (const QString& r : p.required)
+            EXPECT_TRUE(text.contains(r)) << p.page << " lacks " << r.toStdString();
+        // The settings follow XDG_CONFIG_HOME: a FILES entry never names ~/.config alone.
+        EXPECT_FALSE(text.contains(QStringLiteral(".I \\(ti/.config"))) << p.page;
+    }
+}
+
 TEST(ManPageTest, RenderedCommandsReadAsTheirHelp) {
     if (!HaveGroff())
         GTEST_SKIP() << "no groff";
@@ -85,29 +112,80 @@ TEST(ManPageTest, RenderedCommandsReadAsTheirHelp) {
     }
 }
 
-TEST(ManPageTest, SimulatorPageDocumentsEveryOptionOfItsHelp) {
-    QProcess sim;
-    sim.start(QStringLiteral(KVU_TARVO3_SIM), {QStringLiteral("--help")});
-    ASSERT_TRUE(sim.waitForFinished(10000));
-    const QString help = QString::fromUtf8(sim.readAllStandardOutput());
-    const QString page = Read(kMan + QStringLiteral("tarvo3-sim.1"));
-    int options = 0;
-    static const QRegularExpression option(QStringLiteral("^\\s+(?:-\\w, )?--([a-z-]+)"),
-                                           QRegularExpression::MultilineOption);
-    for (auto it = option.globalMatch(help); it.hasNext();) {
-        const QString name = it.next().captured(1);
-        if (name == QLatin1String("help-all")) // Qt's own
-            continue;
-        ++options;
-        EXPECT_TRUE(
-            page.contains(QStringLiteral(".B") + QStringLiteral("\\-\\-") +
-                          CliDocs::RoffEscape(name)) ||
-            page.contains(QStringLiteral("\\-\\-") + CliDocs::RoffEscape(name) +
-                          QLatin1Char(' ')) ||
-            page.contains(QStringLiteral("\\-\\-") + CliDocs::RoffEscape(name) + QLatin1Char('\n')))
-            << name.toStdString();
+// Each option that takes a value is shown with it ("--discoverable 0|1|2"), and kvuctl's
+// --help names each option but the radio modules' settings, which 'bt write --help' and
+// 'wlan write --help' list.
+TEST(ManPageTest, OptionsAreShownWithTheirValues) {
+    if (!HaveGroff())
+        GTEST_SKIP() << "no groff";
+    const QString text = Rendered(kMan + QStringLiteral("kvuctl.1"));
+    QSet<QString> radioOnly, elsewhere;
+    for (const CCliCommand& c : CommandTable()) {
+        const bool radio =
+            CommandGroup(c) == QLatin1String("bt") || CommandGroup(c) == QLatin1String("wlan");
+        for (const QString& o : c.options)
+            (radio ? radioOnly : elsewhere).insert(o);
     }
-    EXPECT_GT(options, 15) << help.toStdString();
+    radioOnly.subtract(elsewhere);
+    const QString help = KvuCtlOptionsText();
+    for (const QCommandLineOption& o : KvuCtlOptions()) {
+        const QString name = QStringLiteral("--") + o.names().last();
+        if (!o.valueName().isEmpty()) {
+            EXPECT_TRUE(text.contains(name + QLatin1Char(' ') + o.valueName()))
+                << name.toStdString();
+        }
+        if (!radioOnly.contains(o.names().last())) {
+            EXPECT_TRUE(help.contains(name)) << "kvuctl --help lacks " << name.toStdString();
+        }
+    }
+}
+
+// Every option a program's --help lists is on its page, and the usage line reads right.
+TEST(ManPageTest, ProgramPagesDocumentEveryOptionOfTheirHelp) {
+    const struct {
+        const char* program;
+        const char* page;
+        bool helpAll;      // whether the page describes Qt's --help-all
+        int fewest;        // options the help lists at least
+        const char* usage; // how the first line of the help ends
+        bool quiet;        // nothing on stderr, also without XDG_RUNTIME_DIR
+    } programs[] = {
+        {KVU_TARVO3_SIM, "tarvo3-sim.1", false, 16, "/tarvo3-sim [options]", true},
+        {KVU_GUI, "kvu.1", true, 5, "/kvu [options] [project]", false},
+    };
+    for (const auto& p : programs) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        program.setProcessEnvironment(env);
+        program.start(QLatin1String(p.program), {QStringLiteral("--help")});
+        ASSERT_TRUE(program.waitForFinished(10000));
+        const QString help = QString::fromUtf8(program.readAllStandardOutput());
+        if (p.quiet) {
+            EXPECT_EQ(program.readAllStandardError().toStdString(), "") << p.page;
+        }
+        EXPECT_TRUE(help.section(QLatin1Char('\n'), 0, 0).endsWith(QLatin1String(p.usage)))
+            << help.toStdString();
+        const QString page = Read(kMan + QLatin1String(p.page));
+        int options = 0;
+        static const QRegularExpression option(QStringLiteral("^\\s+(?:-\\w, )?--([a-z-]+)"),
+                                               QRegularExpression::MultilineOption);
+        for (auto it = option.globalMatch(help); it.hasNext();) {
+            const QString name = it.next().captured(1);
+            if (name == QLatin1String("help-all") && !p.helpAll) // Qt's own
+                continue;
+            ++options;
+            EXPECT_TRUE(page.contains(QStringLiteral(".B") + QStringLiteral("\\-\\-") +
+                                      CliDocs::RoffEscape(name)) ||
+                        page.contains(QStringLiteral("\\-\\-") + CliDocs::RoffEscape(name) +
+                                      QLatin1Char(' ')) ||
+                        page.contains(QStringLiteral("\\-\\-") + CliDocs::RoffEscape(name) +
+                                      QLatin1Char('\n')))
+                << p.page << ": " << name.toStdString();
+        }
+        EXPECT_GE(options, p.fewest) << help.toStdString();
+    }
 }
 
 TEST(CliDocsTest, RoffEscapes) {

@@ -128,6 +128,30 @@ TEST(PrinterModel, SupervisoryReplies) {
     EXPECT_EQ(p.TakeDue(100000), QByteArray());
 }
 
+// An escape sequence the printer does not know is skipped, and the command right after it
+// is answered.
+TEST(PrinterModel, UnknownEscapeSequencesAreSkipped) {
+    const struct {
+        const char* name;
+        QByteArray before;
+    } rows[] = {
+        {"ESC @", QByteArray("\x1B@")},
+        {"ESC z", QByteArray("\x1Bz")},
+        {"ESC NUL", QByteArray("\x1B\0", 2)},
+        {"ESC ESC @", QByteArray("\x1B\x1B@")},
+        {"a known kind with an unknown second byte", QByteArray("\x1BTZ")},
+    };
+    for (const auto& r : rows) {
+        CPrinterModel p(SimConfig{});
+        p.Receive(r.before + "\x16", 1000);
+        EXPECT_TRUE(p.TakeDue(2000).startsWith("\x1BV")) << r.name;
+        p.Receive("\x16", 3000);
+        EXPECT_TRUE(p.TakeDue(4000).startsWith("\x1BV")) << r.name;
+        p.Receive(r.before + "\x1BP)", 5000);
+        EXPECT_EQ(p.TakeDue(6000), "TARVO3-576-BT-WLAN\r\n") << r.name;
+    }
+}
+
 TEST(PrinterModel, LogoDownloadStoresAndPrintsASlot) {
     SimConfig config;
     config.paperDots = 384;

@@ -92,6 +92,16 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* findPrevious = new QAction(this);
     findPrevious->setShortcut(QKeySequence::FindPrevious);
     addAction(findPrevious);
+    // Ctrl+W closes the window, and so does Escape unless the find bar is open, which it
+    // closes first. (Ctrl+Q, the main window's Exit, quits the program from here too.)
+    auto* closeWindow = new QAction(this);
+    closeWindow->setObjectName(QStringLiteral("helpClose"));
+    closeWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    addAction(closeWindow);
+    auto* escape = new QAction(this);
+    escape->setObjectName(QStringLiteral("helpEscape"));
+    escape->setShortcut(QKeySequence(Qt::Key_Escape));
+    addAction(escape);
 
     m_contents = new QTreeWidget(this);
     m_contents->setObjectName(QStringLiteral("helpContents"));
@@ -161,6 +171,15 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(next, &QToolButton::clicked, this, [this] { FindNext(); });
     connect(previous, &QToolButton::clicked, this, [this] { FindPrevious(); });
     connect(closeFind, &QToolButton::clicked, this, [this] { m_findBar->hide(); });
+    connect(closeWindow, &QAction::triggered, this, &QWidget::close);
+    connect(escape, &QAction::triggered, this, [this] {
+        if (m_findBar->isVisible()) {
+            m_findBar->hide();
+            m_browser->setFocus();
+        } else {
+            close();
+        }
+    });
     connect(m_findText, &QLineEdit::textEdited, this, [this] { OnFindTextEdited(); });
     connect(m_browser, &QTextBrowser::sourceChanged, this,
             [this](const QUrl& url) { OnSourceChanged(url); });

@@ -151,6 +151,12 @@ void CMainFrame::CreateActions() {
     connectTo(MakeAction(Cmd::AppExit, QStringLiteral("E&xit"),
                          QStringLiteral("Quit the application; prompts to save the project\nExit")),
               [this] { close(); });
+    // Ctrl+Q from any of the program's windows (the help, the Simulated Printer), unless a
+    // dialog is open; the frame holds it too, as a menu's action is only matched in the
+    // menu's own window. (QKeySequence::Quit is empty on Windows and in some desktops.)
+    m_actions[Cmd::AppExit]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_actions[Cmd::AppExit]->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(m_actions[Cmd::AppExit]);
     MakeAction(Cmd::FilePrint, QStringLiteral("&Print..."),
                QStringLiteral("Print the active document\nPrint"));
 

@@ -7,6 +7,7 @@
 #include "document/ProjectFile.h"
 #include "frame/AboutDlg.h"
 #include "frame/CommandIds.h"
+#include "frame/HelpWindow.h"
 #include "frame/KVUView.h"
 #include "frame/MainFrame.h"
 #include "frame/ModuleSheet.h"
@@ -565,6 +566,22 @@ TEST_F(FrameTest, F6AndShiftF6BelongToThePaneCommands) {
     Action(Cmd::PrevPane)->trigger();
     EXPECT_EQ(triggered, 2);
     EXPECT_TRUE(services.MessageTexts().isEmpty()) << "they do nothing in this frame";
+}
+
+// Ctrl+Q is Exit from the program's other windows too: here the help window.
+TEST_F(FrameTest, CtrlQInTheHelpWindowExits) {
+    EXPECT_EQ(Action(Cmd::AppExit)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    frame->show();
+    auto* help = new CHelpWindow(frame);
+    ASSERT_TRUE(help->Load(KVU_HELP_SOURCE_DIR "/kvu.html"));
+    help->show();
+    QApplication::setActiveWindow(help);
+    int exits = 0;
+    QObject::connect(Action(Cmd::AppExit), &QAction::triggered, [&exits] { ++exits; });
+    QTest::keySequence(help, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(exits, 1);
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_FALSE(help->isVisible()) << "the windows beside the main one go with it";
 }
 
 TEST_F(FrameTest, OpenAsksForTheFileBeforeAskingToSave) {

@@ -125,6 +125,36 @@ TEST_F(HelpWindowTest, CtrlFFindsNextAndPreviousAndGoesRound) {
     EXPECT_EQ(Position(), last);
 }
 
+// Escape closes the find bar first, then the window; Ctrl+W closes the window at once.
+TEST_F(HelpWindowTest, EscapeAndCtrlWClose) {
+    const struct {
+        const char* name;
+        bool findBarOpen;
+        QKeySequence key;
+        bool windowStays;
+    } rows[] = {
+        {"Escape", false, QKeySequence(Qt::Key_Escape), false},
+        {"Ctrl+W", false, QKeySequence(Qt::CTRL | Qt::Key_W), false},
+        {"Escape in the find bar", true, QKeySequence(Qt::Key_Escape), true},
+        {"Ctrl+W in the find bar", true, QKeySequence(Qt::CTRL | Qt::Key_W), false},
+    };
+    for (const auto& r : rows) {
+        help.show();
+        QApplication::setActiveWindow(&help);
+        QWidget* target = help.Browser();
+        if (r.findBarOpen) {
+            help.ShowFindBar();
+            target = FindField();
+        }
+        target->setFocus();
+        QTest::keySequence(target, r.key);
+        EXPECT_EQ(help.isVisible(), r.windowStays) << r.name;
+        if (r.windowStays) {
+            EXPECT_FALSE(FindField()->isVisible()) << r.name;
+        }
+    }
+}
+
 TEST_F(HelpWindowTest, TextThatIsNotThereKeepsTheMatchAndSaysSo) {
     help.ShowFindBar();
     QTest::keyClicks(FindField(), "Flash");
