@@ -12,6 +12,7 @@
 class CAttributeForm;
 class CKVUDoc;
 struct CCliCommand;
+struct CCliShared;
 
 // The options kvuctl knows, for the dispatcher and for each port's own parse when a
 // command runs on several ports at once.
@@ -73,9 +74,12 @@ public:
     // services of this port.
     void UseSettingsOf(const CAppCore& loaded);
     void SetPort(const QString& port) { m_portOverride = port; }
-    void AdoptServices(std::unique_ptr<IUiServices> services) {
-        m_services = std::move(services);
-    }
+    // The port SetPort gave, empty when the command runs on one port only.
+    const QString& Port() const { return m_portOverride; }
+    // What the command's beforePorts worked out for every port.
+    void SetShared(std::shared_ptr<const CCliShared> shared) { m_shared = std::move(shared); }
+    const std::shared_ptr<const CCliShared>& Shared() const { return m_shared; }
+    void AdoptServices(std::unique_ptr<IUiServices> services) { m_services = std::move(services); }
     // The line PrepareLink wrote about the link it opens ("COM1 (/dev/ttyUSB0) at ...").
     const QString& LinkLine() const { return m_linkLine; }
     CSerialPort& Link() { return m_core.m_serial; }
@@ -93,4 +97,5 @@ private:
     std::unique_ptr<IUiServices> m_services;
     QString m_portOverride;
     QString m_linkLine;
+    std::shared_ptr<const CCliShared> m_shared;
 };
