@@ -79,7 +79,9 @@ public:
     // What the command's beforePorts worked out for every port.
     void SetShared(std::shared_ptr<const CCliShared> shared) { m_shared = std::move(shared); }
     const std::shared_ptr<const CCliShared>& Shared() const { return m_shared; }
-    void AdoptServices(std::unique_ptr<IUiServices> services) { m_services = std::move(services); }
+    void AdoptServices(std::unique_ptr<IUiServices> services) {
+        m_services = std::move(services);
+    }
     // The line PrepareLink wrote about the link it opens ("COM1 (/dev/ttyUSB0) at ...").
     const QString& LinkLine() const { return m_linkLine; }
     CSerialPort& Link() { return m_core.m_serial; }

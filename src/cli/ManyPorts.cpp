@@ -47,10 +47,10 @@ struct CPortJob {
     qint64 elapsedMs = 0;
     QString device;
     QString output;
-    QString problem; // why the port could not be opened
+    QString problem;     // why the port could not be opened
     // The message boxes, in order (a failed flash has two: the cause, then the verdict).
     QStringList messages;
-    QString lastNote; // the last line the command wrote itself on stderr
+    QString lastNote;    // the last line the command wrote itself on stderr
 };
 
 // A command's stderr, cut into lines that go to the terminal with the port in front.
