@@ -82,7 +82,9 @@ bool Migrate(QSqlDatabase& db, QString* error) {
     if (postgres &&
         !Exec(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock), error))
         return rollback();
-    if (!Exec(db,
+    // Made only when missing (under the lock): PostgreSQL would note "already exists".
+    if (!db.tables().contains(QLatin1String(kVersionTable)) &&
+        !Exec(db,
               QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (version INTEGER NOT NULL)")
                   .arg(QLatin1String(kVersionTable)),
               error))

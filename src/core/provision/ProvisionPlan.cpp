@@ -369,10 +369,12 @@ bool CProvisionPlan::Build(const CRecipe& recipe, const QList<CPrinterIdentity>&
             if (planned.needsAddress)
                 FillAddress(trial, QStringLiteral("0012F3000000"));
             if (!Ready(trial, recipe, loader, error)) {
-                *error = QStringLiteral("%1:%2: %3 (printer %4): %5")
+                *error = QStringLiteral("%1:%2: %3 (printer %4, %5): %6")
                              .arg(recipe.m_path)
                              .arg(step.line)
-                             .arg(step.kind, who.port, *error);
+                             .arg(step.kind)
+                             .arg(who.n)
+                             .arg(who.port, *error);
                 return false;
             }
             if (planned.needsAddress) {
