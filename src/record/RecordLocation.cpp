@@ -13,6 +13,9 @@ QString CRecordLocation::DefaultFile() {
 bool CRecordLocation::Parse(const QString& text, CRecordLocation* location, QString* error) {
     *location = CRecordLocation();
     if (text.isEmpty()) {
+        const QString fromEnvironment = qEnvironmentVariable("KVU_RECORD");
+        if (!fromEnvironment.isEmpty())
+            return Parse(fromEnvironment, location, error);
         location->file = DefaultFile();
         return true;
     }

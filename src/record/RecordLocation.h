@@ -15,7 +15,7 @@ struct CRecordLocation {
     // The file in the user's data folder: ~/.local/share/KVU/provisioning-record.sqlite.
     static QString DefaultFile();
     // Reads "--record": a postgresql:// or postgres:// URL, "sqlite:PATH" or a path; empty
-    // gives the default file. False with the reason for a URL that cannot be used.
+    // gives what KVU_RECORD in the environment says, else the default file. False with the reason for a URL that cannot be used.
     static bool Parse(const QString& text, CRecordLocation* location, QString* error);
     // What to show the user: the file, or the URL without its password.
     QString Display() const;
