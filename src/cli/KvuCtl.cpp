@@ -193,7 +193,7 @@ QList<QCommandLineOption> KvuCtlOptions() {
         // provision and record
         {QStringLiteral("dry-run"), QString()},
         {QStringLiteral("again"), QString()},
-        {QStringLiteral("record"), QString(), QStringLiteral("record")},
+        {QStringLiteral("record"), QString(), QStringLiteral("file")},
         {QStringLiteral("since"), QString(), QStringLiteral("date")},
         {QStringLiteral("recipe"), QString(), QStringLiteral("name")},
         {QStringLiteral("csv"), QString()},
