@@ -282,3 +282,43 @@ TEST_F(ProvisionTest, ARecordThatCannotBeWrittenIsSaidAndThePrinterWorkStands) {
     EXPECT_TRUE(err.contains("cannot be opened")) << err.toStdString();
     EXPECT_EQ(Radio(0, true, "AGLN"), "Till 1");
 }
+
+// A printer that fails a step is left there: what follows is not run, and the exit code
+// says why.
+TEST_F(ProvisionTest, AFailedStepLeavesThePrinterWhereItIs) {
+    struct Row {
+        const char* steps;
+        SimFaults faults;
+        int exit;
+        const char* message;
+    };
+    SimFaults none, noDx, noOk;
+    noDx.noDx = true;
+    noOk.moduleNoOk = true;
+    const Row rows[] = {
+        {"[[step]]\ndo = \"check-battery\"\nmin-volts = 8.5\n", none, 1,
+         "below 8.50 V: the printer is left as it is"},
+        {"[[step]]\ndo = \"burn\"\nproject = \"shop.qpf\"\n", noDx, 1, "no D!X from the printer"},
+        {"[[step]]\ndo = \"bt\"\nname = \"x\"\n", noOk, 1, "were not confirmed with OK"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.message);
+        sims.clear();
+        serials.clear();
+        SimConfig c;
+        c.faults = row.faults;
+        Add(c);
+        QFile::remove(record);
+        Write("recipe.toml", QByteArray("name = \"r\"\n") + row.steps +
+                                 "[[step]]\ndo = \"print-logo\"\nslot = 1\n");
+        EXPECT_EQ(Provision({"--yes"}), row.exit);
+        EXPECT_TRUE(err.contains(QLatin1String(row.message))) << err.toStdString();
+        const QByteArray received = TakeReceived(0);
+        EXPECT_FALSE(received.endsWith(QByteArray("\x1bLg1"))) << "the step after it ran";
+        const QJsonArray runs = Runs();
+        ASSERT_EQ(runs.size(), 1);
+        EXPECT_EQ(runs[0].toObject().value("verdict").toString(), "failed");
+        EXPECT_EQ(runs[0].toObject().value("steps").toArray()[1].toObject().value("verdict"),
+                  "not run");
+    }
+}
