@@ -269,7 +269,7 @@ std::vector<CCliCommand> RecordCommands() {
          0,
          RunList,
          {QStringLiteral("kvuctl record list --since 2026-12-01 --recipe till-rollout"),
-          QStringLiteral("kvuctl record list --csv > record.csv")}},
+          QStringLiteral("kvuctl record list --csv --record postgresql://kvu@db.shop/kvu")}},
         {QStringLiteral("record show"),
          QStringLiteral("PRINTER [--recipe NAME] [--json] [--record R]"),
          QStringLiteral("Show every run of one printer with each step's\n"
