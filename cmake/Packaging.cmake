@@ -140,4 +140,7 @@ if(KVU_DPKG_DEB)
     set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DebWithoutScripts.cmake)
     set(CPACK_KVU_DPKG_DEB ${KVU_DPKG_DEB})
 endif()
+# The provisioning record's database drivers are Qt plugins, which shlibdeps cannot see.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 include(CPack)

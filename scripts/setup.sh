@@ -10,7 +10,8 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqt6test6 libg
           fonts-dejavu-core xvfb xauth
           dpkg-dev desktop-file-utils appstream groff-base lintian # the package and its checks
           clang-14 libclang-rt-14-dev # the sanitizer build and the fuzz targets
-          ccache) # rebuilds on this machine reuse what an earlier build compiled
+          ccache # rebuilds on this machine reuse what an earlier build compiled
+          libtomlplusplus-dev libqt6sql6-sqlite libqt6sql6-psql postgresql) # recipes, the record
 source scripts/apt-get.sh
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,9 +1,16 @@
 #pragma once
 
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 class CCliRun;
+
+// What a command works out once, before its ports' threads start, for every port's run
+// to read (a provisioning recipe made ready for each printer).
+struct CCliShared {
+    virtual ~CCliShared() = default;
+};
 
 // One kvuctl command: a row of the command table. Adding a module's commands means
 // writing its command file and adding its group to the table, nothing else.
@@ -25,6 +32,10 @@ struct CCliCommand {
     bool everyPortByDefault = false;
     // Its --json is its own (bt read: the settings as JSON), not the many-ports summary.
     bool ownJson = false;
+    // Runs once with every port named, before any port is opened: a result other than Ok
+    // ends the command there (a recipe refused), and so does `finished` (a dry run done).
+    // What it gives run.SetShared() every port's run reads through run.Shared().
+    int (*beforePorts)(CCliRun& run, const QStringList& ports, bool* finished) = nullptr;
 };
 
 // The group of a two-word command is its first word ("logo" for "logo flash"); a one-word
@@ -38,4 +49,6 @@ std::vector<CCliCommand> ProjectCommands();
 std::vector<CCliCommand> LogoCommands();
 std::vector<CCliCommand> WirelessCommands();
 std::vector<CCliCommand> ProvisioningCommands();
+std::vector<CCliCommand> ProvisionCommands();
+std::vector<CCliCommand> RecordCommands();
 const std::vector<CCliCommand>& CommandTable();

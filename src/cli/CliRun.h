@@ -12,6 +12,7 @@
 class CAttributeForm;
 class CKVUDoc;
 struct CCliCommand;
+struct CCliShared;
 
 // The options kvuctl knows, for the dispatcher and for each port's own parse when a
 // command runs on several ports at once.
@@ -73,6 +74,11 @@ public:
     // services of this port.
     void UseSettingsOf(const CAppCore& loaded);
     void SetPort(const QString& port) { m_portOverride = port; }
+    // The port SetPort gave, empty when the command runs on one port only.
+    const QString& Port() const { return m_portOverride; }
+    // What the command's beforePorts worked out for every port.
+    void SetShared(std::shared_ptr<const CCliShared> shared) { m_shared = std::move(shared); }
+    const std::shared_ptr<const CCliShared>& Shared() const { return m_shared; }
     void AdoptServices(std::unique_ptr<IUiServices> services) {
         m_interruptible.reset();
         m_services = std::move(services);
@@ -99,4 +105,5 @@ private:
     std::unique_ptr<IUiServices> m_interruptible;
     QString m_portOverride;
     QString m_linkLine;
+    std::shared_ptr<const CCliShared> m_shared;
 };

@@ -3,8 +3,9 @@
 const std::vector<CCliCommand>& CommandTable() {
     static const std::vector<CCliCommand> table = [] {
         std::vector<CCliCommand> all;
-        for (auto group : {Module1Commands, MacrosCommands, LogoCommands, WirelessCommands,
-                           ProvisioningCommands, ProjectCommands}) {
+        for (auto group :
+             {Module1Commands, MacrosCommands, LogoCommands, WirelessCommands, ProvisioningCommands,
+              ProvisionCommands, RecordCommands, ProjectCommands}) {
             const std::vector<CCliCommand> rows = group();
             all.insert(all.end(), rows.begin(), rows.end());
         }

@@ -33,6 +33,8 @@ const char* const kOptionsHelp =
     "  --json          ports, bt read, wlan read, and any command on several ports:\n"
     "                  print JSON.\n"
     "  --verify        bt write, wlan write: read the settings back and compare.\n"
+    "  --dry-run, --again, --record R, --since D, --recipe N, --csv\n"
+    "                  provision and record: see 'kvuctl provision --help'.\n"
     "  --from, --to, --timeout, --escape, --guard-before, --guard-after and the\n"
     "                  settings options of bt and wlan: see 'kvuctl bt write --help'.\n"
     "  -h, --help      Show this help, or with a command, that command's help.\n"
@@ -198,6 +200,13 @@ QList<QCommandLineOption> KvuCtlOptions() {
         {QStringLiteral("pan"), QString(), QStringLiteral("X,Y")},
         {QStringLiteral("threshold"), QString(), QStringLiteral("25|50|75|99")},
         {QStringLiteral("dither"), QString()},
+        // provision and record
+        {QStringLiteral("dry-run"), QString()},
+        {QStringLiteral("again"), QString()},
+        {QStringLiteral("record"), QString(), QStringLiteral("file")},
+        {QStringLiteral("since"), QString(), QStringLiteral("date")},
+        {QStringLiteral("recipe"), QString(), QStringLiteral("name")},
+        {QStringLiteral("csv"), QString()},
     };
     // The radio modules' connection and settings (bt and wlan).
     const struct {

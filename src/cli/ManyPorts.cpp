@@ -161,7 +161,7 @@ private:
 };
 
 void RunJob(const CCliCommand& command, const QStringList& arguments, const QStringList& rest,
-            KvuCtlContext& context, const CAppCore& loaded, CPortJob& job, CSharedLines& lines) {
+            KvuCtlContext& context, CCliRun& setup, CPortJob& job, CSharedLines& lines) {
     QElapsedTimer clock;
     clock.start();
     try {
@@ -173,8 +173,9 @@ void RunJob(const CCliCommand& command, const QStringList& arguments, const QStr
         CPortErrDevice errDevice(job, lines);
         QTextStream err(&errDevice);
         CCliRun run(rest, parser, context, out, err);
-        run.UseSettingsOf(loaded);
+        run.UseSettingsOf(setup.Core());
         run.SetPort(job.port);
+        run.SetShared(setup.Shared());
         run.AdoptServices(std::make_unique<CPortServices>(job, *job.services, lines));
         job.exitCode = run.Finished(command.run(run));
         out.flush();
@@ -373,6 +374,13 @@ int RunOnManyPorts(const CCliCommand& command, const QStringList& arguments,
         }
     }
 
+    if (command.beforePorts) {
+        bool finished = false;
+        const int rc = command.beforePorts(setup, ports, &finished);
+        if (rc != KvuCtlExit::Ok || finished)
+            return rc;
+    }
+
     const bool yes = parser.isSet(QStringLiteral("yes"));
     int width = 0;
     for (const QString& port : ports)
@@ -396,7 +404,7 @@ int RunOnManyPorts(const CCliCommand& command, const QStringList& arguments,
         for (auto& job : jobs) {
             CPortJob* j = job.get();
             threads.emplace_back(QThread::create(
-                [&, j] { RunJob(command, arguments, rest, context, setup.Core(), *j, lines); }));
+                [&, j] { RunJob(command, arguments, rest, context, setup, *j, lines); }));
             threads.back()->start();
         }
         for (auto& t : threads)

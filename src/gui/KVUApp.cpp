@@ -6,6 +6,7 @@
 #include "frame/HelpKey.h"
 #include "frame/Icons.h"
 #include "frame/MainFrame.h"
+#include "record/RecordWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -75,6 +76,10 @@ bool CKVUApp::InitInstance(const QStringList& arguments) {
                                                "keeps\nSimulated Printer"),
                                 [this] { ShowSimulatedPrinter(); });
     }
+    m_frame->AddViewCommand(Cmd::ViewProvisioningRecord, QStringLiteral("Provisioning Record"),
+                            QStringLiteral("Show which printer kvuctl provision gave what\n"
+                                           "Provisioning Record"),
+                            [this] { ShowProvisioningRecord(); });
     m_services.SetLinkProblemSink(
         [this](const QString& text) { m_frame->SetLinkProblemText(text); });
 
@@ -100,6 +105,19 @@ CSimPrinterWindow* CKVUApp::ShowSimulatedPrinter() {
 #else
     return nullptr;
 #endif
+}
+
+CRecordWindow* CKVUApp::ShowProvisioningRecord() {
+    if (!m_frame)
+        return nullptr;
+    if (!m_recordWindow) {
+        m_recordWindow = new CRecordWindow(Services(), m_frame.get());
+        m_recordWindow->OpenRecord(QString());
+    }
+    m_recordWindow->show();
+    m_recordWindow->raise();
+    m_recordWindow->activateWindow();
+    return m_recordWindow;
 }
 
 bool CKVUApp::StartSimulator() {

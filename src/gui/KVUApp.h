@@ -12,6 +12,7 @@
 #include <memory>
 
 class CMainFrame;
+class CRecordWindow;
 class CSimPrinterWindow;
 class CSimulator;
 class QDialog;
@@ -54,6 +55,8 @@ public:
     // View > Simulated Printer: the simulated printer's window beside the frame (made
     // on first use, kept while the frame lives); null without --simulator.
     CSimPrinterWindow* ShowSimulatedPrinter();
+    // View > Provisioning Record.
+    CRecordWindow* ShowProvisioningRecord();
     CSimulator* Simulator() const { return m_simulator.get(); }
 
     // Runs a dialog modally through the services (tests script it there).
@@ -75,4 +78,5 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CSimulator> m_simulator;
     CSimPrinterWindow* m_simWindow = nullptr; // a child window of the frame
+    CRecordWindow* m_recordWindow = nullptr;  // a child window of the frame
 };

@@ -52,6 +52,8 @@ constexpr int Threshold25 = 32806, Threshold50 = 32808, Threshold75 = 32807, Thr
 constexpr int ThresholdDither = 32830;
 // View > Simulated Printer, offered while KVU runs its own simulated printer.
 constexpr int ViewSimulatedPrinter = 32831;
+// View > Provisioning Record: what kvuctl provision did to which printer.
+constexpr int ViewProvisioningRecord = 32832;
 
 constexpr int LogoFlash0 = 32776;     // to 32783
 constexpr int LogoPrintSlot0 = 32784; // to 32791

@@ -64,6 +64,7 @@ TEST_F(SimulatedPrinterMenuTest, NotOfferedWithoutTheSimulator) {
     Start({"kvu"});
     EXPECT_EQ(frame->Action(Cmd::ViewSimulatedPrinter), nullptr);
     EXPECT_FALSE(ViewMenuTexts(frame).contains("Simulated Printer"));
+    EXPECT_TRUE(ViewMenuTexts(frame).contains("Provisioning Record"));
     EXPECT_EQ(app->ShowSimulatedPrinter(), nullptr);
 }
 
@@ -77,7 +78,9 @@ TEST_F(SimulatedPrinterMenuTest, OfferedBelowTheModulesWithTheSimulator) {
     const qsizetype at = texts.indexOf("Simulated Printer");
     ASSERT_GE(at, 0) << texts.join('|').toStdString();
     EXPECT_EQ(texts.value(at - 1), "-");
-    EXPECT_EQ(texts.value(at + 1), "-");
+    // The view commands of no module share its group.
+    EXPECT_EQ(texts.value(at + 1), "Provisioning Record");
+    EXPECT_EQ(texts.value(at + 2), "-");
     for (const ModuleRow& row : ModuleRegistry()) {
         const qsizetype module = texts.indexOf(QString::fromLatin1(row.menuText));
         EXPECT_GE(module, 0) << row.menuText;
