@@ -182,6 +182,7 @@ QList<QCommandLineOption> KvuCtlOptions() {
         {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("file")},
         {QStringLiteral("json"), QString()},
         {QStringLiteral("verify"), QString()},
+        {QStringLiteral("defaults"), QString()},
         {QStringLiteral("width-code"), QString(), QStringLiteral("code")},
         {QStringLiteral("height"), QString(), QStringLiteral("lines")},
         {QStringLiteral("zoom"), QString(), QStringLiteral("quarters")},
