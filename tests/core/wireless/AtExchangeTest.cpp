@@ -390,6 +390,9 @@ TEST(AtExchange, ReadSucceedsOnlyWhenEveryQuerySentWasAnswered) {
         {"name AGLC:5", false, "U1", "AGLC:5", true, "Ready", "AGLC:5", 263808},
         {"name with an echo", false, "U1", "Till AGLC? 3", true, "Ready", "Till AGLC? 3", 263808},
         {"name with OK", false, "U1", "BOOK\r\nOK", true, "Ready", "BOOK\r\nOK", 263808},
+        // A reply cut at its 500 bytes after the discoverability's answer.
+        {"cut before the last two", false, "U1", QString(300, 'n'), false,
+         "Error: No usable answer for: Power Save Mode, Security Mode.", QString(300, 'n'), 263808},
     };
     for (const Case& c : cases) {
         SimConfig config;
