@@ -368,6 +368,7 @@ template <class Form> int RunWrite(CCliRun& run) {
                     takeSettings(form);
                     return taken;
                 },
+                int(touched.size()),
                 [&](QVector<QByteArray>* commands, QString* why) {
                     QVector<QByteArray> all;
                     if (!form.BuildWriteCommands(&all, why))

@@ -183,11 +183,12 @@ CAtExchange::Result CAtExchange::WriteExchange(const QVector<QByteArray>& comman
 }
 
 CAtExchange::Result CAtExchange::UpdateExchange(const QStringList& queries, int largestReply,
-                                                const Parser& parse, const Builder& build) {
+                                                const Parser& parse, int commands,
+                                                const Builder& build) {
     Result result;
     QString refusal;
     {
-        CExchange exchange(m_link, m_services, queries.isEmpty() ? 2 : 4);
+        CExchange exchange(m_link, m_services, 1 + (queries.isEmpty() ? 0 : 2) + commands);
         exchange.Start();
         SendPassThruCommand();
         SendEscapeSequence();
@@ -203,17 +204,14 @@ CAtExchange::Result CAtExchange::UpdateExchange(const QStringList& queries, int 
             read = result.ok;
         }
         // Without every answer the commands would carry values nobody read: none is sent.
-        QVector<QByteArray> commands;
-        if (read && !build(&commands, &refusal)) {
+        QVector<QByteArray> built;
+        if (read && !build(&built, &refusal)) {
             result.outcome = Outcome::Refused;
             read = false;
         }
-        if (read) {
-            if (!WriteSteps(exchange, commands, &result))
-                return result;
-            exchange.Step();
-        }
-        result.ok = read && result.answered == commands.size();
+        if (read && !WriteSteps(exchange, built, &result))
+            return result;
+        result.ok = read && result.answered == built.size();
         exchange.Finish();
         SendDataModeCommand();
         SendClosingMarker();

@@ -73,8 +73,9 @@ public:
     // Both in one exchange: the queries (none: no Read part), then, when every one got
     // its answer, the set commands `build` makes from the form as the answers left it.
     // The module's other settings are not touched.
+    // `commands` is how many set commands `build` is expected to make (for the indicator).
     Result UpdateExchange(const QStringList& queries, int largestReply, const Parser& parse,
-                          const Builder& build);
+                          int commands, const Builder& build);
 
     // A page's Read and Write: its queries, largest reply and parser; its set commands,
     // built before anything is sent, so that a value too long for the module is refused
