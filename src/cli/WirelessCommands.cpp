@@ -429,16 +429,18 @@ std::vector<CCliCommand> WirelessCommands() {
         "are named on stderr), 4 when the port failed.\n");
     const QString writeExit = QStringLiteral(
         "Only the settings given are changed: the commands that carry them are sent, and\n"
-        "the module keeps every other setting. Where one command carries several settings\n"
-        "(--rate and --link-adaptation; --ip, --netmask and --gateway; --dns1 and --dns2),\n"
-        "the module's values of those not given are read first, in the same exchange; if\n"
-        "that read gets no answer, nothing is written. --key-index needs --key (a key is\n"
-        "never read back; --key alone writes key 1). --defaults sends all of the page's\n"
-        "commands instead, with the page's opening values for every setting not given.\n"
-        "Texts go in the printer's code page (Windows-1252); a character it cannot carry\n"
-        "is refused, named. Exit 0 when every command sent got its OK, 1 when one did not\n"
-        "(or --verify found a given setting that reads back differently; each is listed),\n"
-        "2 when a value is refused, 4 when the port failed.\n");
+        "the module keeps every other setting. --defaults sends all of the page's commands\n"
+        "instead, with the page's opening values for every setting not given. Texts go in\n"
+        "the printer's code page (Windows-1252); a character it cannot carry is refused,\n"
+        "named. Exit 0 when every command sent got its OK, 1 when one did not (or --verify\n"
+        "found a given setting that reads back differently; each is listed), 2 when a\n"
+        "value is refused, 4 when the port failed.\n");
+    const QString wlanWrite = QStringLiteral(
+        "Where one command carries several settings (--rate and --link-adaptation; --ip,\n"
+        "--netmask and --gateway; --dns1 and --dns2), the module's values of those not\n"
+        "given are read first, in the same exchange; without that answer nothing is\n"
+        "written. --key-index needs --key (a key is never read back; --key alone writes\n"
+        "key 1).\n");
     const QString connectionSynopsis = QStringLiteral("[CONNECTION] [--port P...]");
     std::vector<CCliCommand> rows = {
         {QStringLiteral("bt read"),
@@ -494,7 +496,7 @@ std::vector<CCliCommand> WirelessCommands() {
                         "The commands go in the page's order. Of --mode,\n"
                         "--authentication and --encryption only the first character is sent\n"
                         "(\"1 = Managed\" and 1 both send 1).\n") +
-             writeExit + connection,
+             writeExit + wlanWrite + connection,
          Connection() << QStringLiteral("ssid") << QStringLiteral("channel")
                       << QStringLiteral("mode") << QStringLiteral("authentication")
                       << QStringLiteral("encryption") << QStringLiteral("rate")
