@@ -27,6 +27,7 @@ CPrinterModel::CPrinterModel(const SimConfig& config, qint64 now) : m_config(con
         if (m) {
             m->SetIgnoreEscape(config.faults.moduleIgnoresEscape);
             m->SetAnswerWithoutOk(config.faults.moduleNoOk);
+            m->SetAnswerOnlyOk(config.faults.moduleOnlyOk);
             m->SetUnitNumber(config.unitNumber);
         }
     }
@@ -98,6 +99,7 @@ void CPrinterModel::Tick(qint64 now) {
         if (m) {
             m->SetIgnoreEscape(m_config.faults.moduleIgnoresEscape);
             m->SetAnswerWithoutOk(m_config.faults.moduleNoOk);
+            m->SetAnswerOnlyOk(m_config.faults.moduleOnlyOk);
         }
     }
     if (m_config.faults.noiseIntervalMs <= 0 || m_config.faults.silent)

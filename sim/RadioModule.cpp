@@ -209,6 +209,8 @@ QByteArray CRadioModule::ExecuteLine(const QByteArray& line) {
         auto it = m_settings.constFind(name);
         if (it == m_settings.constEnd())
             return error;
+        if (m_onlyOk)
+            return ok;
         const QString value = Answer(*it, it->current);
         return "\r\n*" + name.toLatin1() + ':' + value.toLatin1() + ok;
     }

@@ -43,6 +43,8 @@ public:
 
     void SetIgnoreEscape(bool ignore) { m_ignoreEscape = ignore; }
     void SetAnswerWithoutOk(bool noOk) { m_noOk = noOk; }
+    // Queries are answered "OK" with no answer line, as a module of another make may do.
+    void SetAnswerOnlyOk(bool onlyOk) { m_onlyOk = onlyOk; }
 
     QString Value(const QString& name) const;       // current value, as answered
     QString StoredValue(const QString& name) const; // start-up value
@@ -77,4 +79,5 @@ private:
     qint64 m_escapeDone = -1; // time of the third escape character, awaiting silence
     bool m_ignoreEscape = false;
     bool m_noOk = false;
+    bool m_onlyOk = false;
 };

@@ -11,11 +11,12 @@ struct SimFaults {
     bool dxAfterZero = false;    // "D!X" only after a zero byte
     int dxDelayMs = 400;         // delay of the burn confirmation
     bool moduleIgnoresEscape = false;
-    bool moduleNoOk = false; // the radio module answers without "OK"
-    int cutReplyAt = -1;     // every reply is cut to this many bytes
-    int noiseIntervalMs = 0; // a random noise byte every so often (0: never)
-    int dropAfterBytes = -1; // the link is dropped after this many received bytes
-    bool silent = false;     // nothing is ever sent back
+    bool moduleNoOk = false;   // the radio module answers without "OK"
+    bool moduleOnlyOk = false; // the radio module answers every query with "OK" alone
+    int cutReplyAt = -1;       // every reply is cut to this many bytes
+    int noiseIntervalMs = 0;   // a random noise byte every so often (0: never)
+    int dropAfterBytes = -1;   // the link is dropped after this many received bytes
+    bool silent = false;       // nothing is ever sent back
 };
 
 struct SimConfig {

@@ -68,6 +68,8 @@ bool SimOptions::Parse(const QStringList& arguments, QString* error, bool* exitN
          QStringLiteral("Fault: the radio module ignores the escape sequence.")},
         {QStringLiteral("module-no-ok"),
          QStringLiteral("Fault: the radio module answers without \"OK\".")},
+        {QStringLiteral("module-only-ok"),
+         QStringLiteral("Fault: the radio module answers every query with \"OK\" alone.")},
         {QStringLiteral("cut-reply"), QStringLiteral("Fault: cut every reply to this many bytes."),
          QStringLiteral("n")},
         {QStringLiteral("noise-interval"),
@@ -119,6 +121,7 @@ bool SimOptions::Parse(const QStringList& arguments, QString* error, bool* exitN
     f.dxAfterZero = p.isSet(QStringLiteral("dx-after-zero"));
     f.moduleIgnoresEscape = p.isSet(QStringLiteral("module-ignores-escape"));
     f.moduleNoOk = p.isSet(QStringLiteral("module-no-ok"));
+    f.moduleOnlyOk = p.isSet(QStringLiteral("module-only-ok"));
     f.silent = p.isSet(QStringLiteral("silent"));
     stateFile = p.value(QStringLiteral("state"));
     transcriptFile = p.value(QStringLiteral("transcript"));

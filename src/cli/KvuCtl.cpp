@@ -194,6 +194,7 @@ QList<QCommandLineOption> KvuCtlOptions() {
         {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE")},
         {QStringLiteral("json"), QString()},
         {QStringLiteral("verify"), QString()},
+        {QStringLiteral("defaults"), QString()},
         {QStringLiteral("width-code"), QString(), QStringLiteral("2|3|4")},
         {QStringLiteral("height"), QString(), QStringLiteral("N")},
         {QStringLiteral("zoom"), QString(), QStringLiteral("2|3|4|6|8|12")},

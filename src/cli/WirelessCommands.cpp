@@ -3,6 +3,7 @@
 
 #include "CliCommand.h"
 #include "CliRun.h"
+#include "module1/Notation.h"
 #include "wireless/AtExchange.h"
 #include "wireless/BluetoothForm.h"
 #include "wireless/FormField.h"
@@ -15,11 +16,21 @@
 namespace {
 const QString kJson = QStringLiteral("json");
 const QString kVerify = QStringLiteral("verify");
+const QString kDefaults = QStringLiteral("defaults");
 
-// One printed setting: its key and how it reads from a form.
+// One printed setting: its key, the query that reads it, and how it reads from a form.
 template <class Form> struct TSetting {
     const char* key;
+    const char* query;
     std::function<QString(const Form&)> value;
+};
+// A set command and the options whose settings it carries. When only some of them are
+// given, the others are read first (`query`), or, for the key that is never read back,
+// the missing one is refused.
+struct CommandOptions {
+    const char* command;
+    QStringList options;
+    const char* query;
 };
 // An option that fills a field through the page's own range check.
 struct FieldOption {
@@ -40,14 +51,14 @@ QString Number(int n) {
 const std::vector<TSetting<CBluetoothForm>>& BtSettings() {
     using F = CBluetoothForm;
     static const std::vector<TSetting<F>> settings = {
-        {"address", [](const F& f) { return f.m_strDeviceAddress; }},
-        {"version", [](const F& f) { return f.m_strVersion; }},
-        {"name", [](const F& f) { return f.m_strLocalName; }},
-        {"class", [](const F& f) { return Number(f.m_nClassOfDevice); }},
-        {"pin", [](const F& f) { return f.m_strFixedPin; }},
-        {"discoverable", [](const F& f) { return Number(f.m_nDiscoverable); }},
-        {"power", [](const F& f) { return Number(f.m_nPowerSaveMode); }},
-        {"security", [](const F& f) { return Number(f.m_nSecurityMode); }},
+        {"address", "AT*AILBA", [](const F& f) { return f.m_strDeviceAddress; }},
+        {"version", "AT*AILVI", [](const F& f) { return f.m_strVersion; }},
+        {"name", "AT*AGLN", [](const F& f) { return f.m_strLocalName; }},
+        {"class", "AT*AGLC", [](const F& f) { return Number(f.m_nClassOfDevice); }},
+        {"pin", "AT*AGFP", [](const F& f) { return f.m_strFixedPin; }},
+        {"discoverable", "AT*AGDM", [](const F& f) { return Number(f.m_nDiscoverable); }},
+        {"power", "AT*AMPM", [](const F& f) { return Number(f.m_nPowerSaveMode); }},
+        {"security", "AT*AGSM", [](const F& f) { return Number(f.m_nSecurityMode); }},
     };
     return settings;
 }
@@ -56,43 +67,26 @@ const std::vector<TSetting<CWlanForm>>& WlanSettings() {
     using F = CWlanForm;
     // The combos of a digit, "=" and a meaning send and receive only the digit.
     static const std::vector<TSetting<F>> settings = {
-        {"address", [](const F& f) { return f.m_strDeviceAddress; }},
-        {"version", [](const F& f) { return f.m_strVersion; }},
-        {"ssid", [](const F& f) { return f.m_strSsid; }},
-        {"channel", [](const F& f) { return f.m_strChannel; }},
-        {"mode", [](const F& f) { return f.m_strOperationalMode.left(1); }},
-        {"authentication", [](const F& f) { return f.m_strAuthentication.left(1); }},
-        {"encryption", [](const F& f) { return f.m_strEncryption.left(1); }},
-        {"rate", [](const F& f) { return f.m_strDataRate; }},
-        {"link_adaptation", [](const F& f) { return Number(f.m_bLinkAdaptation); }},
-        {"user", [](const F& f) { return f.m_strUserName; }},
-        {"active_key", [](const F& f) { return f.m_strActiveKey; }},
-        {"ip", [](const F& f) { return f.m_strIpAddress; }},
-        {"netmask", [](const F& f) { return f.m_strNetmask; }},
-        {"gateway", [](const F& f) { return f.m_strGateway; }},
-        {"dhcp", [](const F& f) { return Number(f.m_nDhcp); }},
-        {"hostname", [](const F& f) { return f.m_strHostName; }},
-        {"dns1", [](const F& f) { return f.m_strDnsPrimary; }},
-        {"dns2", [](const F& f) { return f.m_strDnsSecondary; }},
+        {"address", "AT*AILBA", [](const F& f) { return f.m_strDeviceAddress; }},
+        {"version", "AT*AILVI", [](const F& f) { return f.m_strVersion; }},
+        {"ssid", "AT*AGSSID", [](const F& f) { return f.m_strSsid; }},
+        {"channel", "AT*AGCH", [](const F& f) { return f.m_strChannel; }},
+        {"mode", "AT*AGOM", [](const F& f) { return f.m_strOperationalMode.left(1); }},
+        {"authentication", "AT*AGAM", [](const F& f) { return f.m_strAuthentication.left(1); }},
+        {"encryption", "AT*AGEM", [](const F& f) { return f.m_strEncryption.left(1); }},
+        {"rate", "AT*AGRTE", [](const F& f) { return f.m_strDataRate; }},
+        {"link_adaptation", "AT*AGRTE", [](const F& f) { return Number(f.m_bLinkAdaptation); }},
+        {"user", "AT*AGUN", [](const F& f) { return f.m_strUserName; }},
+        {"active_key", "AT*AGAFP", [](const F& f) { return f.m_strActiveKey; }},
+        {"ip", "AT*ANIP", [](const F& f) { return f.m_strIpAddress; }},
+        {"netmask", "AT*ANIP", [](const F& f) { return f.m_strNetmask; }},
+        {"gateway", "AT*ANIP", [](const F& f) { return f.m_strGateway; }},
+        {"dhcp", "AT*ANDHCP", [](const F& f) { return Number(f.m_nDhcp); }},
+        {"hostname", "AT*ANHN", [](const F& f) { return f.m_strHostName; }},
+        {"dns1", "AT*ANDNS", [](const F& f) { return f.m_strDnsPrimary; }},
+        {"dns2", "AT*ANDNS", [](const F& f) { return f.m_strDnsSecondary; }},
     };
     return settings;
-}
-
-// Start values that no answer can produce, to tell an answer from its absence.
-void Unlikely(CBluetoothForm& f) {
-    const QString none = QStringLiteral("\x01");
-    f.m_strDeviceAddress = f.m_strVersion = f.m_strLocalName = f.m_strFixedPin = none;
-    f.m_nClassOfDevice = f.m_nDiscoverable = f.m_nPowerSaveMode = f.m_nSecurityMode = -99;
-}
-void Unlikely(CWlanForm& f) {
-    const QString none = QStringLiteral("\x01");
-    for (QString* s :
-         {&f.m_strDeviceAddress, &f.m_strVersion, &f.m_strSsid, &f.m_strChannel,
-          &f.m_strOperationalMode, &f.m_strAuthentication, &f.m_strEncryption, &f.m_strDataRate,
-          &f.m_strUserName, &f.m_strActiveKey, &f.m_strIpAddress, &f.m_strNetmask, &f.m_strGateway,
-          &f.m_strHostName, &f.m_strDnsPrimary, &f.m_strDnsSecondary})
-        *s = none;
-    f.m_bLinkAdaptation = f.m_nDhcp = -99;
 }
 
 const std::vector<TSetting<CBluetoothForm>>& Settings(const CBluetoothForm*) {
@@ -190,20 +184,74 @@ int LinkExit(const CAtExchange::Result& result) {
     return KvuCtlExit::Ok;
 }
 
+std::vector<CommandOptions> Commands(const CBluetoothForm*) {
+    return {{"AT*AGLN", {"name"}, nullptr},  {"AT*AGLC", {"class"}, nullptr},
+            {"AT*AGFP", {"pin"}, nullptr},   {"AT*AGDM", {"discoverable"}, nullptr},
+            {"AT*AMPM", {"power"}, nullptr}, {"AT*AGSM", {"security"}, nullptr}};
+}
+std::vector<CommandOptions> Commands(const CWlanForm*) {
+    return {{"AT*AGSSID", {"ssid"}, nullptr},
+            {"AT*AGCH", {"channel"}, nullptr},
+            {"AT*AGOM", {"mode"}, nullptr},
+            {"AT*AGAM", {"authentication"}, nullptr},
+            {"AT*AGEM", {"encryption"}, nullptr},
+            {"AT*AGRTE", {"rate", "link-adaptation"}, "AT*AGRTE"},
+            {"AT*AGUN", {"user"}, nullptr},
+            {"AT*AGAFP", {"active-key"}, nullptr},
+            // The key is never read back: --key alone writes key 1 (the page's index).
+            {"AT*AGFPWI", {"key"}, nullptr},
+            {"AT*ANIP", {"ip", "netmask", "gateway"}, "AT*ANIP"},
+            {"AT*ANDHCP", {"dhcp"}, nullptr},
+            {"AT*ANHN", {"hostname"}, nullptr},
+            {"AT*ANDNS", {"dns1", "dns2"}, "AT*ANDNS"}};
+}
+
+// A module's text on one line that the terminal shows and never obeys.
+QString Shown(const QString& text) {
+    return Notation::VisibleForm(text);
+}
+
+// The keys of the printed settings whose query is in `queries`.
+template <class Form> QStringList KeysOf(const QStringList& queries) {
+    QStringList keys;
+    for (const auto& s : Settings(static_cast<const Form*>(nullptr))) {
+        if (queries.contains(QLatin1String(s.query)))
+            keys << QLatin1String(s.key);
+    }
+    return keys;
+}
+
+// Says on stderr which settings a Read part got no usable answer for; false then.
+template <class Form>
+bool AllAnswered(CCliRun& run, const CAtExchange::Result& result, const QStringList& queries,
+                 const char* consequence) {
+    QStringList missing;
+    for (const QString& q : queries) {
+        if (!result.taken.answered.contains(q))
+            missing << q;
+    }
+    if (missing.isEmpty())
+        return true;
+    run.Err() << "kvuctl: no usable answer from the module for: "
+              << KeysOf<Form>(missing).join(QLatin1Char(' ')) << consequence << '\n';
+    return false;
+}
+
 // A Read into `form`; `given` tells for each printed setting whether the reply gave it.
 template <class Form> CAtExchange::Result ReadInto(CCliRun& run, Form& form, QVector<bool>* given) {
-    Form probe;
-    Unlikely(probe);
+    CAtExchange::Result result;
+    QString refusal;
+    if (!form.ConnectionCarried(&refusal)) {
+        run.Services().Message(refusal);
+        result.outcome = CAtExchange::Outcome::Refused;
+        return result;
+    }
     CAtExchange exchange(run.Link(), run.Services(), form);
-    const CAtExchange::Result result = exchange.ReadExchange(
-        Form::Queries(), Form::kLargestReply, [&](const QByteArray& reply, bool* ok) {
-            form.ParseReply(reply, ok);
-            bool unused = true;
-            probe.ParseReply(reply, &unused);
-        });
+    result = exchange.ReadExchange(Form::Queries(), Form::kLargestReply,
+                                   [&](const QByteArray& reply) { return form.ParseReply(reply); });
     given->clear();
     for (const auto& s : Settings(&form))
-        given->push_back(s.value(form) == s.value(probe));
+        given->push_back(result.taken.answered.contains(QLatin1String(s.query)));
     return result;
 }
 
@@ -227,37 +275,17 @@ template <class Form> int RunRead(CCliRun& run) {
                           given[int(i)] ? settings[i].value(form) : QString());
         run.Out() << QJsonDocument(object).toJson(QJsonDocument::Indented);
     } else {
+        // The module's texts may hold control bytes: shown, never obeyed, one per line.
         for (size_t i = 0; i < settings.size(); ++i)
             run.Out() << settings[i].key << '='
-                      << (given[int(i)] ? settings[i].value(form) : QString()) << '\n';
+                      << (given[int(i)] ? Shown(settings[i].value(form)) : QString()) << '\n';
     }
-    return result.ok ? KvuCtlExit::Ok : KvuCtlExit::NotConfirmed;
+    const bool answered = AllAnswered<Form>(run, result, Form::Queries(), " (printed empty)");
+    return result.ok && answered ? KvuCtlExit::Ok : KvuCtlExit::NotConfirmed;
 }
 
-template <class Form> int RunWrite(CCliRun& run) {
-    if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
-        return rc;
-    // What the page shows when it opens, then the options given.
-    Form form;
-    form.InitDialog();
-    if (!TakeOptions(run, form, ConnectionOptions<Form>()) ||
-        !TakeOptions(run, form, SettingOptions(&form)) || !TakeChoices(run, form))
-        return KvuCtlExit::Usage;
-    CAtExchange::Result result;
-    {
-        CAtExchange exchange(run.Link(), run.Services(), form);
-        result = exchange.Write(form);
-    }
-    if (const int rc = LinkExit(result); rc != KvuCtlExit::Ok)
-        return rc;
-    if (!result.ok) {
-        run.Err() << "kvuctl: " << (result.replies.size() - result.answered) << " of "
-                  << result.replies.size() << " settings were not confirmed with OK\n";
-        return KvuCtlExit::NotConfirmed;
-    }
-    if (!run.IsSet(kVerify))
-        return KvuCtlExit::Ok;
-
+// Compares what was written with what reads back, for the printed settings in `keys`.
+template <class Form> int Verify(CCliRun& run, const Form& form, const QStringList& keys) {
     Form back = form;
     back.Clear();
     QVector<bool> given;
@@ -268,17 +296,115 @@ template <class Form> int RunWrite(CCliRun& run) {
     const auto& settings = Settings(&form);
     for (size_t i = 0; i < settings.size(); ++i) {
         const QString key = QLatin1String(settings[i].key);
-        if (key == QLatin1String("address") || key == QLatin1String("version"))
-            continue; // read-only: nothing was written
+        if (!keys.contains(key))
+            continue;
         const QString wrote = settings[i].value(form);
         const QString got = given[int(i)] ? settings[i].value(back) : QString();
         if (wrote != got) {
-            run.Err() << "kvuctl: verify: " << key << " reads back \"" << got << "\", wrote \""
-                      << wrote << "\"\n";
+            run.Err() << "kvuctl: verify: " << key << " reads back \"" << Shown(got)
+                      << "\", wrote \"" << Shown(wrote) << "\"\n";
             ++differing;
         }
     }
     return differing == 0 && read.ok ? KvuCtlExit::Ok : KvuCtlExit::NotConfirmed;
+}
+
+template <class Form> int RunWrite(CCliRun& run) {
+    if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
+        return rc;
+    // What the page shows when it opens, then the options given: checked here, before
+    // anything is sent, and taken again over what the module answers.
+    Form form;
+    form.InitDialog();
+    auto takeSettings = [&run](Form& f) {
+        return TakeOptions(run, f, SettingOptions(&f)) && TakeChoices(run, f);
+    };
+    if (!TakeOptions(run, form, ConnectionOptions<Form>()) || !takeSettings(form))
+        return KvuCtlExit::Usage;
+    const bool defaults = run.IsSet(kDefaults);
+
+    // The commands that carry a given setting, and what must be read for the rest of
+    // their arguments.
+    QStringList touched, queries;
+    for (const CommandOptions& c : Commands(&form)) {
+        int given = 0;
+        for (const QString& option : c.options)
+            given += run.IsSet(option) ? 1 : 0;
+        if (given == 0)
+            continue;
+        touched << QLatin1String(c.command);
+        if (given < c.options.size() && c.query)
+            queries << QLatin1String(c.query);
+    }
+    if (!defaults && run.IsSet(QStringLiteral("key-index")) && !run.IsSet(QStringLiteral("key"))) {
+        run.UsageError(QStringLiteral("--key-index names the key that --key writes; give "
+                                      "--key too (the module never reads a key back)"));
+        return KvuCtlExit::Usage;
+    }
+    if (!defaults && touched.isEmpty()) {
+        run.UsageError(QStringLiteral("nothing to write: give a setting, or --defaults to "
+                                      "write every setting with the page's opening values"));
+        return KvuCtlExit::Usage;
+    }
+
+    CAtExchange::Result result;
+    {
+        CAtExchange exchange(run.Link(), run.Services(), form);
+        if (defaults) {
+            result = exchange.Write(form);
+        } else {
+            // The given values are checked before anything is sent; the module's values
+            // read in are checked again once they are there.
+            QString refusal;
+            QVector<QByteArray> unused;
+            if (!form.ConnectionCarried(&refusal) || !form.BuildWriteCommands(&unused, &refusal)) {
+                run.Services().Message(refusal);
+                return KvuCtlExit::Usage;
+            }
+            // One exchange: the module's values of the other arguments, then only the
+            // commands that carry what was given.
+            result = exchange.UpdateExchange(
+                queries, Form::kLargestReply,
+                [&](const QByteArray& reply) {
+                    AtReply::Taken taken = form.ParseReply(reply, queries);
+                    takeSettings(form);
+                    return taken;
+                },
+                int(touched.size()),
+                [&](QVector<QByteArray>* commands, QString* why) {
+                    QVector<QByteArray> all;
+                    if (!form.BuildWriteCommands(&all, why))
+                        return false;
+                    commands->clear();
+                    for (const QByteArray& c : all) {
+                        if (touched.contains(QString::fromLatin1(c.left(c.indexOf('=')))))
+                            *commands << c;
+                    }
+                    return true;
+                });
+        }
+    }
+    if (const int rc = LinkExit(result); rc != KvuCtlExit::Ok)
+        return rc;
+    if (!AllAnswered<Form>(run, result, queries, "; nothing was written"))
+        return KvuCtlExit::NotConfirmed;
+    if (!result.ok) {
+        run.Err() << "kvuctl: " << (result.replies.size() - result.answered) << " of "
+                  << result.replies.size() << " settings were not confirmed with OK\n";
+        return KvuCtlExit::NotConfirmed;
+    }
+    if (!run.IsSet(kVerify))
+        return KvuCtlExit::Ok;
+    // Read-only settings were not written; without --defaults only the given ones were.
+    QStringList keys;
+    for (const auto& s : Settings(&form)) {
+        const QString key = QLatin1String(s.key);
+        const QString option = QString(key).replace(QLatin1Char('_'), QLatin1Char('-'));
+        if (key != QLatin1String("address") && key != QLatin1String("version") &&
+            (defaults || run.IsSet(option)))
+            keys << key;
+    }
+    return Verify(run, form, keys);
 }
 
 const char* const kConnectionHelp =
@@ -298,15 +424,29 @@ QStringList Connection() {
 std::vector<CCliCommand> WirelessCommands() {
     const QString connection = QLatin1String(kConnectionHelp);
     const QString readExit = QStringLiteral(
-        "Exit 0 when the module's reply held every OK (\"Success: Received OK.\"),\n"
-        "1 when it did not (\"Error: Did not receive OK.\"), 4 when the port failed.\n");
+        "Texts are printed in a visible form: control bytes as ^X pairs (a CR as ^M),\n"
+        "so a module's name can neither steer the terminal nor add lines; --json\n"
+        "escapes them instead. Exit 0 when every query got its answer with its own OK\n"
+        "(\"Success: Received OK.\"), 1 when one did not (those settings print empty and\n"
+        "are named on stderr), 4 when the port failed.\n");
     const QString writeExit = QStringLiteral(
-        "Settings not given keep the values the page opens with. Exit 0 when every command\n"
-        "got OK, 1 when one did not (or --verify found a setting that reads back differently;\n"
-        "each is listed), 2 when a value is refused, 4 when the port failed.\n");
+        "Only the settings given are changed: the commands that carry them are sent, and\n"
+        "the module keeps every other setting. --defaults sends all of the page's commands\n"
+        "instead, with the page's opening values for every setting not given. Texts go in\n"
+        "the printer's code page (Windows-1252); a character it cannot carry is refused,\n"
+        "named. Exit 0 when every command sent got its OK, 1 when one did not (or --verify\n"
+        "found a given setting that reads back differently; each is listed), 2 when a\n"
+        "value is refused, 4 when the port failed.\n");
+    const QString wlanWrite = QStringLiteral(
+        "Where one command carries several settings (--rate and --link-adaptation; --ip,\n"
+        "--netmask and --gateway; --dns1 and --dns2), the module's values of those not\n"
+        "given are read first, in the same exchange; without that answer nothing is\n"
+        "written. --key-index needs --key (a key is never read back; --key alone writes\n"
+        "key 1).\n");
     const QString connectionSynopsis = QStringLiteral("[CONNECTION] [--port P...]");
     std::vector<CCliCommand> rows = {
-        {QStringLiteral("bt read"), QStringLiteral("[--json] ") + connectionSynopsis,
+        {QStringLiteral("bt read"),
+         QStringLiteral("[--json] ") + connectionSynopsis,
          QStringLiteral("Read the Bluetooth module's settings, as the\n"
                         "Bluetooth page's Read button."),
          QStringLiteral("Prints one key=value line per setting (or a JSON object with --json):\n"
@@ -314,23 +454,28 @@ std::vector<CCliCommand> WirelessCommands() {
                         "groups print the page's button index, -1 when none is set; a setting\n"
                         "the reply did not give prints empty.\n") +
              readExit + connection,
-         Connection() << kJson, 0, RunRead<CBluetoothForm>,
+         Connection() << kJson,
+         0,
+         RunRead<CBluetoothForm>,
          {QStringLiteral("kvuctl bt read --port /dev/ttyUSB0"),
           QStringLiteral("kvuctl bt read --json --to U1")}},
-        {QStringLiteral("bt write"), QStringLiteral("[SETTINGS] [--verify] ") + connectionSynopsis,
-         QStringLiteral("Write the Bluetooth module's settings, as the\n"
-                        "Bluetooth page's Write button; --verify reads back."),
+        {QStringLiteral("bt write"),
+         QStringLiteral("[SETTINGS] [--defaults] [--verify] ") + connectionSynopsis,
+         QStringLiteral("Change the Bluetooth module's settings given\n"
+                        "(--defaults: all, as the page's Write); --verify reads back."),
          QStringLiteral("SETTINGS: [--name T] [--pin T] [--class N] [--discoverable 0|1|2]\n"
                         "[--power 0|1|2] [--security 0|1] (the page's radio button indexes).\n"
-                        "Sends the page's six set commands in its order: name, class, PIN,\n"
+                        "The commands go in the page's order: name, class, PIN,\n"
                         "discoverability, power save mode, security mode.\n") +
              writeExit + connection,
          Connection() << QStringLiteral("name") << QStringLiteral("pin") << QStringLiteral("class")
                       << QStringLiteral("discoverable") << QStringLiteral("power")
-                      << QStringLiteral("security") << kVerify,
-         0, RunWrite<CBluetoothForm>,
+                      << QStringLiteral("security") << kDefaults << kVerify,
+         0,
+         RunWrite<CBluetoothForm>,
          {QStringLiteral("kvuctl bt write --name Till-3 --pin 4711 --verify --port COM2")}},
-        {QStringLiteral("wlan read"), QStringLiteral("[--json] ") + connectionSynopsis,
+        {QStringLiteral("wlan read"),
+         QStringLiteral("[--json] ") + connectionSynopsis,
          QStringLiteral("Read the WLAN module's settings, as the WLAN\n"
                         "page's Read button."),
          QStringLiteral("Prints one key=value line per setting (or a JSON object with --json):\n"
@@ -338,20 +483,22 @@ std::vector<CCliCommand> WirelessCommands() {
                         "link_adaptation user active_key ip netmask gateway dhcp hostname dns1\n"
                         "dns2. The key is never read back.\n") +
              readExit + connection,
-         Connection() << kJson, 0, RunRead<CWlanForm>,
+         Connection() << kJson,
+         0,
+         RunRead<CWlanForm>,
          {QStringLiteral("kvuctl wlan read --json --port /dev/ttyUSB0")}},
         {QStringLiteral("wlan write"),
-         QStringLiteral("[SETTINGS] [--verify] ") + connectionSynopsis,
-         QStringLiteral("Write the WLAN module's settings, as the WLAN\n"
-                        "page's Write button; --verify reads back."),
+         QStringLiteral("[SETTINGS] [--defaults] [--verify] ") + connectionSynopsis,
+         QStringLiteral("Change the WLAN module's settings given\n"
+                        "(--defaults: all, as the page's Write); --verify reads back."),
          QStringLiteral("SETTINGS: [--ssid T] [--channel T] [--mode T] [--authentication T]\n"
                         "[--encryption T] [--rate T] [--link-adaptation 0|1] [--user T]\n"
                         "[--active-key T] [--key-index T] [--key T] [--ip T] [--netmask T]\n"
                         "[--gateway T] [--dhcp 0|1] [--hostname T] [--dns1 T] [--dns2 T]\n"
-                        "Sends the page's thirteen set commands in its order. Of --mode,\n"
+                        "The commands go in the page's order. Of --mode,\n"
                         "--authentication and --encryption only the first character is sent\n"
                         "(\"1 = Managed\" and 1 both send 1).\n") +
-             writeExit + connection,
+             writeExit + wlanWrite + connection,
          Connection() << QStringLiteral("ssid") << QStringLiteral("channel")
                       << QStringLiteral("mode") << QStringLiteral("authentication")
                       << QStringLiteral("encryption") << QStringLiteral("rate")
@@ -360,14 +507,16 @@ std::vector<CCliCommand> WirelessCommands() {
                       << QStringLiteral("key") << QStringLiteral("ip") << QStringLiteral("netmask")
                       << QStringLiteral("gateway") << QStringLiteral("dhcp")
                       << QStringLiteral("hostname") << QStringLiteral("dns1")
-                      << QStringLiteral("dns2") << kVerify,
-         0, RunWrite<CWlanForm>,
-         {QStringLiteral("kvuctl wlan write --ssid shop-floor --dhcp 1 --hostname till-3 --verify")}},
+                      << QStringLiteral("dns2") << kDefaults << kVerify,
+         0,
+         RunWrite<CWlanForm>,
+         {QStringLiteral(
+             "kvuctl wlan write --ssid shop-floor --dhcp 1 --hostname till-3 --verify")}},
     };
     for (CCliCommand& row : rows) {
         const bool bluetooth = row.name.startsWith(QLatin1String("bt"));
-        const QString written = bluetooth ? QStringLiteral(" --name Till-4")
-                                          : QStringLiteral(" --ssid shop-floor");
+        const QString written =
+            bluetooth ? QStringLiteral(" --name Till-4") : QStringLiteral(" --ssid shop-floor");
         CCliRun::AllowManyPorts(row, row.name + (row.name.endsWith(QLatin1String("write"))
                                                      ? written
                                                      : QStringLiteral(" --json")));

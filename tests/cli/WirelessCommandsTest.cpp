@@ -21,7 +21,6 @@ protected:
         KvuCtlFixture::SetUp();
         forwardYes = false;
     }
-
 };
 } // namespace
 
@@ -94,7 +93,7 @@ TEST_F(WirelessCliTest, WriteWithoutOkExitsOne) {
     SimConfig config;
     config.faults.moduleNoOk = true;
     CSimHarness h(config);
-    EXPECT_EQ(Run({"bt", "write", "--verify"}, h), 1);
+    EXPECT_EQ(Run({"bt", "write", "--defaults", "--verify"}, h), 1);
     EXPECT_TRUE(err.contains("6 of 6 settings were not confirmed with OK")) << err.toStdString();
 }
 
@@ -102,7 +101,7 @@ TEST_F(WirelessCliTest, WlanWriteDefaultsAndOptions) {
     CSimHarness h;
     EXPECT_EQ(Run({"wlan", "write", "--ssid", "Shop", "--mode", "1 = Managed", "--dhcp", "1",
                    "--key-index", "2", "--key", "secret", "--rate", "11", "--link-adaptation", "0",
-                   "--verify"},
+                   "--defaults", "--verify"},
                   h),
               0)
         << err.toStdString();
@@ -160,7 +159,8 @@ TEST_F(WirelessCliTest, VerifyListsEverySettingThatReadsBackDifferently) {
     SimConfig config;
     config.faults.cutReplyAt = 7;
     CSimHarness h(config);
-    EXPECT_EQ(Run({"bt", "write", "--name", "Till 4", "--verify"}, h), 1) << err.toStdString();
+    EXPECT_EQ(Run({"bt", "write", "--name", "Till 4", "--defaults", "--verify"}, h), 1)
+        << err.toStdString();
     for (const char* line : {"verify: name reads back \"\", wrote \"Till 4\"",
                              "verify: class reads back \"\", wrote \"263808\"",
                              "verify: pin reads back \"\", wrote \"0\"",
@@ -169,4 +169,157 @@ TEST_F(WirelessCliTest, VerifyListsEverySettingThatReadsBackDifferently) {
                              "verify: security reads back \"\", wrote \"0\""})
         EXPECT_TRUE(err.contains(line)) << line << "\n" << err.toStdString();
     EXPECT_FALSE(err.contains("address")) << "read-only settings are not compared";
+}
+
+TEST_F(WirelessCliTest, ReadShowsTextsVisiblyAndNamesWhatGotNoAnswer) {
+    struct Case {
+        QStringList args;
+        bool onlyOk;
+        QString storedName;
+        int exit;
+        QString outHas;
+        QString errHas;
+    } cases[] = {
+        // A name that would retitle the terminal and forge a line prints visibly.
+        {{"bt", "read"},
+         false,
+         "x\nclass=1\x1B]0;t\x07",
+         0,
+         "\nname=x^Jclass=1^[]0;t^G\nclass=263808\n",
+         ""},
+        // The WLAN module on U2 answers ERROR to the Bluetooth settings.
+        {{"bt", "read", "--to", "U2"},
+         false,
+         "",
+         1,
+         "name=\nclass=\n",
+         "kvuctl: no usable answer from the module for: name class pin discoverable power "
+         "security (printed empty)"},
+        {{"wlan", "read"},
+         true,
+         "",
+         1,
+         "ssid=\n",
+         "kvuctl: no usable answer from the module for: address version ssid channel mode"},
+    };
+    for (const Case& c : cases) {
+        SimConfig config;
+        config.faults.moduleOnlyOk = c.onlyOk;
+        CSimHarness h(config);
+        if (!c.storedName.isEmpty()) {
+            h.Sim().WithPrinter([&c](CPrinterModel& p) {
+                p.Bluetooth()->RestoreStored({{"AGLN", {c.storedName}}});
+            });
+        }
+        EXPECT_EQ(Run(c.args, h), c.exit) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(out.contains(c.outHas)) << out.toStdString();
+        EXPECT_TRUE(err.contains(c.errHas)) << err.toStdString();
+        EXPECT_FALSE(out.contains(QChar(0x1B)) || out.contains("\nclass=1")) << out.toStdString();
+    }
+}
+
+TEST_F(WirelessCliTest, WriteChangesOnlyTheSettingsGiven) {
+    const auto module = [](CPrinterModel& p) {
+        p.Bluetooth()->RestoreStored({{"AGFP", {"4711"}}, {"AGSM", {"2"}}, {"AGDM", {"1"}}});
+        p.Wlan()->RestoreStored(
+            {{"ANIP", {"10.0.0.5", "255.255.0.0", "10.0.0.1"}}, {"ANHN", {"press"}}});
+    };
+    struct Case {
+        QStringList args;
+        bool onlyOk;
+        int exit;
+        QByteArray sent;                        // the whole exchange after the escape
+        QMap<QString, QString> bluetooth, wlan; // stored afterwards
+        QString errHas;
+    } cases[] = {
+        {{"bt", "write", "--name", "Till 9"},
+         false,
+         0,
+         "AT*AGLN=\"Till 9\",1\rAT*ADDM\r###",
+         {{"AGLN", "Till 9"}, {"AGFP", "4711"}, {"AGSM", "2"}, {"AGDM", "1"}},
+         {},
+         ""},
+        {{"wlan", "write", "--ssid", "shop-floor"},
+         false,
+         0,
+         "AT*AGSSID=\"shop-floor\",1\rAT*ADDM\r###",
+         {},
+         {{"AGSSID", "shop-floor"}, {"ANIP", "10.0.0.5,255.255.0.0,10.0.0.1"}, {"ANHN", "press"}},
+         ""},
+        // A command that carries settings not given reads them first, in the same exchange.
+        {{"wlan", "write", "--gateway", "10.0.0.254", "--hostname", "till-3"},
+         false,
+         0,
+         "AT*ANIP?\rAT*ANIP=10.0.0.5,255.255.0.0,10.0.0.254,1\rAT*ANHN=\"till-3\",1\r"
+         "AT*ADDM\r###",
+         {},
+         {{"ANIP", "10.0.0.5,255.255.0.0,10.0.0.254"}, {"ANHN", "till-3"}},
+         ""},
+        // Without that answer nothing is written.
+        {{"wlan", "write", "--gateway", "10.0.0.254", "--hostname", "till-3"},
+         true,
+         1,
+         "AT*ANIP?\rAT*ADDM\r###",
+         {},
+         {{"ANIP", "10.0.0.5,255.255.0.0,10.0.0.1"}, {"ANHN", "press"}},
+         "kvuctl: no usable answer from the module for: ip netmask gateway; nothing was written"},
+        // --defaults: the page's Write, with its opening values for what is not given.
+        {{"bt", "write", "--name", "Till 9", "--defaults"},
+         false,
+         0,
+         "AT*AGLN=\"Till 9\",1\rAT*AGLC=263808,1\rAT*AGFP=\"0\",1\rAT*AGDM=3,1\rAT*AMPM=2,1\r"
+         "AT*AGSM=1,1\rAT*ADDM\r###",
+         {{"AGFP", "0"}, {"AGSM", "1"}},
+         {},
+         ""},
+        // A module's ERROR after an echo that holds "OK" is a failure.
+        {{"wlan", "write", "--hostname", "TOKYO-STORE-BACKOFFICE-PRINTER-0001"},
+         false,
+         1,
+         "AT*ANHN=\"TOKYO-STORE-BACKOFFICE-PRINTER-0001\",1\rAT*ADDM\r###",
+         {},
+         {{"ANHN", "press"}},
+         "1 of 1 settings were not confirmed with OK"},
+        // Texts in the printer's code page; a character it lacks is refused, named.
+        {{"bt", "write", "--name", QString::fromUtf8("\xE2\x82\xACuro")},
+         false,
+         0,
+         "AT*AGLN=\"\x80uro\",1\rAT*ADDM\r###",
+         {},
+         {},
+         ""},
+        {{"bt", "write", "--pin", QString::fromUtf8("\xC5\x81")},
+         false,
+         2,
+         "",
+         {},
+         {},
+         QString::fromUtf8("Fixed PIN holds the character \"\xC5\x81\" (U+0141)")},
+        {{"bt", "write"}, false, 2, "", {}, {}, "nothing to write"},
+        {{"wlan", "write", "--key-index", "2"}, false, 2, "", {}, {}, "give --key too"},
+    };
+    for (const Case& c : cases) {
+        SimConfig config;
+        config.faults.moduleOnlyOk = c.onlyOk;
+        CSimHarness h(config);
+        h.Sim().WithPrinter(module);
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_EQ(Run(c.args, h), c.exit) << what << "\n" << err.toStdString();
+        const QByteArray received = h.TakeReceived();
+        if (c.sent.isEmpty()) {
+            EXPECT_EQ(received, QByteArray()) << what;
+        } else {
+            EXPECT_TRUE(received.endsWith("///" + c.sent)) << what << "\n" << received.constData();
+            EXPECT_EQ(received.count("\x1BP"), 1) << what << ": one exchange";
+        }
+        h.Sim().WithPrinter([&](CPrinterModel& p) {
+            for (auto it = c.bluetooth.begin(); it != c.bluetooth.end(); ++it)
+                EXPECT_EQ(p.Bluetooth()->StoredValue(it.key()), it.value()) << what;
+            for (auto it = c.wlan.begin(); it != c.wlan.end(); ++it)
+                EXPECT_EQ(p.Wlan()->StoredValue(it.key()), it.value()) << what;
+        });
+        // Messages go to stderr in kvuctl, to the recorder here.
+        const QString said = err + h.Services().MessageTexts().join('\n');
+        EXPECT_TRUE(said.contains(c.errHas)) << what << "\n" << said.toStdString();
+    }
 }

@@ -263,13 +263,15 @@ const std::vector<Exchange>& MoreExchanges() {
         std::vector<Exchange> rows;
         rows.push_back({"Query",
                         [](CSerialPort& link, IUiServices& ui, const CAttributeForm&) {
-                            g_lastQueryAnswered =
-                                !CSupervisoryQuery(link, ui)
-                                     .Send(CSupervisoryQuery::kBatteryStatus)
-                                     .bytes.isEmpty();
+                            g_lastQueryAnswered = !CSupervisoryQuery(link, ui)
+                                                       .Send(CSupervisoryQuery::kBatteryStatus)
+                                                       .bytes.isEmpty();
                         },
                         // One read of up to 100 bytes: 5 x 100 + 10 ms.
-                        0, 5 * CSupervisoryQuery::kReplySize + 10, true, {},
+                        0,
+                        5 * CSupervisoryQuery::kReplySize + 10,
+                        true,
+                        {},
                         OnlyWhenThePortIsGone({kCommunicationError}),
                         [](CPrinterModel&) { return g_lastQueryAnswered; }});
         rows.push_back({"Macro",
@@ -279,7 +281,11 @@ const std::vector<Exchange>& MoreExchanges() {
                                 session.SendMacro(form.m_bUnderline ? "^[UU" : "^[Uu");
                             session.CloseLink();
                         },
-                        0, 0, false, {}, OnlyWhenThePortIsGone({kPortNotOpened}),
+                        0,
+                        0,
+                        false,
+                        {},
+                        OnlyWhenThePortIsGone({kPortNotOpened}),
                         [](CPrinterModel& p) { return p.Attributes().underline; }});
         rows.push_back({"Send file",
                         [](CSerialPort& link, IUiServices& ui, const CAttributeForm& form) {
@@ -291,7 +297,11 @@ const std::vector<Exchange>& MoreExchanges() {
                             }
                             session.CloseLink();
                         },
-                        0, 0, false, {}, OnlyWhenThePortIsGone({kPortNotOpened}),
+                        0,
+                        0,
+                        false,
+                        {},
+                        OnlyWhenThePortIsGone({kPortNotOpened}),
                         [](CPrinterModel& p) { return p.Attributes().underline; }});
         {
             // The slot tells the runs apart: the faulty run flashes slot 0, the next one
@@ -304,7 +314,7 @@ const std::vector<Exchange>& MoreExchanges() {
             flash["no confirmation"] = {kFlashDone};
             flash["reply cut short"] = {kFlashDone};
             flash["zero byte in reply"] = {kFlashDone};
-            flash["link dropped"] = noQuestion;          // gone within the prologue
+            flash["link dropped"] = noQuestion;                // gone within the prologue
             flash["dropped in wait"] = {kCommunicationError};  // gone after the slot select
             flash["dropped at reply"] = {kCommunicationError}; // gone in the first line
             flash["port vanished"] = {kCommunicationError};
@@ -313,8 +323,11 @@ const std::vector<Exchange>& MoreExchanges() {
                                 CLogoTransfer(link, ui).FlashLogo(SmallRaster(),
                                                                   form.m_bUnderline ? 1 : 0);
                             },
-                            CLogoTransfer::FlashPauseMs(4), CLogoTransfer::kQuestionReads * 15,
-                            true, {kFlashDone}, flash,
+                            CLogoTransfer::FlashPauseMs(4),
+                            CLogoTransfer::kQuestionReads * 15,
+                            true,
+                            {kFlashDone},
+                            flash,
                             [](CPrinterModel& p) { return p.Slot(1).stored; }});
         }
         return rows;
@@ -394,20 +407,34 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
                         [](CSerialPort& link, IUiServices& ui, const CAttributeForm& form) {
                             CLogoTransfer(link, ui).TestPrint(MarkedRaster(form));
                         },
-                        0, 0, true, {}, testPrint,
+                        0,
+                        0,
+                        true,
+                        {},
+                        testPrint,
                         [](CPrinterModel& p) { return LastPrintedByte(p) == 0x40; }});
         rows.push_back({"Print Logo",
                         [](CSerialPort& link, IUiServices& ui, const CAttributeForm& form) {
                             CLogoTransfer(link, ui).PrintSlot(form.m_bUnderline ? 1 : 0);
                         },
-                        0, 0, false, {}, OnlyWhenThePortIsGone({kLinkError}),
-                        [](CPrinterModel& p) { return LastPrintedByte(p) == 0x40; }, nullptr,
+                        0,
+                        0,
+                        false,
+                        {},
+                        OnlyWhenThePortIsGone({kLinkError}),
+                        [](CPrinterModel& p) { return LastPrintedByte(p) == 0x40; },
+                        nullptr,
                         StoreTwoLogos});
         rows.push_back({"Test Feed",
                         [](CSerialPort& link, IUiServices& ui, const CAttributeForm&) {
                             CLogoTransfer(link, ui).TestFeed();
                         },
-                        0, 0, false, {}, OnlyWhenThePortIsGone({kLinkError}), nullptr,
+                        0,
+                        0,
+                        false,
+                        {},
+                        OnlyWhenThePortIsGone({kLinkError}),
+                        nullptr,
                         [](CPrinterModel& p) { return qint64(p.Paper().Lines().size()); }});
 
         // The radio exchanges: the pass-through command, the escape between its two guard
@@ -448,8 +475,8 @@ const std::vector<Exchange>& LogoAndRadioExchanges() {
                             CBluetoothForm form = OpenedRadioForm<CBluetoothForm>();
                             form.Clear();
                             CAtExchange exchange(link, settling, form);
-                            g_lastRadioReadOk = exchange.Read(form).ok &&
-                                                form.m_strLocalName == "BT Printer";
+                            g_lastRadioReadOk =
+                                exchange.Read(form).ok && form.m_strLocalName == "BT Printer";
                         },
                         guards + CAtExchange::kReplyPauseMs,
                         readTimeout(CBluetoothForm::kLargestReply),
@@ -547,7 +574,11 @@ void ExpectCleanEnd(CSimHarness& h, const Exchange& ex, const QStringList& messa
     const QStringList status = h.Services().StatusTexts();
     if (EndsAtReady(ex)) {
         ASSERT_FALSE(status.isEmpty());
-        EXPECT_EQ(status.last(), "Ready");
+        // A radio Read that missed answers names them after "Ready", so that the status
+        // bar keeps them.
+        const bool named = !ex.failureStatus.isEmpty() && status.size() >= 2 &&
+                           status.last().startsWith("Error: No usable answer for: ");
+        EXPECT_EQ(named ? status.at(status.size() - 2) : status.last(), "Ready");
     } else if (!ex.showsStatus && ex.name != "Send file") {
         EXPECT_TRUE(status.isEmpty()) << status.join(" | ").toStdString();
     }
@@ -649,8 +680,8 @@ TEST(FaultMatrix, EveryExchangeUnderEveryFault) {
             qint64 elapsed = -1;
             RunCell(ex, fault, &elapsed);
             char cell[32];
-            std::snprintf(cell, sizeof cell, "%s %5.1f s", FailedParts() == before ? "pass" : "FAIL",
-                          double(elapsed) / 1000.0);
+            std::snprintf(cell, sizeof cell, "%s %5.1f s",
+                          FailedParts() == before ? "pass" : "FAIL", double(elapsed) / 1000.0);
             cells[{ex.name, fault.name}] = cell;
         }
     }

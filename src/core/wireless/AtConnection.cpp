@@ -1,5 +1,8 @@
 #include "AtConnection.h"
 
+#include "AtReply.h"
+#include "text/CodePage.h"
+
 namespace {
 const char kEsc = 0x1B;
 const char kCr = 0x0D;
@@ -31,8 +34,8 @@ QByteArray CAtConnection::PassThruCommand() const {
         timeout.prepend("0");
     QByteArray command(1, kEsc);
     command += 'P';
-    command += m_strPassThruFrom.toLatin1();
-    command += m_strPassThruTo.toLatin1();
+    command += CodePage::ToBytes(m_strPassThruFrom);
+    command += CodePage::ToBytes(m_strPassThruTo);
     command += 'T';
     command += timeout;
     command += kCr;
@@ -40,11 +43,31 @@ QByteArray CAtConnection::PassThruCommand() const {
 }
 
 QByteArray CAtConnection::EscapeSequence() const {
-    return m_strEscapeChar.toLatin1().repeated(3);
+    return CodePage::ToBytes(m_strEscapeChar).repeated(3);
 }
 
 void CAtConnection::AppendOutput(const QByteArray& bytes) {
-    m_strOutput += QString::fromLatin1(bytes);
+    m_strOutput += CodePage::FromBytes(bytes);
+}
+
+bool CAtConnection::Carried(const QString& text, const QString& label, QString* refusal) {
+    QChar refused;
+    if (AtReply::Carries(text, &refused))
+        return true;
+    if (refusal)
+        *refusal =
+            QStringLiteral("%1 holds the character \"%2\" (U+%3), which the printer's "
+                           "code page (Windows-1252) cannot carry. Nothing was sent.")
+                .arg(
+                    label, QString(refused),
+                    QStringLiteral("%1").arg(refused.unicode(), 4, 16, QLatin1Char('0')).toUpper());
+    return false;
+}
+
+bool CAtConnection::ConnectionCarried(QString* refusal) const {
+    return Carried(m_strPassThruFrom, QStringLiteral("PassThru (from)"), refusal) &&
+           Carried(m_strPassThruTo, QStringLiteral("PassThru (to)"), refusal) &&
+           Carried(m_strEscapeChar, QStringLiteral("Escape Sequence"), refusal);
 }
 
 bool CAtConnection::Fits(const QByteArray& command, int limit, const QString& label,

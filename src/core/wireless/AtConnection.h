@@ -39,6 +39,12 @@ public:
     // module takes (`limit` characters, its CR included).
     static bool Fits(const QByteArray& command, int limit, const QString& label, QString* refusal);
 
+    // False, with a message naming the field and the character, when a text holds a
+    // character the printer's code page cannot carry (it would go out as another one).
+    static bool Carried(const QString& text, const QString& label, QString* refusal);
+    // The same for the UART texts and the escape text, which every exchange sends.
+    bool ConnectionCarried(QString* refusal) const;
+
     // Everything the exchanges have logged; only Clear shortens it.
     void AppendOutput(const QByteArray& bytes);
 

@@ -5,16 +5,17 @@
 #include "app/Exchange.h"
 #include "app/SerialPort.h"
 #include "app/UiServices.h"
+#include "text/CodePage.h"
 
 namespace {
 const QByteArray kLineEnd("\r\n");
-const char* const kOk = "OK";
 } // namespace
 
 const char* const CAtExchange::kWaitingForOkRead = "Waiting for a 'OK' characters...";
 const char* const CAtExchange::kWaitingForOkWrite = "Waiting for a 'OK' character...";
 const char* const CAtExchange::kReceivedOk = "Success: Received OK.";
 const char* const CAtExchange::kNoOk = "Error: Did not receive OK.";
+const char* const CAtExchange::kNoAnswerFor = "Error: No usable answer for: %1.";
 const char* const CAtExchange::kDataModeCommand = "AT*ADDM\r";
 const char* const CAtExchange::kClosingMarker = "###";
 
@@ -76,6 +77,84 @@ void CAtExchange::SendClosingMarker() {
     Logged(marker + kLineEnd);
 }
 
+bool CAtExchange::ReadStep(CExchange& exchange, const QStringList& queries, int largestReply,
+                           const Parser& parse, Result* result) {
+    if (!exchange.Write(Batch(queries))) {
+        if (exchange.WasInterrupted())
+            *result = EndInterrupted(exchange);
+        else
+            result->outcome = Outcome::WriteFailed;
+        return false;
+    }
+    exchange.Step();
+    exchange.Status(QLatin1String(kWaitingForOkRead));
+    // Exactly one read: what the module sends after it is not collected.
+    bool readOk = false;
+    const QByteArray received = exchange.Read(largestReply, &readOk);
+    exchange.Step();
+    // Cut short, the reply is not the module's whole answer: no field takes from it.
+    if (exchange.WasInterrupted()) {
+        *result = EndInterrupted(exchange);
+        return false;
+    }
+    // Nothing that came leaves every setting unanswered, and no field changes.
+    const QByteArray reply = readOk ? AtReply::UpToZero(received) : QByteArray();
+    if (!reply.isEmpty())
+        m_connection.AppendOutput(reply);
+    // A Read succeeds only when every query it sent got its answer with its own "OK".
+    if (parse)
+        result->taken = parse(reply);
+    result->ok = parse && !reply.isEmpty() && result->taken.missing.isEmpty();
+    exchange.Status(QLatin1String(result->ok ? kReceivedOk : kNoOk));
+    return true;
+}
+
+bool CAtExchange::WriteSteps(CExchange& exchange, const QVector<QByteArray>& commands,
+                             Result* result) {
+    for (const QByteArray& command : commands) {
+        // A failed write ends it all: the remaining commands, the data-mode command and
+        // the marker are not sent.
+        if (!exchange.WriteStep(command, QStringLiteral("Sent ") + CodePage::FromBytes(command),
+                                kReplyPauseMs)) {
+            if (exchange.WasInterrupted())
+                *result = EndInterrupted(exchange);
+            else
+                result->outcome = Outcome::WriteFailed;
+            return false;
+        }
+        exchange.Status(QLatin1String(kWaitingForOkWrite));
+        bool readOk = false;
+        const QByteArray received = exchange.Read(kWriteReplySize, &readOk);
+        if (exchange.WasInterrupted()) {
+            *result = EndInterrupted(exchange);
+            return false;
+        }
+        bool ok = false;
+        if (readOk && !received.isEmpty()) {
+            const QByteArray reply = AtReply::UpToZero(received);
+            Logged(reply);
+            // The module's own "OK" line after the echo: an "OK" inside the echoed text
+            // (a host name "TOKYO-...") is no answer, and "ERROR" is a refusal.
+            ok = AtReply::SetVerdict(reply) == AtReply::Verdict::Ok;
+        }
+        // A missing "OK" neither repeats the command nor stops the sequence.
+        result->replies << ok;
+        if (ok)
+            ++result->answered;
+        exchange.Status(QLatin1String(ok ? kReceivedOk : kNoOk));
+        exchange.Pause(kReplyPauseMs);
+    }
+    return true;
+}
+
+void CAtExchange::Conclude(const Result& result) {
+    if (!result.taken.missing.isEmpty())
+        m_services.Status(
+            QString::fromLatin1(kNoAnswerFor).arg(result.taken.missing.join(QLatin1String(", "))));
+    for (const QString& note : result.taken.notes)
+        m_services.Message(note);
+}
+
 CAtExchange::Result CAtExchange::ReadExchange(const QStringList& queries, int largestReply,
                                               const Parser& parse) {
     Result result;
@@ -97,38 +176,15 @@ CAtExchange::Result CAtExchange::ReadExchange(const QStringList& queries, int la
             result.outcome = Outcome::OpenFailed;
             return result; // the module stays in AT mode until the printer's time-out
         }
-        if (!exchange.Write(Batch(queries))) {
-            if (exchange.WasInterrupted())
-                return EndInterrupted(exchange);
-            result.outcome = Outcome::WriteFailed;
+        if (!ReadStep(exchange, queries, largestReply, parse, &result))
             return result;
-        }
-        exchange.Step();
-        exchange.Status(QLatin1String(kWaitingForOkRead));
-        // Exactly one read: what the module sends after it is not collected.
-        bool readOk = false;
-        const QByteArray received = exchange.Read(largestReply, &readOk);
-        exchange.Step();
-        // Cut short, the reply is not the module's whole answer: no field takes from it.
-        if (exchange.WasInterrupted())
-            return EndInterrupted(exchange);
-        if (!readOk || received.isEmpty()) {
-            exchange.Status(QLatin1String(kNoOk));
-        } else {
-            const QByteArray reply = AtReply::UpToZero(received);
-            m_connection.AppendOutput(reply);
-            bool ok = reply.contains(kOk);
-            if (parse)
-                parse(reply, &ok);
-            result.ok = ok;
-            exchange.Status(QLatin1String(ok ? kReceivedOk : kNoOk));
-        }
         exchange.Pause(kReplyPauseMs);
         exchange.Finish();
         // The parsed values appear with the refresh of the two last steps.
         SendDataModeCommand();
         SendClosingMarker();
     }
+    Conclude(result);
     return result;
 }
 
@@ -150,34 +206,8 @@ CAtExchange::Result CAtExchange::WriteExchange(const QVector<QByteArray>& comman
         result.outcome = Outcome::OpenFailed;
         return result;
     }
-    for (const QByteArray& command : commands) {
-        // A failed write ends it all: the remaining commands, the data-mode command and
-        // the marker are not sent.
-        if (!exchange.WriteStep(command, QStringLiteral("Sent ") + QString::fromLatin1(command),
-                                kReplyPauseMs)) {
-            if (exchange.WasInterrupted())
-                return EndInterrupted(exchange);
-            result.outcome = Outcome::WriteFailed;
-            return result;
-        }
-        exchange.Status(QLatin1String(kWaitingForOkWrite));
-        bool readOk = false;
-        const QByteArray received = exchange.Read(kWriteReplySize, &readOk);
-        if (exchange.WasInterrupted())
-            return EndInterrupted(exchange);
-        bool ok = false;
-        if (readOk && !received.isEmpty()) {
-            const QByteArray reply = AtReply::UpToZero(received);
-            Logged(reply);
-            ok = reply.contains(kOk);
-        }
-        // A missing "OK" neither repeats the command nor stops the sequence.
-        result.replies << ok;
-        if (ok)
-            ++result.answered;
-        exchange.Status(QLatin1String(ok ? kReceivedOk : kNoOk));
-        exchange.Pause(kReplyPauseMs);
-    }
+    if (!WriteSteps(exchange, commands, &result))
+        return result;
     result.ok = result.answered == commands.size();
     exchange.Finish();
     SendDataModeCommand();
@@ -215,6 +245,53 @@ CAtExchange::Result CAtExchange::EndInterrupted(CExchange& exchange) {
     m_services.Message(CExchange::InterruptText(lastStep, note));
     Result result;
     result.outcome = Outcome::Interrupted;
+    return result;
+}
+
+CAtExchange::Result CAtExchange::UpdateExchange(const QStringList& queries, int largestReply,
+                                                const Parser& parse, int commands,
+                                                const Builder& build) {
+    Result result;
+    QString refusal;
+    {
+        CExchange exchange(m_link, m_services, 1 + (queries.isEmpty() ? 0 : 2) + commands);
+        exchange.SetTellsInterrupt(false);
+        exchange.Start();
+        if (exchange.Interrupted()) {
+            result.outcome = Outcome::Interrupted;
+            return result; // nothing was sent
+        }
+        SendPassThruCommand();
+        SendEscapeSequence();
+        exchange.Step();
+        if (exchange.Interrupted())
+            return EndInterrupted(exchange);
+        if (!exchange.Open()) {
+            result.outcome = Outcome::OpenFailed;
+            return result;
+        }
+        bool read = true;
+        if (!queries.isEmpty()) {
+            if (!ReadStep(exchange, queries, largestReply, parse, &result))
+                return result;
+            read = result.ok;
+        }
+        // Without every answer the commands would carry values nobody read: none is sent.
+        QVector<QByteArray> built;
+        if (read && !build(&built, &refusal)) {
+            result.outcome = Outcome::Refused;
+            read = false;
+        }
+        if (read && !WriteSteps(exchange, built, &result))
+            return result;
+        result.ok = read && result.answered == built.size();
+        exchange.Finish();
+        SendDataModeCommand();
+        SendClosingMarker();
+    }
+    Conclude(result);
+    if (!refusal.isEmpty())
+        m_services.Message(refusal);
     return result;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AtReply.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -28,17 +30,25 @@ public:
     };
     struct Result {
         Outcome outcome = Outcome::Completed;
-        bool ok = false;       // Read: "Success: Received OK."; Write: every command got "OK"
-        int answered = 0;      // Write: the commands whose reply held "OK"
-        QVector<bool> replies; // Write: per command sent, whether its reply held "OK"
+        // Read: every query sent got its answer ("Success: Received OK."); Write: every
+        // command got its "OK".
+        bool ok = false;
+        int answered = 0;      // Write: the commands answered "OK"
+        QVector<bool> replies; // Write: per command sent, whether it was answered "OK"
+        AtReply::Taken taken;  // Read: what the parser took, what it missed, its notes
     };
-    // A page's reply parser: fills the page's fields and may clear the ok flag.
-    using Parser = std::function<void(const QByteArray& reply, bool* ok)>;
+    // A page's reply parser: fills the page's fields from the answers that came and says
+    // which settings got none.
+    using Parser = std::function<AtReply::Taken(const QByteArray& reply)>;
+    // Builds the set commands once the Read part of an update has filled the form; false,
+    // with a message, when a value does not fit.
+    using Builder = std::function<bool(QVector<QByteArray>* commands, QString* refusal)>;
 
     static const char* const kWaitingForOkRead;  // "Waiting for a 'OK' characters..."
     static const char* const kWaitingForOkWrite; // "Waiting for a 'OK' character..."
     static const char* const kReceivedOk;        // "Success: Received OK."
     static const char* const kNoOk;              // "Error: Did not receive OK."
+    static const char* const kNoAnswerFor;       // "Error: No usable answer for: %1."
     static const char* const kDataModeCommand;   // "AT*ADDM" CR
     static const char* const kClosingMarker;     // "###"
     // The pause after the batch reply and the two around each set command's reply.
@@ -61,19 +71,27 @@ public:
     Result ReadExchange(const QStringList& queries, int largestReply, const Parser& parse);
     // The set commands one at a time, each with its reply read and checked for "OK".
     Result WriteExchange(const QVector<QByteArray>& commands);
+    // Both in one exchange: the queries (none: no Read part), then, when every one got
+    // its answer, the set commands `build` makes from the form as the answers left it.
+    // The module's other settings are not touched.
+    // `commands` is how many set commands `build` is expected to make (for the indicator).
+    Result UpdateExchange(const QStringList& queries, int largestReply, const Parser& parse,
+                          int commands, const Builder& build);
 
     // A page's Read and Write: its queries, largest reply and parser; its set commands,
     // built before anything is sent, so that a value too long for the module is refused
     // with a message naming the field instead of being cut or sent.
     template <class Form> Result Read(Form& form) {
-        return ReadExchange(
-            Form::Queries(), Form::kLargestReply,
-            [&form](const QByteArray& reply, bool* ok) { form.ParseReply(reply, ok); });
+        QString refusal;
+        if (!form.ConnectionCarried(&refusal))
+            return Refuse(refusal);
+        return ReadExchange(Form::Queries(), Form::kLargestReply,
+                            [&form](const QByteArray& reply) { return form.ParseReply(reply); });
     }
     template <class Form> Result Write(const Form& form) {
         QVector<QByteArray> commands;
         QString refusal;
-        if (!form.BuildWriteCommands(&commands, &refusal))
+        if (!form.ConnectionCarried(&refusal) || !form.BuildWriteCommands(&commands, &refusal))
             return Refuse(refusal);
         return WriteExchange(commands);
     }
@@ -82,6 +100,15 @@ public:
     static QByteArray Batch(const QStringList& queries);
 
 private:
+    // The batch, its one read and the parse, on the open link; false when the batch could
+    // not be written (the link is closed then).
+    bool ReadStep(CExchange& exchange, const QStringList& queries, int largestReply,
+                  const Parser& parse, Result* result);
+    // The set commands on the open link; false when one could not be written.
+    bool WriteSteps(CExchange& exchange, const QVector<QByteArray>& commands, Result* result);
+    // After the closing marker: what a Read missed stays in the status bar, and the
+    // values it took that the page cannot hold are told.
+    void Conclude(const Result& result);
     Result Refuse(const QString& refusal);
     // The end of an interrupted exchange once the pass-through command has gone out.
     Result EndInterrupted(CExchange& exchange);

@@ -1,10 +1,10 @@
 #include "AtReply.h"
 
+#include "text/CodePage.h"
+
 #include <limits>
 
 namespace {
-const char* const kOk = "OK";
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -15,11 +15,38 @@ int HexDigit(char c) {
     return -1;
 }
 
-// reply.mid(start, length) with both ends kept inside the reply.
-QByteArray Slice(const QByteArray& reply, qsizetype start, qsizetype length) {
-    if (length <= 0 || start < 0 || start >= reply.size())
-        return {};
-    return reply.mid(start, qMin(length, reply.size() - start));
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// The end of the line that starts at `from`: the next CR or LF, or the reply's end.
+qsizetype LineEnd(const QByteArray& reply, qsizetype from) {
+    qsizetype i = from;
+    while (i < reply.size() && !IsLineEnd(reply[i]))
+        ++i;
+    return i;
+}
+
+// The end of an answer's value that starts at `from`. A text argument stands between
+// double quotes at the start of the value or after a comma, and the module writes a
+// quote inside it as \22, so the next quote closes it: line ends within it belong to the
+// text. An unclosed quote runs to the reply's end.
+qsizetype ValueEnd(const QByteArray& reply, qsizetype from) {
+    qsizetype i = from;
+    bool argumentStart = true;
+    while (i < reply.size() && !IsLineEnd(reply[i])) {
+        if (argumentStart && reply[i] == '"') {
+            const qsizetype close = reply.indexOf('"', i + 1);
+            if (close < 0)
+                return reply.size();
+            i = close + 1;
+            argumentStart = false;
+            continue;
+        }
+        argumentStart = reply[i] == ',';
+        ++i;
+    }
+    return i;
 }
 } // namespace
 
@@ -28,40 +55,89 @@ QByteArray AtReply::UpToZero(const QByteArray& bytes) {
     return zero < 0 ? bytes : bytes.left(zero);
 }
 
-bool AtReply::CheckSegment(const QByteArray& reply, const Rule& rule, QByteArray* value) {
-    const qsizetype l = reply.indexOf(rule.prefix);
-    if (l < 0)
-        return false;
-    const qsizetype prefixLength = qstrlen(rule.prefix);
-    const qsizetype start = l + prefixLength + (rule.quoted ? 1 : 0);
-    const qsizetype m = rule.nextEcho ? reply.indexOf(rule.nextEcho) : -1;
-    // The check segment counts its length from the prefix but starts at the value, so it
-    // reaches a few characters past the next echo; without a next echo it is empty.
-    const QByteArray segment = Slice(reply, start, m - l);
-    if (!segment.contains(kOk))
-        return false;
-    if (value) {
-        const qsizetype length = m - l - prefixLength - kTrailer - (rule.quoted ? 2 : 0);
-        *value = Slice(reply, start, length);
+QMap<QString, QByteArray> AtReply::Answers(const QByteArray& reply, const QStringList& queries) {
+    // The names as the answers carry them: the query without "AT*".
+    QMap<QByteArray, QString> names;
+    for (const QString& query : queries) {
+        const QByteArray q = query.toLatin1();
+        names.insert(q.startsWith("AT*") ? q.mid(3) : q, query);
     }
-    return true;
+    QMap<QString, QByteArray> answers;
+    QByteArray echoed; // the query whose echo came last, until its verdict
+    QString pending;   // the query whose answer line came, waiting for its "OK"
+    QByteArray value;
+    qsizetype at = 0;
+    while (at < reply.size()) {
+        if (IsLineEnd(reply[at])) {
+            ++at;
+            continue;
+        }
+        const qsizetype end = LineEnd(reply, at);
+        const QByteArray line = reply.mid(at, end - at);
+        if (line.startsWith("AT")) {
+            // An echo: the next answer must be this query's.
+            echoed = line.startsWith("AT*") && line.endsWith('?') ? line.mid(3).chopped(1)
+                                                                  : QByteArray("?");
+            pending.clear();
+            at = end;
+            continue;
+        }
+        if (line == "OK" || line == "ERROR") {
+            if (line == "OK" && !pending.isEmpty() && !answers.contains(pending))
+                answers.insert(pending, value);
+            pending.clear();
+            echoed.clear();
+            at = end;
+            continue;
+        }
+        // An answer line: "*" (or nothing), the name, ":" and the value.
+        const qsizetype nameStart = line.startsWith('*') ? 1 : 0;
+        const qsizetype colon = line.indexOf(':', nameStart);
+        const QByteArray name = colon > nameStart ? line.mid(nameStart, colon - nameStart) : "";
+        pending.clear();
+        if (!name.isEmpty() && names.contains(name) && (echoed.isEmpty() || echoed == name)) {
+            const qsizetype valueStart = at + colon + 1;
+            const qsizetype valueEnd = ValueEnd(reply, valueStart);
+            pending = names.value(name);
+            value = reply.mid(valueStart, valueEnd - valueStart);
+            at = valueEnd;
+            continue;
+        }
+        // Any other line: nothing of an answer, and it breaks the one before from its OK.
+        at = end;
+    }
+    return answers;
 }
 
-AtReply::Found AtReply::Extract(const QByteArray& reply, const Rule& rule, QString* value) {
-    if (!reply.contains(rule.prefix))
-        return Found::Missing;
-    QByteArray raw;
-    if (!CheckSegment(reply, rule, &raw))
-        return Found::Failed;
-    *value = rule.quoted ? Unquote(raw) : QString::fromLatin1(raw);
-    return Found::Value;
+AtReply::Verdict AtReply::SetVerdict(const QByteArray& reply) {
+    qsizetype at = 0;
+    // The echo runs up to the command's own CR.
+    if (reply.startsWith("AT"))
+        at = LineEnd(reply, 0);
+    while (at < reply.size()) {
+        if (IsLineEnd(reply[at])) {
+            ++at;
+            continue;
+        }
+        const qsizetype end = LineEnd(reply, at);
+        const QByteArray line = reply.mid(at, end - at);
+        if (line == "OK")
+            return Verdict::Ok;
+        if (line == "ERROR")
+            return Verdict::Error;
+        at = end;
+    }
+    return Verdict::None;
 }
 
-bool AtReply::FixedLength(const QByteArray& reply, const char* prefix, int count, QString* value) {
-    const qsizetype l = reply.indexOf(prefix);
-    if (l < 0)
+QString AtReply::Plain(const QByteArray& value) {
+    return CodePage::FromBytes(value);
+}
+
+bool AtReply::Quoted(const QByteArray& value, QString* text) {
+    if (value.size() < 2 || !value.startsWith('"') || !value.endsWith('"'))
         return false;
-    *value = QString::fromLatin1(Slice(reply, l + qstrlen(prefix), count));
+    *text = Unquote(value.mid(1, value.size() - 2));
     return true;
 }
 
@@ -99,36 +175,66 @@ bool AtReply::ReadDecimal(const QString& value, int* number) {
 
 QByteArray AtReply::Quote(const QString& text) {
     QByteArray out("\"");
-    for (QChar c : text) {
-        const ushort u = c.unicode();
+    for (const char b : CodePage::ToBytes(text)) {
+        const uchar u = uchar(b);
         if (u == '"' || u == '\\' || u < 0x20 || u == 0x7F)
             out += '\\' + QByteArray::number(u, 16).toUpper().rightJustified(2, '0');
         else
-            out += u <= 0xFF ? char(u) : '?';
+            out += b;
     }
     return out + '"';
 }
 
 QString AtReply::Unquote(const QByteArray& value) {
-    QString out;
+    QByteArray bytes;
     for (qsizetype i = 0; i < value.size(); ++i) {
         if (value[i] == '\\' && i + 2 < value.size()) {
             const int high = HexDigit(value[i + 1]);
             const int low = HexDigit(value[i + 2]);
             if (high >= 0 && low >= 0) {
-                out += QChar(high * 16 + low);
+                bytes += char(high * 16 + low);
                 i += 2;
                 continue;
             }
         }
-        out += QChar(uchar(value[i]));
+        bytes += value[i];
     }
-    return out;
+    return CodePage::FromBytes(bytes);
 }
 
-bool AtReply::Take(const QByteArray& reply, const Rule& rule, QString* value, bool* ok) {
-    const Found found = Extract(reply, rule, value);
-    if (found == Found::Failed)
-        *ok = false;
-    return found == Found::Value;
+bool AtReply::Carries(const QString& text, QChar* refused) {
+    for (QChar c : text) {
+        if (CodePage::FromBytes(CodePage::ToBytes(QString(c))) != QString(c)) {
+            if (refused)
+                *refused = c;
+            return false;
+        }
+    }
+    return true;
+}
+
+AtReply::CTaking::CTaking(const QByteArray& reply, const QStringList& queries, Labels label)
+    : m_answers(Answers(reply, queries)), m_queries(queries), m_label(label) {}
+
+bool AtReply::CTaking::Get(const char* query, QByteArray* value) {
+    const QString name = QLatin1String(query);
+    if (!m_queries.contains(name))
+        return false;
+    const auto it = m_answers.constFind(name);
+    if (it == m_answers.constEnd()) {
+        m_taken.missing << m_label(name);
+        return false;
+    }
+    *value = *it;
+    return true;
+}
+
+void AtReply::CTaking::CheckLength(const char* query, const QString& text, int limit) {
+    if (limit > 0 && text.size() > limit)
+        m_taken.notes << QStringLiteral("%1 as the module holds it has %2 characters; the page "
+                                        "takes at most %3. It is shown whole, and Write refuses "
+                                        "it until it is shortened.")
+                             .arg(m_label(QLatin1String(query)))
+                             .arg(text.size())
+                             .arg(limit);
 }

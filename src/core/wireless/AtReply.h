@@ -1,49 +1,37 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
+#include <QStringList>
 
-// Reading the radio module's batch reply by position, and the quoting of text arguments.
+// Reading the radio module's replies, and the quoting of text arguments.
 //
-// The module echoes each query and answers it with the answer prefix (the query name
-// without "AT*", and a colon), the value, then CR LF "OK" CR LF, so that between the end
-// of one value and the echo of the next query ("AT*" and its name) stand exactly nine
-// characters. The searches take the first occurrence in the whole reply; nothing here
-// reads outside the reply, whatever positions they find.
+// The module echoes each command as it received it (the CR included) and answers on lines
+// of their own: a query with CR LF, "*" NAME ":" VALUE, CR LF "OK" CR LF; a set command
+// with CR LF "OK" CR LF, or "ERROR" where it refuses. Everything is taken from the start
+// of a line, and an answer counts only when its own "OK" line follows it: a stored name
+// "BOOK" or "AGLC:5", or the echo of a command, can never stand for another answer or
+// for a verdict. Texts travel in the printer's code page.
 namespace AtReply {
-// CR LF "OK" CR LF "AT*": what stands between a value and the next echo's name.
-constexpr int kTrailer = 9;
-
-// One answer of a batch: its prefix ("AGLN:"), the next query's echo ("AGLC?", or null
-// for the last answer) and whether the value stands between double quotes.
-struct Rule {
-    const char* prefix;
-    const char* nextEcho;
-    bool quoted;
-};
-
-enum class Found {
-    Missing, // the prefix is not in the reply: the field stays, the ok flag too
-    Failed,  // the answer has no "OK" before the next echo: the field stays, ok cleared
-    Value,   // the value was taken
-};
-
 // The reply as text: the bytes up to the first zero byte, which ends it.
 QByteArray UpToZero(const QByteArray& bytes);
 
-// The extraction rule: with l the position of the prefix and m that of the next echo,
-// the value starts after the prefix (and the opening quote); its check segment has the
-// length m - l from there; the value ends at the trailer (and the closing quote) before
-// the echo. A quoted value is decoded.
-Found Extract(const QByteArray& reply, const Rule& rule, QString* value);
-// Extract for a settings parser: true when a value was taken; a failed check clears *ok.
-bool Take(const QByteArray& reply, const Rule& rule, QString* value, bool* ok);
-// The check segment alone, for the answers read in their own way.
-bool CheckSegment(const QByteArray& reply, const Rule& rule, QByteArray* value);
+// The answers of a batch reply that came with their "OK": for each answered query (its
+// name as sent, "AT*AGLN"), the value as it stood after the colon, quotes included. A
+// query answered "ERROR", with no answer line, with no "OK" after it, or cut off by the
+// end of the reply is not in it. A quoted value may hold line ends; they do not end it.
+QMap<QString, QByteArray> Answers(const QByteArray& reply, const QStringList& queries);
 
-// `count` characters right after `prefix` (fewer when the reply ends sooner); false when
-// the prefix does not occur.
-bool FixedLength(const QByteArray& reply, const char* prefix, int count, QString* value);
+// The module's verdict on one set command: the first line after the echo that is "OK" or
+// "ERROR" on its own.
+enum class Verdict { None, Ok, Error };
+Verdict SetVerdict(const QByteArray& reply);
+
+// An unquoted value as text.
+QString Plain(const QByteArray& value);
+// A value between double quotes, decoded; false when it is not quoted.
+bool Quoted(const QByteArray& value, QString* text);
 
 // A value's first character read as a decimal digit, or -1.
 int FirstDigit(const QString& value);
@@ -54,9 +42,47 @@ bool ReadDecimal(const QString& value, int* number);
 // A text argument as the module takes it: between double quotes, with the double quote,
 // the backslash and the control characters written as backslash and two hexadecimal
 // digits (\22, \5C, \0D), so that a typed text can never end the argument or the command
-// early. Characters beyond Latin-1 become '?'.
+// early. The other characters go in the printer's code page (see Carries).
 QByteArray Quote(const QString& text);
-// The inverse for a value read back (without its quotes): \XX becomes that character;
-// a backslash not followed by two hexadecimal digits stays as it is.
+// The inverse for a value read back (without its quotes): \XX becomes that byte; a
+// backslash not followed by two hexadecimal digits stays as it is.
 QString Unquote(const QByteArray& value);
+
+// True when the printer's code page holds every character of `text`; otherwise false,
+// with the first character it cannot carry.
+bool Carries(const QString& text, QChar* refused = nullptr);
+
+// What a Read took into a form: the queries whose answers were taken, the settings that
+// got no usable answer (by their labels on the page), and notes on values taken that the
+// page cannot hold as they are.
+struct Taken {
+    QStringList answered;
+    QStringList missing;
+    QStringList notes;
+};
+
+// A form's parse of one Read reply: hands out each query's answer and keeps the account.
+class CTaking {
+public:
+    using Labels = QString (*)(const QString& query);
+    CTaking(const QByteArray& reply, const QStringList& queries, Labels label);
+
+    // The answer to `query`. False when it was not sent, or was sent and got no answer
+    // with its "OK" (then the setting is named as missing).
+    bool Get(const char* query, QByteArray* value);
+    // The answer was taken into the form, or it was there but of no use.
+    void Took(const char* query) { m_taken.answered << QLatin1String(query); }
+    void Unusable(const char* query) { m_taken.missing << m_label(QLatin1String(query)); }
+    // A text taken that is longer than the page's edit allows: the page shows it whole
+    // and a Write refuses it until it is shortened, so it is never sent cut.
+    void CheckLength(const char* query, const QString& text, int limit);
+
+    const Taken& Result() const { return m_taken; }
+
+private:
+    QMap<QString, QByteArray> m_answers;
+    QStringList m_queries;
+    Labels m_label;
+    Taken m_taken;
+};
 } // namespace AtReply

@@ -3,28 +3,33 @@
 #include "AtReply.h"
 
 namespace {
-using Rule = AtReply::Rule;
-using Found = AtReply::Found;
-
-const char* const kAddressPrefix = "AILBA:";
+// The Read batch in order, with the label of each query's setting on the page.
+const struct {
+    const char* query;
+    const char* label;
+} kQueries[] = {
+    {"AT*AILBA", "Bluetooth Device Address"},
+    {"AT*AILVI", "Bluetooth Device Version"},
+    {"AT*AGLN", "Local Name"},
+    {"AT*AGLC", "Class of Device"},
+    {"AT*AGFP", "Fixed PIN"},
+    {"AT*AGDM", "Discoverable"},
+    {"AT*AMPM", "Power Save Mode"},
+    {"AT*AGSM", "Security Mode"},
+};
 const int kAddressLength = 12;
-const Rule kVersion{"AILVI:", "AGLN?", false};
-const Rule kLocalName{"AGLN:", "AGLC?", true};
-const Rule kClassOfDevice{"AGLC:", "AGFP?", false};
-const Rule kFixedPin{"AGFP:", "AGDM?", true};
-const Rule kDiscoverable{"AGDM:", "AMPM?", false};
-const Rule kPowerSave{"AMPM:", "AGSM?", false};
-const char* const kSecurityPrefix = "AGSM:";
 
 // Longest commands the module takes, CR included.
 const int kNameCommandLimit = 255;
 const int kPinCommandLimit = 31;
 
 // The module numbers the radio buttons from 1: answer 1 is the first button.
-void TakeRadio(const QString& value, int buttons, int* field) {
+bool TakeRadio(const QString& value, int buttons, int* field) {
     const int digit = AtReply::FirstDigit(value);
-    if (digit >= 1 && digit <= buttons)
-        *field = digit - 1;
+    if (digit < 1 || digit > buttons)
+        return false;
+    *field = digit - 1;
+    return true;
 }
 } // namespace
 
@@ -90,47 +95,78 @@ void CBluetoothForm::Clear() {
 }
 
 QStringList CBluetoothForm::Queries() {
-    return {QStringLiteral("AT*AILBA"), QStringLiteral("AT*AILVI"), QStringLiteral("AT*AGLN"),
-            QStringLiteral("AT*AGLC"),  QStringLiteral("AT*AGFP"),  QStringLiteral("AT*AGDM"),
-            QStringLiteral("AT*AMPM"),  QStringLiteral("AT*AGSM")};
+    QStringList queries;
+    for (const auto& q : kQueries)
+        queries << QLatin1String(q.query);
+    return queries;
 }
 
-void CBluetoothForm::ParseReply(const QByteArray& reply, bool* ok) {
-    // The address is taken as it stands, without an "OK" check.
-    AtReply::FixedLength(reply, kAddressPrefix, kAddressLength, &m_strDeviceAddress);
+QString CBluetoothForm::Label(const QString& query) {
+    for (const auto& q : kQueries) {
+        if (query == QLatin1String(q.query))
+            return QLatin1String(q.label);
+    }
+    return query;
+}
 
-    auto take = [&](const Rule& rule, QString* value) {
-        return AtReply::Take(reply, rule, value, ok);
-    };
-    QString value;
-    if (take(kVersion, &value))
-        m_strVersion = value;
-    if (take(kLocalName, &value))
-        m_strLocalName = value;
-    if (take(kClassOfDevice, &value)) {
-        int number = 0;
-        if (AtReply::ReadDecimal(value, &number))
-            m_nClassOfDevice = number;
-    }
-    if (take(kFixedPin, &value))
-        m_strFixedPin = value;
-    if (take(kDiscoverable, &value))
-        TakeRadio(value, 3, &m_nDiscoverable);
-    if (take(kPowerSave, &value))
-        TakeRadio(value, 3, &m_nPowerSaveMode);
-    // The last answer has no next echo: its check is "OK" anywhere in the reply.
-    if (AtReply::FixedLength(reply, kSecurityPrefix, 1, &value)) {
-        if (!reply.contains("OK"))
-            *ok = false;
+AtReply::Taken CBluetoothForm::ParseReply(const QByteArray& reply, const QStringList& queries) {
+    AtReply::CTaking taking(reply, queries, &Label);
+    QByteArray raw;
+    QString text;
+    // Each answer is taken only when it came whole with its own "OK"; one that is of no
+    // use (a class that is no number, a digit with no button) leaves its field too.
+    auto use = [&](const char* query, bool taken) {
+        if (taken)
+            taking.Took(query);
         else
-            TakeRadio(value, 2, &m_nSecurityMode);
+            taking.Unusable(query);
+    };
+    if (taking.Get("AT*AILBA", &raw)) {
+        m_strDeviceAddress = AtReply::Plain(raw.left(kAddressLength));
+        taking.Took("AT*AILBA");
     }
+    if (taking.Get("AT*AILVI", &raw)) {
+        m_strVersion = AtReply::Plain(raw);
+        taking.Took("AT*AILVI");
+    }
+    if (taking.Get("AT*AGLN", &raw)) {
+        const bool quoted = AtReply::Quoted(raw, &text);
+        if (quoted) {
+            m_strLocalName = text;
+            taking.CheckLength("AT*AGLN", text, kNameLimit);
+        }
+        use("AT*AGLN", quoted);
+    }
+    if (taking.Get("AT*AGLC", &raw)) {
+        int number = 0;
+        const bool isNumber = AtReply::ReadDecimal(AtReply::Plain(raw), &number);
+        if (isNumber)
+            m_nClassOfDevice = number;
+        use("AT*AGLC", isNumber);
+    }
+    if (taking.Get("AT*AGFP", &raw)) {
+        const bool quoted = AtReply::Quoted(raw, &text);
+        if (quoted) {
+            m_strFixedPin = text;
+            taking.CheckLength("AT*AGFP", text, kPinLimit);
+        }
+        use("AT*AGFP", quoted);
+    }
+    if (taking.Get("AT*AGDM", &raw))
+        use("AT*AGDM", TakeRadio(AtReply::Plain(raw), 3, &m_nDiscoverable));
+    if (taking.Get("AT*AMPM", &raw))
+        use("AT*AMPM", TakeRadio(AtReply::Plain(raw), 3, &m_nPowerSaveMode));
+    if (taking.Get("AT*AGSM", &raw))
+        use("AT*AGSM", TakeRadio(AtReply::Plain(raw), 2, &m_nSecurityMode));
+    return taking.Result();
 }
 
 bool CBluetoothForm::BuildWriteCommands(QVector<QByteArray>* commands, QString* refusal) const {
     const QByteArray name = SetCommand("AT*AGLN", AtReply::Quote(m_strLocalName));
     const QByteArray pin = SetCommand("AT*AGFP", AtReply::Quote(m_strFixedPin));
-    if (!Fits(name, kNameCommandLimit, QStringLiteral("Local Name"), refusal) ||
+    if (!Carried(m_strLocalName, QStringLiteral("Local Name"), refusal) ||
+        !Carried(m_strFixedPin, QStringLiteral("Fixed PIN"), refusal) ||
+        !Fits(name, kNameCommandLimit, QStringLiteral("Local Name"), refusal) ||
         !Fits(pin, kPinCommandLimit, QStringLiteral("Fixed PIN"), refusal))
         return false;
     // A Read may bring in a class the range check would refuse; it is not sent on.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AtConnection.h"
+#include "AtReply.h"
 #include "FormField.h"
 
 #include <QByteArray>
@@ -60,10 +61,12 @@ public:
     void Default();
     void Clear();
 
-    // The Read batch, in order.
+    // The Read batch, in order, and the label the page gives each query's setting.
     static QStringList Queries();
-    // Fills the fields from a Read reply; clears `ok` where an answer lacks its "OK".
-    void ParseReply(const QByteArray& reply, bool* ok);
+    static QString Label(const QString& query);
+    // Fills the fields from a Read reply to `queries` (the whole batch unless given).
+    // Settings whose query got no usable answer keep their values and are named.
+    AtReply::Taken ParseReply(const QByteArray& reply, const QStringList& queries = Queries());
 
     // The six set commands in the page's order. False, with a message naming the field,
     // when a value does not fit the module's command; then nothing may be sent.

@@ -1,29 +1,32 @@
 #include "WlanForm.h"
 
 #include "AtReply.h"
+#include "text/CodePage.h"
 
 namespace {
-using Rule = AtReply::Rule;
-using Found = AtReply::Found;
-
-const char* const kAddressPrefix = "AILBA:";
+// The Read batch in order, with the label of each query's setting on the page.
+const struct {
+    const char* query;
+    const char* label;
+} kQueries[] = {
+    {"AT*AILBA", "WLAN MAC Address"},
+    {"AT*AILVI", "WLAN Device Version"},
+    {"AT*AGSSID", "SSID"},
+    {"AT*AGCH", "Channel"},
+    {"AT*AGOM", "Operational Mode"},
+    {"AT*AGAM", "Authentication"},
+    {"AT*AGEM", "Encryption"},
+    {"AT*AGRTE", "Data Rate \\ Link"},
+    {"AT*AGUN", "User Name"},
+    {"AT*AGAFP", "Active Key"},
+    {"AT*ANIP", "Network (IP Address, Netmask, Gateway)"},
+    {"AT*ANDHCP", "DHCP"},
+    {"AT*ANHN", "Host Name"},
+    {"AT*ANDNS", "DNS (Primary, Secondary)"},
+};
 const int kAddressLength = 12;
-const Rule kVersion{"AILVI:", "AGSSID?", false};
-const Rule kSsid{"AGSSID:", "AGCH?", true};
-const Rule kChannel{"AGCH:", "AGOM?", false};
-const Rule kOperationalMode{"AGOM:", "AGAM?", false};
-const Rule kAuthentication{"AGAM:", "AGEM?", false};
-const Rule kEncryption{"AGEM:", "AGRTE?", false};
-const Rule kDataRate{"AGRTE:", "AGUN?", false};
-const Rule kUserName{"AGUN:", "AGAFP?", true};
-const Rule kActiveKey{"AGAFP:", "ANIP?", false};
-const Rule kNetwork{"ANIP:", "ANDHCP?", false};
-const Rule kDhcp{"ANDHCP:", "ANHN?", false};
-const Rule kHostName{"ANHN:", "ANDNS?", true};
-const char* const kDnsPrefix = "ANDNS:";
 // The netmask's comma is looked for this far after the address's.
 const int kNetmaskSearch = 16;
-const QByteArray kLineEnd("\r\n");
 
 // Longest commands the module takes, CR included.
 const int kChannelCommandLimit = 19;
@@ -187,46 +190,75 @@ void CWlanForm::Clear() {
 }
 
 QStringList CWlanForm::Queries() {
-    return {QStringLiteral("AT*AILBA"), QStringLiteral("AT*AILVI"), QStringLiteral("AT*AGSSID"),
-            QStringLiteral("AT*AGCH"),  QStringLiteral("AT*AGOM"),  QStringLiteral("AT*AGAM"),
-            QStringLiteral("AT*AGEM"),  QStringLiteral("AT*AGRTE"), QStringLiteral("AT*AGUN"),
-            QStringLiteral("AT*AGAFP"), QStringLiteral("AT*ANIP"),  QStringLiteral("AT*ANDHCP"),
-            QStringLiteral("AT*ANHN"),  QStringLiteral("AT*ANDNS")};
+    QStringList queries;
+    for (const auto& q : kQueries)
+        queries << QLatin1String(q.query);
+    return queries;
 }
 
-void CWlanForm::ParseReply(const QByteArray& reply, bool* ok) {
-    AtReply::FixedLength(reply, kAddressPrefix, kAddressLength, &m_strDeviceAddress);
+QString CWlanForm::Label(const QString& query) {
+    for (const auto& q : kQueries) {
+        if (query == QLatin1String(q.query))
+            return QLatin1String(q.label);
+    }
+    return query;
+}
 
-    auto take = [&](const Rule& rule, QString* value) {
-        return AtReply::Take(reply, rule, value, ok);
+AtReply::Taken CWlanForm::ParseReply(const QByteArray& reply, const QStringList& queries) {
+    AtReply::CTaking taking(reply, queries, &Label);
+    QByteArray raw;
+    auto plain = [&](const char* query, QString* field, int limit = 0) {
+        if (!taking.Get(query, &raw))
+            return;
+        *field = AtReply::Plain(raw);
+        taking.CheckLength(query, *field, limit);
+        taking.Took(query);
     };
-    QString value;
-    if (take(kVersion, &value))
-        m_strVersion = value;
-    if (take(kSsid, &value))
-        m_strSsid = value;
-    if (take(kChannel, &value))
-        m_strChannel = value;
-    if (take(kOperationalMode, &value))
-        m_strOperationalMode = value.left(1);
-    if (take(kAuthentication, &value))
-        m_strAuthentication = value.left(1);
-    if (take(kEncryption, &value))
-        m_strEncryption = value.left(1);
-    if (take(kDataRate, &value)) {
+    auto quoted = [&](const char* query, QString* field, int limit = 0) {
+        if (!taking.Get(query, &raw))
+            return;
+        QString text;
+        if (!AtReply::Quoted(raw, &text)) {
+            taking.Unusable(query);
+            return;
+        }
+        *field = text;
+        taking.CheckLength(query, text, limit);
+        taking.Took(query);
+    };
+    // The combos of a digit, "=" and a meaning take only the digit.
+    auto firstCharacter = [&](const char* query, QString* field) {
+        if (!taking.Get(query, &raw))
+            return;
+        *field = AtReply::Plain(raw.left(1));
+        taking.Took(query);
+    };
+
+    if (taking.Get("AT*AILBA", &raw)) {
+        m_strDeviceAddress = AtReply::Plain(raw.left(kAddressLength));
+        taking.Took("AT*AILBA");
+    }
+    plain("AT*AILVI", &m_strVersion);
+    quoted("AT*AGSSID", &m_strSsid, kSsidLimit);
+    plain("AT*AGCH", &m_strChannel);
+    firstCharacter("AT*AGOM", &m_strOperationalMode);
+    firstCharacter("AT*AGAM", &m_strAuthentication);
+    firstCharacter("AT*AGEM", &m_strEncryption);
+    if (taking.Get("AT*AGRTE", &raw)) {
         // The rate, a comma and the link adaptation flag.
+        const QString value = AtReply::Plain(raw);
         m_strDataRate = value.size() >= 2 ? value.chopped(2) : QString();
         const int comma = int(value.indexOf(QLatin1Char(',')));
         m_bLinkAdaptation =
             comma >= 0 && comma + 1 < value.size() && value[comma + 1] == QLatin1Char('1') ? 1 : 0;
+        taking.Took("AT*AGRTE");
     }
-    if (take(kUserName, &value))
-        m_strUserName = value;
-    if (take(kActiveKey, &value))
-        m_strActiveKey = value.left(1);
-    if (take(kNetwork, &value)) {
+    quoted("AT*AGUN", &m_strUserName);
+    firstCharacter("AT*AGAFP", &m_strActiveKey);
+    if (taking.Get("AT*ANIP", &raw)) {
         // Address, netmask and gateway, separated by commas. Without a second comma the
         // netmask takes the rest and the gateway stays empty.
+        const QString value = AtReply::Plain(raw);
         const int first = int(value.indexOf(QLatin1Char(',')));
         if (first < 0) {
             m_strIpAddress = value;
@@ -245,33 +277,30 @@ void CWlanForm::ParseReply(const QByteArray& reply, bool* ok) {
                 m_strGateway = value.mid(second + 1);
             }
         }
+        for (const QString* address : {&m_strIpAddress, &m_strNetmask, &m_strGateway})
+            taking.CheckLength("AT*ANIP", *address, kAddressLimit);
+        taking.Took("AT*ANIP");
     }
-    if (take(kDhcp, &value)) {
+    if (taking.Get("AT*ANDHCP", &raw)) {
         // A non-digit reads as 0; a digit other than 0 or 1 checks neither radio.
-        m_nDhcp = qMax(0, AtReply::FirstDigit(value));
+        m_nDhcp = qMax(0, AtReply::FirstDigit(AtReply::Plain(raw)));
+        taking.Took("AT*ANDHCP");
     }
-    if (take(kHostName, &value))
-        m_strHostName = value;
-    // The last answer: its check segment is the whole rest of the reply.
-    const qsizetype dns = reply.indexOf(kDnsPrefix);
-    if (dns >= 0) {
-        const QByteArray rest = reply.mid(dns + qstrlen(kDnsPrefix));
-        const qsizetype okAt = rest.indexOf("OK");
-        if (okAt < 0) {
-            *ok = false;
-        } else {
-            QByteArray servers = rest.left(okAt);
-            if (servers.endsWith(kLineEnd))
-                servers.chop(kLineEnd.size());
-            const qsizetype comma = servers.indexOf(',');
-            m_strDnsPrimary = QString::fromLatin1(comma < 0 ? servers : servers.left(comma));
-            m_strDnsSecondary = comma < 0 ? QString() : QString::fromLatin1(servers.mid(comma + 1));
-        }
+    quoted("AT*ANHN", &m_strHostName);
+    if (taking.Get("AT*ANDNS", &raw)) {
+        const QString servers = AtReply::Plain(raw);
+        const int comma = int(servers.indexOf(QLatin1Char(',')));
+        m_strDnsPrimary = comma < 0 ? servers : servers.left(comma);
+        m_strDnsSecondary = comma < 0 ? QString() : servers.mid(comma + 1);
+        for (const QString* address : {&m_strDnsPrimary, &m_strDnsSecondary})
+            taking.CheckLength("AT*ANDNS", *address, kAddressLimit);
+        taking.Took("AT*ANDNS");
     }
+    return taking.Result();
 }
 
 bool CWlanForm::BuildWriteCommands(QVector<QByteArray>* commands, QString* refusal) const {
-    auto plain = [](const QString& text) { return text.toLatin1(); };
+    auto plain = [](const QString& text) { return CodePage::ToBytes(text); };
     const QByteArray ssid = SetCommand("AT*AGSSID", AtReply::Quote(m_strSsid));
     const QByteArray channel = SetCommand("AT*AGCH", plain(m_strChannel));
     const QByteArray mode = SetCommand("AT*AGOM", plain(m_strOperationalMode.left(1)));
@@ -309,7 +338,21 @@ bool CWlanForm::BuildWriteCommands(QVector<QByteArray>* commands, QString* refus
         {m_strDnsSecondary, "Secondary DNS"},
     };
     for (const auto& p : plainTexts) {
-        if (!IsPlain(p.text, QLatin1String(p.label), refusal))
+        if (!IsPlain(p.text, QLatin1String(p.label), refusal) ||
+            !Carried(p.text, QLatin1String(p.label), refusal))
+            return false;
+    }
+    const struct {
+        const QString& text;
+        const char* label;
+    } quotedTexts[] = {
+        {m_strSsid, "SSID"},
+        {m_strUserName, "User Name"},
+        {m_strKey, "Key"},
+        {m_strHostName, "Host Name"},
+    };
+    for (const auto& q : quotedTexts) {
+        if (!Carried(q.text, QLatin1String(q.label), refusal))
             return false;
     }
     const struct {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AtConnection.h"
+#include "AtReply.h"
 #include "FormField.h"
 
 #include <QByteArray>
@@ -67,9 +68,13 @@ public:
     void Default();
     void Clear();
 
-    // The 14 Read queries in table order (the key is never read back).
+    // The 14 Read queries in table order (the key is never read back), and the label the
+    // page gives each query's setting.
     static QStringList Queries();
-    void ParseReply(const QByteArray& reply, bool* ok);
+    static QString Label(const QString& query);
+    // Fills the fields from a Read reply to `queries` (the whole batch unless given).
+    // Settings whose query got no usable answer keep their values and are named.
+    AtReply::Taken ParseReply(const QByteArray& reply, const QStringList& queries = Queries());
     // The 13 set commands in table order; false, with a message naming the field, when a
     // value does not fit the module's command.
     bool BuildWriteCommands(QVector<QByteArray>* commands, QString* refusal) const;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "frame/ModulePage.h"
 #include "app/AppCore.h"
 #include "app/UiServices.h"
+#include "frame/ModulePage.h"
 #include "wireless/AtConnection.h"
 #include "wireless/AtExchange.h"
 #include "wireless/FormField.h"
@@ -29,6 +29,8 @@
 // builds its own settings groups and registers their controls.
 template <class Form> class TRadioPage : public QWidget, public IModulePage {
 public:
+    static constexpr const char* kNothingWritten =
+        "Nothing was written: correct the field the message names first.";
     TRadioPage(CAppCore& core, IUiServices& services, QWidget* parent)
         : QWidget(parent), m_core(core), m_services(services) {}
 
@@ -285,6 +287,11 @@ private:
             combo->setEditText(match >= 0 ? items[match] : text);
         } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
             const QString text = FormField::Show(m_form, field);
+            // A value read from the module may be longer than the edit takes: it is shown
+            // whole (the edit would cut it without a word), and the range check refuses
+            // it at the next Write until it is shortened.
+            if (field.kind == FieldKind::Text && field.limit > 0)
+                edit->setMaxLength(qMax(field.limit, int(text.size())));
             if (edit->text() != text)
                 edit->setText(text);
         } else if (auto* output = qobject_cast<QPlainTextEdit*>(w)) {
@@ -302,7 +309,12 @@ private:
     }
 
     void Run(bool read) {
-        TakeFields();  // a failed check is shown; the exchange goes on with what was taken
+        // A failed check is shown. A Read goes on with what was taken; a Write does not,
+        // since the fields from the failing control on are not what the page shows.
+        if (!TakeFields() && !read) {
+            m_services.Status(QLatin1String(kNothingWritten));
+            return;
+        }
         m_busy = true; // the wait cursor comes with the exchange
         CAtExchange exchange(m_core.m_serial, m_services, m_form);
         // Every step shows the fields again, so the log grows as the exchange runs.

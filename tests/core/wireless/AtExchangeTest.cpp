@@ -304,13 +304,17 @@ TEST(AtExchange, ModuleThatIgnoresTheEscapeOrAnswersWithoutOk) {
         CAtExchange exchange(h.Link(), h.Services(), form);
         const auto result = exchange.Read(form);
         EXPECT_FALSE(result.ok);
+        // What got no answer stays in the status bar after "Ready".
         EXPECT_EQ(h.Services().StatusTexts(),
                   (QStringList{"Wait...", "Wait...", "Waiting for a 'OK' characters...",
-                               "Error: Did not receive OK.", "Ready"}));
+                               "Error: Did not receive OK.", "Ready",
+                               "Error: No usable answer for: Bluetooth Device Address, "
+                               "Bluetooth Device Version, Local Name, Class of Device, Fixed "
+                               "PIN, Discoverable, Power Save Mode, Security Mode."}));
         EXPECT_EQ(form.m_strLocalName, "mine");
         EXPECT_EQ(form.m_nClassOfDevice, 263808);
-        // The address has no check: a module in AT mode still gives it.
-        EXPECT_EQ(form.m_strDeviceAddress, ignores ? "" : "0012F3004A21");
+        // Without its OK not even the address is taken.
+        EXPECT_EQ(form.m_strDeviceAddress, "");
         if (ignores) {
             EXPECT_EQ(form.m_strOutput,
                       QString::fromLatin1(kBtPassThru + "\r\n///\r\nAT*ADDM\r\r\n###\r\n"))
@@ -360,6 +364,111 @@ TEST(AtExchange, ReplyCutAtTheLargestSize) {
     const int start = int(log.indexOf("AT*AILBA?"));
     const int end = int(log.lastIndexOf("AT*ADDM\r\r\n"));
     EXPECT_EQ(end - start, CBluetoothForm::kLargestReply);
+}
+
+TEST(AtExchange, ReadSucceedsOnlyWhenEveryQuerySentWasAnswered) {
+    const QString allMissing =
+        "Error: No usable answer for: Bluetooth Device Address, Bluetooth Device Version, "
+        "Local Name, Class of Device, Fixed PIN, Discoverable, Power Save Mode, Security Mode.";
+    struct Case {
+        const char* what;
+        bool onlyOk;
+        QString to;         // the UART the pass-through joins
+        QString storedName; // the module's name, when set
+        bool ok;
+        QString lastStatus;
+        QString name;
+        int classOfDevice;
+    } cases[] = {
+        // The WLAN module on U2 answers ERROR to the six Bluetooth settings.
+        {"bt on the wlan uart", false, "U2", "", false,
+         "Error: No usable answer for: Local Name, Class of Device, Fixed PIN, Discoverable, "
+         "Power Save Mode, Security Mode.",
+         "mine", 263808},
+        {"only OK", true, "U1", "", false, allMissing, "mine", 263808},
+        // A name holding another answer's prefix or echo is the name, and only the name.
+        {"name AGLC:5", false, "U1", "AGLC:5", true, "Ready", "AGLC:5", 263808},
+        {"name with an echo", false, "U1", "Till AGLC? 3", true, "Ready", "Till AGLC? 3", 263808},
+        {"name with OK", false, "U1", "BOOK\r\nOK", true, "Ready", "BOOK\r\nOK", 263808},
+        // A reply cut at its 500 bytes after the discoverability's answer.
+        {"cut before the last two", false, "U1", QString(300, 'n'), false,
+         "Error: No usable answer for: Power Save Mode, Security Mode.", QString(300, 'n'), 263808},
+    };
+    for (const Case& c : cases) {
+        SimConfig config;
+        config.faults.moduleOnlyOk = c.onlyOk;
+        CSimHarness h(config);
+        if (!c.storedName.isEmpty()) {
+            h.Sim().WithPrinter([&c](CPrinterModel& p) {
+                p.Bluetooth()->RestoreStored({{"AGLN", {c.storedName}}});
+            });
+        }
+        CBluetoothForm form = Opened<CBluetoothForm>();
+        form.m_strPassThruTo = c.to;
+        form.m_strLocalName = "mine";
+        CAtExchange exchange(h.Link(), h.Services(), form);
+        const auto result = exchange.Read(form);
+        EXPECT_EQ(result.ok, c.ok) << c.what;
+        const QStringList status = h.Services().StatusTexts();
+        EXPECT_TRUE(status.contains(c.ok ? "Success: Received OK." : "Error: Did not receive OK."))
+            << c.what;
+        EXPECT_EQ(status.last(), c.lastStatus) << c.what;
+        EXPECT_EQ(form.m_strLocalName, c.name) << c.what;
+        EXPECT_EQ(form.m_nClassOfDevice, c.classOfDevice) << c.what;
+        EXPECT_TRUE(h.TakeReceived().endsWith(kEnd)) << c.what;
+    }
+}
+
+TEST(AtExchange, WriteVerdictIsTheModulesOwnLineAndTextsUseTheCodePage) {
+    // A host name of 36 characters, which the module refuses with ERROR: its echo holds
+    // "OK" (TOKYO), which is no answer.
+    {
+        CSimHarness h;
+        CWlanForm form = Opened<CWlanForm>();
+        form.m_strHostName = "TOKYO-STORE-BACKOFFICE-PRINTER-0001";
+        CAtExchange exchange(h.Link(), h.Services(), form);
+        const auto result = exchange.Write(form);
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.answered, 12);
+        EXPECT_FALSE(result.replies.value(11, true)) << "the host name";
+        EXPECT_TRUE(
+            form.m_strOutput.contains("TOKYO-STORE-BACKOFFICE-PRINTER-0001\",1\r\r\nERROR"));
+    }
+    // The euro sign goes out as 0x80 in Windows-1252 and reads back as itself.
+    {
+        CSimHarness h;
+        CBluetoothForm form = Opened<CBluetoothForm>();
+        form.m_strLocalName = QString::fromUtf8("\xE2\x82\xACuro");
+        CAtExchange exchange(h.Link(), h.Services(), form);
+        EXPECT_TRUE(exchange.Write(form).ok);
+        EXPECT_TRUE(h.TakeReceived().contains("AT*AGLN=\"\x80uro\",1\r"));
+        form.m_strLocalName.clear();
+        EXPECT_TRUE(exchange.Read(form).ok);
+        EXPECT_EQ(form.m_strLocalName, QString::fromUtf8("\xE2\x82\xACuro"));
+    }
+    // A character the code page lacks is refused, named, before anything is sent; in the
+    // escape text too, which a Read sends.
+    {
+        CSimHarness h;
+        CBluetoothForm form = Opened<CBluetoothForm>();
+        form.m_strLocalName = QString::fromUtf8("\xC5\x81\xC3\xB3"
+                                                "dz");
+        CAtExchange exchange(h.Link(), h.Services(), form);
+        EXPECT_EQ(exchange.Write(form).outcome, Outcome::Refused);
+        form.m_strLocalName = "fine";
+        form.m_strEscapeChar = QString::fromUtf8("\xE2\x86\x92");
+        EXPECT_EQ(exchange.Read(form).outcome, Outcome::Refused);
+        EXPECT_EQ(h.TakeReceived(), QByteArray()) << "nothing sent";
+        EXPECT_EQ(
+            h.Services().MessageTexts(),
+            (QStringList{
+                QString::fromUtf8("Local Name holds the character \"\xC5\x81\" (U+0141), which "
+                                  "the printer's code page (Windows-1252) cannot carry. Nothing "
+                                  "was sent."),
+                QString::fromUtf8("Escape Sequence holds the character \"\xE2\x86\x92\" "
+                                  "(U+2192), which the printer's code page (Windows-1252) "
+                                  "cannot carry. Nothing was sent.")}));
+    }
 }
 
 TEST(AtExchange, ReadInTextTooLongIsRefusedAtWriteBeforeAnythingIsSent) {

@@ -9,73 +9,88 @@
 #include <gtest/gtest.h>
 
 namespace {
-using AtReply::Found;
-using AtReply::Rule;
-
-const Rule kName{"AGLN:", "AGLC?", true};
-const Rule kVersion{"AILVI:", "AGLN?", false};
+const QStringList kNameAndClass{"AT*AGLN", "AT*AGLC"};
+const QStringList kVersionAndName{"AT*AILVI", "AT*AGLN"};
 } // namespace
 
-TEST(AtReply, ExtractionRuleTable) {
+TEST(AtReply, AnswersAreTakenFromTheirOwnLinesWithTheirOwnOk) {
     struct Case {
         const char* reply;
-        Rule rule;
-        Found found;
-        const char* value;
+        QStringList queries;
+        QMap<QString, QByteArray> answers;
     } cases[] = {
-        // The worked answers: the value ends nine characters before the next echo.
-        {"AT*AGLN?\r\r\n*AGLN:\"BT Printer\"\r\nOK\r\nAT*AGLC?\r", kName, Found::Value,
-         "BT Printer"},
-        {"AT*AILVI?\r\r\n*AILVI:cB-OEMSPA33i 3.1.2\r\nOK\r\nAT*AGLN?\r", kVersion, Found::Value,
-         "cB-OEMSPA33i 3.1.2"},
-        // An empty quoted value.
-        {"*AGLN:\"\"\r\nOK\r\nAT*AGLC?", kName, Found::Value, ""},
-        // No prefix: missing, the ok flag is not touched.
-        {"AT*AGLN?\r\r\nOK\r\n", kName, Found::Missing, ""},
-        // The reply ends after the name's OK, before the next echo: the segment is empty.
-        {"*AGLN:\"BT Printer\"\r\nOK\r\n", kName, Found::Failed, ""},
-        // No OK between the value and the next echo.
-        {"*AGLN:\"BT Printer\"\r\n\r\nAT*AGLC?\r", kName, Found::Failed, ""},
-        // The next echo stands before the prefix: negative length, empty segment.
-        {"AT*AGLC?\r*AGLN:\"x\"\r\nOK\r\n", kName, Found::Failed, ""},
-        // OK so close to the echo that the value would have a negative length: empty.
-        {"AGLN:\"OKAGLC?", kName, Found::Value, ""},
-        // The check segment has the length m - l from the value's start, so it reaches
-        // as many characters past the echo's start as the prefix (and quote) are long:
-        // here "AGLN?" and one more, which the K of an OK behind the echo misses.
-        {"AILVI:v\r\n\r\nAT*AGLN?OK", kVersion, Found::Failed, ""},
-        {"AILVI:v\r\n\r\nAT*AGLN?O", kVersion, Found::Failed, ""},
-        // No next echo at all: an empty segment.
-        {"AILVI:v\r\nOK\r\nAT*AGLNOK?", kVersion, Found::Failed, ""},
-        // Quoted escapes are decoded on the way in.
-        {"*AGLN:\"My \\22Best\\22 \\5C one\"\r\nOK\r\nAT*AGLC?", kName, Found::Value,
-         "My \"Best\" \\ one"},
+        // The worked answers: the value as it stands after the colon, quotes included.
+        {"AT*AGLN?\r\r\n*AGLN:\"BT Printer\"\r\nOK\r\nAT*AGLC?\r",
+         kNameAndClass,
+         {{"AT*AGLN", "\"BT Printer\""}}},
+        {"AT*AILVI?\r\r\n*AILVI:cB-OEMSPA33i 3.1.2\r\nOK\r\nAT*AGLN?\r",
+         kVersionAndName,
+         {{"AT*AILVI", "cB-OEMSPA33i 3.1.2"}}},
+        {"*AGLN:\"\"\r\nOK\r\n", kNameAndClass, {{"AT*AGLN", "\"\""}}},
+        // The prefix as the layout names it, without the module's "*".
+        {"AGLN:\"x\"\r\nOK\r\n", kNameAndClass, {{"AT*AGLN", "\"x\""}}},
+        // The last answer of a cut reply counts when its own OK came.
+        {"AT*AGLN?\r\r\n*AGLN:\"n\"\r\nOK\r\nAT*AGLC?\r\r\n*AGLC:26",
+         kNameAndClass,
+         {{"AT*AGLN", "\"n\""}}},
+        // No answer line, no OK, ERROR, an unclosed quote, a stray line before the OK.
+        {"AT*AGLN?\r\r\nOK\r\n", kNameAndClass, {}},
+        {"*AGLN:\"BT Printer\"\r\n\r\nAT*AGLC?\r", kNameAndClass, {}},
+        {"AT*AGLN?\r\r\nERROR\r\nAT*AGLC?\r\r\nERROR\r\n", kNameAndClass, {}},
+        {"*AGLN:\"abc\r\nOK\r\n", kNameAndClass, {}},
+        {"*AGLN:\"x\"\r\ngarbage\r\nOK\r\n", kNameAndClass, {}},
+        // An answer under another query's echo, or to a query not sent, is none.
+        {"AT*AGLC?\r*AGLN:\"x\"\r\nOK\r\n", kNameAndClass, {}},
+        {"AT*AGLC?\r\r\n*AGLC:5\r\nOK\r\n", {"AT*AGLN"}, {}},
+        // "OK" inside a value or an echo is no verdict: a name BOOK waits for its own.
+        {"AT*AGLN?\r\r\n*AGLN:\"BOOK\"\r\nAT*AGLC?\r\r\n*AGLC:5\r\n", kNameAndClass, {}},
+        {"AT*AGLN?OK\r\r\n*AGLN:\"x\"\r\n", kNameAndClass, {}},
+        // A name holding an answer prefix or an echo stays the name's.
+        {"AT*AGLN?\r\r\n*AGLN:\"AGLC:5\"\r\nOK\r\nAT*AGLC?\r\r\n*AGLC:263808\r\nOK\r\n",
+         kNameAndClass,
+         {{"AT*AGLN", "\"AGLC:5\""}, {"AT*AGLC", "263808"}}},
+        {"AT*AGLN?\r\r\n*AGLN:\"Till AGLC? 3\"\r\nOK\r\nAT*AGLC?\r\r\n*AGLC:7\r\nOK\r\n",
+         kNameAndClass,
+         {{"AT*AGLN", "\"Till AGLC? 3\""}, {"AT*AGLC", "7"}}},
+        // Line ends inside a quoted text belong to it and forge nothing.
+        {"AT*AGLN?\r\r\n*AGLN:\"x\nOK\r\n*AGLC:1\"\r\nOK\r\nAT*AGLC?\r\r\n*AGLC:5\r\nOK\r\n",
+         kNameAndClass,
+         {{"AT*AGLN", "\"x\nOK\r\n*AGLC:1\""}, {"AT*AGLC", "5"}}},
     };
-    for (const Case& c : cases) {
-        QString value;
-        EXPECT_EQ(AtReply::Extract(QByteArray(c.reply), c.rule, &value), c.found) << c.reply;
-        if (c.found == Found::Value) {
-            EXPECT_EQ(value, QString::fromLatin1(c.value)) << c.reply;
-        }
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(AtReply::Answers(QByteArray(c.reply), c.queries), c.answers) << c.reply;
+}
+
+TEST(AtReply, SetCommandVerdictIsALineAfterTheEcho) {
+    using V = AtReply::Verdict;
+    struct Case {
+        const char* reply;
+        V verdict;
+    } cases[] = {
+        {"AT*AGLN=\"x\",1\r\r\nOK\r\n", V::Ok},
+        {"\r\nOK\r\n", V::Ok},
+        {"AT*ANHN=\"TOKYO-STORE-BACKOFFICE-PRINTER-0001\",1\r\r\nERROR\r\n", V::Error},
+        {"AT*ANHN=\"TOKYO\",1\r", V::None},
+        {"AT*AGLN=\"BOOK\",1\r\r\n", V::None},
+        {"AT*AGLN=\"a\",1\r\r\nOK", V::Ok},
+        {"", V::None},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AtReply::SetVerdict(QByteArray(c.reply)), c.verdict) << c.reply;
 }
 
 TEST(AtReply, NeverReadsOutsideTheReply) {
-    // Every cut of a good reply, and prefixes at the very end: the rule only ever takes
-    // characters of the reply (checked by ASan in the sanitiser build and the fuzz target).
-    const QByteArray good("AT*AGLN?\r\r\n*AGLN:\"BT Printer\"\r\nOK\r\nAT*AGLC?\r");
+    // Every cut of a good reply: what is taken is always a piece of the reply (checked by
+    // ASan in the sanitiser build and the fuzz target).
+    const QByteArray good(
+        "AT*AGLN?\r\r\n*AGLN:\"BT Printer\"\r\nOK\r\nAT*AGLC?\r\r\n*AGLC:1\r\nOK\r\n");
     for (int cut = 0; cut <= good.size(); ++cut) {
-        QString value;
-        const Found found = AtReply::Extract(good.left(cut), kName, &value);
-        if (found == Found::Value) {
-            EXPECT_TRUE(good.contains(value.toLatin1()) || value.isEmpty()) << cut;
-        }
+        const auto answers = AtReply::Answers(good.left(cut), kNameAndClass);
+        for (const QByteArray& value : answers)
+            EXPECT_TRUE(good.contains(value)) << cut;
     }
-    QString value;
-    EXPECT_EQ(AtReply::Extract("AGLN:", kName, &value), Found::Failed);
-    EXPECT_TRUE(AtReply::FixedLength("AILBA:0012", "AILBA:", 12, &value));
-    EXPECT_EQ(value, "0012") << "fewer when the reply ends sooner";
-    EXPECT_FALSE(AtReply::FixedLength("ILBA:0012", "AILBA:", 12, &value));
+    EXPECT_TRUE(AtReply::Answers("AGLN:", kNameAndClass).isEmpty());
+    EXPECT_TRUE(AtReply::Answers("*AGLN:\"", kNameAndClass).isEmpty());
 }
 
 TEST(AtReply, ReplyEndsAtItsFirstZeroByte) {
@@ -129,7 +144,9 @@ TEST(AtReply, QuotingBothWays) {
         // A typed CR would end the command early; it is written as an escape too.
         {"x\r\nAT*ADDM", "\"x\\0D\\0AAT*ADDM\"", true},
         {QString::fromUtf8("caf\xC3\xA9"), "\"caf\xE9\"", true},
-        {QString(QChar(0x20AC)), "\"?\"", false},
+        // The printer's code page, Windows-1252: the euro sign is 0x80.
+        {QString::fromUtf8("\xE2\x82\xACuro"), "\"\x80uro\"", true},
+        {QString(QChar(0x0141)), "\"?\"", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(AtReply::Quote(c.text), c.quoted) << c.text.toStdString();
@@ -142,6 +159,13 @@ TEST(AtReply, QuotingBothWays) {
     EXPECT_EQ(AtReply::Unquote("a\\zz\\4"), "a\\zz\\4");
     EXPECT_EQ(AtReply::Unquote("\\"), "\\");
     EXPECT_EQ(AtReply::Unquote("\\41\\62"), "Ab");
+    EXPECT_EQ(AtReply::Unquote("\\80\x80"), QString::fromUtf8("\xE2\x82\xAC\xE2\x82\xAC"));
+    QChar refused;
+    EXPECT_TRUE(AtReply::Carries(QString::fromUtf8("\xE2\x82\xAC\xC3\xA9?")));
+    EXPECT_FALSE(AtReply::Carries(QString::fromUtf8("a\xC5\x81"
+                                                    "b"),
+                                  &refused));
+    EXPECT_EQ(refused, QChar(0x0141));
 }
 
 TEST(FormField, RangeChecksOfBothPages) {

@@ -4,6 +4,7 @@
 #include "wireless/BluetoothForm.h"
 #include "ReplyBuilder.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,8 +76,7 @@ TEST(BluetoothForm, ClearEmptiesSettingsAndKeepsTheConnection) {
 
 TEST(BluetoothForm, ParsesEveryAnswer) {
     CBluetoothForm form = Opened();
-    bool ok = true;
-    form.ParseReply(BatchReply(BluetoothAnswers()), &ok);
+    bool ok = form.ParseReply(BatchReply(BluetoothAnswers())).missing.isEmpty();
     EXPECT_TRUE(ok);
     EXPECT_EQ(form.m_strDeviceAddress, "0012F3004A21");
     EXPECT_EQ(form.m_strVersion, "cB-OEMSPA33i 3.1.2");
@@ -106,8 +106,7 @@ TEST(BluetoothForm, RadioAnswersMapOneUp) {
         answers[6].second = c.pm;
         answers[7].second = c.sm;
         CBluetoothForm form = Opened();
-        bool ok = true;
-        form.ParseReply(BatchReply(answers), &ok);
+        bool ok = form.ParseReply(BatchReply(answers)).missing.isEmpty();
         EXPECT_EQ(form.m_nDiscoverable, c.discoverable) << c.dm.constData();
         EXPECT_EQ(form.m_nPowerSaveMode, c.power) << c.pm.constData();
         EXPECT_EQ(form.m_nSecurityMode, c.security) << c.sm.constData();
@@ -118,22 +117,23 @@ TEST(BluetoothForm, ClassOfDeviceThatIsNoNumberStays) {
     auto answers = BluetoothAnswers();
     answers[3].second = "none";
     CBluetoothForm form = Opened();
-    bool ok = true;
-    form.ParseReply(BatchReply(answers), &ok);
+    const AtReply::Taken taken = form.ParseReply(BatchReply(answers));
     EXPECT_EQ(form.m_nClassOfDevice, 263808);
-    EXPECT_TRUE(ok);
+    EXPECT_EQ(taken.missing, QStringList{"Class of Device"}) << "an answer of no use is none";
 }
 
-TEST(BluetoothForm, ReplyEndingAfterTheNamesOkTakesNoName) {
+TEST(BluetoothForm, ReplyEndingAfterTheNamesOkTakesTheNameAndNamesTheRest) {
+    // The name's answer came whole with its own OK; what the cut took is named.
     const QByteArray full = BatchReply(BluetoothAnswers());
     const QByteArray cut = full.left(full.indexOf("AT*AGLC?"));
     CBluetoothForm form = Opened();
-    bool ok = true;
-    form.ParseReply(cut, &ok);
-    EXPECT_FALSE(ok);
+    const AtReply::Taken taken = form.ParseReply(cut);
+    EXPECT_EQ(taken.missing, (QStringList{"Class of Device", "Fixed PIN", "Discoverable",
+                                          "Power Save Mode", "Security Mode"}));
+    EXPECT_EQ(taken.answered, (QStringList{"AT*AILBA", "AT*AILVI", "AT*AGLN"}));
     EXPECT_EQ(form.m_strDeviceAddress, "0012F3004A21");
     EXPECT_EQ(form.m_strVersion, "cB-OEMSPA33i 3.1.2");
-    EXPECT_EQ(form.m_strLocalName, "BT Printer") << "its check segment is empty";
+    EXPECT_EQ(form.m_strLocalName, "Shop \"A\"");
     EXPECT_EQ(form.m_nClassOfDevice, 263808);
     EXPECT_EQ(form.m_strFixedPin, "0");
     EXPECT_EQ(form.m_nDiscoverable, 2);
@@ -143,9 +143,8 @@ TEST(BluetoothForm, ReplyEndingAfterTheNamesOkTakesNoName) {
 
 TEST(BluetoothForm, AnswersWithoutOkAreNotTakenTheOthersAre) {
     CBluetoothForm form = Opened();
-    bool ok = true;
-    form.ParseReply(BatchReply(BluetoothAnswers(), {2, 5}), &ok);
-    EXPECT_FALSE(ok);
+    const AtReply::Taken taken = form.ParseReply(BatchReply(BluetoothAnswers(), {2, 5}));
+    EXPECT_EQ(taken.missing, (QStringList{"Local Name", "Discoverable"}));
     EXPECT_EQ(form.m_strLocalName, "BT Printer");
     EXPECT_EQ(form.m_nDiscoverable, 2);
     EXPECT_EQ(form.m_strFixedPin, "4711");
@@ -153,16 +152,59 @@ TEST(BluetoothForm, AnswersWithoutOkAreNotTakenTheOthersAre) {
     EXPECT_EQ(form.m_nSecurityMode, 1);
 }
 
-TEST(BluetoothForm, SecurityIsCheckedAgainstOkAnywhere) {
+TEST(BluetoothForm, EachAnswerNeedsItsOwnLineAndOk) {
+    // Replies that used to satisfy a field with another's text: an OK elsewhere, a name
+    // holding a prefix, a module answering only OK or only ERROR, a name with a line end.
+    const QByteArray echoName = "AT*AGLN?\r\r\n*AGLN:";
+    QStringList all;
+    for (const QString& q : CBluetoothForm::Queries())
+        all << CBluetoothForm::Label(q);
+    const QStringList allButName = QStringList(all).filter(QRegularExpression("^(?!Local Name)"));
+    struct Case {
+        QByteArray reply;
+        QStringList missing;
+        QString name;
+        int classOfDevice;
+        int security;
+    } cases[] = {
+        {"OK AT*AGSM?\r\r\n*AGSM:2", all, "BT Printer", 263808, 0},
+        {echoName + "\"AGLC:5\"\r\nOK\r\n", allButName, "AGLC:5", 263808, 0},
+        {echoName + "\"BOOK\"\r\nAT*AGSM?\r\r\n*AGSM:2\r\n", all, "BT Printer", 263808, 0},
+        {echoName + "\"x\nsecurity=1\"\r\nOK\r\n", allButName, "x\nsecurity=1", 263808, 0},
+        {BatchReply(BluetoothAnswers()).replace("*AGLC:1234", "*AGLC:none"),
+         {"Class of Device"},
+         "Shop \"A\"",
+         263808,
+         1},
+    };
+    for (const Case& c : cases) {
+        CBluetoothForm form = Opened();
+        EXPECT_EQ(form.ParseReply(c.reply).missing, c.missing) << c.reply.constData();
+        EXPECT_EQ(form.m_strLocalName, c.name) << c.reply.constData();
+        EXPECT_EQ(form.m_nClassOfDevice, c.classOfDevice) << c.reply.constData();
+        EXPECT_EQ(form.m_nSecurityMode, c.security) << c.reply.constData();
+    }
+    // A module that answers every query with OK alone, or with ERROR, answered none.
+    for (const char* verdict : {"\r\nOK\r\n", "\r\nERROR\r\n"}) {
+        QByteArray reply;
+        for (const QString& q : CBluetoothForm::Queries())
+            reply += q.toLatin1() + "?\r" + verdict;
+        CBluetoothForm form = Opened();
+        EXPECT_EQ(form.ParseReply(reply).missing, all) << verdict;
+    }
+}
+
+TEST(BluetoothForm, ReadValuesLongerThanThePageTakesAreKeptWholeAndTold) {
+    auto answers = BluetoothAnswers();
+    answers[2].second = '"' + QByteArray(40, 'n') + '"';
     CBluetoothForm form = Opened();
-    bool ok = true;
-    form.ParseReply("AT*AGSM?\r\r\n*AGSM:2\r\n", &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(form.m_nSecurityMode, 0);
-    ok = true;
-    form.ParseReply("OK AT*AGSM?\r\r\n*AGSM:2", &ok);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(form.m_nSecurityMode, 1);
+    const AtReply::Taken taken = form.ParseReply(BatchReply(answers));
+    EXPECT_TRUE(taken.missing.isEmpty());
+    EXPECT_EQ(form.m_strLocalName, QString(40, 'n'));
+    ASSERT_EQ(taken.notes.size(), 1);
+    EXPECT_TRUE(taken.notes[0].startsWith("Local Name as the module holds it has 40 characters; "
+                                          "the page takes at most 16."))
+        << taken.notes[0].toStdString();
 }
 
 TEST(BluetoothForm, WriteCommandsInOrder) {

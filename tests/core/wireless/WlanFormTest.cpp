@@ -101,8 +101,7 @@ TEST(WlanForm, ParsesEveryAnswer) {
     CWlanForm form = Opened();
     form.m_strKey = "typed";
     form.m_strKeyIndex = "3";
-    bool ok = true;
-    form.ParseReply(Reply(), &ok);
+    bool ok = form.ParseReply(Reply()).missing.isEmpty();
     EXPECT_TRUE(ok);
     EXPECT_EQ(form.m_strDeviceAddress, "0012F3A1B2C4");
     EXPECT_EQ(form.m_strVersion, "cB-OWS451 2.0.4");
@@ -163,8 +162,7 @@ TEST(WlanForm, SpecialRows) {
         auto answers = WlanAnswers();
         answers[size_t(c.answer)].second = c.value;
         CWlanForm form = Opened();
-        bool ok = true;
-        form.ParseReply(BatchReply(answers), &ok);
+        bool ok = form.ParseReply(BatchReply(answers)).missing.isEmpty();
         EXPECT_TRUE(ok) << c.value.constData();
         c.check(form);
     }
@@ -172,8 +170,7 @@ TEST(WlanForm, SpecialRows) {
 
 TEST(WlanForm, LastAnswerWithoutOkAndPartialReplies) {
     CWlanForm form = Opened();
-    bool ok = true;
-    form.ParseReply(BatchReply(WlanAnswers(), {13}), &ok);
+    bool ok = form.ParseReply(BatchReply(WlanAnswers(), {13})).missing.isEmpty();
     EXPECT_FALSE(ok);
     EXPECT_EQ(form.m_strDnsPrimary, "0.0.0.0");
     EXPECT_EQ(form.m_strHostName, "press-7");
@@ -182,8 +179,7 @@ TEST(WlanForm, LastAnswerWithoutOkAndPartialReplies) {
     // next echo lies beyond fails.
     const QByteArray full = Reply();
     CWlanForm cut = Opened();
-    ok = true;
-    cut.ParseReply(full.left(full.indexOf("ANIP:") + 10), &ok);
+    ok = cut.ParseReply(full.left(full.indexOf("ANIP:") + 10)).missing.isEmpty();
     EXPECT_FALSE(ok);
     EXPECT_EQ(cut.m_strActiveKey, "3");
     EXPECT_EQ(cut.m_strIpAddress, "192.168.1.96");

@@ -17,11 +17,11 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -166,6 +166,47 @@ TEST_F(BluetoothPageTest, ReadShowsTheModulesSettingsAndTheLog) {
     EXPECT_TRUE(h->Services().StatusTexts().contains("Success: Received OK."));
     EXPECT_TRUE(h->TakeReceived().endsWith("AT*AGSM?\rAT*ADDM\r###"));
     EXPECT_FALSE(page->IsBusy());
+}
+
+TEST_F(BluetoothPageTest, ReadValueLongerThanTheEditIsShownWholeAndNeverWrittenCut) {
+    const QString longName(40, 'n');
+    h->Sim().WithPrinter([&](CPrinterModel& p) {
+        p.Bluetooth()->RestoreStored({{"AGLN", {longName}}});
+    });
+    Click(1099);
+    EXPECT_EQ(Text(1088), longName) << "shown whole, not cut to the edit's 16";
+    ASSERT_EQ(h->Services().MessageTexts().size(), 1);
+    EXPECT_TRUE(h->Services().MessageTexts()[0].startsWith(
+        "Local Name as the module holds it has 40 characters; the page takes at most 16."));
+    EXPECT_EQ(h->Services().StatusTexts().last(), "Ready");
+    // Write refuses it (and everything after it, which the data exchange did not take)
+    // until the user shortens it.
+    (void)h->TakeReceived();
+    h->Services().Clear();
+    Type(1097, "4711");
+    Click(1098);
+    EXPECT_EQ(h->Services().MessageTexts(),
+              QStringList{"Please enter no more than 16 characters."});
+    EXPECT_EQ(h->Services().StatusTexts().last(),
+              "Nothing was written: correct the field the message names first.");
+    EXPECT_EQ(h->TakeReceived(), QByteArray());
+    Type(1088, "Till 9");
+    Click(1098);
+    EXPECT_TRUE(h->TakeReceived().contains("AT*AGLN=\"Till 9\",1\rAT*AGLC=263808,1\r"
+                                           "AT*AGFP=\"4711\",1\r"));
+}
+
+TEST_F(BluetoothPageTest, ReadWithUnansweredQueriesSaysWhichInTheStatusBar) {
+    // The Bluetooth page pointed at the WLAN module's UART.
+    SetCombo(1125, "U2");
+    Type(1088, "mine");
+    Click(1099);
+    EXPECT_EQ(Text(1088), "mine") << "unanswered: unchanged";
+    EXPECT_EQ(Text(1131), "cB-OWS451 2.0.4") << "the WLAN module's version did answer";
+    EXPECT_TRUE(h->Services().StatusTexts().contains("Error: Did not receive OK."));
+    EXPECT_EQ(h->Services().StatusTexts().last(),
+              "Error: No usable answer for: Local Name, Class of Device, Fixed PIN, "
+              "Discoverable, Power Save Mode, Security Mode.");
 }
 
 TEST_F(BluetoothPageTest, WriteAfterClearSendsEmptyTextsAndZeros) {
