@@ -108,7 +108,11 @@ void CPty::TakeOpenEvents() {
     bool closed = false;
     while (::read(m_watch, events, sizeof events) > 0)
         closed = true;
-    if (!closed || m_slaveKeeper < 0 || ProgramHoldsSlave())
+    // A program that closes the line itself gives up its claim first (Qt does): only a
+    // claim still standing needs the look at who holds the line.
+    int exclusive = 0;
+    if (!closed || m_slaveKeeper < 0 || ::ioctl(m_slaveKeeper, TIOCGEXCL, &exclusive) != 0 ||
+        !exclusive || ProgramHoldsSlave())
         return;
     ::ioctl(m_slaveKeeper, TIOCNXCL);
     // A program that opened the line (and claimed it) between the look and the drop keeps
