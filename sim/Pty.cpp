@@ -2,6 +2,8 @@
 
 #include "PtySpeed.h"
 
+#include <QDir>
+#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -41,8 +43,7 @@ CPty::CPty() {
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     // Set up after the kept slave opened, so that only the program's opens are counted.
     m_watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (m_watch >= 0 &&
-        inotify_add_watch(m_watch, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    if (m_watch >= 0 && inotify_add_watch(m_watch, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
         ::close(m_watch);
         m_watch = -1;
     }
@@ -73,27 +74,51 @@ int CPty::ReadFromProgram(char* buffer, int count) {
     return n - 1;
 }
 
+bool CPty::ProgramHoldsSlave() const {
+    // Every open descriptor of every process this user may look at; this process's own
+    // kept slave does not count. (A program of another user, root say, is not seen: its
+    // claim does not stop root, and that program still holds the line.)
+    const QString own = QString::number(::getpid());
+    const QByteArray slave = QFile::encodeName(m_slavePath);
+    const QStringList pids =
+        QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& pid : pids) {
+        if (!pid.front().isDigit())
+            continue;
+        const QString fdDir = QStringLiteral("/proc/%1/fd").arg(pid);
+        for (const QString& fd : QDir(fdDir).entryList(QDir::System | QDir::NoDotAndDotDot)) {
+            if (pid == own && fd.toInt() == m_slaveKeeper)
+                continue;
+            char target[256];
+            const QByteArray link = QFile::encodeName(fdDir + QLatin1Char('/') + fd);
+            const ssize_t n = ::readlink(link.constData(), target, sizeof target);
+            if (n == slave.size() && memcmp(target, slave.constData(), size_t(n)) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 void CPty::TakeOpenEvents() {
     if (m_watch < 0)
         return;
+    // Events of the same kind that come together are merged, so they are not counted:
+    // each batch of closes is a moment to look who still holds the line.
     alignas(inotify_event) char events[4096];
-    for (;;) {
-        const ssize_t n = ::read(m_watch, events, sizeof events);
-        if (n <= 0)
-            break;
-        for (ssize_t at = 0; at < n;) {
-            const auto* e = reinterpret_cast<const inotify_event*>(events + at);
-            if (e->mask & IN_OPEN)
-                ++m_programOpens;
-            if (e->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE))
-                m_programOpens = qMax(0, m_programOpens - 1);
-            if (e->mask & IN_Q_OVERFLOW)
-                m_programOpens = 0; // the count is lost: take the line as free
-            at += ssize_t(sizeof(inotify_event) + e->len);
-        }
-    }
-    if (m_programOpens == 0 && m_slaveKeeper >= 0)
-        ::ioctl(m_slaveKeeper, TIOCNXCL);
+    bool closed = false;
+    while (::read(m_watch, events, sizeof events) > 0)
+        closed = true;
+    // A program that closes the line itself gives up its claim first (Qt does): only a
+    // claim still standing needs the look at who holds the line.
+    int exclusive = 0;
+    if (!closed || m_slaveKeeper < 0 || ::ioctl(m_slaveKeeper, TIOCGEXCL, &exclusive) != 0 ||
+        !exclusive || ProgramHoldsSlave())
+        return;
+    ::ioctl(m_slaveKeeper, TIOCNXCL);
+    // A program that opened the line (and claimed it) between the look and the drop keeps
+    // its claim.
+    if (ProgramHoldsSlave())
+        ::ioctl(m_slaveKeeper, TIOCEXCL);
 }
 
 CPty::~CPty() {

@@ -52,22 +52,21 @@ public:
     // The kept slave holds the line open, so the kernel never sees the program's port
     // close for the last time, and an exclusive claim (TIOCEXCL, which Qt sets at open)
     // would outlive the program that made it: every later open by an ordinary user would
-    // fail with EBUSY. So the opens and closes of the slave are watched, and when the last
-    // program's descriptor goes (closed, or its process ended, even by kill -9) the claim
-    // is dropped, as a real port's last close drops it. WatchFd is readable when opens or
-    // closes are waiting for TakeOpenEvents; -1 when the watch could not be set up.
+    // fail with EBUSY. So the closes of the slave are watched, and when no program's
+    // descriptor is left (closed, or its process ended, even by kill -9) the claim is
+    // dropped, as a real port's last close drops it. WatchFd is readable when closes are
+    // waiting for TakeOpenEvents; -1 when the watch could not be set up.
     int WatchFd() const { return m_watch; }
     void TakeOpenEvents();
-    // How many descriptors other programs hold open on the slave, as far as seen.
-    int ProgramOpens() const { return m_programOpens; }
 
 private:
     void Close();
+    // Whether any process but this one's kept slave has the slave open.
+    bool ProgramHoldsSlave() const;
 
     int m_master = -1;
     int m_slaveKeeper = -1;
     int m_watch = -1;
-    int m_programOpens = 0;
     bool m_packetMode = false;
     QString m_slavePath;
     QString m_error;

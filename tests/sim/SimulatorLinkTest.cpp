@@ -505,6 +505,7 @@ TEST_F(SimTest, AProgramsExclusiveClaimGoesWithItsLastDescriptor) {
             ::ioctl(fd, TIOCGEXCL, &exclusive);
             ::close(fd);
         }
+        h->Sim().Settle(); // this look's own close is taken in before anything else
         return exclusive;
     };
     for (const char* how : {"closed", "killed"}) {

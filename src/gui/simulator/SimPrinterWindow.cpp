@@ -23,8 +23,6 @@
 namespace {
 const QSize kThumbnailSize(64, 32);
 const int kGap = 8; // between the main window and this one
-// Narrower than this beside the main window, the lists would be of no use.
-const int kNarrowestBeside = 240;
 
 // The part of a slot's picture that has dots: a logo narrower than the paper would be
 // lost in a thumbnail of the whole line width.
@@ -301,7 +299,8 @@ void CSimPrinterWindow::OnSaveAsPng() {
                                   : QStringLiteral("Saved the paper as %1.").arg(path));
 }
 
-QRect CSimPrinterWindow::PlaceBeside(const QRect& main, QSize size, const QRect& room) {
+QRect CSimPrinterWindow::PlaceBeside(const QRect& main, QSize size, const QRect& room,
+                                     int narrowest) {
     if (!room.isValid())
         return QRect(main.right() + 1 + kGap, main.top(), size.width(), size.height());
     size = size.boundedTo(room.size());
@@ -314,7 +313,7 @@ QRect CSimPrinterWindow::PlaceBeside(const QRect& main, QSize size, const QRect&
     if (size.width() > rightRoom) {
         if (size.width() <= leftRoom) {
             x = main.left() - kGap - size.width();
-        } else if (qMax(leftRoom, rightRoom) >= kNarrowestBeside) {
+        } else if (qMax(leftRoom, rightRoom) >= narrowest) {
             size.setWidth(qMax(leftRoom, rightRoom));
             x = rightRoom >= leftRoom ? main.right() + 1 + kGap : room.left();
         } else {
@@ -344,7 +343,9 @@ void CSimPrinterWindow::Place() {
     const QScreen* screen = m_main->screen();
     const QRect room = screen ? screen->availableGeometry() : QRect();
     const QSize frameSize = size().grownBy(margins);
-    const QRect frame = PlaceBeside(mainFrame, frameSize, room);
+    // No narrower than its layout allows (the eight logo slots side by side).
+    const int narrowest = minimumSizeHint().width() + margins.left() + margins.right();
+    const QRect frame = PlaceBeside(mainFrame, frameSize, room, narrowest);
     resize(frame.size().shrunkBy(margins));
     // The position of a window is that of its frame.
     move(frame.topLeft());

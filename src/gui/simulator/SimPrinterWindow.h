@@ -42,8 +42,9 @@ public:
     void ShowBeside(QWidget* main);
     // Where a window whose frame is `size` goes beside the main window's frame `main`,
     // within `room` (the screen's available area): its frame, never over the main window
-    // while the screen has room beside it, and never past the screen's edges.
-    static QRect PlaceBeside(const QRect& main, QSize size, const QRect& room);
+    // while the screen has room beside it (down to `narrowest`), and never past the
+    // screen's edges.
+    static QRect PlaceBeside(const QRect& main, QSize size, const QRect& room, int narrowest);
 
     // Copies the printer's state now and shows it.
     void Refresh();

@@ -197,9 +197,14 @@ TEST(SimWindowPlace, BesideTheMainWindowAndWithinTheScreen) {
         {"lower main window: up to fit", {0, 200, 600, 700}, {620, 930}, {608, 64, 620, 930}, true},
         {"taller than the screen", {0, 200, 600, 700}, {620, 1100}, {608, 0, 620, 994}, true},
         {"no room beside", {0, 0, 1100, 700}, {620, 930}, {660, 0, 620, 930}, false},
+        {"a side narrower than the window can be",
+         {200, 0, 700, 700},
+         {620, 930},
+         {660, 0, 620, 930},
+         false},
     };
     for (const auto& row : rows) {
-        const QRect placed = CSimPrinterWindow::PlaceBeside(row.main, row.size, room);
+        const QRect placed = CSimPrinterWindow::PlaceBeside(row.main, row.size, room, 400);
         EXPECT_EQ(placed, row.expected) << row.name;
         EXPECT_TRUE(room.contains(placed)) << row.name << ": off the screen";
         EXPECT_EQ(!placed.intersects(row.main), row.beside) << row.name;
