@@ -194,7 +194,8 @@ TEST_F(CompletionTest, OfferedChoicesAreTheOnesTheCommandsTake) {
         {"authentication", {"wlan", "write", "--port", noPort}, nullptr, 4},
         {"encryption", {"wlan", "write", "--port", noPort}, nullptr, 4},
         {"active-key", {"wlan", "write", "--port", noPort}, nullptr, 4},
-        {"key-index", {"wlan", "write", "--port", noPort}, nullptr, 4},
+        // A key index names the key --key writes: given alone it is refused.
+        {"key-index", {"wlan", "write", "--key", "k", "--port", noPort}, nullptr, 4},
     };
     auto run = [&](QStringList args) {
         QString out, err;
