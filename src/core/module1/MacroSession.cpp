@@ -141,8 +141,7 @@ void CMacroSession::OnLinkFailed() {
     const QString cause = m_link.FailureText();
     m_linkLost = true;
     m_linkLostText =
-        QStringLiteral("The link to the printer was lost (%1, %2%3); it is opened again when "
-                       "the page is shown again.")
+        QStringLiteral("The link to the printer was lost (%1, %2%3).")
             .arg(m_link.GetPortName(), m_link.DeviceName(),
                  cause.isEmpty() ? QString() : QStringLiteral(": ") + cause);
     // Closed, or the device would keep waking the program with its hang-up.

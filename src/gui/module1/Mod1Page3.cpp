@@ -240,6 +240,11 @@ void CMod1Page3::OnBrowse(int row) {
 
 void CMod1Page3::ReceiveStep() {
     const QString received = m_session.ReceiveStep();
+    if (!m_core.m_serial.m_bOpen && m_session.LinkLost()) {
+        m_services.Status(m_session.LinkLostText() +
+                          QStringLiteral(" It is opened again when the page is shown again."));
+        return;
+    }
     if (received.isEmpty())
         return;
     m_ctlMonitor->setPlainText(
