@@ -152,8 +152,9 @@ TEST(Interrupt, EveryExchangeEndsAtOnceAndSaysWhatThePrinterIsLeftDoing) {
                          QByteArray(row.name).startsWith("flash in"));
         }
         // A radio exchange leaves the printer its own again: it relays no more.
-        if (received.startsWith("\x1BP"))
+        if (received.startsWith("\x1BP")) {
             EXPECT_TRUE(received.endsWith("###"));
+        }
         EXPECT_FALSE(h.Sim().WithPrinter([](CPrinterModel& p) { return p.InPassThrough(); }));
 
         // Once the user has waited as told, the printer answers the next query itself

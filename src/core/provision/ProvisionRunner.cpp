@@ -57,6 +57,8 @@ QString ExchangeFailure(const CAtExchange::Result& r) {
         return QStringLiteral("the port could not be written");
     case CAtExchange::Outcome::Refused:
         return QStringLiteral("a value does not fit its command");
+    case CAtExchange::Outcome::Interrupted:
+        return QStringLiteral("interrupted");
     case CAtExchange::Outcome::Completed:
         break;
     }

@@ -155,27 +155,39 @@ void CAtExchange::Conclude(const Result& result) {
         m_services.Message(note);
 }
 
+// The opening every radio exchange shares: the pass-through command and the escape
+// sequence, then the link opened for the module's replies. False, with the outcome set,
+// when the exchange ended there (a module left in AT mode returns to data mode at the
+// printer's time-out).
+bool CAtExchange::OpenPassThrough(CExchange& exchange, Result* result) {
+    exchange.SetTellsInterrupt(false);
+    exchange.Start();
+    if (exchange.Interrupted()) {
+        result->outcome = Outcome::Interrupted;
+        return false; // nothing was sent
+    }
+    SendPassThruCommand();
+    SendEscapeSequence();
+    exchange.Step();
+    if (exchange.Interrupted()) {
+        *result = EndInterrupted(exchange);
+        return false;
+    }
+    if (!exchange.Open()) {
+        result->outcome = Outcome::OpenFailed;
+        return false;
+    }
+    return true;
+}
+
 CAtExchange::Result CAtExchange::ReadExchange(const QStringList& queries, int largestReply,
                                               const Parser& parse) {
     Result result;
     {
         // The wait cursor and the indicator for the whole Read; its end shows "Ready".
         CExchange exchange(m_link, m_services, 3);
-        exchange.SetTellsInterrupt(false);
-        exchange.Start();
-        if (exchange.Interrupted()) {
-            result.outcome = Outcome::Interrupted;
-            return result; // nothing was sent
-        }
-        SendPassThruCommand();
-        SendEscapeSequence();
-        exchange.Step();
-        if (exchange.Interrupted())
-            return EndInterrupted(exchange);
-        if (!exchange.Open()) {
-            result.outcome = Outcome::OpenFailed;
-            return result; // the module stays in AT mode until the printer's time-out
-        }
+        if (!OpenPassThrough(exchange, &result))
+            return result;
         if (!ReadStep(exchange, queries, largestReply, parse, &result))
             return result;
         exchange.Pause(kReplyPauseMs);
@@ -191,21 +203,8 @@ CAtExchange::Result CAtExchange::ReadExchange(const QStringList& queries, int la
 CAtExchange::Result CAtExchange::WriteExchange(const QVector<QByteArray>& commands) {
     Result result;
     CExchange exchange(m_link, m_services, 1 + int(commands.size()));
-    exchange.SetTellsInterrupt(false);
-    exchange.Start();
-    if (exchange.Interrupted()) {
-        result.outcome = Outcome::Interrupted;
-        return result; // nothing was sent
-    }
-    SendPassThruCommand();
-    SendEscapeSequence();
-    exchange.Step();
-    if (exchange.Interrupted())
-        return EndInterrupted(exchange);
-    if (!exchange.Open()) {
-        result.outcome = Outcome::OpenFailed;
+    if (!OpenPassThrough(exchange, &result))
         return result;
-    }
     if (!WriteSteps(exchange, commands, &result))
         return result;
     result.ok = result.answered == commands.size();
@@ -255,21 +254,8 @@ CAtExchange::Result CAtExchange::UpdateExchange(const QStringList& queries, int 
     QString refusal;
     {
         CExchange exchange(m_link, m_services, 1 + (queries.isEmpty() ? 0 : 2) + commands);
-        exchange.SetTellsInterrupt(false);
-        exchange.Start();
-        if (exchange.Interrupted()) {
-            result.outcome = Outcome::Interrupted;
-            return result; // nothing was sent
-        }
-        SendPassThruCommand();
-        SendEscapeSequence();
-        exchange.Step();
-        if (exchange.Interrupted())
-            return EndInterrupted(exchange);
-        if (!exchange.Open()) {
-            result.outcome = Outcome::OpenFailed;
+        if (!OpenPassThrough(exchange, &result))
             return result;
-        }
         bool read = true;
         if (!queries.isEmpty()) {
             if (!ReadStep(exchange, queries, largestReply, parse, &result))

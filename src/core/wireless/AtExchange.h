@@ -102,6 +102,7 @@ public:
 private:
     // The batch, its one read and the parse, on the open link; false when the batch could
     // not be written (the link is closed then).
+    bool OpenPassThrough(CExchange& exchange, Result* result);
     bool ReadStep(CExchange& exchange, const QStringList& queries, int largestReply,
                   const Parser& parse, Result* result);
     // The set commands on the open link; false when one could not be written.

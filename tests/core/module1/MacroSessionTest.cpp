@@ -54,6 +54,19 @@ int SendAll(CMacroSession& session) {
     }
     return steps;
 }
+// A session on a bare pseudo-terminal: the test plays the printer on its master.
+struct PtySession {
+    PtySession() {
+        ports.SetSessionDevice(QStringLiteral("COM1"), pty.SlavePath());
+        link.SetPortMap(&ports);
+        link.SetServices(&services);
+    }
+    CPtyPair pty;
+    CPortMap ports;
+    CRecordingServices services;
+    CSerialPort link;
+    CMacroSession session{link, services};
+};
 } // namespace
 
 TEST(MacroSession, MacrosGoOutOnTheHeldLink) {
@@ -207,14 +220,11 @@ TEST(MacroSession, MonitorKeepsItsLastLines) {
 
 TEST(MacroSession, AVanishedPortEndsTheSendingInsteadOfReportingEveryLine) {
     QTemporaryDir dir;
-    CPtyPair pty;
-    CPortMap ports;
-    ports.SetSessionDevice(QStringLiteral("COM1"), pty.SlavePath());
-    CRecordingServices services;
-    CSerialPort link;
-    link.SetPortMap(&ports);
-    link.SetServices(&services);
-    CMacroSession session(link, services);
+    PtySession p;
+    CPtyPair& pty = p.pty;
+    CRecordingServices& services = p.services;
+    CSerialPort& link = p.link;
+    CMacroSession& session = p.session;
     ASSERT_TRUE(session.OpenLink());
     QByteArray many;
     for (int i = 0; i < 500; ++i)
@@ -248,14 +258,9 @@ TEST(MacroSession, ALineBreakSplitBetweenTwoReadsIsOneBreak) {
         {{"A\r", "\n", "\n"}, "A\n\n"},
     };
     for (const auto& c : cases) {
-        CPtyPair pty;
-        CPortMap ports;
-        ports.SetSessionDevice(QStringLiteral("COM1"), pty.SlavePath());
-        CRecordingServices services;
-        CSerialPort link;
-        link.SetPortMap(&ports);
-        link.SetServices(&services);
-        CMacroSession session(link, services);
+        PtySession p;
+        CPtyPair& pty = p.pty;
+        CMacroSession& session = p.session;
         ASSERT_TRUE(session.OpenLink());
         QString monitor;
         for (const QByteArray& chunk : c.chunks) {
