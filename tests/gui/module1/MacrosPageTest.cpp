@@ -196,8 +196,8 @@ TEST_F(MacrosPageTest, TheMonitorShowsWhatThePrinterSends) {
     // The replies' arrival wakes the receive step, and it reads one step after another
     // while bytes wait: a few turns of the event loop show them all, with no beat of its
     // own waking the program.
-    for (int i = 0; i < 40 && macros->MonitorText().count('\n') < 10; ++i)
-        QApplication::processEvents();
+    for (int i = 0; i < 100 && macros->MonitorText().count('\n') < 10; ++i)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_TRUE(macros->MonitorText().startsWith("TARVO3-")) << macros->MonitorText().toStdString();
     EXPECT_EQ(macros->MonitorText().count("TARVO3-"), 10);
     const QColor background = Find<QPlainTextEdit>(macros, 1079)->palette().color(QPalette::Base);
@@ -208,9 +208,12 @@ TEST_F(MacrosPageTest, ALostLinkIsClosedAndSaidAndReopensWhenThePageIsShownAgain
     ShowMacros();
     ASSERT_EQ(app->Serial().m_bOpen, 1);
     sim->Hangup(); // the cable is pulled
-    for (int i = 0; i < 50 && app->Serial().m_bOpen; ++i)
-        QApplication::processEvents();
+    // The hang-up comes through the event loop: wait for it (bounded), not for a count of
+    // turns, which a slow build may not make in time.
+    for (int i = 0; i < 100 && app->Serial().m_bOpen; ++i)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_EQ(app->Serial().m_bOpen, 0) << "no spinning on a port that only reports its hang-up";
+    ASSERT_FALSE(services.StatusTexts().isEmpty());
     EXPECT_TRUE(services.StatusTexts().last().startsWith("The link to the printer was lost"))
         << services.StatusTexts().last().toStdString();
     services.Clear();
