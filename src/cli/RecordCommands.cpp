@@ -3,6 +3,7 @@
 #include "CliCommand.h"
 #include "CliRun.h"
 #include "ProvisionRecord.h"
+#include "RecordCsv.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -97,19 +98,6 @@ QJsonObject RunJson(const CProvisionRecord::Run& r, bool values) {
     return o;
 }
 
-// A CSV field: quoted when it holds a comma, a quote or a line break; a leading =, +, -
-// or @ is quoted with an apostrophe so that a spreadsheet does not run it as a formula.
-QString CsvField(QString text) {
-    if (!text.isEmpty() && QStringLiteral("=+-@").contains(text.front()))
-        text.prepend(QLatin1Char('\''));
-    if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
-        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
-        text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        text = QLatin1Char('"') + text + QLatin1Char('"');
-    }
-    return text;
-}
-
 void PrintTable(QTextStream& out, const QList<QStringList>& rows) {
     if (rows.isEmpty())
         return;
@@ -165,7 +153,7 @@ int RunList(CCliRun& run) {
                 r.printer, r.serial,  r.address, r.firmware, r.recipe,
                 r.hash,    r.station, r.started, r.verdict,  steps.join(QLatin1Char(' '))};
             for (QString& f : fields)
-                f = CsvField(f);
+                f = RecordCsv::Field(f);
             run.Out() << fields.join(QLatin1Char(',')) << '\n';
         }
         return KvuCtlExit::Ok;

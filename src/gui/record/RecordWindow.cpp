@@ -1,4 +1,5 @@
 #include "RecordWindow.h"
+#include "RecordCsv.h"
 
 #include "ProvisionRecord.h"
 #include "RecordLocation.h"
@@ -68,17 +69,6 @@ QTableView* MakeTable(QWidget* parent, const char* name) {
     return view;
 }
 
-QString CsvField(QString text) {
-    // A leading =, +, - or @ would run as a formula in a spreadsheet.
-    if (!text.isEmpty() && QStringLiteral("=+-@").contains(text.front()))
-        text.prepend(QLatin1Char('\''));
-    if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
-        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
-        text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        text = QLatin1Char('"') + text + QLatin1Char('"');
-    }
-    return text;
-}
 } // namespace
 
 CRecordWindow::CRecordWindow(IUiServices& services, QWidget* parent)
@@ -253,7 +243,7 @@ bool CRecordWindow::ExportCsv(const QString& path, QString* detail) {
         const QSqlRecord r = m_runs->record(row);
         QStringList fields;
         for (const Column& c : kRunColumns)
-            fields << CsvField(r.value(QLatin1String(c.field)).toString());
+            fields << RecordCsv::Field(r.value(QLatin1String(c.field)).toString());
         QStringList steps;
         const qint64 id = r.value(QStringLiteral("id")).toLongLong();
         for (const auto& run : all) {
@@ -263,7 +253,7 @@ bool CRecordWindow::ExportCsv(const QString& path, QString* detail) {
                 steps
                     << QStringLiteral("%1:%2:%3").arg(s.step, s.verdict).arg(s.seconds, 0, 'f', 1);
         }
-        fields << CsvField(steps.join(QLatin1Char(' ')));
+        fields << RecordCsv::Field(steps.join(QLatin1Char(' ')));
         text += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
     }
     return FileAccess::WriteFileSafely(path, text.toUtf8(), detail);
