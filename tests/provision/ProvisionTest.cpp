@@ -72,6 +72,8 @@ protected:
         });
     }
     QString Printed(size_t i) {
+        // Every byte sent taken in first: a loaded machine may not have printed it yet.
+        sims[i]->Sim().Settle();
         return sims[i]->Sim().WithPrinter([](CPrinterModel& p) { return p.Paper().Text(); });
     }
 };
