@@ -14,6 +14,7 @@ bool CMacroSession::OpenLink(bool quiet) {
     if (m_link.Open(1, 0)) {
         m_linkLost = false;
         m_pendingCr = false;
+        m_received.Clear();
         return true;
     }
     if (!quiet)
@@ -23,6 +24,18 @@ bool CMacroSession::OpenLink(bool quiet) {
 
 void CMacroSession::CloseLink() {
     m_link.Close();
+}
+
+bool CMacroSession::IsLinkOpen() const {
+    return m_link.m_bOpen != 0;
+}
+
+QString CMacroSession::ConnectionText() const {
+    if (IsLinkOpen())
+        return QStringLiteral("Connected to %1 (%2) at %3 bit/s")
+            .arg(m_link.GetPortName(), m_link.DeviceName(), m_link.GetBaudRateText());
+    return m_linkLost ? QStringLiteral("Not connected: the link was lost.")
+                      : QStringLiteral("Not connected");
 }
 
 bool CMacroSession::SendMacro(const QString& text) {
@@ -125,6 +138,7 @@ QString CMacroSession::ReceiveStep() {
     if (got <= 0)
         return QString();
     bytes.truncate(got);
+    m_received.Append(bytes);
     if (m_pendingCr && bytes.startsWith('\n'))
         bytes.remove(0, 1);
     m_pendingCr = bytes.endsWith('\r');
@@ -140,10 +154,9 @@ QString CMacroSession::ReceiveStep() {
 void CMacroSession::OnLinkFailed() {
     const QString cause = m_link.FailureText();
     m_linkLost = true;
-    m_linkLostText =
-        QStringLiteral("The link to the printer was lost (%1, %2%3).")
-            .arg(m_link.GetPortName(), m_link.DeviceName(),
-                 cause.isEmpty() ? QString() : QStringLiteral(": ") + cause);
+    m_linkLostText = QStringLiteral("The link to the printer was lost (%1, %2%3).")
+                         .arg(m_link.GetPortName(), m_link.DeviceName(),
+                              cause.isEmpty() ? QString() : QStringLiteral(": ") + cause);
     // Closed, or the device would keep waking the program with its hang-up.
     m_link.Close();
     m_pendingCr = false;

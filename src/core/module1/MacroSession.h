@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileSender.h"
+#include "MonitorHex.h"
 
 #include <QString>
 
@@ -28,6 +29,10 @@ public:
     // it cannot (`quiet` leaves that out: the frame's own reopening says nothing).
     bool OpenLink(bool quiet = false);
     void CloseLink();
+    bool IsLinkOpen() const;
+    // The page's connected / not connected indicator: "Connected to COM1 (/dev/ttyUSB0) at
+    // 9600 bit/s", "Not connected: the link was lost.", "Not connected".
+    QString ConnectionText() const;
 
     // The macro text's bytes on the open link, no line end added; "Com port not open."
     // when the link is closed. Whether the bytes were written.
@@ -67,6 +72,8 @@ public:
     // built into a 10 MB status text, for a pane that shows a few dozen characters).
     static constexpr int kStatusLineBytes = 200;
     static QString StatusForm(const QByteArray& line);
+    // The bytes behind the monitor, as they arrived, for its hexadecimal view.
+    const CMonitorHex& Received() const { return m_received; }
 
 private:
     void EndSending();
@@ -85,4 +92,5 @@ private:
     bool m_pendingCr = false;
     bool m_linkLost = false;
     QString m_linkLostText;
+    CMonitorHex m_received;
 };

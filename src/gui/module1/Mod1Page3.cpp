@@ -5,9 +5,13 @@
 #include "app/UiServices.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
+#include "files/FileAccess.h"
 #include "frame/HelpKey.h"
 #include "widgets/ElidedButton.h"
+#include "widgets/LinkIndicator.h"
 
+#include <QCheckBox>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,6 +53,15 @@ CMod1Page3::CMod1Page3(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWid
     m_rename->setCheckable(true); // drawn pushed in while renaming
     connect(m_rename, &QPushButton::clicked, this, [this] { OnRename(); });
     grid->addWidget(m_rename, 0, 0);
+    // Whether the page holds the link: macros and files go nowhere while it does not.
+    m_connection = new CLinkIndicator(this);
+    m_connection->setObjectName(QStringLiteral("linkIndicator"));
+    grid->addWidget(m_connection, 0, 1, 1, 2);
+    m_hexView = new QCheckBox(QStringLiteral("Hex"), this);
+    m_hexView->setObjectName(QStringLiteral("hexView"));
+    m_hexView->setToolTip(QStringLiteral("Show the received bytes in hexadecimal"));
+    connect(m_hexView, &QCheckBox::toggled, this, [this](bool hex) { SetHexView(hex); });
+    grid->addWidget(m_hexView, 0, 3);
 
     m_ctlMonitor = new QPlainTextEdit(this);
     m_ctlMonitor->setObjectName(Id(1079));
@@ -109,6 +122,7 @@ CMod1Page3::CMod1Page3(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWid
     grid->setColumnStretch(2, 1);
     for (int k = 0; k < kMacroCount; ++k)
         m_strCaption[size_t(k)] = m_btnMacro[size_t(k)]->text();
+    ShowConnection();
 }
 
 void CMod1Page3::TakeFields() {
@@ -161,22 +175,26 @@ void CMod1Page3::UpdateFromDocument() {
 void CMod1Page3::OnActivate() {
     UpdateFromDocument();
     m_session.OpenLink(false);
+    ShowConnection();
 }
 
 void CMod1Page3::OnModuleChosen() {
     m_session.OpenLink(true);
+    ShowConnection();
 }
 
 void CMod1Page3::OnDeactivate() {
     // A file being sent pauses with its file open; it goes on at the next line when the
     // page is shown again.
     m_session.CloseLink();
+    ShowConnection();
 }
 
 bool CMod1Page3::ReleaseLink() {
     if (!m_core.m_serial.m_bOpen)
         return false;
     m_session.CloseLink();
+    ShowConnection();
     return true;
 }
 
@@ -185,6 +203,11 @@ void CMod1Page3::RetakeLink() {
         m_services.Status(QStringLiteral("Macros and files now go to %1 (%2) at %3 bit/s.")
                               .arg(m_core.m_serial.GetPortName(), m_core.m_serial.DeviceName(),
                                    m_core.m_serial.GetBaudRateText()));
+    ShowConnection();
+}
+
+void CMod1Page3::ShowConnection() {
+    m_connection->SetState(m_session.IsLinkOpen(), m_session.ConnectionText());
 }
 
 void CMod1Page3::OnRename() {
@@ -243,21 +266,78 @@ void CMod1Page3::ReceiveStep() {
     if (!m_core.m_serial.m_bOpen && m_session.LinkLost()) {
         m_services.Status(m_session.LinkLostText() +
                           QStringLiteral(" It is opened again when the page is shown again."));
+        ShowConnection();
         return;
     }
     if (received.isEmpty())
         return;
-    m_ctlMonitor->setPlainText(
-        CMacroSession::AppendToMonitor(m_ctlMonitor->toPlainText(), received));
+    m_monitorText = CMacroSession::AppendToMonitor(m_monitorText, received);
+    ShowMonitor();
+}
+
+QString CMod1Page3::ShownMonitor() const {
+    return m_hexView->isChecked() ? m_session.Received().Text() : m_monitorText;
+}
+
+void CMod1Page3::ShowMonitor() {
+    m_ctlMonitor->setPlainText(ShownMonitor());
     // Scrolled so that line (count - 9) is the first one in view.
     const int lines = m_ctlMonitor->blockCount();
     m_ctlMonitor->verticalScrollBar()->setValue(qMax(0, lines - kLinesInView));
 }
 
-void CMod1Page3::SendStep() {
-    m_session.SendStep();
+void CMod1Page3::SetHexView(bool hex) {
+    if (m_hexView->isChecked() != hex) {
+        m_hexView->setChecked(hex); // comes back here through toggled
+        return;
+    }
+    // The hexadecimal rows line up in columns only in a fixed-pitch font, and only unwrapped
+    // (a row wider than the monitor scrolls sideways rather than breaking its columns).
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(qMax(7.0, font().pointSizeF() - 1));
+    m_ctlMonitor->setFont(hex ? fixed : font());
+    m_ctlMonitor->setLineWrapMode(hex ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+    ShowMonitor();
 }
 
-QString CMod1Page3::MonitorText() const {
-    return m_ctlMonitor->toPlainText();
+bool CMod1Page3::SaveMonitor(const QString& path) {
+    QString detail;
+    QByteArray bytes = ShownMonitor().toUtf8();
+    if (!bytes.isEmpty())
+        bytes += '\n';
+    if (!FileAccess::WriteFileSafely(path, bytes, &detail)) {
+        m_services.Message(
+            QStringLiteral("The monitor could not be saved to %1%2.")
+                .arg(path, detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail)),
+            MsgIcon::Exclamation);
+        return false;
+    }
+    m_services.Status(QStringLiteral("Monitor saved to %1.").arg(path));
+    return true;
+}
+
+bool CMod1Page3::CommandState(int id, bool* enabled, bool* checked) {
+    if (id != kSaveMonitorCommand)
+        return false;
+    *enabled = true;
+    *checked = false;
+    return true;
+}
+
+void CMod1Page3::OnCommand(int id) {
+    if (id != kSaveMonitorCommand)
+        return;
+    FileRequest request;
+    request.save = true;
+    request.title = QStringLiteral("Save Monitor As");
+    request.suggested = QStringLiteral("monitor.txt");
+    request.filter = QStringLiteral("Text Files (*.txt);;All Files (*.*)");
+    request.defaultSuffix = QStringLiteral("txt");
+    const QString path = m_services.AskFileName(request);
+    if (!path.isEmpty())
+        SaveMonitor(path);
+}
+
+void CMod1Page3::SendStep() {
+    m_session.SendStep();
 }

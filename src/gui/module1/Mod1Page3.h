@@ -9,6 +9,8 @@
 
 class CAppCore;
 class CElidedButton;
+class CLinkIndicator;
+class QCheckBox;
 class CKVUDoc;
 class IUiServices;
 class QLineEdit;
@@ -31,6 +33,10 @@ public:
     void OnDeactivate() override;
     bool ReleaseLink() override;
     void RetakeLink() override;
+    // File > Save Monitor As...: what the monitor shows, in the view it shows it in.
+    bool CommandState(int id, bool* enabled, bool* checked) override;
+    void OnCommand(int id) override;
+    static constexpr int kSaveMonitorCommand = 32833;
 
     void UpdateDocument();
     void TakeFields();
@@ -48,12 +54,20 @@ public:
     bool IsSending() const override { return m_session.IsSending(); }
 
     bool InRenameMode() const { return m_bRenameMode != 0; }
-    QString MonitorText() const;
+    // The monitor as text, whichever view is shown.
+    QString MonitorText() const { return m_monitorText; }
+    // What the monitor shows: the text, or the bytes in hexadecimal.
+    QString ShownMonitor() const;
+    void SetHexView(bool hex);
+    bool SaveMonitor(const QString& path);
 
     static constexpr int kMacroCount = 6;
     static constexpr int kFileCount = 2;
 
 private:
+    void ShowConnection();
+    void ShowMonitor();
+
     CKVUDoc& m_doc;
     CAppCore& m_core;
     IUiServices& m_services;
@@ -67,4 +81,7 @@ private:
     std::array<QLineEdit*, kFileCount> m_fileEdits{};
     QPushButton* m_rename = nullptr;
     QPlainTextEdit* m_ctlMonitor = nullptr;
+    QString m_monitorText;
+    CLinkIndicator* m_connection = nullptr;
+    QCheckBox* m_hexView = nullptr;
 };

@@ -279,3 +279,40 @@ TEST(MacroSession, AFloodWithoutLineEndsKeepsTheMonitorBounded) {
         monitor = CMacroSession::AppendToMonitor(monitor, chunk);
     EXPECT_EQ(monitor.size(), CMacroSession::kMaxMonitorChars);
 }
+
+TEST(MacroSession, TheHexViewShowsTheBytesAsTheyArrivedAndKeepsRowsAsTheMonitorKeepsLines) {
+    struct Row {
+        const char* what;
+        std::vector<QByteArray> appends;
+        QString firstRow; // the view's first row
+        int rows;
+    };
+    const QByteArray sixteen("0123456789ABCDEF");
+    const std::vector<Row> rows = {
+        {"nothing arrived", {}, QString(), 0},
+        {"a control byte and a high byte",
+         {QByteArray("\x1BU1\r\n\xFF", 6)},
+         "00000000  1B 55 31 0D 0A FF" + QString(32, QLatin1Char(' ')) + ".U1...",
+         1},
+        {"two reads fill one row",
+         {sixteen.left(10), sixteen.mid(10)},
+         "00000000  30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46  0123456789ABCDEF",
+         1},
+        {"40 rows are all kept", {sixteen.repeated(40)}, "00000000  30", 40},
+        {"the 41st row drops the oldest 20, offsets count on",
+         {sixteen.repeated(40), QByteArray("x")},
+         "00000140  30",
+         21},
+    };
+    for (const Row& row : rows) {
+        CMonitorHex hex;
+        for (const QByteArray& bytes : row.appends)
+            hex.Append(bytes);
+        const QString text = hex.Text();
+        const QStringList lines = text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+        EXPECT_EQ(int(lines.size()), row.rows) << row.what;
+        if (!lines.isEmpty())
+            EXPECT_TRUE(lines.first().startsWith(row.firstRow))
+                << row.what << ": " << lines.first().toStdString();
+    }
+}

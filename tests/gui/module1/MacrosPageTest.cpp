@@ -10,8 +10,10 @@
 #include "module1/EnterTextDlg.h"
 #include "module1/Mod1Page2.h"
 #include "module1/Mod1Page3.h"
+#include "widgets/LinkIndicator.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -202,6 +204,27 @@ TEST_F(MacrosPageTest, TheMonitorShowsWhatThePrinterSends) {
     EXPECT_EQ(macros->MonitorText().count("TARVO3-"), 10);
     const QColor background = Find<QPlainTextEdit>(macros, 1079)->palette().color(QPalette::Base);
     EXPECT_EQ(background, QColor(255, 150, 96));
+    auto* indicator = macros->findChild<CLinkIndicator*>("linkIndicator");
+    ASSERT_TRUE(indicator);
+    EXPECT_TRUE(indicator->Connected());
+    EXPECT_TRUE(indicator->Text().startsWith("Connected to COM1 ("))
+        << indicator->Text().toStdString();
+    // The hex view shows the same bytes, and Save Monitor As saves the view that is shown.
+    macros->findChild<QCheckBox*>("hexView")->click();
+    const QString hex = Find<QPlainTextEdit>(macros, 1079)->toPlainText();
+    EXPECT_TRUE(hex.startsWith("00000000  54 41 52 56 4F 33 2D")) << hex.toStdString();
+    const QString path = dir.filePath("monitor.txt");
+    services.SetFileScript(
+        [&](const FileRequest& request) { return request.save ? path : QString(); });
+    bool enabled = false, checked = true;
+    ASSERT_TRUE(macros->CommandState(CMod1Page3::kSaveMonitorCommand, &enabled, &checked));
+    macros->OnCommand(CMod1Page3::kSaveMonitorCommand);
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), hex + "\n");
+    EXPECT_EQ(services.StatusTexts().last(), "Monitor saved to " + path + ".");
+    macros->findChild<QCheckBox*>("hexView")->click();
+    EXPECT_EQ(Find<QPlainTextEdit>(macros, 1079)->toPlainText(), macros->MonitorText());
 }
 
 TEST_F(MacrosPageTest, ALostLinkIsClosedAndSaidAndReopensWhenThePageIsShownAgain) {
@@ -216,6 +239,8 @@ TEST_F(MacrosPageTest, ALostLinkIsClosedAndSaidAndReopensWhenThePageIsShownAgain
     ASSERT_FALSE(services.StatusTexts().isEmpty());
     EXPECT_TRUE(services.StatusTexts().last().startsWith("The link to the printer was lost"))
         << services.StatusTexts().last().toStdString();
+    EXPECT_EQ(macros->findChild<CLinkIndicator*>("linkIndicator")->Text(),
+              "Not connected: the link was lost.");
     services.Clear();
     sheet->setCurrentIndex(1);
     ShowMacros(); // shown again, the page tries the link again: the device is still gone
