@@ -1,34 +1,13 @@
 #include "NumberField.h"
 
-namespace {
-bool IsScanSpace(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
-           c == QLatin1Char('\v') || c == QLatin1Char('\f') || c == QLatin1Char('\r');
-}
-} // namespace
+#include "text/NumberScan.h"
 
 int NumberField::ReadClampedNumber(const QString& text, int maximum) {
-    int i = 0;
-    while (i < text.size() && IsScanSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        negative = text[i] == QLatin1Char('-');
-        ++i;
-    }
-    const int firstDigit = i;
-    qint64 value = 0;
-    while (i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9')) {
-        // Past any field's maximum the exact value no longer matters.
-        if (value <= 0x7FFFFFFF)
-            value = value * 10 + (text[i].unicode() - '0');
-        ++i;
-    }
-    if (i == firstDigit)
+    const NumberScan::Number n = NumberScan::Scan(text);
+    if (!n.found)
         return -1;
-    if (negative && value != 0)
-        return 0;
-    return value > maximum ? maximum : int(value);
+    // A negative entry reads as 0, one past the field's maximum as the maximum.
+    return int(n.Clamped(0, maximum));
 }
 
 QString NumberField::FormatNumber(int value) {

@@ -3,6 +3,7 @@
 #include "app/Exchange.h"
 #include "app/SerialPort.h"
 #include "text/CodePage.h"
+#include "text/NumberScan.h"
 
 #include <QStringList>
 
@@ -19,48 +20,14 @@ const char kEsc = 0x1B;
 const char kCr = 0x0D;
 const char kLf = 0x0A;
 
-bool IsScanSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// A number read the way the C library's scanning reads "%d" or "%x": leading white space
-// skipped, an optional sign, then digits (for "%x" an optional 0x first). Digits beyond
-// the 32-bit range are taken modulo 2^32, as the scan's conversion keeps the low bits.
-// False when no digit follows.
+// A number as "%d" or "%x" reads it: digits beyond the 32-bit range are taken modulo 2^32,
+// as the scan's conversion keeps the low bits. False when no digit follows.
 bool ScanNumber(const QByteArray& text, int base, qint64* value) {
-    int i = 0;
-    while (i < text.size() && IsScanSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (base == 16 && i + 1 < text.size() && text[i] == '0' &&
-        (text[i + 1] == 'x' || text[i + 1] == 'X') && i + 2 < text.size() &&
-        QByteArray("0123456789abcdefABCDEF").contains(text[i + 2]))
-        i += 2;
-    quint32 n = 0;
-    const int first = i;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        if (digit < 0)
-            break;
-        n = n * quint32(base) + quint32(digit);
-    }
-    if (i == first)
+    const NumberScan::Number n = NumberScan::Scan(text, base);
+    if (!n.found)
         return false;
-    if (base == 10)
-        *value = negative ? -qint64(qint32(n)) : qint64(qint32(n));
-    else
-        *value = negative ? qint64(quint32(0u - n)) : qint64(n); // "%x" reads unsigned
+    const quint32 bits = n.negative ? 0u - n.low32 : n.low32;
+    *value = base == 10 ? qint64(qint32(bits)) : qint64(bits); // "%x" reads unsigned
     return true;
 }
 
@@ -90,15 +57,15 @@ void InterpretLine(const QByteArray& line, QString* out) {
         if (ScanNumber(rest, 10, &n)) {
             // A negative reading keeps its sign in front, not in the hundredths.
             const qint64 m = n < 0 ? -n : n;
-            *out += Line("Voltage = %1%2.%3 (V)", {n < 0 ? QStringLiteral("-") : QString(),
-                                                   QString::number(m / 1000),
-                                                   TwoDigits((m % 1000) / 10)});
+            *out += Line("Voltage = %1%2.%3 (V)",
+                         {n < 0 ? QStringLiteral("-") : QString(), QString::number(m / 1000),
+                          TwoDigits((m % 1000) / 10)});
         }
         break;
     case 'M':
         if (ScanNumber(rest, 16, &n))
-            *out += Line("Timer = %1:%2:%3", {QString::number(n / 3600),
-                                             TwoDigits((n % 3600) / 60), TwoDigits(n % 60)});
+            *out += Line("Timer = %1:%2:%3", {QString::number(n / 3600), TwoDigits((n % 3600) / 60),
+                                              TwoDigits(n % 60)});
         break;
     case 'T':
         if (ScanNumber(rest, 10, &n))
