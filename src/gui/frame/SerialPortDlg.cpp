@@ -21,6 +21,7 @@
 #include <QSerialPortInfo>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -206,21 +207,21 @@ CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
     m_device->setObjectName(QStringLiteral("device"));
     m_device->setEditable(true);
     m_device->setInsertPolicy(QComboBox::NoInsert);
-    // Each port found, and its stable name where it has one: a stable name stored for a
-    // COM port still finds the adapter after it was plugged into another socket.
-    for (const CPortInfo& info : PortDiscovery::Available(m_ports)) {
-        const QString description =
-            info.description.isEmpty() ? QString() : QStringLiteral("  (%1)").arg(info.description);
-        m_device->addItem(info.device + description, info.device);
-        if (!info.stableName.isEmpty())
-            m_device->addItem(info.stableName + description, info.stableName);
-    }
     m_device->setToolTip(
         QStringLiteral("Pick one of the serial ports found on this computer, "
                        "or type the device path. Leave it empty for the default."));
     deviceLabel->setBuddy(m_device);
     m_deviceNote = new QLabel(this);
     m_deviceNote->setWordWrap(true);
+    m_foundNote = new QLabel(this);
+    m_foundNote->setObjectName(QStringLiteral("foundNote"));
+    m_foundNote->setWordWrap(true);
+    // An adapter is often plugged in with the dialog already open: the ports are looked
+    // for again every second while it is shown (a listing of the system's serial ports
+    // costs a few milliseconds).
+    m_watch = new QTimer(this);
+    m_watch->setInterval(1000);
+    connect(m_watch, &QTimer::timeout, this, &CSerialPortDlg::RefreshFoundDevices);
 
     m_detect = new QPushButton(QStringLiteral("De&tect"), this);
     m_detect->setObjectName(QStringLiteral("detect"));
@@ -246,7 +247,11 @@ CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
     layout->addWidget(m_portList, 1, 1);
     layout->addWidget(deviceLabel, 2, 1);
     layout->addWidget(m_device, 3, 1);
-    layout->addWidget(m_deviceNote, 4, 1, Qt::AlignTop);
+    auto* notes = new QVBoxLayout;
+    notes->addWidget(m_deviceNote);
+    notes->addWidget(m_foundNote);
+    notes->addStretch(1);
+    layout->addLayout(notes, 4, 1);
     auto* detectRow = new QHBoxLayout;
     detectRow->addWidget(m_detect, 0, Qt::AlignTop);
     detectRow->addWidget(m_detectStatus, 1);
@@ -259,6 +264,7 @@ CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
         auto* item = new QTreeWidgetItem(m_portList);
         item->setText(0, PortName(i));
     }
+    RefreshFoundDevices();
     connect(m_portList, &QTreeWidget::currentItemChanged, this, [this] { OnPortSelected(); });
     connect(m_device, &QComboBox::currentTextChanged, this, &CSerialPortDlg::OnDeviceEdited);
     connect(m_device, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
@@ -414,7 +420,68 @@ void CSerialPortDlg::OnDetect() {
 void CSerialPortDlg::showEvent(QShowEvent* event) {
     if (m_portList->currentItem())
         m_portList->scrollToItem(m_portList->currentItem());
+    m_watch->start();
     QDialog::showEvent(event);
+}
+
+void CSerialPortDlg::hideEvent(QHideEvent* event) {
+    m_watch->stop();
+    QDialog::hideEvent(event);
+}
+
+void CSerialPortDlg::SetPortLister(PortLister lister) {
+    m_lister = std::move(lister);
+    m_filled = false;
+    RefreshFoundDevices();
+}
+
+void CSerialPortDlg::RefreshFoundDevices() {
+    // Each port found, and its stable name where it has one: a stable name stored for a
+    // COM port still finds the adapter after it was plugged into another socket.
+    QStringList found, shown, devices;
+    for (const CPortInfo& info : m_lister ? m_lister() : PortDiscovery::Available(m_ports)) {
+        const QString description =
+            info.description.isEmpty() ? QString() : QStringLiteral("  (%1)").arg(info.description);
+        devices << info.device;
+        found << info.device;
+        shown << info.device + description;
+        if (!info.stableName.isEmpty()) {
+            found << info.stableName;
+            shown << info.stableName + description;
+        }
+    }
+    if (m_filled && found == m_found)
+        return;
+    QStringList came, went;
+    if (m_filled) { // the first listing is no news
+        for (const QString& device : devices)
+            if (!m_devicesFound.contains(device))
+                came << device;
+        for (const QString& device : m_devicesFound)
+            if (!devices.contains(device))
+                went << device;
+    }
+    m_filled = true;
+    m_devicesFound = devices;
+    // Refilled without touching what is typed or chosen: the edit text is the user's.
+    const bool wasUpdating = m_updating;
+    m_updating = true;
+    const QString typed = m_device->currentText();
+    m_device->clear();
+    for (int i = 0; i < found.size(); ++i)
+        m_device->addItem(shown[i], found[i]);
+    m_device->setEditText(typed);
+    m_updating = wasUpdating;
+    m_found = found;
+    QStringList notes;
+    if (!came.isEmpty())
+        notes << QStringLiteral("Plugged in: %1").arg(came.join(QStringLiteral(", ")));
+    if (!went.isEmpty())
+        notes << QStringLiteral("Pulled out: %1").arg(went.join(QStringLiteral(", ")));
+    if (!notes.isEmpty())
+        m_foundNote->setText(notes.join(QStringLiteral(". ")) + QLatin1Char('.'));
+    for (int i = 0; i < m_portList->topLevelItemCount(); ++i)
+        m_portList->topLevelItem(i)->setText(1, EffectiveDevice(i));
 }
 
 void CSerialPortDlg::accept() {

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "app/PortDiscovery.h"
+
 #include <QDialog>
 #include <QMap>
+#include <QStringList>
+#include <functional>
 
 class CPortMap;
 class IUiServices;
@@ -9,6 +13,7 @@ class QPushButton;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
+class QTimer;
 class QTreeWidget;
 
 // "Configure Serial Port": the baud rate with the printer's DIP-switch positions, the
@@ -34,8 +39,16 @@ public:
 
     void accept() override;
 
+    // The devices offered for a port, found again: run while the dialog is open, so an
+    // adapter plugged in or pulled shows at once. Says in the dialog what came and went.
+    void RefreshFoundDevices();
+    // Where the ports come from: the system's, or a test's. Call before the dialog is shown.
+    using PortLister = std::function<QList<CPortInfo>()>;
+    void SetPortLister(PortLister lister);
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void OnPortSelected();
@@ -51,6 +64,12 @@ private:
     QTreeWidget* m_portList = nullptr;
     QComboBox* m_device = nullptr;
     QLabel* m_deviceNote = nullptr;
+    QLabel* m_foundNote = nullptr;
+    QTimer* m_watch = nullptr;
+    QStringList m_found;        // the devices offered, in the combo's order
+    QStringList m_devicesFound; // the ports found, by device name
+    bool m_filled = false;
+    PortLister m_lister;
     QPushButton* m_detect = nullptr;
     QLabel* m_detectStatus = nullptr;
     IUiServices* m_services = nullptr;

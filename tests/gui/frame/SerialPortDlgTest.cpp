@@ -197,3 +197,41 @@ TEST(SerialPortDlg, DetectSaysWhyAPortCannotBeOpened) {
                             "a wrong device path)");
     EXPECT_EQ(run.services.LinkProblems().size(), 1) << "the frame's status bar is told too";
 }
+
+TEST(SerialPortDlg, AnAdapterPluggedInOrPulledWhileTheDialogIsOpenShowsAtOnce) {
+    CPortMap ports;
+    CSerialPortDlg dlg(ports);
+    dlg.m_nPortIndex = 1;
+    dlg.ShowFields();
+    QList<CPortInfo> present;
+    dlg.SetPortLister([&] { return present; });
+    auto* device = dlg.findChild<QComboBox*>("device");
+    auto* note = dlg.findChild<QLabel*>("foundNote");
+    ASSERT_TRUE(device && note);
+    device->setEditText("/dev/ttyS4"); // typed by the user: a refresh must keep it
+    CPortInfo adapter;
+    adapter.device = "/dev/ttyUSB0";
+    adapter.stableName = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    adapter.description = "FT232R USB UART";
+    struct Step {
+        QList<CPortInfo> present;
+        QString note;
+        int offered;
+    };
+    const Step steps[] = {
+        {{adapter}, "Plugged in: /dev/ttyUSB0.", 2}, // the device and its stable name
+        {{adapter}, "Plugged in: /dev/ttyUSB0.", 2}, // no change: the note stays
+        {{}, "Pulled out: /dev/ttyUSB0.", 0},
+    };
+    for (const Step& step : steps) {
+        present = step.present;
+        dlg.RefreshFoundDevices();
+        EXPECT_EQ(note->text(), step.note);
+        EXPECT_EQ(device->count(), step.offered);
+        EXPECT_EQ(device->currentText(), "/dev/ttyS4");
+    }
+    present = {adapter};
+    dlg.RefreshFoundDevices();
+    EXPECT_EQ(device->itemData(1).toString(), adapter.stableName);
+    EXPECT_EQ(device->itemText(0), "/dev/ttyUSB0  (FT232R USB UART)");
+}
