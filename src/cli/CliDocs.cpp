@@ -2,6 +2,7 @@
 
 #include "CliCommand.h"
 #include "KvuCtl.h"
+#include "KvuCtlOptions.h"
 #include "app/SerialPort.h"
 #include "app/Version.h"
 
@@ -157,6 +158,45 @@ QString CliDocs::ManCommands() {
     return text;
 }
 
+namespace {
+QString RoffJsonFields(const CJsonShape& shape) {
+    QString text;
+    for (const CJsonField& f : shape) {
+        QString type = f.type;
+        const bool optional = type.endsWith(QLatin1Char('?'));
+        if (optional)
+            type.chop(1);
+        if (type == QLatin1String("map"))
+            type = QStringLiteral("object");
+        text += QStringLiteral(".TP\n.B %1\n%2%3%4\n")
+                    .arg(CliDocs::RoffEscape(f.path.isEmpty() ? QStringLiteral("(whole)") : f.path),
+                         type, optional ? QStringLiteral(", not always there") : QString(),
+                         f.text.isEmpty() ? QString()
+                                          : QStringLiteral(": ") + CliDocs::RoffEscape(f.text));
+    }
+    return text;
+}
+} // namespace
+
+QString CliDocs::ManJson() {
+    QString text;
+    for (const CCliCommand& c : CommandTable()) {
+        if (!c.options.contains(QStringLiteral("json")))
+            continue;
+        text += QStringLiteral(".SS kvuctl %1 \\-\\-json\n").arg(RoffEscape(c.name));
+        if (c.json.isEmpty())
+            text += QStringLiteral("An object of its own; see\n.BR \"kvuctl %1 \\-\\-help\" .\n")
+                        .arg(RoffEscape(c.name));
+        else
+            text += RoffJsonFields(c.json);
+        for (const CJsonCase& other : c.jsonOther)
+            text += QStringLiteral(".PP\n%1:\n")
+                        .arg(RoffEscape(other.when.left(1).toUpper() + other.when.mid(1))) +
+                    RoffJsonFields(other.shape);
+    }
+    return text;
+}
+
 QString CliDocs::ManExamples() {
     QString text;
     // One block per command.
@@ -175,6 +215,8 @@ QMap<QString, QString> CliDocs::TemplateValues() {
         {QStringLiteral("KVUCTL_COMPLETION_TABLE"), BashCompletionTable()},
         {QStringLiteral("KVUCTL_MAN_COMMANDS"), ManCommands()},
         {QStringLiteral("KVUCTL_MAN_EXAMPLES"), ManExamples()},
+        {QStringLiteral("KVUCTL_MAN_JSON"), ManJson()},
+        {QStringLiteral("KVUCTL_MAN_JSON_ERROR"), RoffJsonFields(JsonShape::Error())},
     };
 }
 
