@@ -159,6 +159,9 @@ QString CliDocs::ManCommands() {
 }
 
 namespace {
+// Where a summary holds one port's result.
+const QString kOutputPrefix = QStringLiteral("ports[].output.");
+
 QString RoffJsonFields(const CJsonShape& shape) {
     QString text;
     for (const CJsonField& f : shape) {
@@ -169,26 +172,47 @@ QString RoffJsonFields(const CJsonShape& shape) {
         if (type == QLatin1String("map"))
             type = QStringLiteral("object");
         text += QStringLiteral(".TP\n.B %1\n%2%3%4\n")
-                    .arg(CliDocs::RoffEscape(f.path.isEmpty() ? QStringLiteral("(whole)") : f.path),
-                         type, optional ? QStringLiteral(", not always there") : QString(),
+                    .arg(CliDocs::RoffEscape(f.path), type,
+                         optional ? QStringLiteral(" (not always there)") : QString(),
                          f.text.isEmpty() ? QString()
                                           : QStringLiteral(": ") + CliDocs::RoffEscape(f.text));
     }
     return text;
 }
+
+// Whether the command's --json prints the summary.
+bool IsSummary(const CCliCommand& c) {
+    return c.manyPorts && !c.ownJson;
+}
 } // namespace
 
 QString CliDocs::ManJson() {
-    QString text;
+    QString text = QStringLiteral(".SS The summary\n");
+    CJsonShape summary = JsonShape::Summary({});
+    summary.append({QStringLiteral("ports[].output"), QStringLiteral("object?"),
+                    QStringLiteral("the port's result: its keys are listed with the command")});
+    text += RoffJsonFields(summary);
     for (const CCliCommand& c : CommandTable()) {
         if (!c.options.contains(QStringLiteral("json")))
             continue;
         text += QStringLiteral(".SS kvuctl %1 \\-\\-json\n").arg(RoffEscape(c.name));
-        if (c.json.isEmpty())
-            text += QStringLiteral("An object of its own; see\n.BR \"kvuctl %1 \\-\\-help\" .\n")
-                        .arg(RoffEscape(c.name));
-        else
+        if (IsSummary(c)) {
+            CJsonShape own;
+            for (const CJsonField& f : c.json) {
+                if (f.path.startsWith(kOutputPrefix))
+                    own.append({f.path.mid(kOutputPrefix.size()), f.type, f.text});
+            }
+            text += own.isEmpty() ? QStringLiteral("The summary, without output.\n")
+                                  : QStringLiteral("The summary; each port's output:\n") +
+                                        RoffJsonFields(own);
+        } else if (c.json.isEmpty()) {
+            text +=
+                QStringLiteral("An object of its own (with several ports, inside the summary);\n"
+                               "see\n.BR \"kvuctl %1 \\-\\-help\" .\n")
+                    .arg(RoffEscape(c.name));
+        } else {
             text += RoffJsonFields(c.json);
+        }
         for (const CJsonCase& other : c.jsonOther)
             text += QStringLiteral(".PP\n%1:\n")
                         .arg(RoffEscape(other.when.left(1).toUpper() + other.when.mid(1))) +

@@ -360,7 +360,10 @@ int RunOnManyPorts(const CCliCommand& command, const QStringList& arguments,
             return KvuCtlExit::LinkError;
         }
     }
-    if (ports.isEmpty())
+    // --json on the port KVU last used: the same summary, for that one port.
+    if (ports.isEmpty() && !command.everyPortByDefault && !parser.isSet(QStringLiteral("port")))
+        ports << setup.Core().m_serial.GetPortName();
+    if (ports.isEmpty() || ports.first().isEmpty())
         return setup.UsageError(QStringLiteral("no port given"));
 
     // Ports through the user's table: COM3 stands for its device, for duplicates too.
@@ -437,10 +440,14 @@ int RunOnManyPorts(const CCliCommand& command, const QStringList& arguments,
             else if (!job->output.trimmed().isEmpty())
                 r.insert(QStringLiteral("output"), job->output);
             results.append(r);
-            if (job->exitCode != KvuCtlExit::Ok)
-                failures << QStringLiteral("%1: %2").arg(
-                    job->port,
-                    Message(*job).isEmpty() ? ManyPorts::ResultText(job->exitCode) : Message(*job));
+            if (job->exitCode != KvuCtlExit::Ok) {
+                const QString why =
+                    Message(*job).isEmpty() ? ManyPorts::ResultText(job->exitCode) : Message(*job);
+                // The reason often names the port already.
+                failures << (why.startsWith(job->port)
+                                 ? why
+                                 : QStringLiteral("%1: %2").arg(job->port, why));
+            }
         }
         QJsonObject root;
         root.insert(QStringLiteral("command"), command.name);

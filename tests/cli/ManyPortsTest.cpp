@@ -420,9 +420,18 @@ TEST_F(ManyPortsTest, EveryJsonCommandPrintsTheShapeItsManualPageLists) {
         if (!c.options.contains("json"))
             continue;
         EXPECT_TRUE(covered.contains(c.name)) << c.name.toStdString() << " has no row";
-        for (const CJsonField& field : c.json)
-            EXPECT_TRUE(page.contains(".B " + CliDocs::RoffEscape(field.path) + "\n"))
-                << field.path.toStdString();
+        const qsizetype section = page.indexOf(".SS kvuctl " + CliDocs::RoffEscape(c.name) + " ");
+        ASSERT_GE(section, 0) << c.name.toStdString();
+        const QString own = page.mid(section, page.indexOf(".SS ", section + 1) - section);
+        for (const CJsonField& field : c.json) {
+            const QString path = QString(field.path).remove("ports[].output.");
+            EXPECT_TRUE(
+                (path.startsWith("ports") || path == "command" || path == "exit" || path == "error"
+                     ? page
+                     : own)
+                    .contains(".B " + CliDocs::RoffEscape(path) + "\n"))
+                << c.name.toStdString() << ": " << path.toStdString();
+        }
     }
     // The typed values themselves, as the human output shows them.
     ASSERT_EQ(Run({"query", "battery", "--port", port, "--json"}), 0);
