@@ -1,5 +1,7 @@
 #pragma once
 
+#include "JsonShape.h"
+
 #include <QStringList>
 #include <memory>
 #include <vector>
@@ -36,6 +38,11 @@ struct CCliCommand {
     // ends the command there (a recipe refused), and so does `finished` (a dry run done).
     // What it gives run.SetShared() every port's run reads through run.Shared().
     int (*beforePorts)(CCliRun& run, const QStringList& ports, bool* finished) = nullptr;
+    // What --json prints when the command succeeds (the manual page lists it; a failure
+    // prints JsonShape::Error()). For a command on several ports, the fields of one port's
+    // result: the summary around them is added when the table is made.
+    CJsonShape json;
+    QList<CJsonCase> jsonOther;
 };
 
 // The group of a two-word command is its first word ("logo" for "logo flash"); a one-word

@@ -2,6 +2,7 @@
 
 #include "CliCommand.h"
 #include "KvuCtl.h"
+#include "KvuCtlOptions.h"
 #include "app/SerialPort.h"
 #include "app/Version.h"
 
@@ -157,6 +158,69 @@ QString CliDocs::ManCommands() {
     return text;
 }
 
+namespace {
+// Where a summary holds one port's result.
+const QString kOutputPrefix = QStringLiteral("ports[].output.");
+
+QString RoffJsonFields(const CJsonShape& shape) {
+    QString text;
+    for (const CJsonField& f : shape) {
+        QString type = f.type;
+        const bool optional = type.endsWith(QLatin1Char('?'));
+        if (optional)
+            type.chop(1);
+        if (type == QLatin1String("map"))
+            type = QStringLiteral("object");
+        text += QStringLiteral(".TP\n.B %1\n%2%3%4\n")
+                    .arg(CliDocs::RoffEscape(f.path), type,
+                         optional ? QStringLiteral(" (not always there)") : QString(),
+                         f.text.isEmpty() ? QString()
+                                          : QStringLiteral(": ") + CliDocs::RoffEscape(f.text));
+    }
+    return text;
+}
+
+// Whether the command's --json prints the summary.
+bool IsSummary(const CCliCommand& c) {
+    return c.manyPorts && !c.ownJson;
+}
+} // namespace
+
+QString CliDocs::ManJson() {
+    QString text = QStringLiteral(".SS The summary\n");
+    CJsonShape summary = JsonShape::Summary({});
+    summary.append({QStringLiteral("ports[].output"), QStringLiteral("object?"),
+                    QStringLiteral("the port's result: its keys are listed with the command")});
+    text += RoffJsonFields(summary);
+    for (const CCliCommand& c : CommandTable()) {
+        if (!c.options.contains(QStringLiteral("json")))
+            continue;
+        text += QStringLiteral(".SS kvuctl %1 \\-\\-json\n").arg(RoffEscape(c.name));
+        if (IsSummary(c)) {
+            CJsonShape own;
+            for (const CJsonField& f : c.json) {
+                if (f.path.startsWith(kOutputPrefix))
+                    own.append({f.path.mid(kOutputPrefix.size()), f.type, f.text});
+            }
+            text += own.isEmpty() ? QStringLiteral("The summary, without output.\n")
+                                  : QStringLiteral("The summary; each port's output:\n") +
+                                        RoffJsonFields(own);
+        } else if (c.json.isEmpty()) {
+            text +=
+                QStringLiteral("An object of its own (with several ports, inside the summary);\n"
+                               "see\n.BR \"kvuctl %1 \\-\\-help\" .\n")
+                    .arg(RoffEscape(c.name));
+        } else {
+            text += RoffJsonFields(c.json);
+        }
+        for (const CJsonCase& other : c.jsonOther)
+            text += QStringLiteral(".PP\n%1:\n")
+                        .arg(RoffEscape(other.when.left(1).toUpper() + other.when.mid(1))) +
+                    RoffJsonFields(other.shape);
+    }
+    return text;
+}
+
 QString CliDocs::ManExamples() {
     QString text;
     // One block per command.
@@ -175,6 +239,8 @@ QMap<QString, QString> CliDocs::TemplateValues() {
         {QStringLiteral("KVUCTL_COMPLETION_TABLE"), BashCompletionTable()},
         {QStringLiteral("KVUCTL_MAN_COMMANDS"), ManCommands()},
         {QStringLiteral("KVUCTL_MAN_EXAMPLES"), ManExamples()},
+        {QStringLiteral("KVUCTL_MAN_JSON"), ManJson()},
+        {QStringLiteral("KVUCTL_MAN_JSON_ERROR"), RoffJsonFields(JsonShape::Error())},
     };
 }
 

@@ -16,6 +16,8 @@ QString BashCompletionTable();
 // examples of every command.
 QString ManCommands();
 QString ManExamples();
+// roff for the JSON each command prints with --json: its keys and their types.
+QString ManJson();
 
 // Text made safe for roff, and printed as typed: backslashes, minus signs, quotes, carets
 // and a leading dot.

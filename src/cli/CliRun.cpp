@@ -7,7 +7,41 @@
 #include "document/ProjectFile.h"
 #include "module1/AttributeForm.h"
 
+#include <QFile>
 #include <QSettings>
+#include <cstdio>
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+// The services as the command's run sees them, with what went wrong noted: why the port
+// could not be opened and the messages shown.
+class CNotingServices : public CForwardingUiServices {
+public:
+    CNotingServices(IUiServices& inner, QStringList& notes)
+        : CForwardingUiServices(inner), m_notes(notes) {}
+    using IUiServices::Message;
+    MsgAnswer Message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons,
+                      MsgAnswer defaultAnswer) override {
+        Note(text);
+        return Inner().Message(text, caption, icon, buttons, defaultAnswer);
+    }
+    void LinkProblem(const QString& text) override {
+        Note(text);
+        Inner().LinkProblem(text);
+    }
+
+private:
+    void Note(QString text) {
+        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        if (!text.isEmpty() && !m_notes.contains(text))
+            m_notes << text;
+    }
+    QStringList& m_notes;
+};
+} // namespace
 
 CCliRun::CCliRun(const QStringList& arguments, const QCommandLineParser& parser,
                  KvuCtlContext& context, QTextStream& out, QTextStream& err)
@@ -23,6 +57,88 @@ void CCliRun::FileError(const QString& path, const QString& message, const QStri
     m_err << "kvuctl: " << path << ": " << message
           << (detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail)) << '\n';
     m_err.flush();
+}
+
+bool CCliRun::IsStdout(const QString& path) const {
+    if (path == QLatin1String("-"))
+        return true;
+    if (m_context.rawOut || path.isEmpty())
+        return false;
+#ifdef Q_OS_WIN
+    return false;
+#else
+    // The same file as descriptor 1, whatever it is: a pipe, a terminal, or a file the
+    // shell redirected to (written at the stream's place, never replaced).
+    struct stat named {
+    }, own{};
+    return stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           fstat(STDOUT_FILENO, &own) == 0 && named.st_dev == own.st_dev &&
+           named.st_ino == own.st_ino;
+#endif
+}
+
+QString CCliRun::StreamName(const QString& path) {
+    return path == QLatin1String("-") ? QStringLiteral("standard input") : path;
+}
+
+bool CCliRun::WriteStdout(const QByteArray& bytes, QString* detail) {
+    m_out.flush();
+    QFile own;
+    QIODevice* device = m_context.rawOut;
+    if (!device) {
+        if (!own.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            *detail = own.errorString();
+            return false;
+        }
+        device = &own;
+    }
+    if (device->write(bytes) != bytes.size()) {
+        *detail = device->errorString();
+        return false;
+    }
+    return true;
+}
+
+bool CCliRun::ReadStdin(qint64 limit, QByteArray* bytes, QString* detail) {
+    QFile own;
+    QIODevice* device = m_context.in;
+    if (!device) {
+        if (!own.open(stdin, QIODevice::ReadOnly)) {
+            *detail = own.errorString();
+            return false;
+        }
+        device = &own;
+#ifndef Q_OS_WIN
+        // Typed lines are taken too; say how they end, or the command seems to hang.
+        if (isatty(STDIN_FILENO)) {
+            m_err << "kvuctl: reading standard input from the terminal; Ctrl-D ends it\n";
+            m_err.flush();
+        }
+#endif
+    }
+    bytes->clear();
+    char chunk[65536];
+    for (;;) {
+        const qint64 n = device->read(chunk, sizeof chunk);
+        if (n < 0) {
+            *detail = device->errorString();
+            return false;
+        }
+        if (n == 0 && (device->atEnd() || !device->waitForReadyRead(-1)))
+            break;
+        bytes->append(chunk, int(n));
+        if (bytes->size() > limit) {
+            *detail = QStringLiteral("more than %1 bytes").arg(limit);
+            return false;
+        }
+    }
+    return true;
+}
+
+QString CCliRun::ErrorText(const QString& lastNote) const {
+    if (!m_problems.isEmpty())
+        return m_problems.join(QStringLiteral("; "));
+    return lastNote;
 }
 
 bool CCliRun::LoadProject(const QString& path, CKVUDoc& doc) {
@@ -56,11 +172,11 @@ void CCliRun::LoadSettings() {
 
 QString CCliRun::ManyPortsHelp() {
     return QStringLiteral(
-               "Several printers at once: --port given more than once, --ports P1,P2,... or\n"
-               "--ports-from FILE (one port per line; blank lines and # comments skipped).\n"
-               "Each port runs in its own thread with its own link; status lines start with\n"
-               "the port, and a summary (port, result, time, message) ends the run, as JSON\n"
-               "with --json. Exit 0 only when every port succeeded, else the worst exit code.\n");
+        "Several printers at once: --port given more than once, --ports P1,P2,... or\n"
+        "--ports-from FILE (one port per line; blank lines and # comments skipped).\n"
+        "Each port runs in its own thread with its own link; status lines start with\n"
+        "the port, and a summary (port, result, time, message) ends the run, as JSON\n"
+        "with --json. Exit 0 only when every port succeeded, else the worst exit code.\n");
 }
 
 void CCliRun::AllowManyPorts(CCliCommand& row, const QString& example) {
@@ -73,8 +189,8 @@ void CCliRun::AllowManyPorts(CCliCommand& row, const QString& example) {
     row.options += ManyPortsOptions();
     row.options.removeDuplicates();
     row.help += ManyPortsHelp();
-    row.examples += QStringLiteral("kvuctl %1 --ports /dev/ttyUSB0,/dev/ttyUSB1,/dev/ttyUSB2")
-                        .arg(example);
+    row.examples +=
+        QStringLiteral("kvuctl %1 --ports /dev/ttyUSB0,/dev/ttyUSB1,/dev/ttyUSB2").arg(example);
 }
 
 QList<CPortInfo> CCliRun::ListPorts() {
@@ -117,8 +233,10 @@ int CCliRun::PrepareLink() {
     if (!m_services)
         m_services = m_context.makeServices ? m_context.makeServices(yes)
                                             : std::make_unique<CConsoleServices>(yes);
+    if (!m_noting)
+        m_noting = std::make_unique<CNotingServices>(*m_services, m_problems);
     if (!m_interruptible)
-        m_interruptible = std::make_unique<CInterruptibleServices>(*m_services);
+        m_interruptible = std::make_unique<CInterruptibleServices>(*m_noting);
     m_core.SetServices(m_interruptible.get());
     m_linkLine = QStringLiteral("kvuctl: %1 (%2) at %3 bit/s")
                      .arg(m_core.m_serial.GetPortName(), m_core.m_serial.DeviceName(),

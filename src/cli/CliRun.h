@@ -14,10 +14,6 @@ class CKVUDoc;
 struct CCliCommand;
 struct CCliShared;
 
-// The options kvuctl knows, for the dispatcher and for each port's own parse when a
-// command runs on several ports at once.
-void AddKvuCtlOptions(QCommandLineParser& parser);
-
 // One kvuctl command being run: its arguments and options, the terminal, and the helpers
 // every command file shares (loading a project, opening the link as KVU would).
 class CCliRun {
@@ -55,6 +51,22 @@ public:
     // "kvuctl: PATH: MESSAGE (DETAIL)" on stderr.
     void FileError(const QString& path, const QString& message, const QString& detail);
 
+    // The file names that stand for the standard streams: "-" for standard input or
+    // output, and for output also a name that leads to this process's own standard output
+    // (/dev/stdout, /dev/fd/1), which may well be a pipe.
+    static bool IsStdin(const QString& path) { return path == QLatin1String("-"); }
+    bool IsStdout(const QString& path) const;
+    // The name messages give such a file.
+    static QString StreamName(const QString& path);
+    // Bytes written to standard output as they are; false with the reason.
+    bool WriteStdout(const QByteArray& bytes, QString* detail);
+    // Standard input to its end, at most `limit` bytes; false with the reason.
+    bool ReadStdin(qint64 limit, QByteArray* bytes, QString* detail);
+
+    // What went wrong, for the failure object of --json: why the port could not be opened
+    // and the messages shown, else `lastNote` (the command's last line on stderr).
+    QString ErrorText(const QString& lastNote) const;
+
     // Loads a project file; on failure says why and returns false.
     bool LoadProject(const QString& path, CKVUDoc& doc);
     // Loads a project into the attribute form, as the page would show it.
@@ -68,6 +80,8 @@ public:
     CAppCore& Core() { return m_core; }
     // The serial ports of this computer (or the ones the caller gave).
     QList<CPortInfo> ListPorts();
+    // The caller's pause between two looks of ports --watch; empty for the default.
+    const std::function<bool()>& WatchPause() const { return m_context.watchPause; }
 
     // For one port of a command run on several: the settings already read (the settings
     // store is read once, by the dispatcher), the port to use instead of --port, and the
@@ -81,6 +95,7 @@ public:
     const std::shared_ptr<const CCliShared>& Shared() const { return m_shared; }
     void AdoptServices(std::unique_ptr<IUiServices> services) {
         m_interruptible.reset();
+        m_noting.reset();
         m_services = std::move(services);
     }
     // The line PrepareLink wrote about the link it opens ("COM1 (/dev/ttyUSB0) at ...").
@@ -101,8 +116,11 @@ private:
     std::unique_ptr<QSettings> m_ownSettings;
     bool m_settingsLoaded = false;
     std::unique_ptr<IUiServices> m_services;
-    // The services as the core sees them: the terminal's interrupt reported too.
+    // The services as the core sees them: the terminal's interrupt reported too, and what
+    // went wrong noted for ErrorText.
+    std::unique_ptr<IUiServices> m_noting;
     std::unique_ptr<IUiServices> m_interruptible;
+    QStringList m_problems;
     QString m_portOverride;
     QString m_linkLine;
     std::shared_ptr<const CCliShared> m_shared;

@@ -9,6 +9,12 @@ const std::vector<CCliCommand>& CommandTable() {
             const std::vector<CCliCommand> rows = group();
             all.insert(all.end(), rows.begin(), rows.end());
         }
+        // --json on a command that runs on several ports prints the summary, with each
+        // port's own result inside it.
+        for (CCliCommand& c : all) {
+            if (c.manyPorts && !c.ownJson && c.options.contains(QStringLiteral("json")))
+                c.json = JsonShape::Summary(c.json);
+        }
         return all;
     }();
     return table;

@@ -2,6 +2,7 @@
 
 #include "CliCommand.h"
 #include "KvuCtl.h"
+#include "KvuCtlOptions.h"
 
 namespace KvuCtlHelp {
 

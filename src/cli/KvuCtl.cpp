@@ -3,54 +3,19 @@
 #include "CliCommand.h"
 #include "CliInterrupt.h"
 #include "CliRun.h"
+#include "JsonShape.h"
+#include "KvuCtlOptions.h"
 #include "ManyPorts.h"
 #include "app/Version.h"
 #include "text/CodePage.h"
 
 #include <QCommandLineParser>
+#include <QIODevice>
 #include <QStringDecoder>
 #include <QTextStream>
 #include <cstdio>
 
 namespace {
-const char* const kOptionsHelp =
-    "Options:\n"
-    "  --port PORT     COM1 to COM20 (through KVU's port table) or a device path such as\n"
-    "                  /dev/ttyUSB0. Default: the port KVU last used. Given more than once,\n"
-    "                  the command runs on each port at once (the commands whose usage\n"
-    "                  says [--port P...]).\n"
-    "  --ports P1,P2,...  Those commands on several ports at once, with a summary.\n"
-    "  --ports-from FILE  The same with the ports read from FILE, one per line (# comments).\n"
-    "  --baud RATE     1200, 2400, 9600, 14400, 19200, 38400, 57600 or 115200.\n"
-    "                  Default: the rate KVU last used.\n"
-    "  --yes           Answer Yes when the printer does not send '?' during a burn.\n"
-    "  -o, --output F  The export file, or the logo preview.\n"
-    "  --width-code 2|3|4, --height N, --zoom 2|3|4|6|8|12, --pan X,Y,\n"
-    "  --threshold 25|50|75|99, --dither\n"
-    "                  How a logo command looks at its picture (see 'logo preview --help').\n"
-    "  --force         Let 'project new' replace an existing file.\n"
-    "  --seconds S     How long 'monitor' listens (default: until Ctrl-C).\n"
-    "  --json          ports, bt read, wlan read, and any command on several ports:\n"
-    "                  print JSON.\n"
-    "  --verify        bt write, wlan write: read the settings back and compare.\n"
-    "  --dry-run, --again, --record R, --since D, --recipe N, --csv\n"
-    "                  provision and record: see 'kvuctl provision --help'.\n"
-    "  --from, --to, --timeout, --escape, --guard-before, --guard-after and the\n"
-    "                  settings options of bt and wlan: see 'kvuctl bt write --help'.\n"
-    "  -h, --help      Show this help, or with a command, that command's help.\n"
-    "  -v, --version   Show the version.\n";
-
-const char* const kExitCodesHelp =
-    "Exit codes:\n"
-    "  0  success (for burn: the printer answered D!X)\n"
-    "  1  the printer did not confirm the burn, or it was not continued after no '?';\n"
-    "     bt and wlan: the module did not answer OK, or a verified setting differs\n"
-    "  2  the command line is wrong\n"
-    "  3  a project or output file cannot be read or written\n"
-    "  4  the serial port cannot be opened or written\n"
-    "  130, 143  interrupted by Ctrl-C or SIGTERM before the command finished (the port\n"
-    "     was closed; stderr says what the printer may be left doing)\n";
-
 // stdout and stderr, or the streams a caller gave.
 class CConsoleOut {
 public:
@@ -66,6 +31,82 @@ public:
 private:
     KvuCtlContext& m_context;
     std::unique_ptr<QTextStream> m_ownOut, m_ownErr;
+};
+
+// stderr passed on as it is, its lines looked at: the last one the command wrote about
+// itself ("kvuctl: ...", not the line about the link it opens, nor an ignored option) is
+// what went wrong, should the command fail.
+class CNotedErr : public QIODevice {
+public:
+    explicit CNotedErr(QTextStream& err) : m_err(err) { open(QIODevice::WriteOnly); }
+    QString LastNote(const QString& linkLine) const {
+        for (auto it = m_lines.crbegin(); it != m_lines.crend(); ++it) {
+            if (*it != linkLine && !it->contains(QLatin1String("' ignores --")))
+                return it->mid(8);
+        }
+        return QString();
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        const QString text = QString::fromUtf8(data, int(size));
+        m_err << text;
+        m_err.flush();
+        m_pending += text;
+        qsizetype end;
+        while ((end = m_pending.indexOf(QLatin1Char('\n'))) >= 0) {
+            const QString line = m_pending.left(end);
+            if (line.startsWith(QLatin1String("kvuctl: ")))
+                m_lines << line;
+            m_pending.remove(0, end + 1);
+        }
+        return size;
+    }
+
+private:
+    QTextStream& m_err;
+    QString m_pending;
+    QStringList m_lines;
+};
+
+// The streams of a command given --json: stdout kept until the command has ended, so that
+// a command that failed without printing a result of its own prints the failure object
+// {"exit": N, "error": "..."} instead; stderr says the same in words either way.
+class CJsonRun {
+public:
+    CJsonRun(CConsoleOut& io, bool wanted) : m_io(io), m_wanted(wanted), m_errDevice(io.Err()) {
+        m_out.setString(&m_buffer);
+        m_err.setDevice(&m_errDevice);
+    }
+    QTextStream& Out() { return m_wanted ? m_out : m_io.Out(); }
+    QTextStream& Err() { return m_wanted ? m_err : m_io.Err(); }
+    // The exit code; what the command printed or the failure object goes out now.
+    int Finish(int rc, const CCliRun* run = nullptr) {
+        if (!m_wanted)
+            return rc;
+        m_out.flush();
+        m_err.flush();
+        if (rc != KvuCtlExit::Ok && m_buffer.trimmed().isEmpty()) {
+            const QString note = m_errDevice.LastNote(run ? run->LinkLine() : QString());
+            QString error = run ? run->ErrorText(note) : note;
+            if (error.isEmpty())
+                error = ManyPorts::ResultText(rc);
+            m_io.Out() << JsonShape::ErrorText(rc, error);
+        } else {
+            m_io.Out() << m_buffer;
+        }
+        m_io.Out().flush();
+        return rc;
+    }
+
+private:
+    CConsoleOut& m_io;
+    bool m_wanted;
+    QString m_buffer;
+    QTextStream m_out;
+    CNotedErr m_errDevice;
+    QTextStream m_err;
 };
 
 // The groups in the table's order.
@@ -103,7 +144,7 @@ QString Usage() {
     text += QStringLiteral("\nkvuctl COMMAND --help shows the command's own help, and\n"
                            "kvuctl GROUP --help (%1) the group's commands.\n\n")
                 .arg(Groups().join(QStringLiteral(", ")));
-    return text + QLatin1String(kOptionsHelp) + QLatin1Char('\n') + QLatin1String(kExitCodesHelp);
+    return text + KvuCtlOptionsText() + QLatin1Char('\n') + KvuCtlExitCodesText();
 }
 
 QString ExamplesText(const QStringList& examples) {
@@ -118,13 +159,13 @@ QString ExamplesText(const QStringList& examples) {
 
 QString CommandUsage(const CCliCommand& c) {
     return QStringLiteral("Usage: kvuctl %1 %2\n\n%3\n%4%5")
-        .arg(c.name, c.synopsis, c.help, ExamplesText(c.examples), QLatin1String(kExitCodesHelp));
+        .arg(c.name, c.synopsis, c.help, ExamplesText(c.examples), KvuCtlExitCodesText());
 }
 
 // A group's commands with their synopses and summaries, and all their examples.
 QString GroupUsage(const QString& group) {
-    QString text = QStringLiteral("Usage: kvuctl %1 COMMAND [ARGUMENTS] [OPTIONS]\n\nCommands:\n")
-                       .arg(group);
+    QString text =
+        QStringLiteral("Usage: kvuctl %1 COMMAND [ARGUMENTS] [OPTIONS]\n\nCommands:\n").arg(group);
     QStringList examples;
     for (const CCliCommand& c : CommandTable()) {
         if (CommandGroup(c) != group)
@@ -164,129 +205,51 @@ QString GroupChoices(const QString& first) {
 }
 } // namespace
 
-QString KvuCtlOptionsText() {
-    return QLatin1String(kOptionsHelp);
-}
-
-QString KvuCtlExitCodesText() {
-    return QLatin1String(kExitCodesHelp);
-}
-
 QString KvuCtlArgument(const QByteArray& raw) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(raw);
     return utf8.hasError() ? CodePage::FromBytes(raw) : text;
 }
 
-QList<QCommandLineOption> KvuCtlOptions() {
-    // The value names are what the manual page shows after each option; a name of words
-    // joined by '|' is the option's choices, which bash completion offers, and FILE a file.
-    QList<QCommandLineOption> options = {
-        {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
-        {{QStringLiteral("v"), QStringLiteral("version")}, QString()},
-        {QStringLiteral("port"), QString(), QStringLiteral("PORT")},
-        {QStringLiteral("ports"), QString(), QStringLiteral("P1,P2,...")},
-        {QStringLiteral("ports-from"), QString(), QStringLiteral("FILE")},
-        {QStringLiteral("baud"), QString(), QStringLiteral("RATE")},
-        {QStringLiteral("yes"), QString()},
-        {QStringLiteral("force"), QString()},
-        {QStringLiteral("seconds"), QString(), QStringLiteral("S")},
-        {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE")},
-        {QStringLiteral("json"), QString()},
-        {QStringLiteral("verify"), QString()},
-        {QStringLiteral("defaults"), QString()},
-        {QStringLiteral("width-code"), QString(), QStringLiteral("2|3|4")},
-        {QStringLiteral("height"), QString(), QStringLiteral("N")},
-        {QStringLiteral("zoom"), QString(), QStringLiteral("2|3|4|6|8|12")},
-        {QStringLiteral("pan"), QString(), QStringLiteral("X,Y")},
-        {QStringLiteral("threshold"), QString(), QStringLiteral("25|50|75|99")},
-        {QStringLiteral("dither"), QString()},
-        // provision and record
-        {QStringLiteral("dry-run"), QString()},
-        {QStringLiteral("again"), QString()},
-        {QStringLiteral("record"), QString(), QStringLiteral("file")},
-        {QStringLiteral("since"), QString(), QStringLiteral("date")},
-        {QStringLiteral("recipe"), QString(), QStringLiteral("name")},
-        {QStringLiteral("csv"), QString()},
-    };
-    // The radio modules' connection and settings (bt and wlan).
-    const struct {
-        const char* name;
-        const char* value;
-    } radio[] = {
-        {"from", "U0|U1|U2|U3|U4"},
-        {"to", "U0|U1|U2|U3|U4"},
-        {"timeout", "S"},
-        {"escape", "T"},
-        {"guard-before", "MS"},
-        {"guard-after", "MS"},
-        {"name", "T"},
-        {"pin", "T"},
-        {"class", "N"},
-        {"discoverable", "0|1|2"},
-        {"power", "0|1|2"},
-        {"security", "0|1"},
-        {"ssid", "T"},
-        {"channel", "N"},
-        {"mode", "1|2"},
-        {"authentication", "0|1|2|3"},
-        {"encryption", "0|1|2|3|4"},
-        {"rate", "N"},
-        {"link-adaptation", "0|1"},
-        {"user", "T"},
-        {"active-key", "1|2|3|4"},
-        {"key-index", "1|2|3|4"},
-        {"key", "T"},
-        {"ip", "A.B.C.D"},
-        {"netmask", "A.B.C.D"},
-        {"gateway", "A.B.C.D"},
-        {"dhcp", "0|1"},
-        {"hostname", "T"},
-        {"dns1", "A.B.C.D"},
-        {"dns2", "A.B.C.D"},
-    };
-    for (const auto& o : radio)
-        options.append({QLatin1String(o.name), QString(), QLatin1String(o.value)});
-    return options;
-}
-
-void AddKvuCtlOptions(QCommandLineParser& parser) {
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    parser.addOptions(KvuCtlOptions());
-}
-
 int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
-    CConsoleOut io(context);
+    CConsoleOut console(context);
     QCommandLineParser parser;
     AddKvuCtlOptions(parser);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    const bool parsed = parser.parse(arguments);
+    const QStringList args = parser.positionalArguments();
+    int words = 0;
+    const CCliCommand* command = args.isEmpty() ? nullptr : FindCommand(args, &words);
+    // A script that asked for JSON gets the failure object for a wrong command line too,
+    // unless the command it names takes no --json.
+    const bool jsonAsked = parsed ? parser.isSet(QStringLiteral("json"))
+                                  : arguments.contains(QStringLiteral("--json"));
+    CJsonRun io(console, jsonAsked && !parser.isSet(help) && !parser.isSet(version) &&
+                             (!command || command->options.contains(QStringLiteral("json"))));
     auto usageError = [&](const QString& text) {
         io.Err() << "kvuctl: " << text << " (see kvuctl --help)\n";
         io.Err().flush();
-        return KvuCtlExit::Usage;
+        return io.Finish(KvuCtlExit::Usage);
     };
-    if (!parser.parse(arguments))
+    if (!parsed)
         return usageError(parser.errorText());
-    const QStringList args = parser.positionalArguments();
     if (parser.isSet(version)) {
         io.Out() << "kvuctl " << kVersionText << '\n';
-        return KvuCtlExit::Ok;
+        return io.Finish(KvuCtlExit::Ok);
     }
     if (args.isEmpty()) {
         if (parser.isSet(help)) {
             io.Out() << Usage();
-            return KvuCtlExit::Ok;
+            return io.Finish(KvuCtlExit::Ok);
         }
         io.Err() << Usage();
-        return KvuCtlExit::Usage;
+        return io.Finish(KvuCtlExit::Usage);
     }
 
-    int words = 0;
-    const CCliCommand* command = FindCommand(args, &words);
     if (!command && args.size() == 1 && parser.isSet(help) && Groups().contains(args.first())) {
         io.Out() << GroupUsage(args.first());
-        return KvuCtlExit::Ok;
+        return io.Finish(KvuCtlExit::Ok);
     }
     if (!command) {
         const QString choices = GroupChoices(args.first());
@@ -296,7 +259,7 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
     }
     if (parser.isSet(help)) {
         io.Out() << CommandUsage(*command);
-        return KvuCtlExit::Ok;
+        return io.Finish(KvuCtlExit::Ok);
     }
     const bool portsListed = parser.isSet(QStringLiteral("ports")) ||
                              parser.isSet(QStringLiteral("ports-from")) ||
@@ -324,11 +287,12 @@ int RunKvuCtl(const QStringList& arguments, KvuCtlContext context) {
     // program at once, which would leave the port claimed and the printer mid-exchange.
     CliInterrupt::CScope interrupt;
     if (portsListed || summaryAsked || (noPort && command->everyPortByDefault))
-        return RunOnManyPorts(*command, arguments, rest, parser, context, io.Out(), io.Err());
+        return io.Finish(
+            RunOnManyPorts(*command, arguments, rest, parser, context, io.Out(), io.Err()));
 
     CCliRun run(rest, parser, context, io.Out(), io.Err());
     const int rc = run.Finished(command->run(run));
     io.Out().flush();
     io.Err().flush();
-    return rc;
+    return io.Finish(rc, &run);
 }

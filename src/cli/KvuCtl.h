@@ -8,17 +8,17 @@
 #include "app/PortDiscovery.h"
 
 class IUiServices;
-class QCommandLineOption;
+class QIODevice;
 class QSettings;
 class QTextStream;
 
 // Exit codes that scripts can rely on.
 namespace KvuCtlExit {
 constexpr int Ok = 0;
-constexpr int NotConfirmed = 1; // the printer did not confirm, or the user did not go on
-constexpr int Usage = 2;        // the command line is wrong
-constexpr int FileError = 3;    // a project or output file cannot be read or written
-constexpr int LinkError = 4;    // the port cannot be opened or written
+constexpr int NotConfirmed = 1;  // the printer did not confirm, or the user did not go on
+constexpr int Usage = 2;         // the command line is wrong
+constexpr int FileError = 3;     // a project or output file cannot be read or written
+constexpr int LinkError = 4;     // the port cannot be opened or written
 constexpr int Interrupted = 130; // Ctrl-C (128 + SIGINT) before the command finished
 constexpr int Terminated = 143;  // SIGTERM (128 + 15) before the command finished
 } // namespace KvuCtlExit
@@ -39,14 +39,14 @@ struct KvuCtlContext {
         makePortServices;
     // The serial ports of this computer; by default what Qt Serial Port finds.
     std::function<QList<CPortInfo>()> listPorts;
+    // Standard input, and standard output for bytes (an export to "-"): by default the
+    // process's own.
+    QIODevice* in = nullptr;
+    QIODevice* rawOut = nullptr;
+    // Called between two looks at the ports by `ports --watch`; false ends the watch. By
+    // default a pause of about a second, ended early by Ctrl-C.
+    std::function<bool()> watchPause;
 };
-
-// The options and exit codes that --help lists after the commands.
-QString KvuCtlOptionsText();
-QString KvuCtlExitCodesText();
-// Every option kvuctl reads, for the parser and for whatever describes the commands
-// (shell completion, manual page).
-QList<QCommandLineOption> KvuCtlOptions();
 
 int RunKvuCtl(const QStringList& arguments, KvuCtlContext context = KvuCtlContext());
 

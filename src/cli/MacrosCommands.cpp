@@ -3,14 +3,22 @@
 
 #include "CliCommand.h"
 #include "CliRun.h"
+#include "LineBreaks.h"
 #include "app/ForwardingUiServices.h"
 #include "module1/MacroSession.h"
 #include "module1/Notation.h"
 #include "module1/SupervisoryQuery.h"
 
+#include "files/FileAccess.h"
+
+#include <QBuffer>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -30,29 +38,54 @@ bool StderrIsTerminal() {
     return KVU_ISATTY(KVU_FILENO(stderr)) != 0;
 }
 
+struct CQueryRow {
+    const char* name;
+    const QByteArray& bytes;
+};
+
+// The reply and its reading as --json gives them, each value a number.
+QJsonObject QueryJson(const char* name, const CSupervisoryQuery::Reply& reply) {
+    QJsonObject o;
+    o.insert(QStringLiteral("query"), QLatin1String(name));
+    o.insert(QStringLiteral("reply"), Notation::MonitorForm(reply.bytes));
+    o.insert(QStringLiteral("replyHex"), QString::fromLatin1(reply.bytes.toHex(' ').toUpper()));
+    o.insert(QStringLiteral("interpretation"),
+             QJsonArray::fromStringList(
+                 reply.interpretation.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)));
+    const CSupervisoryQuery::Readings& r = reply.readings;
+    if (r.bufferCharacters)
+        o.insert(QStringLiteral("bufferCharacters"), *r.bufferCharacters);
+    if (r.millivolts) {
+        o.insert(QStringLiteral("millivolts"), *r.millivolts);
+        o.insert(QStringLiteral("voltage"), double(*r.millivolts) / 1000.0);
+    }
+    if (r.timerSeconds)
+        o.insert(QStringLiteral("timerSeconds"), *r.timerSeconds);
+    if (r.temperature)
+        o.insert(QStringLiteral("temperature"), *r.temperature);
+    return o;
+}
+
 int RunQuery(CCliRun& run) {
-    const struct {
-        const char* name;
-        const QByteArray& bytes;
-    } queries[] = {
+    const CQueryRow queries[] = {
         {"battery", CSupervisoryQuery::kBatteryStatus},
         {"buffer", CSupervisoryQuery::kBufferStatus},
         {"firmware", CSupervisoryQuery::kFirmwareVersion},
         {"model", CSupervisoryQuery::kHardwareModel},
         {"cancel-mcr", CSupervisoryQuery::kCancelMcr},
     };
-    const QByteArray* bytes = nullptr;
+    const CQueryRow* query = nullptr;
     for (const auto& q : queries) {
         if (run.Argument(0) == QLatin1String(q.name))
-            bytes = &q.bytes;
+            query = &q;
     }
-    if (!bytes)
+    if (!query)
         return run.UsageError(
             QStringLiteral("query takes battery, buffer, firmware, model or cancel-mcr"));
     if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
         return rc;
     const CSupervisoryQuery::Reply reply =
-        CSupervisoryQuery(run.Link(), run.Services()).Send(*bytes);
+        CSupervisoryQuery(run.Link(), run.Services()).Send(query->bytes);
     if (!reply.exchanged)
         return KvuCtlExit::LinkError;
     if (reply.bytes.isEmpty() && run.Services().Interrupted())
@@ -61,11 +94,17 @@ int RunQuery(CCliRun& run) {
         run.Err() << "kvuctl: no reply\n";
         return KvuCtlExit::NotConfirmed;
     }
-    run.Out() << "reply: " << Notation::MonitorForm(reply.bytes);
-    // A reply that ends in CR alone still ends its line here, or a script reading lines
-    // would find the first interpretation line behind the CR.
-    if (!reply.bytes.endsWith('\n'))
-        run.Out() << '\n';
+    if (run.IsSet(QStringLiteral("json"))) {
+        run.Out() << QJsonDocument(QueryJson(query->name, reply)).toJson(QJsonDocument::Compact)
+                  << '\n';
+        return KvuCtlExit::Ok;
+    }
+    // The reply's lines end here as they do in the monitor, but each in LF alone: a CR
+    // would send the terminal's cursor back over what the line showed.
+    QString text = CLineBreaks().Lines(Notation::MonitorForm(reply.bytes));
+    if (!text.endsWith(QLatin1Char('\n')))
+        text += QLatin1Char('\n');
+    run.Out() << "reply: " << text;
     for (const QString& line :
          reply.interpretation.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         run.Out() << line << '\n';
@@ -135,15 +174,22 @@ private:
     bool m_barOnLine = false;
 };
 
+// Standard input is read whole before the port is opened: what it is cannot be looked at
+// beforehand, and the bar needs its size.
+const qint64 kStdinLimit = 64 * 1024 * 1024;
+
 int RunSendFile(CCliRun& run) {
     const QString path = run.Argument(0);
+    const bool fromStdin = CCliRun::IsStdin(path);
+    const QString name = CCliRun::StreamName(path);
+    QByteArray input;
     // The file is looked at before the port: a wrong path must not cost a printer's time,
     // and it is named with the reason.
     {
         CFileSender probe;
         QString detail;
-        if (!probe.Open(path, &detail)) {
-            run.FileError(path, QStringLiteral("Failed to open a file for read."), detail);
+        if (fromStdin ? !run.ReadStdin(kStdinLimit, &input, &detail) : !probe.Open(path, &detail)) {
+            run.FileError(name, QStringLiteral("Failed to open a file for read."), detail);
             return KvuCtlExit::FileError;
         }
     }
@@ -154,11 +200,16 @@ int RunSendFile(CCliRun& run) {
     CMacroSession session(run.Link(), bar ? barServices : run.Services());
     if (!session.OpenLink())
         return KvuCtlExit::LinkError;
-    if (!session.StartSendFile(path)) {
+    if (fromStdin) {
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(input);
+        buffer->open(QIODevice::ReadOnly);
+        session.StartSendFrom(std::move(buffer));
+    } else if (!session.StartSendFile(path)) {
         session.CloseLink();
         return KvuCtlExit::FileError;
     }
-    const qint64 total = QFileInfo(path).size();
+    const qint64 total = fromStdin ? input.size() : QFileInfo(path).size();
     QElapsedTimer clock;
     clock.start();
     int lines = 0;
@@ -183,7 +234,7 @@ int RunSendFile(CCliRun& run) {
         session.CloseLink();
         // `lines` counts the line being written when the interrupt came (cut short, or not
         // begun when it came between two lines).
-        run.Err() << "kvuctl: " << path << ": interrupted at line " << qMax(lines, 1)
+        run.Err() << "kvuctl: " << name << ": interrupted at line " << qMax(lines, 1)
                   << "; what was queued and not yet sent was dropped\n";
         run.Err().flush();
         return KvuCtlExit::Interrupted;
@@ -207,22 +258,53 @@ int RunMonitor(CCliRun& run) {
             return run.UsageError(QStringLiteral("--seconds takes a whole number of seconds"));
         limited = true;
     }
+    // -o FILE keeps a copy of what is shown, written as it comes, so that an interrupt or a
+    // lost link loses nothing of it. The file is made before the port is opened.
+    const QString copyPath =
+        run.IsSet(QStringLiteral("output")) ? run.Value(QStringLiteral("output")) : QString();
+    QFile copy(copyPath);
+    if (!copyPath.isEmpty() && !run.IsStdout(copyPath)) {
+        if (FileAccess::IsNonRegular(copyPath)) {
+            run.FileError(copyPath, QStringLiteral("Failed to open a file for write."),
+                          FileAccess::NotRegularText(copyPath));
+            return KvuCtlExit::FileError;
+        }
+        if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            run.FileError(copyPath, QStringLiteral("Failed to open a file for write."),
+                          copy.errorString());
+            return KvuCtlExit::FileError;
+        }
+    }
     if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
         return rc;
     CMacroSession session(run.Link(), run.Services());
     if (!session.OpenLink())
         return KvuCtlExit::LinkError;
+    CLineBreaks lines;
+    bool copyFailed = false;
     // Ctrl-C is the usual end of an unlimited monitor: exit 0 then.
     QDeadlineTimer deadline(limited ? qint64(seconds) * 1000 : -1);
     while (!run.Services().Interrupted() && !deadline.hasExpired() && run.Link().m_bOpen) {
         // Each poll waits about 10 ms at most for what has arrived.
-        const QString text = session.ReceiveStep();
-        if (!text.isEmpty()) {
-            run.Out() << text;
-            run.Out().flush();
+        const QString text = lines.Lines(session.ReceiveStep());
+        if (text.isEmpty())
+            continue;
+        run.Out() << text;
+        run.Out().flush();
+        if (copy.isOpen()) {
+            const QByteArray bytes = text.toUtf8();
+            if (copy.write(bytes) != bytes.size() || !copy.flush()) {
+                copyFailed = true;
+                break;
+            }
         }
     }
     session.CloseLink();
+    if (copyFailed) {
+        run.FileError(copyPath, QStringLiteral("the copy could not be written; the monitor ended"),
+                      copy.errorString());
+        return KvuCtlExit::FileError;
+    }
     // A printer that went away is no end of the watch: the link is gone, and a script
     // must see that.
     return session.LinkLost() ? KvuCtlExit::LinkError : KvuCtlExit::Ok;
@@ -238,7 +320,9 @@ std::vector<CCliCommand> MacrosCommands() {
          QStringLiteral(
              "Sends ^V, ^B, ESC P (, ESC P ) or ESC C, as the Supervisory Commands\n"
              "page does. Prints 'reply: ' and the reply in the receive monitor's form,\n"
-             "then the interpretation lines. Exit 0 when a reply came, 1 when none came.\n") +
+             "then the interpretation lines; every line ends in LF alone (the reply's CR\n"
+             "is a line break, as in the monitor). --json gives the reply and each value\n"
+             "as a number (see the manual page). Exit 0 when a reply came, 1 when none came.\n") +
              linkHelp,
          {kPort, kBaud},
          1,
@@ -261,25 +345,52 @@ std::vector<CCliCommand> MacrosCommands() {
              "Sends each line of FILE followed by CR LF (CR LF and LF files alike).\n"
              "On a terminal a progress bar shows bytes and lines sent, the rate and the\n"
              "time left. Exit 3 when the file cannot be opened or read, 4 when the port stops\n"
-             "taking the lines (the file is cut short; the line is named).\n") +
+             "taking the lines (the file is cut short; the line is named). FILE - is\n"
+             "standard input, read to its end before the port is opened.\n") +
              linkHelp,
          {kPort, kBaud},
          1,
          RunSendFile,
-         {QStringLiteral("kvuctl send-file font.bdf --port /dev/ttyUSB0 --baud 115200")}},
+         {QStringLiteral("kvuctl send-file font.bdf --port /dev/ttyUSB0 --baud 115200"),
+          QStringLiteral("kvuctl send-file - --port COM1")}},
         {QStringLiteral("monitor"),
-         QStringLiteral("[--seconds S]"),
+         QStringLiteral("[--seconds S] [-o FILE]"),
          QStringLiteral("Print what the printer sends, as the receive monitor shows it."),
          QStringLiteral(
              "Prints what arrives, in the receive monitor's form, until Ctrl-C or for S\n"
              "seconds; the port is closed either way. Exit 4 when the link is lost (a pulled\n"
-             "cable, a printer gone from its adapter).\n") +
+             "cable, a printer gone from its adapter). Lines end in LF alone: a CR that\n"
+             "came is a line break, as in the monitor. -o FILE writes the same text to FILE\n"
+             "as well (replacing it; written as it comes). Exit 3 when FILE cannot be\n"
+             "written.\n") +
              linkHelp,
-         {kPort, kBaud, QStringLiteral("seconds")},
+         {kPort, kBaud, QStringLiteral("seconds"), QStringLiteral("output")},
          0,
          RunMonitor,
-         {QStringLiteral("kvuctl monitor --seconds 10 --port COM1")}},
+         {QStringLiteral("kvuctl monitor --seconds 10 --port COM1"),
+          QStringLiteral("kvuctl monitor -o printer.log")}},
     };
     CCliRun::AllowManyPorts(rows[0], QStringLiteral("query battery"));
+    rows[0].json = {
+        {QStringLiteral("query"), QStringLiteral("string"),
+         QStringLiteral("battery, buffer, firmware, model or cancel-mcr")},
+        {QStringLiteral("reply"), QStringLiteral("string"),
+         QStringLiteral("the reply in the receive monitor's form")},
+        {QStringLiteral("replyHex"), QStringLiteral("string"),
+         QStringLiteral("its bytes in hexadecimal")},
+        {QStringLiteral("interpretation"), QStringLiteral("array"),
+         QStringLiteral("the interpretation lines")},
+        {QStringLiteral("interpretation[]"), QStringLiteral("string"), QString()},
+        {QStringLiteral("bufferCharacters"), QStringLiteral("integer?"),
+         QStringLiteral("Characters in Buffer (ESC B)")},
+        {QStringLiteral("millivolts"), QStringLiteral("integer?"),
+         QStringLiteral("the battery voltage in mV (ESC V)")},
+        {QStringLiteral("voltage"), QStringLiteral("number?"),
+         QStringLiteral("the same in volts, not rounded")},
+        {QStringLiteral("timerSeconds"), QStringLiteral("integer?"),
+         QStringLiteral("the timer (ESC M) in seconds")},
+        {QStringLiteral("temperature"), QStringLiteral("integer?"),
+         QStringLiteral("the temperature (ESC T) in degrees Celsius")},
+    };
     return rows;
 }

@@ -3,6 +3,7 @@
 #include "CliCommand.h"
 #include "CliRun.h"
 #include "ConsoleServices.h"
+#include "KvuCtlOptions.h"
 #include "app/ForwardingUiServices.h"
 #include "files/FileAccess.h"
 
@@ -47,10 +48,10 @@ struct CPortJob {
     qint64 elapsedMs = 0;
     QString device;
     QString output;
-    QString problem;     // why the port could not be opened
+    QString problem; // why the port could not be opened
     // The message boxes, in order (a failed flash has two: the cause, then the verdict).
     QStringList messages;
-    QString lastNote;    // the last line the command wrote itself on stderr
+    QString lastNote; // the last line the command wrote itself on stderr
 };
 
 // A command's stderr, cut into lines that go to the terminal with the port in front.
@@ -359,7 +360,10 @@ int RunOnManyPorts(const CCliCommand& command, const QStringList& arguments,
             return KvuCtlExit::LinkError;
         }
     }
-    if (ports.isEmpty())
+    // --json on the port KVU last used: the same summary, for that one port.
+    if (ports.isEmpty() && !command.everyPortByDefault && !parser.isSet(QStringLiteral("port")))
+        ports << setup.Core().m_serial.GetPortName();
+    if (ports.isEmpty() || ports.first().isEmpty())
         return setup.UsageError(QStringLiteral("no port given"));
 
     // Ports through the user's table: COM3 stands for its device, for duplicates too.
@@ -417,6 +421,7 @@ int RunOnManyPorts(const CCliCommand& command, const QStringList& arguments,
 
     if (parser.isSet(QStringLiteral("json"))) {
         QJsonArray results;
+        QStringList failures;
         for (const auto& job : jobs) {
             QJsonObject r;
             r.insert(QStringLiteral("port"), job->port);
@@ -425,19 +430,30 @@ int RunOnManyPorts(const CCliCommand& command, const QStringList& arguments,
             r.insert(QStringLiteral("exit"), job->exitCode);
             r.insert(QStringLiteral("seconds"), double(job->elapsedMs) / 1000.0);
             r.insert(QStringLiteral("message"), Message(*job));
-            // A command that printed JSON of its own (bt read --json) keeps it as JSON.
+            // A command's result under --json is a JSON object of its own (query's reading,
+            // bt read's settings); a command with no result leaves the key out.
             QJsonParseError parseError;
             const QJsonDocument inner = QJsonDocument::fromJson(job->output.toUtf8(), &parseError);
             if (!job->output.isEmpty() && parseError.error == QJsonParseError::NoError &&
                 inner.isObject())
                 r.insert(QStringLiteral("output"), inner.object());
-            else
+            else if (!job->output.trimmed().isEmpty())
                 r.insert(QStringLiteral("output"), job->output);
             results.append(r);
+            if (job->exitCode != KvuCtlExit::Ok) {
+                const QString why =
+                    Message(*job).isEmpty() ? ManyPorts::ResultText(job->exitCode) : Message(*job);
+                // The reason often names the port already.
+                failures << (why.startsWith(job->port)
+                                 ? why
+                                 : QStringLiteral("%1: %2").arg(job->port, why));
+            }
         }
         QJsonObject root;
         root.insert(QStringLiteral("command"), command.name);
         root.insert(QStringLiteral("exit"), worst);
+        if (!failures.isEmpty())
+            root.insert(QStringLiteral("error"), failures.join(QStringLiteral("; ")));
         root.insert(QStringLiteral("ports"), results);
         out << QJsonDocument(root).toJson(QJsonDocument::Indented);
         out.flush();

@@ -23,8 +23,16 @@ int RunExport(CCliRun& run) {
     const QString target = run.IsSet(QStringLiteral("output")) ? run.Value(QStringLiteral("output"))
                                                                : QStringLiteral("Attributes.prn");
     QString detail;
-    if (!CAttributeProgrammer::WriteExportFile(target, CAttributeProgrammer::ExportBytes(form),
-                                               &detail)) {
+    const QByteArray bytes = CAttributeProgrammer::ExportBytes(form);
+    if (run.IsStdout(target)) {
+        if (!run.WriteStdout(bytes, &detail)) {
+            run.FileError(QStringLiteral("standard output"),
+                          QStringLiteral("Failed to open a file for write."), detail);
+            return KvuCtlExit::FileError;
+        }
+        return KvuCtlExit::Ok;
+    }
+    if (!CAttributeProgrammer::WriteExportFile(target, bytes, &detail)) {
         run.FileError(target, QStringLiteral("Failed to open a file for write."), detail);
         return KvuCtlExit::FileError;
     }
@@ -77,12 +85,14 @@ std::vector<CCliCommand> Module1Commands() {
          QStringLiteral(
              "Writes ESC EN, ESC XX, ESC DS, ESC SL, the attribute stream, ESC ST 0xFF CR\n"
              "and ESC SB CR to FILE. The old file is replaced only when all was written;\n"
-             "what is not a regular file is never replaced.\n"),
+             "what is not a regular file is never replaced. FILE - (or /dev/stdout) writes\n"
+             "to standard output, a pipe too.\n"),
          {QStringLiteral("output")},
          1,
          RunExport,
          {QStringLiteral("kvuctl export shop.qpf"),
-          QStringLiteral("kvuctl export shop.qpf -o /tmp/shop.prn")}},
+          QStringLiteral("kvuctl export shop.qpf -o /tmp/shop.prn"),
+          QStringLiteral("kvuctl export shop.qpf -o -")}},
         {QStringLiteral("configure"),
          QStringLiteral("PROJECT.qpf [--port P...]"),
          QStringLiteral("Send the project's attributes (ESC EN and the\n"

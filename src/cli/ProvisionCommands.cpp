@@ -166,8 +166,19 @@ int PrepareProvision(CCliRun& run, const QStringList& ports, bool* finished) {
     if (!CRecordLocation::Parse(run.Value(kRecord), &shared->record, &error))
         return run.UsageError(QStringLiteral("--record: ") + error);
     CRecipe recipe;
-    if (!recipe.Read(run.Argument(0), &error) ||
-        !shared->plan.Build(recipe, Identify(run, ports), LoadPicture, &error)) {
+    // A recipe from standard input names its files relative to the current folder.
+    bool read = false;
+    if (CCliRun::IsStdin(run.Argument(0))) {
+        QByteArray piped;
+        QString detail;
+        if (run.ReadStdin(CRecipe::kFileLimit, &piped, &detail))
+            read = recipe.Parse(piped, QStringLiteral("<stdin>"), &error);
+        else
+            error = QStringLiteral("standard input: cannot be read (%1)").arg(detail);
+    } else {
+        read = recipe.Read(run.Argument(0), &error);
+    }
+    if (!read || !shared->plan.Build(recipe, Identify(run, ports), LoadPicture, &error)) {
         run.Err() << "kvuctl: " << error << '\n';
         run.Err() << "kvuctl: nothing was sent to any printer\n";
         run.Err().flush();
@@ -365,7 +376,9 @@ std::vector<CCliCommand> ProvisionCommands() {
             "RECIPE.toml names the recipe, the steps in order and optionally a CSV file of\n"
             "per-printer values (see the manual page for every key). The whole recipe is\n"
             "checked for every printer, templates filled in, files read, before any port\n"
-            "is opened. A step that fails ends that printer's run; the others go on.\n"
+            "is opened. RECIPE.toml - reads the recipe from standard input (its files\n"
+            "relative to the current folder). A step that fails ends that printer's run; the "
+            "others go on.\n"
             "bt and wlan steps always read the settings back and compare them.\n"
             "--dry-run prints each printer's steps and the bytes each would send, and\n"
             "opens no port. Every run is kept in the record: --record FILE, sqlite:FILE or\n"
@@ -386,5 +399,43 @@ std::vector<CCliCommand> ProvisionCommands() {
                         "postgresql://kvu@db.shop/kvu --port /dev/ttyUSB0")}};
     CCliRun::AllowManyPorts(row, QStringLiteral("provision till-rollout.toml"));
     row.beforePorts = PrepareProvision;
+    const auto f = [](const char* path, const char* type, const char* text = "") {
+        return CJsonField{QLatin1String(path), QLatin1String(type), QLatin1String(text)};
+    };
+    // PrintResult's keys, each port's output in the summary.
+    row.json = {
+        f("printer", "string", "the printer's record name"),
+        f("serial", "string", "the adapter's USB serial number"),
+        f("address", "string", "the radio module's address"),
+        f("firmware", "string"),
+        f("hash", "string", "of the recipe, its values and files"),
+        f("verdict", "string", "done, failed, skipped, interrupted"),
+        f("steps", "array"),
+        f("steps[]", "object"),
+        f("steps[].do", "string", "the step's kind"),
+        f("steps[].verdict", "string"),
+        f("steps[].seconds", "number"),
+        f("steps[].message", "string"),
+        f("steps[].values", "map", "what the step wrote, secrets masked"),
+    };
+    // PrintDryRun's.
+    row.jsonOther = {{QStringLiteral("with --dry-run"),
+                      {
+                          f("recipe", "string", "the recipe's name"),
+                          f("printers", "array"),
+                          f("printers[]", "object"),
+                          f("printers[].port", "string"),
+                          f("printers[].n", "integer", "its place in the port list, from 1"),
+                          f("printers[].serial", "string"),
+                          f("printers[].printer", "string", "its record name"),
+                          f("printers[].hash", "string"),
+                          f("printers[].bytes", "integer", "what its steps send in all"),
+                          f("printers[].steps", "array"),
+                          f("printers[].steps[]", "object"),
+                          f("printers[].steps[].do", "string"),
+                          f("printers[].steps[].bytes", "integer"),
+                          f("printers[].steps[].sends", "string", "what the bytes are"),
+                          f("printers[].steps[].values", "map", "secrets masked"),
+                      }}};
     return {row};
 }

@@ -1,14 +1,18 @@
 // kvuctl commands for setting up many printers: ports, detect.
 
 #include "CliCommand.h"
+#include "CliInterrupt.h"
 #include "CliRun.h"
 #include "app/BaudDetector.h"
 #include "app/PortDiscovery.h"
+#include "app/PortWatcher.h"
 #include "module1/Notation.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThread>
+#include <QTime>
 
 namespace {
 const QString kJson = QStringLiteral("json");
@@ -20,7 +24,11 @@ QString OrDash(const QString& text) {
     return text.isEmpty() ? QStringLiteral("-") : Notation::VisibleForm(text);
 }
 
+int RunWatch(CCliRun& run);
+
 int RunPorts(CCliRun& run) {
+    if (run.IsSet(QStringLiteral("watch")))
+        return RunWatch(run);
     const QList<CPortInfo> ports = run.ListPorts();
     if (run.IsSet(kJson)) {
         QJsonArray array;
@@ -70,6 +78,49 @@ int RunPorts(CCliRun& run) {
     return KvuCtlExit::Ok;
 }
 
+// One port of a ports --watch line: what names it, visible however odd.
+QString WatchText(const CPortInfo& p) {
+    QStringList parts;
+    for (const QString& part : {p.comNames.join(QLatin1Char(',')), p.stableName, p.description,
+                                p.manufacturer, p.usbId, p.serialNumber}) {
+        if (!part.isEmpty())
+            parts << Notation::VisibleForm(part);
+    }
+    return Notation::VisibleForm(p.device) +
+           (parts.isEmpty() ? QString()
+                            : QStringLiteral(" (%1)").arg(parts.join(QStringLiteral(", "))));
+}
+
+// About a second between two looks, ended early by Ctrl-C.
+bool WaitASecond() {
+    for (int slice = 0; slice < 50 && !CliInterrupt::Requested(); ++slice)
+        QThread::msleep(20);
+    return !CliInterrupt::Requested();
+}
+
+int RunWatch(CCliRun& run) {
+    if (run.IsSet(kJson))
+        return run.UsageError(QStringLiteral("--watch prints lines; --json lists the ports once"));
+    CPortWatcher watcher([&run] { return run.ListPorts(); });
+    const auto print = [&run](const char* word, const CPortInfo& p) {
+        run.Out() << QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) << ' ' << word << ' '
+                  << WatchText(p) << '\n';
+        run.Out().flush();
+    };
+    for (const CPortWatcher::Change& c : watcher.Poll())
+        print("present", c.port);
+    run.Err() << "kvuctl: watching the serial ports; Ctrl-C ends\n";
+    run.Err().flush();
+    watcher.onChange = [&print](const CPortWatcher::Change& c) {
+        print(c.added ? "added" : "removed", c.port);
+    };
+    const std::function<bool()> pause =
+        run.WatchPause() ? run.WatchPause() : std::function<bool()>(WaitASecond);
+    while (pause() && !CliInterrupt::Requested())
+        watcher.Poll();
+    return KvuCtlExit::Ok;
+}
+
 int RunDetect(CCliRun& run) {
     if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
         return rc;
@@ -91,7 +142,14 @@ int RunDetect(CCliRun& run) {
                   << " rates\n";
         return KvuCtlExit::NotConfirmed;
     }
-    run.Out() << result.rate << '\n';
+    if (run.IsSet(kJson)) {
+        QJsonObject o;
+        o.insert(QStringLiteral("rate"), result.rate);
+        o.insert(QStringLiteral("tried"), result.tried);
+        run.Out() << QJsonDocument(o).toJson(QJsonDocument::Compact) << '\n';
+    } else {
+        run.Out() << result.rate << '\n';
+    }
     run.Err() << "kvuctl: the printer answers at " << result.rate << " bit/s\n";
     return KvuCtlExit::Ok;
 }
@@ -100,9 +158,10 @@ int RunDetect(CCliRun& run) {
 std::vector<CCliCommand> ProvisioningCommands() {
     std::vector<CCliCommand> rows = {
         {QStringLiteral("ports"),
-         QStringLiteral("[--json]"),
+         QStringLiteral("[--json|--watch]"),
          QStringLiteral("List the serial ports of this computer and the\n"
-                        "COMn of KVU's port table that leads to each."),
+                        "COMn of KVU's port table that leads to each;\n"
+                        "--watch: a line whenever one comes or goes."),
          QStringLiteral(
              "One line per port the system reports: device, the COMn that KVU's port table\n"
              "maps to it, its stable name (the /dev/serial/by-id/ link on Linux, which stays\n"
@@ -110,12 +169,18 @@ std::vector<CCliCommand> ProvisioningCommands() {
              "instead of /dev/ttyUSBn), description, manufacturer, USB vendor:product and\n"
              "serial number; '-' where the system does not know. --json prints an array of\n"
              "objects with the keys device, comPorts, stableName, description,\n"
-             "manufacturer, usb and serialNumber.\n"),
-         {kJson},
+             "manufacturer, usb and serialNumber.\n"
+             "--watch prints a line per port present, then one whenever a port appears\n"
+             "or disappears (an adapter plugged in or pulled), with the time:\n"
+             "'HH:MM:SS added DEVICE (COMn, stable name, description, ...)', 'removed', and\n"
+             "'present' for those there at the start; until Ctrl-C (exit 0).\n"),
+         {kJson, QStringLiteral("watch")},
          0,
          RunPorts,
-         {QStringLiteral("kvuctl ports"), QStringLiteral("kvuctl ports --json")}},
-        {QStringLiteral("detect"), QStringLiteral("[--port P...]"),
+         {QStringLiteral("kvuctl ports"), QStringLiteral("kvuctl ports --json"),
+          QStringLiteral("kvuctl ports --watch")}},
+        {QStringLiteral("detect"),
+         QStringLiteral("[--port P...]"),
          QStringLiteral("Find the printer's baud rate: the battery query\n"
                         "(CTRL-V) at each rate until one is answered."),
          QStringLiteral(
@@ -128,10 +193,32 @@ std::vector<CCliCommand> ProvisioningCommands() {
              "'kvuctl ports' lists is tried, all at once.\n") +
              CCliRun::LinkHelp(),
          QStringList{QStringLiteral("port"), QStringLiteral("baud")} + CCliRun::ManyPortsOptions(),
-         0, RunDetect,
+         0,
+         RunDetect,
          {QStringLiteral("kvuctl detect --port /dev/ttyUSB0"), QStringLiteral("kvuctl detect")},
-         true, true},
+         true,
+         true},
     };
     rows[1].help += CCliRun::ManyPortsHelp();
+    rows[0].json = {
+        {QStringLiteral("[]"), QStringLiteral("object"), QStringLiteral("one per port")},
+        {QStringLiteral("[].device"), QStringLiteral("string"), QStringLiteral("/dev/ttyUSB0")},
+        {QStringLiteral("[].comPorts"), QStringLiteral("array"),
+         QStringLiteral("the COMn of KVU's port table that lead to it")},
+        {QStringLiteral("[].comPorts[]"), QStringLiteral("string"), QString()},
+        {QStringLiteral("[].stableName"), QStringLiteral("string"),
+         QStringLiteral("the /dev/serial/by-id/ link, empty when none")},
+        {QStringLiteral("[].description"), QStringLiteral("string"), QString()},
+        {QStringLiteral("[].manufacturer"), QStringLiteral("string"), QString()},
+        {QStringLiteral("[].usb"), QStringLiteral("string"),
+         QStringLiteral("vendor:product, empty when not USB")},
+        {QStringLiteral("[].serialNumber"), QStringLiteral("string"), QString()},
+    };
+    rows[1].json = {
+        {QStringLiteral("rate"), QStringLiteral("integer"),
+         QStringLiteral("the rate the printer answered at, in bit/s")},
+        {QStringLiteral("tried"), QStringLiteral("integer"),
+         QStringLiteral("how many rates were tried")},
+    };
     return rows;
 }

@@ -2,10 +2,13 @@
 
 #include "KvuCtl.h"
 #include "CliCommand.h"
+#include "KvuCtlOptions.h"
+#include "LineBreaks.h"
 #include "SimHarness.h"
 #include "document/KVUDoc.h"
 #include "document/ProjectFile.h"
 
+#include <QBuffer>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QFile>
@@ -66,6 +69,15 @@ TEST_F(KvuCtlTest, ExportWritesTheExportBytes) {
     EXPECT_EQ(Run({"export", dir.filePath("missing.qpf"), "-o", target}), 3);
     EXPECT_TRUE(err.contains("Failed to open document."));
     EXPECT_EQ(Run({"export", project, "-o", dir.filePath("no/dir/x.prn")}), 3);
+    // "-" is standard output, the same bytes; no file named "-" is made.
+    QBuffer stdoutBytes;
+    stdoutBytes.open(QIODevice::WriteOnly);
+    KvuCtlContext context;
+    context.rawOut = &stdoutBytes;
+    f.seek(0);
+    EXPECT_EQ(RunWith({"export", project, "-o", "-"}, context), 0) << err.toStdString();
+    EXPECT_EQ(stdoutBytes.data(), f.readAll());
+    EXPECT_FALSE(QFile::exists("-"));
 }
 
 TEST_F(KvuCtlTest, ProjectNewAndShow) {
@@ -336,8 +348,8 @@ TEST_F(KvuCtlTest, QueryMacroSendFileAndMonitor) {
         CSimHarness cut(config);
         EXPECT_EQ(Run({"query", "battery"}, &cut), 0);
         EXPECT_TRUE(out.startsWith("reply: ^[V")) << out.toStdString();
-        EXPECT_TRUE(out.contains("\r\nVoltage = ")) << out.toStdString();
-        EXPECT_FALSE(out.contains("\rVoltage")) << out.toStdString();
+        EXPECT_TRUE(out.contains("\nVoltage = ")) << out.toStdString();
+        EXPECT_FALSE(out.contains('\r')) << "the reply's CR is a line break, LF alone";
     }
     EXPECT_EQ(Run({"query", "cancel-mcr"}, &h), 1) << "no reply";
     EXPECT_EQ(h.TakeReceived(), QByteArray("\x1B"
@@ -356,11 +368,30 @@ TEST_F(KvuCtlTest, QueryMacroSendFileAndMonitor) {
     EXPECT_EQ(h.TakeReceived(), QByteArray("A\r\n\r\nB\r\n"));
     EXPECT_EQ(Run({"send-file", dir.filePath("missing.txt")}, &h), 3);
     EXPECT_TRUE(h.TakeReceived().isEmpty());
+    {
+        // "-" is standard input, read to its end first.
+        QBuffer piped;
+        piped.setData("C\nD\r\n");
+        piped.open(QIODevice::ReadOnly);
+        KvuCtlContext context;
+        context.in = &piped;
+        context.makeServices = [&h](bool) {
+            return std::make_unique<CForwardingServices>(h.Services(), false);
+        };
+        EXPECT_EQ(RunWith({"send-file", "-", "--port", h.Sim().DevicePath()}, context), 0)
+            << err.toStdString();
+        EXPECT_EQ(h.TakeReceived(), QByteArray("C\r\nD\r\n"));
+    }
 
     // The printer's answer to a query sent before the monitor starts comes back to it.
     EXPECT_EQ(Run({"macro", "^[P)"}, &h), 0);
-    EXPECT_EQ(Run({"monitor", "--seconds", "1"}, &h), 0);
-    EXPECT_TRUE(out.startsWith("TARVO3-")) << out.toStdString();
+    const QString copy = dir.filePath("monitor.log");
+    EXPECT_EQ(Run({"monitor", "--seconds", "1", "-o", copy}, &h), 0);
+    EXPECT_EQ(out, "TARVO3-576-BT-WLAN\n") << "the reply's CR LF is one line break, LF alone";
+    QFile copied(copy);
+    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(copied.readAll()), out) << "the copy is what was shown";
+    EXPECT_EQ(Run({"monitor", "--seconds", "1", "-o", dir.path()}, &h), 3);
     EXPECT_EQ(Run({"monitor", "--seconds", "0"}, &h), 2);
     EXPECT_EQ(h.Link().m_bOpen, 0);
 }
@@ -489,4 +520,22 @@ TEST_F(KvuCtlTest, GroupHelpListsTheGroupsCommandsWithExamples) {
     EXPECT_EQ(Run({"frobnicate", "--help"}), 2);
     EXPECT_EQ(Run({"logo", "flush", "--help"}), 2);
     EXPECT_TRUE(err.contains("use 'logo check BMP' or")) << err.toStdString();
+}
+
+TEST_F(KvuCtlTest, EveryLineBreakOfTheMonitorFormIsOneLf) {
+    const struct {
+        QStringList pieces;
+        const char* lines;
+    } rows[] = {
+        {{"A\r\nB\rC\nD"}, "A\nB\nC\nD"}, {{"A\r", "\nB"}, "A\nB"},   // CR LF cut between two reads
+        {{"A\r", "\r\nB"}, "A\n\nB"},     {{"A\n\r", "B"}, "A\n\nB"}, // LF CR is two
+        {{"\r", "", "\n"}, "\n"},
+    };
+    for (const auto& row : rows) {
+        CLineBreaks breaks;
+        QString all;
+        for (const QString& piece : row.pieces)
+            all += breaks.Lines(piece);
+        EXPECT_EQ(all.toStdString(), row.lines) << row.pieces.join('|').toStdString();
+    }
 }

@@ -2,6 +2,8 @@
 
 #include "../core/logo/BmpBuilder.h"
 #include "CliCommand.h"
+#include "CliDocs.h"
+#include "JsonShape.h"
 #include "KvuCtl.h"
 #include "KvuCtlFixture.h"
 #include "SimHarness.h"
@@ -14,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -208,7 +211,7 @@ TEST_F(ManyPortsTest, DetectFindsEachOfTheEightRatesAndNotASilentPrinter) {
     EXPECT_EQ(rc, 1) << "the silent printer was not found";
     for (int i = 0; i < 8; ++i) {
         const QJsonObject r = Result(Device(size_t(i)));
-        EXPECT_EQ(r.value("output").toString(), QString::number(rates[i]) + "\n");
+        EXPECT_EQ(r.value("output").toObject().value("rate").toInt(), rates[i]);
         EXPECT_EQ(r.value("exit").toInt(), 0);
         // The wrong rates were ignored by the printer, and the search stopped at its rate.
         const QByteArray probes = sims[size_t(i)]->TakeReceived();
@@ -289,7 +292,7 @@ TEST_F(ManyPortsTest, OnePortWithJsonGivesTheSameResultAsAListOfPorts) {
     Add();
     ASSERT_EQ(Run({"detect", "--port", Device(0), "--json"}), 0) << err.toStdString();
     EXPECT_EQ(Json().value("command").toString(), "detect");
-    EXPECT_EQ(Result(Device(0)).value("output").toString(), "38400\n");
+    EXPECT_EQ(Result(Device(0)).value("output").toObject().value("rate").toInt(), 38400);
     ASSERT_EQ(Run({"query", "battery", "--port", Device(0), "--json"}), 0) << err.toStdString();
     EXPECT_EQ(Result(Device(0)).value("result").toString(), "ok");
     // bt read's own --json stays the settings object on one port.
@@ -321,4 +324,122 @@ TEST_F(ManyPortsTest, TheResultsComeInTheOrderThePortsWereGiven) {
     for (const auto& r : Json().value("ports").toArray())
         order << r.toObject().value("port").toString();
     EXPECT_EQ(order, (QStringList{Device(1), Device(3), Device(0), Device(2)}));
+}
+
+// Every command that takes --json, run against the simulated printer: what it prints is one
+// JSON document with the keys and types the manual page lists (the same table makes both),
+// or on failure the {"exit", "error"} object.
+TEST_F(ManyPortsTest, EveryJsonCommandPrintsTheShapeItsManualPageLists) {
+    Add();
+    const QString port = Device(0);
+    const QString missing = "/dev/nonexistent-kvu-port";
+    BmpBuilder b;
+    b.width = 16;
+    b.height = 8;
+    b.pixel = [](int x, int) { return x < 4 ? 0u : 0xFFFFFFu; };
+    const QString bmp = dir.filePath("logo.bmp");
+    QFile f(bmp);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(b.Build());
+    f.close();
+    const QString recipe = dir.filePath("r.toml");
+    QFile r(recipe);
+    ASSERT_TRUE(r.open(QIODevice::WriteOnly));
+    r.write("name = \"json\"\n[[step]]\ndo = \"check-battery\"\nmin-volts = 1.0\n");
+    r.close();
+    const QString record = dir.filePath("record.sqlite");
+
+    enum Shape { Own, DryRun, Failure };
+    const struct {
+        QStringList args;
+        int exit;
+        Shape shape;
+    } rows[] = {
+        {{"configure", project, "--port", port}, 0, Own},
+        {{"configure", dir.filePath("none.qpf"), "--port", port}, 3, Own},
+        {{"burn", project, "--port", port, "--yes"}, 0, Own},
+        {{"send", "^[@", "--port", port}, 0, Own},
+        {{"query", "battery", "--port", port}, 0, Own},
+        {{"query", "buffer", "--port", port}, 0, Own},
+        {{"query", "firmware", "--ports", port + "," + missing}, 4, Own},
+        {{"query", "battery", "--ports", port + "," + port}, 2, Failure},
+        {{"query", "battery", "--bogus"}, 2, Failure},
+        {{"detect", "--port", port}, 0, Own},
+        {{"logo", "flash", "1", bmp, "--height", "8", "--port", port}, 0, Own},
+        {{"logo", "print", "1", "--port", port}, 0, Own},
+        {{"bt", "read", "--port", missing}, 4, Failure},
+        {{"bt", "write", "--name", "Till", "--port", port}, 0, Own},
+        {{"wlan", "read", "--port", missing}, 4, Failure},
+        {{"wlan", "write", "--ssid", "shop", "--port", port}, 0, Own},
+        {{"ports"}, 0, Own},
+        {{"provision", recipe, "--port", port, "--dry-run"}, 0, DryRun},
+        {{"provision", recipe, "--port", port, "--record", record}, 0, Own},
+        {{"provision", dir.filePath("none.toml"), "--port", port}, 3, Failure},
+        {{"record", "list", "--record", record}, 0, Own},
+        {{"record", "show", port, "--record", record}, 0, Own},
+        {{"record", "show", "nobody", "--record", record}, 3, Failure},
+    };
+    QSet<QString> covered;
+    for (const auto& row : rows) {
+        const QString line = row.args.join(' ');
+        const int rc = Run(row.args + QStringList{"--json"});
+        EXPECT_EQ(rc, row.exit) << line.toStdString() << "\n" << err.toStdString();
+        QJsonParseError parseError;
+        const QJsonDocument doc = QJsonDocument::fromJson(out.toUtf8(), &parseError);
+        ASSERT_EQ(parseError.error, QJsonParseError::NoError)
+            << line.toStdString() << ": " << out.toStdString();
+        const QJsonValue value = doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
+        int words = 0;
+        const CCliCommand* command = nullptr;
+        for (const CCliCommand& c : CommandTable()) {
+            const int n = int(c.name.count(' ')) + 1;
+            if (row.args.mid(0, n).join(' ') == c.name && n > words) {
+                command = &c;
+                words = n;
+            }
+        }
+        ASSERT_TRUE(command) << line.toStdString();
+        covered.insert(command->name);
+        const CJsonShape shape = row.shape == Own      ? command->json
+                                 : row.shape == DryRun ? command->jsonOther.value(0).shape
+                                                       : JsonShape::Error();
+        QString problem;
+        EXPECT_TRUE(JsonShape::Matches(value, shape, &problem))
+            << line.toStdString() << ": " << problem.toStdString() << "\n"
+            << out.toStdString();
+        if (doc.isObject() && doc.object().contains("exit")) {
+            EXPECT_EQ(doc.object().value("exit").toInt(), rc) << line.toStdString();
+            EXPECT_EQ(doc.object().contains("error"), rc != 0) << line.toStdString();
+        }
+        if (row.shape == Failure)
+            EXPECT_FALSE(doc.object().value("error").toString().isEmpty()) << line.toStdString();
+    }
+    // Every command with --json has a row, and its keys are in the manual page.
+    const QString page = CliDocs::ManJson();
+    for (const CCliCommand& c : CommandTable()) {
+        if (!c.options.contains("json"))
+            continue;
+        EXPECT_TRUE(covered.contains(c.name)) << c.name.toStdString() << " has no row";
+        const qsizetype section = page.indexOf(".SS kvuctl " + CliDocs::RoffEscape(c.name) + " ");
+        ASSERT_GE(section, 0) << c.name.toStdString();
+        const QString own = page.mid(section, page.indexOf(".SS ", section + 1) - section);
+        for (const CJsonField& field : c.json) {
+            const QString path = QString(field.path).remove("ports[].output.");
+            EXPECT_TRUE(
+                (path.startsWith("ports") || path == "command" || path == "exit" || path == "error"
+                     ? page
+                     : own)
+                    .contains(".B " + CliDocs::RoffEscape(path) + "\n"))
+                << c.name.toStdString() << ": " << path.toStdString();
+        }
+    }
+    // The typed values themselves, as the human output shows them.
+    ASSERT_EQ(Run({"query", "battery", "--port", port, "--json"}), 0);
+    const QJsonObject battery = Result(port).value("output").toObject();
+    EXPECT_TRUE(battery.value("voltage").isDouble()) << out.toStdString();
+    EXPECT_EQ(battery.value("voltage").toDouble() * 1000, battery.value("millivolts").toDouble());
+    EXPECT_TRUE(
+        battery.value("interpretation").toArray().first().toString().startsWith("Voltage = "));
+    ASSERT_EQ(Run({"detect", "--port", port, "--json"}), 0);
+    EXPECT_EQ(Result(port).value("output").toObject().value("rate").toInt(), 38400);
 }

@@ -1,10 +1,11 @@
 // kvuctl ports and detect on one port.
 
-#include <QRegularExpression>
-#include "KvuCtlFixture.h"
 #include "KvuCtl.h"
+#include "KvuCtlFixture.h"
 #include "SimHarness.h"
+#include <QRegularExpression>
 
+#include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -110,4 +111,57 @@ TEST_F(ProvisioningCommandsTest, HelpOfTheNewCommandsAndOptionsHasAnExample) {
     EXPECT_TRUE(out.contains("--ports-from FILE"));
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_TRUE(out.contains("  ports ") && out.contains("  detect "));
+}
+
+TEST_F(ProvisioningCommandsTest, PortsWatchSaysWhenAPortComesOrGoesUntilItEnds) {
+    // Each look at the ports is one step of the script: the adapter is pulled, a second one
+    // plugged in, then another adapter takes the first one's device name.
+    CPortInfo usb = ports[1];
+    CPortInfo other = usb;
+    other.device = "/dev/ttyUSB1";
+    other.serialNumber = "B\x1b]0;x\x07";
+    CPortInfo swapped = usb;
+    swapped.serialNumber = "C7";
+    const QList<QList<CPortInfo>> looks = {
+        {ports[0], usb}, {ports[0]}, {ports[0], other}, {ports[0], other}, {ports[0], swapped}};
+    int look = 0;
+    listPorts = [&] { return looks[qMin(look++, int(looks.size()) - 1)]; };
+    int pauses = 0;
+    KvuCtlContext context;
+    context.watchPause = [&] { return ++pauses < int(looks.size()); };
+    EXPECT_EQ(RunWith({"ports", "--watch"}, context), 0) << err.toStdString();
+    EXPECT_EQ(look, int(looks.size()));
+    QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+    for (QString& line : lines)
+        line = line.mid(9); // the time
+    EXPECT_EQ(lines, QStringList({"present /dev/ttyS0 (COM1)",
+                                  "present /dev/ttyUSB0 (COM3, " + usb.stableName +
+                                      ", FT232R USB UART, FTDI, 0403:6001, A50285BI)",
+                                  "removed /dev/ttyUSB0 (COM3, " + usb.stableName +
+                                      ", FT232R USB UART, FTDI, 0403:6001, A50285BI)",
+                                  "added /dev/ttyUSB1 (COM3, " + usb.stableName +
+                                      ", FT232R USB UART, FTDI, 0403:6001, B^[]0;x^G)",
+                                  "removed /dev/ttyUSB1 (COM3, " + usb.stableName +
+                                      ", FT232R USB UART, FTDI, 0403:6001, B^[]0;x^G)",
+                                  "added /dev/ttyUSB0 (COM3, " + usb.stableName +
+                                      ", FT232R USB UART, FTDI, 0403:6001, C7)"}))
+        << out.toStdString();
+    EXPECT_EQ(Run({"ports", "--watch", "--json"}), 2);
+}
+
+TEST_F(ProvisioningCommandsTest, ARecipeFromStandardInput) {
+    QBuffer piped;
+    piped.setData("name = \"piped\"\n[[step]]\ndo = \"detect\"\n");
+    piped.open(QIODevice::ReadOnly);
+    KvuCtlContext context;
+    context.in = &piped;
+    EXPECT_EQ(RunWith({"provision", "-", "--dry-run", "--port", "/dev/ttyUSB0"}, context), 0)
+        << err.toStdString();
+    EXPECT_TRUE(out.startsWith("recipe piped: 1 steps on 1 printers")) << out.toStdString();
+    QBuffer broken;
+    broken.setData("name = \n");
+    broken.open(QIODevice::ReadOnly);
+    context.in = &broken;
+    EXPECT_EQ(RunWith({"provision", "-", "--dry-run", "--port", "/dev/ttyUSB0"}, context), 3);
+    EXPECT_TRUE(err.contains("kvuctl: <stdin>:1:")) << err.toStdString();
 }

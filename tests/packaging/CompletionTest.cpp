@@ -4,6 +4,7 @@
 #include "../core/logo/BmpBuilder.h"
 #include "CliCommand.h"
 #include "KvuCtl.h"
+#include "KvuCtlOptions.h"
 #include "RecordingServices.h"
 #include "app/SerialPort.h"
 

@@ -4,6 +4,7 @@
 #include "CliCommand.h"
 #include "CliDocs.h"
 #include "KvuCtl.h"
+#include "KvuCtlOptions.h"
 
 #include <QCommandLineOption>
 #include <QFile>

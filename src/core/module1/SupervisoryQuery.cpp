@@ -42,16 +42,19 @@ QString TwoDigits(qint64 v) {
     return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
 }
 
-// One finished line of the reply, applied to the interpretation so far.
-void InterpretLine(const QByteArray& line, QString* out) {
+// One finished line of the reply, applied to the interpretation and the readings so far.
+void InterpretLine(const QByteArray& line, QString* out, CSupervisoryQuery::Readings* readings) {
     if (line.size() < 2 || line[0] != kEsc)
         return;
     const QByteArray rest = line.mid(2);
     qint64 n = 0;
     switch (line[1]) {
     case 'B':
-        if (ScanNumber(rest, 16, &n))
+        if (ScanNumber(rest, 16, &n)) {
             *out = Line("Characters in Buffer = %1", {QString::number(n)});
+            *readings = CSupervisoryQuery::Readings();
+            readings->bufferCharacters = n;
+        }
         break;
     case 'V':
         if (ScanNumber(rest, 10, &n)) {
@@ -60,16 +63,21 @@ void InterpretLine(const QByteArray& line, QString* out) {
             *out += Line("Voltage = %1%2.%3 (V)",
                          {n < 0 ? QStringLiteral("-") : QString(), QString::number(m / 1000),
                           TwoDigits((m % 1000) / 10)});
+            readings->millivolts = n;
         }
         break;
     case 'M':
-        if (ScanNumber(rest, 16, &n))
+        if (ScanNumber(rest, 16, &n)) {
             *out += Line("Timer = %1:%2:%3", {QString::number(n / 3600), TwoDigits((n % 3600) / 60),
                                               TwoDigits(n % 60)});
+            readings->timerSeconds = n;
+        }
         break;
     case 'T':
-        if (ScanNumber(rest, 10, &n))
+        if (ScanNumber(rest, 10, &n)) {
             *out += Line("Temperature = %1 (C)", {QString::number(n)});
+            readings->temperature = n;
+        }
         break;
     default:
         break;
@@ -77,19 +85,22 @@ void InterpretLine(const QByteArray& line, QString* out) {
 }
 } // namespace
 
-QString CSupervisoryQuery::InterpretReply(const QByteArray& reply) {
+QString CSupervisoryQuery::InterpretReply(const QByteArray& reply, Readings* readings) {
     QString interpretation;
+    Readings own;
+    if (!readings)
+        readings = &own;
     QByteArray line;
     for (int i = 0; i <= reply.size(); ++i) {
         if (i == reply.size()) {
-            InterpretLine(line, &interpretation);
+            InterpretLine(line, &interpretation, readings);
             break;
         }
         const char c = reply[i];
         if (c == kCr || c == kLf) {
             if (c == kCr && i + 1 < reply.size() && reply[i + 1] == kLf)
                 ++i; // CR LF is one line end
-            InterpretLine(line, &interpretation);
+            InterpretLine(line, &interpretation, readings);
             line.clear();
             continue;
         }
@@ -118,6 +129,6 @@ CSupervisoryQuery::Reply CSupervisoryQuery::Send(const QByteArray& query) {
         return reply;
     reply.bytes = bytes;
     reply.response = CodePage::FromBytes(bytes);
-    reply.interpretation = InterpretReply(bytes);
+    reply.interpretation = InterpretReply(bytes, &reply.readings);
     return reply;
 }

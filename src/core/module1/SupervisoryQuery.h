@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 class CSerialPort;
 class IUiServices;
@@ -18,11 +19,21 @@ public:
     static const QByteArray kCancelMcr;       // ESC C
     static constexpr int kReplySize = 100;
 
+    // The values the interpretation shows, as numbers: what ESC B shows replaces what came
+    // before it here too, and a value given twice keeps the later one.
+    struct Readings {
+        std::optional<qint64> bufferCharacters; // ESC B
+        std::optional<qint64> millivolts;       // ESC V
+        std::optional<qint64> timerSeconds;     // ESC M
+        std::optional<qint64> temperature;      // ESC T, degrees Celsius
+    };
+
     struct Reply {
         bool exchanged = false; // the link opened and the query was written
         QByteArray bytes;       // what came back, up to its first zero byte
         QString response;       // the "Printer Response" text
         QString interpretation; // the "Interpretation" text
+        Readings readings;      // its values
     };
 
     CSupervisoryQuery(CSerialPort& link, IUiServices& services)
@@ -36,7 +47,8 @@ public:
     // "Characters in Buffer = n"; ESC V (decimal millivolts), ESC M (hexadecimal seconds)
     // and ESC T (decimal degrees) append "Voltage", "Timer" and "Temperature" lines. Lines
     // end at CR, CR LF or LF; anything else is passed over.
-    static QString InterpretReply(const QByteArray& reply);
+    // The values of those lines in `readings` when given.
+    static QString InterpretReply(const QByteArray& reply, Readings* readings = nullptr);
 
 private:
     CSerialPort& m_link;
