@@ -168,7 +168,8 @@ private:
 } // namespace
 
 CSerialPortDlg::CSerialPortDlg(const CPortMap& ports, QWidget* parent)
-    : QDialog(parent), m_ports(ports) {
+    : QDialog(parent), m_ports(ports),
+      m_watcher([this] { return PortDiscovery::Available(m_ports); }) {
     setWindowTitle(QStringLiteral("Configure Serial Port"));
     setObjectName(QStringLiteral("id141"));
 
@@ -430,19 +431,27 @@ void CSerialPortDlg::hideEvent(QHideEvent* event) {
 }
 
 void CSerialPortDlg::SetPortLister(PortLister lister) {
-    m_lister = std::move(lister);
+    m_watcher = CPortWatcher(std::move(lister));
     m_filled = false;
     RefreshFoundDevices();
 }
 
 void CSerialPortDlg::RefreshFoundDevices() {
+    const QList<CPortWatcher::Change> changes = m_watcher.Poll();
+    if (m_filled && changes.isEmpty())
+        return;
+    QStringList came, went;
+    if (m_filled) { // the first listing is no news
+        for (const CPortWatcher::Change& change : changes)
+            (change.added ? came : went) << change.port.device;
+    }
+    m_filled = true;
     // Each port found, and its stable name where it has one: a stable name stored for a
     // COM port still finds the adapter after it was plugged into another socket.
-    QStringList found, shown, devices;
-    for (const CPortInfo& info : m_lister ? m_lister() : PortDiscovery::Available(m_ports)) {
+    QStringList found, shown;
+    for (const CPortInfo& info : m_watcher.Ports()) {
         const QString description =
             info.description.isEmpty() ? QString() : QStringLiteral("  (%1)").arg(info.description);
-        devices << info.device;
         found << info.device;
         shown << info.device + description;
         if (!info.stableName.isEmpty()) {
@@ -450,19 +459,6 @@ void CSerialPortDlg::RefreshFoundDevices() {
             shown << info.stableName + description;
         }
     }
-    if (m_filled && found == m_found)
-        return;
-    QStringList came, went;
-    if (m_filled) { // the first listing is no news
-        for (const QString& device : devices)
-            if (!m_devicesFound.contains(device))
-                came << device;
-        for (const QString& device : m_devicesFound)
-            if (!devices.contains(device))
-                went << device;
-    }
-    m_filled = true;
-    m_devicesFound = devices;
     // Refilled without touching what is typed or chosen: the edit text is the user's.
     const bool wasUpdating = m_updating;
     m_updating = true;
@@ -472,7 +468,6 @@ void CSerialPortDlg::RefreshFoundDevices() {
         m_device->addItem(shown[i], found[i]);
     m_device->setEditText(typed);
     m_updating = wasUpdating;
-    m_found = found;
     QStringList notes;
     if (!came.isEmpty())
         notes << QStringLiteral("Plugged in: %1").arg(came.join(QStringLiteral(", ")));

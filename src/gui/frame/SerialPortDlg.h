@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PortDiscovery.h"
+#include "app/PortWatcher.h"
 
 #include <QDialog>
 #include <QMap>
@@ -66,10 +66,8 @@ private:
     QLabel* m_deviceNote = nullptr;
     QLabel* m_foundNote = nullptr;
     QTimer* m_watch = nullptr;
-    QStringList m_found;        // the devices offered, in the combo's order
-    QStringList m_devicesFound; // the ports found, by device name
+    CPortWatcher m_watcher;
     bool m_filled = false;
-    PortLister m_lister;
     QPushButton* m_detect = nullptr;
     QLabel* m_detectStatus = nullptr;
     IUiServices* m_services = nullptr;
