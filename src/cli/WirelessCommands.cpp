@@ -349,15 +349,17 @@ template <class Form> int Verify(CCliRun& run, const Form& form, const QStringLi
 }
 
 template <class Form> int RunWrite(CCliRun& run) {
+    // The secrets' files are read before the port is opened.
+    QMap<QString, QString> given;
+    if (const int rc = GivenSettings<Form>(run, &given); rc != KvuCtlExit::Ok)
+        return rc;
+    run.Err().flush();
     if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
         return rc;
     // What the page shows when it opens, then the settings given: checked here, before
     // anything is sent, and taken again over what the module answers.
     Form form;
     form.InitDialog();
-    QMap<QString, QString> given;
-    if (const int rc = GivenSettings<Form>(run, &given); rc != KvuCtlExit::Ok)
-        return rc;
     if (!TakeConnection(run, form) || !TakeSettings(run, form, given))
         return KvuCtlExit::Usage;
     const bool defaults = run.IsSet(kDefaults);
