@@ -2,11 +2,13 @@
 
 #include "JsonShape.h"
 
+#include <QList>
 #include <QStringList>
 #include <memory>
 #include <vector>
 
 class CCliRun;
+class QCommandLineOption;
 
 // What a command works out once, before its ports' threads start, for every port's run
 // to read (a provisioning recipe made ready for each printer).
@@ -55,6 +57,9 @@ std::vector<CCliCommand> Module1Commands();
 std::vector<CCliCommand> ProjectCommands();
 std::vector<CCliCommand> LogoCommands();
 std::vector<CCliCommand> WirelessCommands();
+// The radio commands' connection and setting options with their values, from the radio
+// pages' setting tables.
+QList<QCommandLineOption> WirelessOptions();
 std::vector<CCliCommand> ProvisioningCommands();
 std::vector<CCliCommand> ProvisionCommands();
 std::vector<CCliCommand> RecordCommands();

@@ -1,5 +1,7 @@
 #include "KvuCtlOptions.h"
 
+#include "CliCommand.h"
+
 #include <QCommandLineParser>
 
 namespace {
@@ -86,44 +88,8 @@ QList<QCommandLineOption> KvuCtlOptions() {
         {QStringLiteral("recipe"), QString(), QStringLiteral("name")},
         {QStringLiteral("csv"), QString()},
     };
-    // The radio modules' connection and settings (bt and wlan).
-    const struct {
-        const char* name;
-        const char* value;
-    } radio[] = {
-        {"from", "U0|U1|U2|U3|U4"},
-        {"to", "U0|U1|U2|U3|U4"},
-        {"timeout", "S"},
-        {"escape", "T"},
-        {"guard-before", "MS"},
-        {"guard-after", "MS"},
-        {"name", "T"},
-        {"pin", "T"},
-        {"class", "N"},
-        {"discoverable", "0|1|2"},
-        {"power", "0|1|2"},
-        {"security", "0|1"},
-        {"ssid", "T"},
-        {"channel", "N"},
-        {"mode", "1|2"},
-        {"authentication", "0|1|2|3"},
-        {"encryption", "0|1|2|3|4"},
-        {"rate", "N"},
-        {"link-adaptation", "0|1"},
-        {"user", "T"},
-        {"active-key", "1|2|3|4"},
-        {"key-index", "1|2|3|4"},
-        {"key", "T"},
-        {"ip", "A.B.C.D"},
-        {"netmask", "A.B.C.D"},
-        {"gateway", "A.B.C.D"},
-        {"dhcp", "0|1"},
-        {"hostname", "T"},
-        {"dns1", "A.B.C.D"},
-        {"dns2", "A.B.C.D"},
-    };
-    for (const auto& o : radio)
-        options.append({QLatin1String(o.name), QString(), QLatin1String(o.value)});
+    // The radio modules' connection and settings (bt and wlan), from their tables.
+    options.append(WirelessOptions());
     return options;
 }
 

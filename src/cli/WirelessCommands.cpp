@@ -9,162 +9,182 @@
 #include "wireless/FormField.h"
 #include "wireless/WlanForm.h"
 
+#include "KvuCtl.h"
+#include <QCommandLineOption>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <functional>
+#include <QMap>
 
 namespace {
 const QString kJson = QStringLiteral("json");
 const QString kVerify = QStringLiteral("verify");
 const QString kDefaults = QStringLiteral("defaults");
+// The longest secret file taken: a PIN or key is far shorter.
+const qint64 kSecretFileLimit = 4096;
 
-// One printed setting: its key, the query that reads it, and how it reads from a form.
-template <class Form> struct TSetting {
-    const char* key;
-    const char* query;
-    std::function<QString(const Form&)> value;
-};
-// A set command and the options whose settings it carries. When only some of them are
-// given, the others are read first (`query`), or, for the key that is never read back,
-// the missing one is refused.
-struct CommandOptions {
-    const char* command;
-    QStringList options;
-    const char* query;
-};
-// An option that fills a field through the page's own range check.
-struct FieldOption {
-    const char* option;
-    int id;
-};
-// An option that picks a radio button or a check box: 0 to `max`.
-template <class Form> struct TChoiceOption {
-    const char* option;
-    int Form::*member;
-    int max;
-};
+template <class Form> using Rows = RadioSettings::Rows<Form>;
+template <class Form> using Setting = TRadioSetting<Form>;
 
-QString Number(int n) {
-    return QString::number(n);
+// The settings' option, JSON and printed key: "active_key" is --active-key.
+QString OptionOf(const char* key) {
+    return QString::fromLatin1(key).replace(QLatin1Char('_'), QLatin1Char('-'));
+}
+// The group of a form's commands, and of its secrets' environment variable.
+QString GroupOf(const CBluetoothForm*) {
+    return QStringLiteral("bt");
+}
+QString GroupOf(const CWlanForm*) {
+    return QStringLiteral("wlan");
+}
+template <class Form> QString Group() {
+    return GroupOf(static_cast<const Form*>(nullptr));
+}
+// A secret's own options and variable: --pin, --pin-file, KVU_BT_PIN.
+QString FileOption(const QString& option) {
+    return option + QStringLiteral("-file");
+}
+template <class Form> QString Variable(const Setting<Form>& row) {
+    return QStringLiteral("KVU_%1_%2").arg(Group<Form>(), QLatin1String(row.key)).toUpper();
 }
 
-const std::vector<TSetting<CBluetoothForm>>& BtSettings() {
-    using F = CBluetoothForm;
-    static const std::vector<TSetting<F>> settings = {
-        {"address", "AT*AILBA", [](const F& f) { return f.m_strDeviceAddress; }},
-        {"version", "AT*AILVI", [](const F& f) { return f.m_strVersion; }},
-        {"name", "AT*AGLN", [](const F& f) { return f.m_strLocalName; }},
-        {"class", "AT*AGLC", [](const F& f) { return Number(f.m_nClassOfDevice); }},
-        {"pin", "AT*AGFP", [](const F& f) { return f.m_strFixedPin; }},
-        {"discoverable", "AT*AGDM", [](const F& f) { return Number(f.m_nDiscoverable); }},
-        {"power", "AT*AMPM", [](const F& f) { return Number(f.m_nPowerSaveMode); }},
-        {"security", "AT*AGSM", [](const F& f) { return Number(f.m_nSecurityMode); }},
-    };
-    return settings;
+QStringList ComboItemsOf(const CBluetoothForm*, int) {
+    return {};
+}
+QStringList ComboItemsOf(const CWlanForm*, int id) {
+    return CWlanForm::ComboItems(id);
 }
 
-const std::vector<TSetting<CWlanForm>>& WlanSettings() {
-    using F = CWlanForm;
-    // The combos of a digit, "=" and a meaning send and receive only the digit.
-    static const std::vector<TSetting<F>> settings = {
-        {"address", "AT*AILBA", [](const F& f) { return f.m_strDeviceAddress; }},
-        {"version", "AT*AILVI", [](const F& f) { return f.m_strVersion; }},
-        {"ssid", "AT*AGSSID", [](const F& f) { return f.m_strSsid; }},
-        {"channel", "AT*AGCH", [](const F& f) { return f.m_strChannel; }},
-        {"mode", "AT*AGOM", [](const F& f) { return f.m_strOperationalMode.left(1); }},
-        {"authentication", "AT*AGAM", [](const F& f) { return f.m_strAuthentication.left(1); }},
-        {"encryption", "AT*AGEM", [](const F& f) { return f.m_strEncryption.left(1); }},
-        {"rate", "AT*AGRTE", [](const F& f) { return f.m_strDataRate; }},
-        {"link_adaptation", "AT*AGRTE", [](const F& f) { return Number(f.m_bLinkAdaptation); }},
-        {"user", "AT*AGUN", [](const F& f) { return f.m_strUserName; }},
-        {"active_key", "AT*AGAFP", [](const F& f) { return f.m_strActiveKey; }},
-        {"ip", "AT*ANIP", [](const F& f) { return f.m_strIpAddress; }},
-        {"netmask", "AT*ANIP", [](const F& f) { return f.m_strNetmask; }},
-        {"gateway", "AT*ANIP", [](const F& f) { return f.m_strGateway; }},
-        {"dhcp", "AT*ANDHCP", [](const F& f) { return Number(f.m_nDhcp); }},
-        {"hostname", "AT*ANHN", [](const F& f) { return f.m_strHostName; }},
-        {"dns1", "AT*ANDNS", [](const F& f) { return f.m_strDnsPrimary; }},
-        {"dns2", "AT*ANDNS", [](const F& f) { return f.m_strDnsSecondary; }},
-    };
-    return settings;
-}
-
-const std::vector<TSetting<CBluetoothForm>>& Settings(const CBluetoothForm*) {
-    return BtSettings();
-}
-const std::vector<TSetting<CWlanForm>>& Settings(const CWlanForm*) {
-    return WlanSettings();
+// An option's value as --help, the manual page and completion show it.
+template <class Form> QString ValueName(const Setting<Form>& row) {
+    if (row.value)
+        return QLatin1String(row.value);
+    const auto& field = RadioSettings::FieldOf(row);
+    QStringList values;
+    if (row.json == JsonAs::Choice) {
+        for (int i = 0; i < RadioSettings::Choices(row).size(); ++i)
+            values << QString::number(row.firstChoice + i);
+    } else if (field.kind == FieldKind::Check) {
+        values << QStringLiteral("0") << QStringLiteral("1");
+    } else if (field.kind == FieldKind::Combo) {
+        // A short list of numbers is worth offering; a long one is a number.
+        values = ComboItemsOf(static_cast<const Form*>(nullptr), row.fieldId);
+        if (values.size() > 5)
+            values.clear();
+    }
+    if (!values.isEmpty())
+        return values.join(QLatin1Char('|'));
+    return row.json == JsonAs::Number ? QStringLiteral("N") : QStringLiteral("T");
 }
 
 // The connection options of all four commands, with the page's own checks.
-template <class Form> std::vector<FieldOption> ConnectionOptions() {
+template <class Form> std::vector<std::pair<const char*, int>> ConnectionOptions() {
     return {{"from", Form::IdPassThruFrom},          {"to", Form::IdPassThruTo},
             {"timeout", Form::IdPassThruTimeout},    {"escape", Form::IdEscapeChar},
             {"guard-before", Form::IdSilenceBefore}, {"guard-after", Form::IdSilenceAfter}};
 }
 
-std::vector<FieldOption> SettingOptions(const CBluetoothForm*) {
-    return {{"name", CBluetoothForm::IdLocalName},
-            {"pin", CBluetoothForm::IdFixedPin},
-            {"class", CBluetoothForm::IdClassOfDevice}};
-}
-std::vector<FieldOption> SettingOptions(const CWlanForm*) {
-    using F = CWlanForm;
-    return {{"ssid", F::IdSsid},
-            {"channel", F::IdChannel},
-            {"mode", F::IdOperationalMode},
-            {"authentication", F::IdAuthentication},
-            {"encryption", F::IdEncryption},
-            {"rate", F::IdDataRate},
-            {"user", F::IdUserName},
-            {"active-key", F::IdActiveKey},
-            {"key-index", F::IdKeyIndex},
-            {"key", F::IdKey},
-            {"ip", F::IdIpAddress},
-            {"netmask", F::IdNetmask},
-            {"gateway", F::IdGateway},
-            {"hostname", F::IdHostName},
-            {"dns1", F::IdDnsPrimary},
-            {"dns2", F::IdDnsSecondary}};
-}
-std::vector<TChoiceOption<CBluetoothForm>> ChoiceOptions(const CBluetoothForm*) {
-    using F = CBluetoothForm;
-    return {{"discoverable", &F::m_nDiscoverable, 2},
-            {"power", &F::m_nPowerSaveMode, 2},
-            {"security", &F::m_nSecurityMode, 1}};
-}
-std::vector<TChoiceOption<CWlanForm>> ChoiceOptions(const CWlanForm*) {
-    using F = CWlanForm;
-    return {{"link-adaptation", &F::m_bLinkAdaptation, 1}, {"dhcp", &F::m_nDhcp, 1}};
-}
-
-// Takes the given options into the form; false after saying which one is wrong.
+// Takes one typed value into its field through the page's range check; a radio group or
+// check box takes its index, 0 to the last. False after saying what is wrong.
 template <class Form>
-bool TakeOptions(CCliRun& run, Form& form, const std::vector<FieldOption>& options) {
-    for (const FieldOption& o : options) {
-        const QString name = QLatin1String(o.option);
-        if (!run.IsSet(name))
-            continue;
-        QString message;
-        if (!FormField::Take(form, *Form::FindField(o.id), run.Value(name), &message)) {
-            run.UsageError(QStringLiteral("--%1: %2").arg(name, message));
+bool TakeValue(CCliRun& run, Form& form, const typename Form::Field& field, const QString& option,
+               const QString& value) {
+    if (field.kind == FieldKind::Radio || field.kind == FieldKind::Check) {
+        int index = -1;
+        if (!FormField::ParseInteger(value, &index) || index < 0 || index > field.max) {
+            run.UsageError(QStringLiteral("--%1 takes 0 to %2").arg(option).arg(field.max));
             return false;
         }
+        form.*(field.number) = index;
+        return true;
+    }
+    QString message;
+    if (!FormField::Take(form, field, value, &message)) {
+        run.UsageError(QStringLiteral("--%1: %2").arg(option, message));
+        return false;
     }
     return true;
 }
 
-template <class Form> bool TakeChoices(CCliRun& run, Form& form) {
-    for (const auto& o : ChoiceOptions(&form)) {
-        const QString name = QLatin1String(o.option);
-        if (!run.IsSet(name))
-            continue;
-        int value = -1;
-        if (!FormField::ParseInteger(run.Value(name), &value) || value < 0 || value > o.max) {
-            run.UsageError(QStringLiteral("--%1 takes 0 to %2").arg(name).arg(o.max));
+template <class Form> bool TakeConnection(CCliRun& run, Form& form) {
+    for (const auto& [option, id] : ConnectionOptions<Form>()) {
+        const QString name = QLatin1String(option);
+        if (run.IsSet(name) && !TakeValue(run, form, *Form::FindField(id), name, run.Value(name)))
             return false;
+    }
+    return true;
+}
+
+// A secret read from a file or standard input ("-"): its one line, without the line end.
+int ReadSecretFile(CCliRun& run, const QString& option, const QString& path, QString* secret) {
+    QFile file;
+    const bool opened = path == QLatin1String("-")
+                            ? file.open(stdin, QIODevice::ReadOnly)
+                            : (file.setFileName(path), file.open(QIODevice::ReadOnly));
+    if (!opened) {
+        run.FileError(path, QStringLiteral("cannot be read"), file.errorString());
+        return KvuCtlExit::FileError;
+    }
+    QByteArray bytes = file.read(kSecretFileLimit + 1);
+    const QString name = path == QLatin1String("-") ? QStringLiteral("standard input") : path;
+    if (bytes.size() > kSecretFileLimit)
+        return run.UsageError(QStringLiteral("--%1: %2 holds more than %3 bytes")
+                                  .arg(FileOption(option), name)
+                                  .arg(kSecretFileLimit));
+    // The line end an editor or echo leaves is not part of the secret.
+    if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    if (bytes.endsWith('\r'))
+        bytes.chop(1);
+    if (bytes.contains('\n') || bytes.contains('\r'))
+        return run.UsageError(
+            QStringLiteral("--%1: %2 holds more than one line").arg(FileOption(option), name));
+    if (bytes.isEmpty())
+        return run.UsageError(QStringLiteral("--%1: %2 is empty").arg(FileOption(option), name));
+    *secret = KvuCtlArgument(bytes);
+    return KvuCtlExit::Ok;
+}
+
+// The settings given, by option: on the command line, and a secret also from its file or
+// its environment variable (the command line first). Read once, so that standard input
+// is read once.
+template <class Form> int GivenSettings(CCliRun& run, QMap<QString, QString>* given) {
+    for (const auto& row : Form::Settings()) {
+        if (row.write == WriteAs::Never)
+            continue;
+        const QString option = OptionOf(row.key);
+        if (!row.secret) {
+            if (run.IsSet(option))
+                given->insert(option, run.Value(option));
+            continue;
         }
-        form.*(o.member) = value;
+        const QString file = FileOption(option);
+        if (run.IsSet(option) && run.IsSet(file))
+            return run.UsageError(QStringLiteral("give --%1 or --%2, not both").arg(option, file));
+        if (run.IsSet(option)) {
+            given->insert(option, run.Value(option));
+        } else if (run.IsSet(file)) {
+            QString secret;
+            if (const int rc = ReadSecretFile(run, option, run.Value(file), &secret);
+                rc != KvuCtlExit::Ok)
+                return rc;
+            given->insert(option, secret);
+        } else if (const QString variable = Variable<Form>(row);
+                   !qEnvironmentVariable(qPrintable(variable)).isEmpty()) {
+            given->insert(option, qEnvironmentVariable(qPrintable(variable)));
+            run.Err() << "kvuctl: --" << option << " taken from " << variable << '\n';
+        }
+    }
+    return KvuCtlExit::Ok;
+}
+
+template <class Form>
+bool TakeSettings(CCliRun& run, Form& form, const QMap<QString, QString>& given) {
+    for (const auto& row : Form::Settings()) {
+        const QString option = OptionOf(row.key);
+        if (given.contains(option) &&
+            !TakeValue(run, form, RadioSettings::FieldOf(row), option, given.value(option)))
+            return false;
     }
     return true;
 }
@@ -184,39 +204,27 @@ int LinkExit(const CAtExchange::Result& result) {
     return KvuCtlExit::Ok;
 }
 
-std::vector<CommandOptions> Commands(const CBluetoothForm*) {
-    return {{"AT*AGLN", {"name"}, nullptr},  {"AT*AGLC", {"class"}, nullptr},
-            {"AT*AGFP", {"pin"}, nullptr},   {"AT*AGDM", {"discoverable"}, nullptr},
-            {"AT*AMPM", {"power"}, nullptr}, {"AT*AGSM", {"security"}, nullptr}};
-}
-std::vector<CommandOptions> Commands(const CWlanForm*) {
-    return {{"AT*AGSSID", {"ssid"}, nullptr},
-            {"AT*AGCH", {"channel"}, nullptr},
-            {"AT*AGOM", {"mode"}, nullptr},
-            {"AT*AGAM", {"authentication"}, nullptr},
-            {"AT*AGEM", {"encryption"}, nullptr},
-            {"AT*AGRTE", {"rate", "link-adaptation"}, "AT*AGRTE"},
-            {"AT*AGUN", {"user"}, nullptr},
-            {"AT*AGAFP", {"active-key"}, nullptr},
-            // The key is never read back: --key alone writes key 1 (the page's index).
-            {"AT*AGFPWI", {"key"}, nullptr},
-            {"AT*ANIP", {"ip", "netmask", "gateway"}, "AT*ANIP"},
-            {"AT*ANDHCP", {"dhcp"}, nullptr},
-            {"AT*ANHN", {"hostname"}, nullptr},
-            {"AT*ANDNS", {"dns1", "dns2"}, "AT*ANDNS"}};
-}
-
 // A module's text on one line that the terminal shows and never obeys.
 QString Shown(const QString& text) {
     return Notation::VisibleForm(text);
 }
 
-// The keys of the printed settings whose query is in `queries`.
-template <class Form> QStringList KeysOf(const QStringList& queries) {
+// The settings a Read prints, in the page's order: all that are read back.
+template <class Form> Rows<Form> Printed() {
+    Rows<Form> printed;
+    for (const auto& row : Form::Settings()) {
+        if (row.read != ReadAs::Never)
+            printed.push_back(row);
+    }
+    return printed;
+}
+
+// The keys of the printed settings that a command in `commands` carries.
+template <class Form> QStringList KeysOf(const QStringList& commands) {
     QStringList keys;
-    for (const auto& s : Settings(static_cast<const Form*>(nullptr))) {
-        if (queries.contains(QLatin1String(s.query)))
-            keys << QLatin1String(s.key);
+    for (const auto& row : Printed<Form>()) {
+        if (commands.contains(QLatin1String(row.command)))
+            keys << QLatin1String(row.key);
     }
     return keys;
 }
@@ -237,22 +245,46 @@ bool AllAnswered(CCliRun& run, const CAtExchange::Result& result, const QStringL
     return false;
 }
 
-// A Read into `form`; `given` tells for each printed setting whether the reply gave it.
-template <class Form> CAtExchange::Result ReadInto(CCliRun& run, Form& form, QVector<bool>* given) {
-    CAtExchange::Result result;
-    QString refusal;
-    if (!form.ConnectionCarried(&refusal)) {
-        run.Services().Message(refusal);
-        result.outcome = CAtExchange::Outcome::Refused;
-        return result;
-    }
+// A Read into `form`; the result names the settings the reply gave.
+template <class Form> CAtExchange::Result ReadInto(CCliRun& run, Form& form) {
     CAtExchange exchange(run.Link(), run.Services(), form);
-    result = exchange.ReadExchange(Form::Queries(), Form::kLargestReply,
-                                   [&](const QByteArray& reply) { return form.ParseReply(reply); });
-    given->clear();
-    for (const auto& s : Settings(&form))
-        given->push_back(result.taken.answered.contains(QLatin1String(s.query)));
-    return result;
+    return exchange.Read(form);
+}
+
+// One printed setting as JSON: see the manual page's bt and wlan paragraphs.
+template <class Form> QJsonValue JsonOf(const Form& form, const Setting<Form>& row) {
+    const auto& field = RadioSettings::FieldOf(row);
+    const QString text = RadioSettings::Shown(form, row);
+    int number = 0;
+    switch (row.json) {
+    case JsonAs::Text:
+        break;
+    case JsonAs::Number:
+        // A module may hold a text that is no number in a combo that lists numbers.
+        if (FormField::ParseInteger(text, &number))
+            return number;
+        break;
+    case JsonAs::Flag:
+        return form.*(field.number) != 0;
+    case JsonAs::Choice: {
+        QJsonValue value;
+        if (field.number)
+            number = form.*(field.number);
+        else
+            number = AtReply::FirstDigit(text);
+        if (field.number || number >= 0)
+            value = number;
+        else
+            value = text; // a character that is no digit
+        const QStringList choices = RadioSettings::Choices(row);
+        const int index = number - row.firstChoice;
+        const bool named = value.isDouble() && index >= 0 && index < choices.size();
+        return QJsonObject{{QStringLiteral("value"), value},
+                           {QStringLiteral("text"),
+                            named ? QJsonValue(choices[index]) : QJsonValue(QJsonValue::Null)}};
+    }
+    }
+    return text;
 }
 
 template <class Form> int RunRead(CCliRun& run) {
@@ -261,82 +293,96 @@ template <class Form> int RunRead(CCliRun& run) {
     Form form;
     form.InitDialog();
     form.Clear();
-    if (!TakeOptions(run, form, ConnectionOptions<Form>()))
+    if (!TakeConnection(run, form))
         return KvuCtlExit::Usage;
-    QVector<bool> given;
-    const CAtExchange::Result result = ReadInto(run, form, &given);
+    const CAtExchange::Result result = ReadInto(run, form);
     if (const int rc = LinkExit(result); rc != KvuCtlExit::Ok)
         return rc;
-    const auto& settings = Settings(&form);
+    const QStringList& given = result.taken.given;
     if (run.IsSet(kJson)) {
         QJsonObject object;
-        for (size_t i = 0; i < settings.size(); ++i)
-            object.insert(QLatin1String(settings[i].key),
-                          given[int(i)] ? settings[i].value(form) : QString());
+        for (const auto& row : Printed<Form>()) {
+            const QString key = QLatin1String(row.key);
+            object.insert(key,
+                          given.contains(key) ? JsonOf(form, row) : QJsonValue(QJsonValue::Null));
+        }
         run.Out() << QJsonDocument(object).toJson(QJsonDocument::Indented);
     } else {
         // The module's texts may hold control bytes: shown, never obeyed, one per line.
-        for (size_t i = 0; i < settings.size(); ++i)
-            run.Out() << settings[i].key << '='
-                      << (given[int(i)] ? Shown(settings[i].value(form)) : QString()) << '\n';
+        for (const auto& row : Printed<Form>()) {
+            const QString key = QLatin1String(row.key);
+            run.Out() << key << '='
+                      << (given.contains(key) ? Shown(RadioSettings::Shown(form, row)) : QString())
+                      << '\n';
+        }
     }
     const bool answered = AllAnswered<Form>(run, result, Form::Queries(), " (printed empty)");
     return result.ok && answered ? KvuCtlExit::Ok : KvuCtlExit::NotConfirmed;
 }
 
 // Compares what was written with what reads back, for the printed settings in `keys`.
+// A secret that differs is named, never shown.
 template <class Form> int Verify(CCliRun& run, const Form& form, const QStringList& keys) {
     Form back = form;
     back.Clear();
-    QVector<bool> given;
-    const CAtExchange::Result read = ReadInto(run, back, &given);
+    const CAtExchange::Result read = ReadInto(run, back);
     if (const int rc = LinkExit(read); rc != KvuCtlExit::Ok)
         return rc;
     int differing = 0;
-    const auto& settings = Settings(&form);
-    for (size_t i = 0; i < settings.size(); ++i) {
-        const QString key = QLatin1String(settings[i].key);
+    for (const auto& row : Printed<Form>()) {
+        const QString key = QLatin1String(row.key);
         if (!keys.contains(key))
             continue;
-        const QString wrote = settings[i].value(form);
-        const QString got = given[int(i)] ? settings[i].value(back) : QString();
-        if (wrote != got) {
+        const QString wrote = RadioSettings::Shown(form, row);
+        const QString got =
+            read.taken.given.contains(key) ? RadioSettings::Shown(back, row) : QString();
+        if (wrote == got)
+            continue;
+        ++differing;
+        if (row.secret)
+            run.Err() << "kvuctl: verify: " << key << " reads back differently (not shown)\n";
+        else
             run.Err() << "kvuctl: verify: " << key << " reads back \"" << Shown(got)
                       << "\", wrote \"" << Shown(wrote) << "\"\n";
-            ++differing;
-        }
     }
     return differing == 0 && read.ok ? KvuCtlExit::Ok : KvuCtlExit::NotConfirmed;
 }
 
 template <class Form> int RunWrite(CCliRun& run) {
+    // The secrets' files are read before the port is opened.
+    QMap<QString, QString> given;
+    if (const int rc = GivenSettings<Form>(run, &given); rc != KvuCtlExit::Ok)
+        return rc;
+    run.Err().flush();
     if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
         return rc;
-    // What the page shows when it opens, then the options given: checked here, before
+    // What the page shows when it opens, then the settings given: checked here, before
     // anything is sent, and taken again over what the module answers.
     Form form;
     form.InitDialog();
-    auto takeSettings = [&run](Form& f) {
-        return TakeOptions(run, f, SettingOptions(&f)) && TakeChoices(run, f);
-    };
-    if (!TakeOptions(run, form, ConnectionOptions<Form>()) || !takeSettings(form))
+    if (!TakeConnection(run, form) || !TakeSettings(run, form, given))
         return KvuCtlExit::Usage;
     const bool defaults = run.IsSet(kDefaults);
 
     // The commands that carry a given setting, and what must be read for the rest of
-    // their arguments.
+    // their arguments. A command that is never read back (the key) writes the page's
+    // value of an argument not given.
+    const Rows<Form>& rows = Form::Settings();
+    const QStringList read = RadioSettings::Commands(rows, true);
     QStringList touched, queries;
-    for (const CommandOptions& c : Commands(&form)) {
-        int given = 0;
-        for (const QString& option : c.options)
-            given += run.IsSet(option) ? 1 : 0;
-        if (given == 0)
+    for (const QString& command : RadioSettings::Commands(rows, false)) {
+        const Rows<Form> of = RadioSettings::RowsOf(rows, command);
+        int count = 0;
+        for (const auto& row : of)
+            count += given.contains(OptionOf(row.key)) ? 1 : 0;
+        if (count == 0)
             continue;
-        touched << QLatin1String(c.command);
-        if (given < c.options.size() && c.query)
-            queries << QLatin1String(c.query);
+        touched << command;
+        if (count < int(of.size()) && read.contains(command))
+            queries << command;
     }
-    if (!defaults && run.IsSet(QStringLiteral("key-index")) && !run.IsSet(QStringLiteral("key"))) {
+    if (!defaults && given.contains(QStringLiteral("key-index")) &&
+        !given.contains(QStringLiteral("key"))) {
         run.UsageError(QStringLiteral("--key-index names the key that --key writes; give "
                                       "--key too (the module never reads a key back)"));
         return KvuCtlExit::Usage;
@@ -367,7 +413,7 @@ template <class Form> int RunWrite(CCliRun& run) {
                 queries, Form::kLargestReply,
                 [&](const QByteArray& reply) {
                     AtReply::Taken taken = form.ParseReply(reply, queries);
-                    takeSettings(form);
+                    TakeSettings(run, form, given);
                     return taken;
                 },
                 int(touched.size()),
@@ -397,14 +443,86 @@ template <class Form> int RunWrite(CCliRun& run) {
         return KvuCtlExit::Ok;
     // Read-only settings were not written; without --defaults only the given ones were.
     QStringList keys;
-    for (const auto& s : Settings(&form)) {
-        const QString key = QLatin1String(s.key);
-        const QString option = QString(key).replace(QLatin1Char('_'), QLatin1Char('-'));
-        if (key != QLatin1String("address") && key != QLatin1String("version") &&
-            (defaults || run.IsSet(option)))
-            keys << key;
+    for (const auto& row : Printed<Form>()) {
+        if (row.write != WriteAs::Never && (defaults || given.contains(OptionOf(row.key))))
+            keys << QLatin1String(row.key);
     }
     return Verify(run, form, keys);
+}
+
+// Words wrapped into lines of at most 80 characters, each line ended.
+QString Wrapped(const QStringList& words, const QString& first = QString()) {
+    QString text, line = first;
+    for (const QString& w : words) {
+        if (!line.isEmpty() && line.size() + 1 + w.size() > 80) {
+            text += line + QLatin1Char('\n');
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + w;
+    }
+    return line.isEmpty() ? text : text + line + QLatin1Char('\n');
+}
+
+// The --help paragraph that lists what a Read prints.
+template <class Form> QString PrintedHelp() {
+    QStringList keys;
+    for (const auto& row : Printed<Form>())
+        keys << QLatin1String(row.key);
+    return Wrapped(keys, QStringLiteral("Prints one key=value line per setting (or a JSON object "
+                                        "with --json):"));
+}
+
+// The settings a Write takes, with their values, as the synopsis shows them.
+template <class Form> QString SettingsHelp() {
+    QStringList words;
+    for (const auto& row : Form::Settings()) {
+        if (row.write == WriteAs::Never)
+            continue;
+        const QString option = OptionOf(row.key);
+        words << QStringLiteral("[--%1 %2]").arg(option, ValueName(row));
+        if (row.secret)
+            words << QStringLiteral("[--%1 FILE]").arg(FileOption(option));
+    }
+    return Wrapped(words, QStringLiteral("SETTINGS:"));
+}
+
+// The secrets' paragraph of --help.
+template <class Form> QString SecretsHelp() {
+    QString text;
+    for (const auto& row : Form::Settings()) {
+        if (!row.secret)
+            continue;
+        const QString option = OptionOf(row.key);
+        text += QStringLiteral(
+                    "--%1 is seen by every user in the process list; --%2 FILE reads it from\n"
+                    "the file's one line instead (- for standard input), and without either\n"
+                    "it is taken from %3 when that is set. It is never shown in status\n"
+                    "lines or messages.\n")
+                    .arg(option, FileOption(option), Variable<Form>(row));
+    }
+    return text;
+}
+
+template <class Form> QStringList SettingOptions() {
+    QStringList options;
+    for (const auto& row : Form::Settings()) {
+        if (row.write == WriteAs::Never)
+            continue;
+        options << OptionOf(row.key);
+        if (row.secret)
+            options << FileOption(OptionOf(row.key));
+    }
+    return options;
+}
+
+template <class Form> void AddOptions(QList<QCommandLineOption>* options) {
+    for (const auto& row : Form::Settings()) {
+        if (row.write == WriteAs::Never)
+            continue;
+        options->append({OptionOf(row.key), QString(), ValueName(row)});
+        if (row.secret)
+            options->append({FileOption(OptionOf(row.key)), QString(), QStringLiteral("FILE")});
+    }
 }
 
 const char* const kConnectionHelp =
@@ -414,12 +532,30 @@ const char* const kConnectionHelp =
     "between two pauses of 50 to 5000 ms). --port and --baud as for the other commands.\n"
     "Each step is printed with its time on stderr.\n";
 
+// The connection options with their values.
+const struct {
+    const char* name;
+    const char* value;
+} kConnection[] = {{"from", "U0|U1|U2|U3|U4"}, {"to", "U0|U1|U2|U3|U4"},
+                   {"timeout", "S"},           {"escape", "T"},
+                   {"guard-before", "MS"},     {"guard-after", "MS"}};
+
 QStringList Connection() {
-    return {QStringLiteral("port"),         QStringLiteral("baud"),       QStringLiteral("from"),
-            QStringLiteral("to"),           QStringLiteral("timeout"),    QStringLiteral("escape"),
-            QStringLiteral("guard-before"), QStringLiteral("guard-after")};
+    QStringList options = {QStringLiteral("port"), QStringLiteral("baud")};
+    for (const auto& c : kConnection)
+        options << QLatin1String(c.name);
+    return options;
 }
 } // namespace
+
+QList<QCommandLineOption> WirelessOptions() {
+    QList<QCommandLineOption> options;
+    for (const auto& c : kConnection)
+        options.append({QLatin1String(c.name), QString(), QLatin1String(c.value)});
+    AddOptions<CBluetoothForm>(&options);
+    AddOptions<CWlanForm>(&options);
+    return options;
+}
 
 std::vector<CCliCommand> WirelessCommands() {
     const QString connection = QLatin1String(kConnectionHelp);
@@ -428,7 +564,11 @@ std::vector<CCliCommand> WirelessCommands() {
         "so a module's name can neither steer the terminal nor add lines; --json\n"
         "escapes them instead. Exit 0 when every query got its answer with its own OK\n"
         "(\"Success: Received OK.\"), 1 when one did not (those settings print empty and\n"
-        "are named on stderr), 4 when the port failed.\n");
+        "are named on stderr, null in JSON), 4 when the port failed.\n");
+    const QString json = QStringLiteral(
+        "JSON: texts as strings, numbers as numbers, a radio group or a combo of choices as\n"
+        "{\"value\": N, \"text\": \"the page's text\"} (text null when N names none),\n"
+        "link_adaptation as true or false.\n");
     const QString writeExit = QStringLiteral(
         "Only the settings given are changed: the commands that carry them are sent, and\n"
         "the module keeps every other setting. --defaults sends all of the page's commands\n"
@@ -436,7 +576,7 @@ std::vector<CCliCommand> WirelessCommands() {
         "the printer's code page (Windows-1252); a character it cannot carry is refused,\n"
         "named. Exit 0 when every command sent got its OK, 1 when one did not (or --verify\n"
         "found a given setting that reads back differently; each is listed), 2 when a\n"
-        "value is refused, 4 when the port failed.\n");
+        "value is refused, 3 when a secret's file cannot be read, 4 when the port failed.\n");
     const QString wlanWrite = QStringLiteral(
         "Where one command carries several settings (--rate and --link-adaptation; --ip,\n"
         "--netmask and --gateway; --dns1 and --dns2), the module's values of those not\n"
@@ -449,11 +589,10 @@ std::vector<CCliCommand> WirelessCommands() {
          QStringLiteral("[--json] ") + connectionSynopsis,
          QStringLiteral("Read the Bluetooth module's settings, as the\n"
                         "Bluetooth page's Read button."),
-         QStringLiteral("Prints one key=value line per setting (or a JSON object with --json):\n"
-                        "address version name class pin discoverable power security. Radio\n"
-                        "groups print the page's button index, -1 when none is set; a setting\n"
-                        "the reply did not give prints empty.\n") +
-             readExit + connection,
+         PrintedHelp<CBluetoothForm>() +
+             QStringLiteral("Radio groups print the page's button index; a setting the reply\n"
+                            "did not give prints empty.\n") +
+             json + readExit + connection,
          Connection() << kJson,
          0,
          RunRead<CBluetoothForm>,
@@ -463,25 +602,20 @@ std::vector<CCliCommand> WirelessCommands() {
          QStringLiteral("[SETTINGS] [--defaults] [--verify] ") + connectionSynopsis,
          QStringLiteral("Change the Bluetooth module's settings given\n"
                         "(--defaults: all, as the page's Write); --verify reads back."),
-         QStringLiteral("SETTINGS: [--name T] [--pin T] [--class N] [--discoverable 0|1|2]\n"
-                        "[--power 0|1|2] [--security 0|1] (the page's radio button indexes).\n"
-                        "The commands go in the page's order: name, class, PIN,\n"
-                        "discoverability, power save mode, security mode.\n") +
-             writeExit + connection,
-         Connection() << QStringLiteral("name") << QStringLiteral("pin") << QStringLiteral("class")
-                      << QStringLiteral("discoverable") << QStringLiteral("power")
-                      << QStringLiteral("security") << kDefaults << kVerify,
+         SettingsHelp<CBluetoothForm>() +
+             QStringLiteral("Radio groups take the page's button index. The commands go in the\n"
+                            "page's order: name, class, PIN, discoverability, power save mode,\n"
+                            "security mode.\n") +
+             SecretsHelp<CBluetoothForm>() + writeExit + connection,
+         Connection() << SettingOptions<CBluetoothForm>() << kDefaults << kVerify,
          0,
          RunWrite<CBluetoothForm>,
-         {QStringLiteral("kvuctl bt write --name Till-3 --pin 4711 --verify --port COM2")}},
+         {QStringLiteral("kvuctl bt write --name Till-3 --pin-file pin.txt --verify --port COM2")}},
         {QStringLiteral("wlan read"),
          QStringLiteral("[--json] ") + connectionSynopsis,
          QStringLiteral("Read the WLAN module's settings, as the WLAN\n"
                         "page's Read button."),
-         QStringLiteral("Prints one key=value line per setting (or a JSON object with --json):\n"
-                        "address version ssid channel mode authentication encryption rate\n"
-                        "link_adaptation user active_key ip netmask gateway dhcp hostname dns1\n"
-                        "dns2. The key is never read back.\n") +
+         PrintedHelp<CWlanForm>() + QStringLiteral("The key is never read back.\n") + json +
              readExit + connection,
          Connection() << kJson,
          0,
@@ -491,23 +625,12 @@ std::vector<CCliCommand> WirelessCommands() {
          QStringLiteral("[SETTINGS] [--defaults] [--verify] ") + connectionSynopsis,
          QStringLiteral("Change the WLAN module's settings given\n"
                         "(--defaults: all, as the page's Write); --verify reads back."),
-         QStringLiteral("SETTINGS: [--ssid T] [--channel T] [--mode T] [--authentication T]\n"
-                        "[--encryption T] [--rate T] [--link-adaptation 0|1] [--user T]\n"
-                        "[--active-key T] [--key-index T] [--key T] [--ip T] [--netmask T]\n"
-                        "[--gateway T] [--dhcp 0|1] [--hostname T] [--dns1 T] [--dns2 T]\n"
-                        "The commands go in the page's order. Of --mode,\n"
-                        "--authentication and --encryption only the first character is sent\n"
-                        "(\"1 = Managed\" and 1 both send 1).\n") +
-             writeExit + wlanWrite + connection,
-         Connection() << QStringLiteral("ssid") << QStringLiteral("channel")
-                      << QStringLiteral("mode") << QStringLiteral("authentication")
-                      << QStringLiteral("encryption") << QStringLiteral("rate")
-                      << QStringLiteral("link-adaptation") << QStringLiteral("user")
-                      << QStringLiteral("active-key") << QStringLiteral("key-index")
-                      << QStringLiteral("key") << QStringLiteral("ip") << QStringLiteral("netmask")
-                      << QStringLiteral("gateway") << QStringLiteral("dhcp")
-                      << QStringLiteral("hostname") << QStringLiteral("dns1")
-                      << QStringLiteral("dns2") << kDefaults << kVerify,
+         SettingsHelp<CWlanForm>() +
+             QStringLiteral("The commands go in the page's order. Of --mode, --authentication\n"
+                            "and --encryption only the first character is sent (\"1 = Managed\"\n"
+                            "and 1 both send 1).\n") +
+             SecretsHelp<CWlanForm>() + writeExit + wlanWrite + connection,
+         Connection() << SettingOptions<CWlanForm>() << kDefaults << kVerify,
          0,
          RunWrite<CWlanForm>,
          {QStringLiteral(

@@ -4,6 +4,7 @@
 #include "KvuCtl.h"
 #include "SimHarness.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
@@ -33,6 +34,11 @@ TEST_F(WirelessCliTest, BtReadPrintsEverySetting) {
     EXPECT_TRUE(received.startsWith("\x1BPU0U1T999\r///AT*AILBA?\r"));
     EXPECT_TRUE(received.endsWith("AT*AGSM?\rAT*ADDM\r###"));
     EXPECT_TRUE(h.Services().StatusTexts().contains("Success: Received OK."));
+    EXPECT_EQ(Run({"bt", "read", "--json"}, h), 0);
+    const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
+    EXPECT_EQ(o.value("class"), 263808);
+    EXPECT_EQ(o.value("discoverable"),
+              (QJsonObject{{"value", 2}, {"text", "General Disc. (default)"}}));
 }
 
 TEST_F(WirelessCliTest, WlanReadAsJsonWithConnectionOptions) {
@@ -41,12 +47,24 @@ TEST_F(WirelessCliTest, WlanReadAsJsonWithConnectionOptions) {
         << err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
     EXPECT_EQ(o.size(), 18);
-    EXPECT_EQ(o.value("ssid").toString(), "WLAN Printer");
-    EXPECT_EQ(o.value("rate").toString(), "12");
-    EXPECT_EQ(o.value("link_adaptation").toString(), "1");
-    EXPECT_EQ(o.value("gateway").toString(), "192.168.1.1");
-    EXPECT_EQ(o.value("dhcp").toString(), "0");
-    EXPECT_EQ(o.value("dns2").toString(), "0.0.0.0");
+    // Texts as strings, numbers as numbers, choices as their number and the page's text.
+    const struct {
+        const char* key;
+        QJsonValue value;
+    } typed[] = {
+        {"ssid", "WLAN Printer"},
+        {"channel", 0},
+        {"rate", 12},
+        {"link_adaptation", true},
+        {"active_key", 1},
+        {"gateway", "192.168.1.1"},
+        {"mode", QJsonObject{{"value", 2}, {"text", "Ad-Hoc (default)"}}},
+        {"encryption", QJsonObject{{"value", 0}, {"text", "Open (default)"}}},
+        {"dhcp", QJsonObject{{"value", 0}, {"text", "Disable (default)"}}},
+        {"dns2", "0.0.0.0"},
+    };
+    for (const auto& t : typed)
+        EXPECT_EQ(o.value(t.key), t.value) << t.key;
     EXPECT_FALSE(o.contains("key"));
     EXPECT_TRUE(h.TakeReceived().startsWith("\x1BPU0U2T007\r///"));
 }
@@ -57,6 +75,11 @@ TEST_F(WirelessCliTest, ReadWithoutOkExitsOneAndPrintsNothingGiven) {
     CSimHarness h(config);
     EXPECT_EQ(Run({"bt", "read"}, h), 1);
     EXPECT_EQ(out, "address=\nversion=\nname=\nclass=\npin=\ndiscoverable=\npower=\nsecurity=\n");
+    // In JSON a setting the reply did not give is null; a choice given names its button.
+    EXPECT_EQ(Run({"bt", "read", "--json"}, h), 1);
+    const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
+    EXPECT_EQ(o.size(), 8);
+    EXPECT_TRUE(o.value("class").isNull() && o.value("discoverable").isNull());
 }
 
 TEST_F(WirelessCliTest, PartialAnswersPrintWhatWasGiven) {
@@ -163,7 +186,7 @@ TEST_F(WirelessCliTest, VerifyListsEverySettingThatReadsBackDifferently) {
         << err.toStdString();
     for (const char* line : {"verify: name reads back \"\", wrote \"Till 4\"",
                              "verify: class reads back \"\", wrote \"263808\"",
-                             "verify: pin reads back \"\", wrote \"0\"",
+                             "verify: pin reads back differently (not shown)",
                              "verify: discoverable reads back \"\", wrote \"2\"",
                              "verify: power reads back \"\", wrote \"1\"",
                              "verify: security reads back \"\", wrote \"0\""})
@@ -224,6 +247,15 @@ TEST_F(WirelessCliTest, WriteChangesOnlyTheSettingsGiven) {
         p.Wlan()->RestoreStored(
             {{"ANIP", {"10.0.0.5", "255.255.0.0", "10.0.0.1"}}, {"ANHN", {"press"}}});
     };
+    const auto file = [this](const char* name, const QByteArray& bytes) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    };
+    const QString pinFile = file("pin", "2468\n");
+    const QString keyFile = file("key", "s3cr3t,key\r\n");
+    const QString twoLines = file("two", "1234\n5678\n");
     struct Case {
         QStringList args;
         bool onlyOk;
@@ -231,6 +263,8 @@ TEST_F(WirelessCliTest, WriteChangesOnlyTheSettingsGiven) {
         QByteArray sent;                        // the whole exchange after the escape
         QMap<QString, QString> bluetooth, wlan; // stored afterwards
         QString errHas;
+        QByteArray environment = {}; // NAME=value set for the run
+        QString secret = {};         // never in a status line or message
     } cases[] = {
         {{"bt", "write", "--name", "Till 9"},
          false,
@@ -296,6 +330,58 @@ TEST_F(WirelessCliTest, WriteChangesOnlyTheSettingsGiven) {
          {},
          QString::fromUtf8("Fixed PIN holds the character \"\xC5\x81\" (U+0141)")},
         {{"bt", "write"}, false, 2, "", {}, {}, "nothing to write"},
+        // Secrets from a file (its line end dropped) or the environment, never shown.
+        {{"bt", "write", "--pin-file", pinFile},
+         false,
+         0,
+         "AT*AGFP=\"2468\",1\rAT*ADDM\r###",
+         {{"AGFP", "2468"}},
+         {},
+         "",
+         {},
+         "2468"},
+        {{"wlan", "write", "--key-index", "2", "--key-file", keyFile},
+         false,
+         0,
+         "AT*AGFPWI=2,\"s3cr3t,key\",1\rAT*ADDM\r###",
+         {},
+         {{"AGFPWI", "2,s3cr3t,key"}},
+         "",
+         {},
+         "s3cr3t"},
+        {{"bt", "write", "--name", "Till 9"},
+         false,
+         0,
+         "AT*AGLN=\"Till 9\",1\rAT*AGFP=\"1357\",1\rAT*ADDM\r###",
+         {{"AGFP", "1357"}},
+         {},
+         "--pin taken from KVU_BT_PIN",
+         "KVU_BT_PIN=1357",
+         "1357"},
+        {{"wlan", "write", "--key", "x"},
+         false,
+         0,
+         "AT*AGFPWI=1,\"x\",1\rAT*ADDM\r###",
+         {},
+         {{"AGFPWI", "1,x"}},
+         "",
+         "KVU_WLAN_KEY=ignored",
+         "ignored"},
+        {{"bt", "write", "--pin", "1", "--pin-file", pinFile},
+         false,
+         2,
+         "",
+         {},
+         {},
+         "give --pin or --pin-file, not both"},
+        {{"bt", "write", "--pin-file", twoLines}, false, 2, "", {}, {}, "holds more than one line"},
+        {{"bt", "write", "--pin-file", dir.filePath("none")},
+         false,
+         3,
+         "",
+         {},
+         {},
+         "cannot be read"},
         {{"wlan", "write", "--key-index", "2"}, false, 2, "", {}, {}, "give --key too"},
     };
     for (const Case& c : cases) {
@@ -303,6 +389,9 @@ TEST_F(WirelessCliTest, WriteChangesOnlyTheSettingsGiven) {
         config.faults.moduleOnlyOk = c.onlyOk;
         CSimHarness h(config);
         h.Sim().WithPrinter(module);
+        const QByteArray variable = c.environment.left(c.environment.indexOf('='));
+        if (!variable.isEmpty())
+            qputenv(variable.constData(), c.environment.mid(variable.size() + 1));
         const std::string what = c.args.join(' ').toStdString();
         EXPECT_EQ(Run(c.args, h), c.exit) << what << "\n" << err.toStdString();
         const QByteArray received = h.TakeReceived();
@@ -321,5 +410,9 @@ TEST_F(WirelessCliTest, WriteChangesOnlyTheSettingsGiven) {
         // Messages go to stderr in kvuctl, to the recorder here.
         const QString said = err + h.Services().MessageTexts().join('\n');
         EXPECT_TRUE(said.contains(c.errHas)) << what << "\n" << said.toStdString();
+        if (!c.secret.isEmpty())
+            EXPECT_FALSE((said + h.Services().StatusTexts().join('\n')).contains(c.secret)) << what;
+        if (!variable.isEmpty())
+            qunsetenv(variable.constData());
     }
 }

@@ -17,6 +17,10 @@ QStringList CAtConnection::UartItems() {
     return items;
 }
 
+QString CAtConnection::ShownCommand(const QByteArray& command) const {
+    return CodePage::FromBytes(command);
+}
+
 void CAtConnection::DefaultConnection() {
     m_nPassThruTimeout = kDefaultTimeout;
     m_nSilenceAfter = kDefaultSilenceMs;

@@ -13,6 +13,10 @@ public:
     // modules, U3 IrDA, U4.
     static QStringList UartItems();
 
+    virtual ~CAtConnection() = default;
+    // A set command as status lines show it; a form hides its secrets there.
+    virtual QString ShownCommand(const QByteArray& command) const;
+
     static constexpr int kDefaultTimeout = 999;
     static constexpr int kDefaultSilenceMs = 1100;
     static const char* const kDefaultEscape; // "/"

@@ -114,7 +114,8 @@ bool CAtExchange::WriteSteps(CExchange& exchange, const QVector<QByteArray>& com
     for (const QByteArray& command : commands) {
         // A failed write ends it all: the remaining commands, the data-mode command and
         // the marker are not sent.
-        if (!exchange.WriteStep(command, QStringLiteral("Sent ") + CodePage::FromBytes(command),
+        if (!exchange.WriteStep(command,
+                                QStringLiteral("Sent ") + m_connection.ShownCommand(command),
                                 kReplyPauseMs)) {
             if (exchange.WasInterrupted())
                 *result = EndInterrupted(exchange);

@@ -52,11 +52,13 @@ QString Unquote(const QByteArray& value);
 // with the first character it cannot carry.
 bool Carries(const QString& text, QChar* refused = nullptr);
 
-// What a Read took into a form: the queries whose answers were taken, the settings that
-// got no usable answer (by their labels on the page), and notes on values taken that the
-// page cannot hold as they are.
+// What a Read took into a form: the queries whose answers were taken, the settings they
+// gave (by their keys in the form's table), the settings that got no usable answer (by
+// their labels on the page), and notes on values taken that the page cannot hold as they
+// are.
 struct Taken {
     QStringList answered;
+    QStringList given;
     QStringList missing;
     QStringList notes;
 };
@@ -72,6 +74,7 @@ public:
     bool Get(const char* query, QByteArray* value);
     // The answer was taken into the form, or it was there but of no use.
     void Took(const char* query) { m_taken.answered << QLatin1String(query); }
+    void Gave(const char* key) { m_taken.given << QLatin1String(key); }
     void Unusable(const char* query) { m_taken.missing << m_label(QLatin1String(query)); }
     // A text taken that is longer than the page's edit allows: the page shows it whole
     // and a Write refuses it until it is shortened, so it is never sent cut.

@@ -3,6 +3,7 @@
 #include "AtConnection.h"
 #include "AtReply.h"
 #include "FormField.h"
+#include "RadioSetting.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -61,9 +62,16 @@ public:
     void Default();
     void Clear();
 
+    // The page's settings, one row each, in the page's order: the Read batch, the set
+    // commands, kvuctl's options and JSON come from them.
+    using Setting = TRadioSetting<CBluetoothForm>;
+    static const RadioSettings::Rows<CBluetoothForm>& Settings();
+
     // The Read batch, in order, and the label the page gives each query's setting.
     static QStringList Queries();
     static QString Label(const QString& query);
+    // Every answer is one setting.
+    static QStringList Parts(const QString&, const QString& value) { return {value}; }
     // Fills the fields from a Read reply to `queries` (the whole batch unless given).
     // Settings whose query got no usable answer keep their values and are named.
     AtReply::Taken ParseReply(const QByteArray& reply, const QStringList& queries = Queries());
@@ -71,6 +79,7 @@ public:
     // The six set commands in the page's order. False, with a message naming the field,
     // when a value does not fit the module's command; then nothing may be sent.
     bool BuildWriteCommands(QVector<QByteArray>* commands, QString* refusal) const;
+    QString ShownCommand(const QByteArray& command) const override;
 
     QString m_strLocalName;
     QString m_strDeviceAddress;

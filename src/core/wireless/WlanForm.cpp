@@ -4,26 +4,6 @@
 #include "text/CodePage.h"
 
 namespace {
-// The Read batch in order, with the label of each query's setting on the page.
-const struct {
-    const char* query;
-    const char* label;
-} kQueries[] = {
-    {"AT*AILBA", "WLAN MAC Address"},
-    {"AT*AILVI", "WLAN Device Version"},
-    {"AT*AGSSID", "SSID"},
-    {"AT*AGCH", "Channel"},
-    {"AT*AGOM", "Operational Mode"},
-    {"AT*AGAM", "Authentication"},
-    {"AT*AGEM", "Encryption"},
-    {"AT*AGRTE", "Data Rate \\ Link"},
-    {"AT*AGUN", "User Name"},
-    {"AT*AGAFP", "Active Key"},
-    {"AT*ANIP", "Network (IP Address, Netmask, Gateway)"},
-    {"AT*ANDHCP", "DHCP"},
-    {"AT*ANHN", "Host Name"},
-    {"AT*ANDNS", "DNS (Primary, Secondary)"},
-};
 const int kAddressLength = 12;
 // The netmask's comma is looked for this far after the address's.
 const int kNetmaskSearch = 16;
@@ -37,6 +17,19 @@ QStringList Numbers(int from, int to) {
     QStringList items;
     for (int i = from; i <= to; ++i)
         items << QString::number(i);
+    return items;
+}
+
+// The items of a combo of choices: each value, " = " and its meaning.
+QStringList ChoiceItems(int id) {
+    QStringList items;
+    for (const auto& row : CWlanForm::Settings()) {
+        if (row.fieldId != id)
+            continue;
+        const QStringList meanings = RadioSettings::Choices(row);
+        for (int i = 0; i < meanings.size(); ++i)
+            items << QStringLiteral("%1 = %2").arg(row.firstChoice + i).arg(meanings[i]);
+    }
     return items;
 }
 } // namespace
@@ -96,14 +89,9 @@ QStringList CWlanForm::ComboItems(int id) {
     case IdChannel:
         return Numbers(0, 14);
     case IdOperationalMode:
-        return {QStringLiteral("1 = Managed"), QStringLiteral("2 = Ad-Hoc (default)")};
     case IdAuthentication:
-        return {QStringLiteral("0 = None (default)"), QStringLiteral("1 = Shared Secret"),
-                QStringLiteral("2 = WPA/WPA2 PSK"), QStringLiteral("3 = LEAP")};
     case IdEncryption:
-        return {QStringLiteral("0 = Open (default)"), QStringLiteral("1 = WEP64"),
-                QStringLiteral("2 = WEP128"), QStringLiteral("3 = TKIP"),
-                QStringLiteral("4 = AES/CCMP")};
+        return ChoiceItems(id);
     case IdDataRate:
         return Numbers(1, 12);
     }
@@ -189,193 +177,101 @@ void CWlanForm::Clear() {
     m_nDhcp = -1;
 }
 
+const RadioSettings::Rows<CWlanForm>& CWlanForm::Settings() {
+    using R = ReadAs;
+    using W = WriteAs;
+    using J = JsonAs;
+    const int text = kTextCommandLimit;
+    static const char* const kRate = "Data Rate \\ Link";
+    static const char* const kNetwork = "Network (IP Address, Netmask, Gateway)";
+    static const char* const kAddress = "A.B.C.D";
+    static const char* const kDns = "DNS (Primary, Secondary)";
+    // The combos of a digit, "=" and a meaning send and receive only the digit; channel,
+    // data rate, active key and key index travel as their whole text.
+    static const RadioSettings::Rows<CWlanForm> rows = {
+        {"address", "WLAN MAC Address", "AT*AILBA", 0, IdDeviceAddress, R::Text, W::Never, J::Text,
+         kAddressLength},
+        {"version", "WLAN Device Version", "AT*AILVI", 0, IdVersion, R::Text, W::Never, J::Text},
+        {"ssid", "SSID", "AT*AGSSID", 0, IdSsid, R::Quoted, W::Quoted, J::Text, 0, text},
+        {"channel", "Channel", "AT*AGCH", 0, IdChannel, R::Text, W::Text, J::Number, 0,
+         kChannelCommandLimit},
+        {"mode", "Operational Mode", "AT*AGOM", 0, IdOperationalMode, R::Text, W::FirstCharacter,
+         J::Choice, 1, 0, nullptr, "Managed|Ad-Hoc (default)", 1},
+        {"authentication", "Authentication", "AT*AGAM", 0, IdAuthentication, R::Text,
+         W::FirstCharacter, J::Choice, 1, 0, nullptr,
+         "None (default)|Shared Secret|WPA/WPA2 PSK|LEAP"},
+        {"encryption", "Encryption", "AT*AGEM", 0, IdEncryption, R::Text, W::FirstCharacter,
+         J::Choice, 1, 0, nullptr, "Open (default)|WEP64|WEP128|TKIP|AES/CCMP"},
+        {"rate", "Data Rate", "AT*AGRTE", 0, IdDataRate, R::Text, W::Text, J::Number, 0,
+         kShortCommandLimit, kRate},
+        {"link_adaptation", "Link Adaptation", "AT*AGRTE", 1, IdLinkAdaptation, R::Digit, W::Number,
+         J::Flag, 0, kShortCommandLimit, kRate},
+        {"user", "User Name", "AT*AGUN", 0, IdUserName, R::Quoted, W::Quoted, J::Text, 0, text},
+        {"active_key", "Active Key", "AT*AGAFP", 0, IdActiveKey, R::Text, W::Text, J::Number, 1,
+         kShortCommandLimit},
+        {"key_index", "Key Index", "AT*AGFPWI", 0, IdKeyIndex, R::Never, W::Text, J::Number, 0,
+         text},
+        {"key", "Key", "AT*AGFPWI", 1, IdKey, R::Never, W::Quoted, J::Text, 0, text, nullptr,
+         nullptr, 0, true},
+        {"ip", "IP Address", "AT*ANIP", 0, IdIpAddress, R::Text, W::Text, J::Text, 0, text,
+         kNetwork, nullptr, 0, false, kAddress},
+        {"netmask", "Netmask", "AT*ANIP", 1, IdNetmask, R::Text, W::Text, J::Text, 0, text,
+         kNetwork, nullptr, 0, false, kAddress},
+        {"gateway", "Gateway", "AT*ANIP", 2, IdGateway, R::Text, W::Text, J::Text, 0, text,
+         kNetwork, nullptr, 0, false, kAddress},
+        {"dhcp", "DHCP", "AT*ANDHCP", 0, IdDhcpDisable, R::Digit, W::Number, J::Choice, 0, 0,
+         nullptr, "Disable (default)|Enable"},
+        {"hostname", "Host Name", "AT*ANHN", 0, IdHostName, R::Quoted, W::Quoted, J::Text, 0, text},
+        {"dns1", "Primary DNS", "AT*ANDNS", 0, IdDnsPrimary, R::Text, W::Text, J::Text, 0, text,
+         kDns, nullptr, 0, false, kAddress},
+        {"dns2", "Secondary DNS", "AT*ANDNS", 1, IdDnsSecondary, R::Text, W::Text, J::Text, 0, text,
+         kDns, nullptr, 0, false, kAddress},
+    };
+    return rows;
+}
+
 QStringList CWlanForm::Queries() {
-    QStringList queries;
-    for (const auto& q : kQueries)
-        queries << QLatin1String(q.query);
-    return queries;
+    return RadioSettings::Commands(Settings(), true);
 }
 
 QString CWlanForm::Label(const QString& query) {
-    for (const auto& q : kQueries) {
-        if (query == QLatin1String(q.query))
-            return QLatin1String(q.label);
+    return RadioSettings::Label(Settings(), query);
+}
+
+QStringList CWlanForm::Parts(const QString& command, const QString& value) {
+    if (command == QLatin1String("AT*AGRTE")) {
+        // The rate, a comma and the link adaptation flag.
+        const int comma = int(value.indexOf(QLatin1Char(',')));
+        const bool adapts =
+            comma >= 0 && comma + 1 < value.size() && value[comma + 1] == QLatin1Char('1');
+        return {value.size() >= 2 ? value.chopped(2) : QString(),
+                adapts ? QStringLiteral("1") : QStringLiteral("0")};
     }
-    return query;
+    const int first = int(value.indexOf(QLatin1Char(',')));
+    if (first < 0)
+        return {value};
+    if (command == QLatin1String("AT*ANIP")) {
+        // Address, netmask and gateway. Without a second comma close enough to the first
+        // the netmask takes the rest and the gateway stays empty.
+        int second = int(value.indexOf(QLatin1Char(','), first + 1));
+        if (second > first + kNetmaskSearch)
+            second = -1;
+        if (second < 0)
+            return {value.left(first), value.mid(first + 1)};
+        return {value.left(first), value.mid(first + 1, second - first - 1), value.mid(second + 1)};
+    }
+    // The DNS servers: the primary before the first comma, the secondary after it.
+    return {value.left(first), value.mid(first + 1)};
 }
 
 AtReply::Taken CWlanForm::ParseReply(const QByteArray& reply, const QStringList& queries) {
-    AtReply::CTaking taking(reply, queries, &Label);
-    QByteArray raw;
-    auto plain = [&](const char* query, QString* field, int limit = 0) {
-        if (!taking.Get(query, &raw))
-            return;
-        *field = AtReply::Plain(raw);
-        taking.CheckLength(query, *field, limit);
-        taking.Took(query);
-    };
-    auto quoted = [&](const char* query, QString* field, int limit = 0) {
-        if (!taking.Get(query, &raw))
-            return;
-        QString text;
-        if (!AtReply::Quoted(raw, &text)) {
-            taking.Unusable(query);
-            return;
-        }
-        *field = text;
-        taking.CheckLength(query, text, limit);
-        taking.Took(query);
-    };
-    // The combos of a digit, "=" and a meaning take only the digit.
-    auto firstCharacter = [&](const char* query, QString* field) {
-        if (!taking.Get(query, &raw))
-            return;
-        *field = AtReply::Plain(raw.left(1));
-        taking.Took(query);
-    };
-
-    if (taking.Get("AT*AILBA", &raw)) {
-        m_strDeviceAddress = AtReply::Plain(raw.left(kAddressLength));
-        taking.Took("AT*AILBA");
-    }
-    plain("AT*AILVI", &m_strVersion);
-    quoted("AT*AGSSID", &m_strSsid, kSsidLimit);
-    plain("AT*AGCH", &m_strChannel);
-    firstCharacter("AT*AGOM", &m_strOperationalMode);
-    firstCharacter("AT*AGAM", &m_strAuthentication);
-    firstCharacter("AT*AGEM", &m_strEncryption);
-    if (taking.Get("AT*AGRTE", &raw)) {
-        // The rate, a comma and the link adaptation flag.
-        const QString value = AtReply::Plain(raw);
-        m_strDataRate = value.size() >= 2 ? value.chopped(2) : QString();
-        const int comma = int(value.indexOf(QLatin1Char(',')));
-        m_bLinkAdaptation =
-            comma >= 0 && comma + 1 < value.size() && value[comma + 1] == QLatin1Char('1') ? 1 : 0;
-        taking.Took("AT*AGRTE");
-    }
-    quoted("AT*AGUN", &m_strUserName);
-    firstCharacter("AT*AGAFP", &m_strActiveKey);
-    if (taking.Get("AT*ANIP", &raw)) {
-        // Address, netmask and gateway, separated by commas. Without a second comma the
-        // netmask takes the rest and the gateway stays empty.
-        const QString value = AtReply::Plain(raw);
-        const int first = int(value.indexOf(QLatin1Char(',')));
-        if (first < 0) {
-            m_strIpAddress = value;
-            m_strNetmask.clear();
-            m_strGateway.clear();
-        } else {
-            m_strIpAddress = value.left(first);
-            int second = int(value.indexOf(QLatin1Char(','), first + 1));
-            if (second > first + kNetmaskSearch)
-                second = -1;
-            if (second < 0) {
-                m_strNetmask = value.mid(first + 1);
-                m_strGateway.clear();
-            } else {
-                m_strNetmask = value.mid(first + 1, second - first - 1);
-                m_strGateway = value.mid(second + 1);
-            }
-        }
-        for (const QString* address : {&m_strIpAddress, &m_strNetmask, &m_strGateway})
-            taking.CheckLength("AT*ANIP", *address, kAddressLimit);
-        taking.Took("AT*ANIP");
-    }
-    if (taking.Get("AT*ANDHCP", &raw)) {
-        // A non-digit reads as 0; a digit other than 0 or 1 checks neither radio.
-        m_nDhcp = qMax(0, AtReply::FirstDigit(AtReply::Plain(raw)));
-        taking.Took("AT*ANDHCP");
-    }
-    quoted("AT*ANHN", &m_strHostName);
-    if (taking.Get("AT*ANDNS", &raw)) {
-        const QString servers = AtReply::Plain(raw);
-        const int comma = int(servers.indexOf(QLatin1Char(',')));
-        m_strDnsPrimary = comma < 0 ? servers : servers.left(comma);
-        m_strDnsSecondary = comma < 0 ? QString() : servers.mid(comma + 1);
-        for (const QString* address : {&m_strDnsPrimary, &m_strDnsSecondary})
-            taking.CheckLength("AT*ANDNS", *address, kAddressLimit);
-        taking.Took("AT*ANDNS");
-    }
-    return taking.Result();
+    return RadioSettings::Parse(*this, Settings(), reply, queries);
 }
 
 bool CWlanForm::BuildWriteCommands(QVector<QByteArray>* commands, QString* refusal) const {
-    auto plain = [](const QString& text) { return CodePage::ToBytes(text); };
-    const QByteArray ssid = SetCommand("AT*AGSSID", AtReply::Quote(m_strSsid));
-    const QByteArray channel = SetCommand("AT*AGCH", plain(m_strChannel));
-    const QByteArray mode = SetCommand("AT*AGOM", plain(m_strOperationalMode.left(1)));
-    const QByteArray authentication = SetCommand("AT*AGAM", plain(m_strAuthentication.left(1)));
-    const QByteArray encryption = SetCommand("AT*AGEM", plain(m_strEncryption.left(1)));
-    const QByteArray rate =
-        SetCommand("AT*AGRTE", plain(m_strDataRate) + ',' + QByteArray::number(m_bLinkAdaptation));
-    const QByteArray user = SetCommand("AT*AGUN", AtReply::Quote(m_strUserName));
-    const QByteArray activeKey = SetCommand("AT*AGAFP", plain(m_strActiveKey));
-    const QByteArray key =
-        SetCommand("AT*AGFPWI", plain(m_strKeyIndex) + ',' + AtReply::Quote(m_strKey));
-    const QByteArray network = SetCommand(
-        "AT*ANIP", plain(m_strIpAddress) + ',' + plain(m_strNetmask) + ',' + plain(m_strGateway));
-    const QByteArray dhcp = SetCommand("AT*ANDHCP", QByteArray::number(m_nDhcp));
-    const QByteArray host = SetCommand("AT*ANHN", AtReply::Quote(m_strHostName));
-    const QByteArray dns =
-        SetCommand("AT*ANDNS", plain(m_strDnsPrimary) + ',' + plain(m_strDnsSecondary));
+    return RadioSettings::Build(*this, Settings(), commands, refusal);
+}
 
-    // Unquoted texts go out as they stand; one that could end its command is refused.
-    const struct {
-        const QString& text;
-        const char* label;
-    } plainTexts[] = {
-        {m_strChannel, "Channel"},
-        {m_strOperationalMode, "Operational Mode"},
-        {m_strAuthentication, "Authentication"},
-        {m_strEncryption, "Encryption"},
-        {m_strDataRate, "Data Rate"},
-        {m_strActiveKey, "Active Key"},
-        {m_strKeyIndex, "Key Index"},
-        {m_strIpAddress, "IP Address"},
-        {m_strNetmask, "Netmask"},
-        {m_strGateway, "Gateway"},
-        {m_strDnsPrimary, "Primary DNS"},
-        {m_strDnsSecondary, "Secondary DNS"},
-    };
-    for (const auto& p : plainTexts) {
-        if (!IsPlain(p.text, QLatin1String(p.label), refusal) ||
-            !Carried(p.text, QLatin1String(p.label), refusal))
-            return false;
-    }
-    const struct {
-        const QString& text;
-        const char* label;
-    } quotedTexts[] = {
-        {m_strSsid, "SSID"},
-        {m_strUserName, "User Name"},
-        {m_strKey, "Key"},
-        {m_strHostName, "Host Name"},
-    };
-    for (const auto& q : quotedTexts) {
-        if (!Carried(q.text, QLatin1String(q.label), refusal))
-            return false;
-    }
-    const struct {
-        const QByteArray& command;
-        int limit;
-        const char* label;
-    } limits[] = {
-        {ssid, kTextCommandLimit, "SSID"},
-        {channel, kChannelCommandLimit, "Channel"},
-        {rate, kShortCommandLimit, "Data Rate"},
-        {user, kTextCommandLimit, "User Name"},
-        {activeKey, kShortCommandLimit, "Active Key"},
-        {key, kTextCommandLimit, "Key"},
-        {network, kTextCommandLimit, "Network (IP Address, Netmask, Gateway)"},
-        {host, kTextCommandLimit, "Host Name"},
-        {dns, kTextCommandLimit, "DNS (Primary, Secondary)"},
-    };
-    for (const auto& l : limits) {
-        if (!Fits(l.command, l.limit, QLatin1String(l.label), refusal))
-            return false;
-    }
-    commands->clear();
-    *commands << ssid << channel << mode << authentication << encryption << rate << user
-              << activeKey << key << network << dhcp << host << dns;
-    return true;
+QString CWlanForm::ShownCommand(const QByteArray& command) const {
+    return RadioSettings::Masked(Settings(), command);
 }

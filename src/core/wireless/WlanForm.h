@@ -3,6 +3,7 @@
 #include "AtConnection.h"
 #include "AtReply.h"
 #include "FormField.h"
+#include "RadioSetting.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -68,16 +69,24 @@ public:
     void Default();
     void Clear();
 
+    // The page's settings, one row each, in the page's order: the Read batch, the set
+    // commands, kvuctl's options and JSON come from them.
+    using Setting = TRadioSetting<CWlanForm>;
+    static const RadioSettings::Rows<CWlanForm>& Settings();
+
     // The 14 Read queries in table order (the key is never read back), and the label the
     // page gives each query's setting.
     static QStringList Queries();
     static QString Label(const QString& query);
+    // The parts of an answer that carries several settings, in their order.
+    static QStringList Parts(const QString& command, const QString& value);
     // Fills the fields from a Read reply to `queries` (the whole batch unless given).
     // Settings whose query got no usable answer keep their values and are named.
     AtReply::Taken ParseReply(const QByteArray& reply, const QStringList& queries = Queries());
     // The 13 set commands in table order; false, with a message naming the field, when a
     // value does not fit the module's command.
     bool BuildWriteCommands(QVector<QByteArray>* commands, QString* refusal) const;
+    QString ShownCommand(const QByteArray& command) const override;
 
     QString m_strActiveKey;
     QString m_strAuthentication;

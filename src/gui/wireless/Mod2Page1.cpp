@@ -2,6 +2,11 @@
 
 namespace {
 using F = CBluetoothForm;
+
+// A radio group's button texts, as its setting's row names them.
+QStringList Buttons(int id) {
+    return RadioSettings::Choices(F::Settings(), id);
+}
 } // namespace
 
 CMod2Page1::CMod2Page1(CAppCore& core, IUiServices& services, QWidget* parent)
@@ -14,8 +19,8 @@ CMod2Page1::CMod2Page1(CAppCore& core, IUiServices& services, QWidget* parent)
                                       F::IdSilenceAfter));
     layout->addWidget(BuildGeneral());
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(BuildInformational("BT MAC Address (AT*AILBA)", "Bluetooth Device Address:",
-                                         "Bluetooth Device Version:"),
+    bottom->addWidget(BuildInformational("BT MAC Address (AT*AILBA)",
+                                         "Bluetooth Device Address:", "Bluetooth Device Version:"),
                       3);
     bottom->addWidget(BuildOutput(F::IdOutput), 2);
     layout->addLayout(bottom, 1);
@@ -47,23 +52,17 @@ QGroupBox* CMod2Page1::BuildGeneral() {
     QGroupBox* discoverable =
         RadioGroup(QStringLiteral("Discoverable (AT*AGDM)"),
                    {F::IdNotDiscoverable, F::IdLimitedDiscoverable, F::IdGeneralDiscoverable},
-                   {QStringLiteral("Not Discoverable"), QStringLiteral("Limited Discoverability"),
-                    QStringLiteral("General Disc. (default)")},
-                   box);
+                   Buttons(F::IdNotDiscoverable), box);
     // The module's limited mode cannot be chosen here; a Read may still check it.
     discoverable->findChild<QRadioButton*>(Id(F::IdLimitedDiscoverable))->setEnabled(false);
     grid->addWidget(discoverable, row, 0, Qt::AlignTop);
-    grid->addWidget(
-        RadioGroup(QStringLiteral("Power Save Mode (AT*AMPM)"),
-                   {F::IdOnlineMode, F::IdSleepMode, F::IdStopMode},
-                   {QStringLiteral("Online Mode"), QStringLiteral("Sleep Mode (default)"),
-                    QStringLiteral("Stop Mode")},
-                   box),
-        row, 1, Qt::AlignTop);
+    grid->addWidget(RadioGroup(QStringLiteral("Power Save Mode (AT*AMPM)"),
+                               {F::IdOnlineMode, F::IdSleepMode, F::IdStopMode},
+                               Buttons(F::IdOnlineMode), box),
+                    row, 1, Qt::AlignTop);
     grid->addWidget(RadioGroup(QStringLiteral("Security Mode (AT*AGSM)"),
                                {F::IdSecurityNone, F::IdSecurityLinkLevel},
-                               {QStringLiteral("None (default)"), QStringLiteral("Link Level")},
-                               box),
+                               Buttons(F::IdSecurityNone), box),
                     row, 2, Qt::AlignTop);
     return box;
 }

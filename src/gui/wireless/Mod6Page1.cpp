@@ -3,6 +3,11 @@
 namespace {
 using F = CWlanForm;
 
+// A radio group's button texts, as its setting's row names them.
+QStringList Buttons(int id) {
+    return RadioSettings::Choices(F::Settings(), id);
+}
+
 // A label and its control in one grid row.
 void AddRow(QGridLayout* grid, int row, const char* label, QWidget* control) {
     grid->addWidget(new QLabel(QLatin1String(label), control->parentWidget()), row, 0);
@@ -22,8 +27,8 @@ CMod6Page1::CMod6Page1(CAppCore& core, IUiServices& services, QWidget* parent)
     auto* top = new QHBoxLayout;
     top->addWidget(BuildConnection(F::IdPassThruTimeout, F::IdSilenceBefore, F::IdEscapeChar,
                                    F::IdSilenceAfter));
-    top->addWidget(BuildInformational("WLAN MAC Address (AT*AILBA)", "Device MAC Address:",
-                                      "WLAN Device Version:"));
+    top->addWidget(BuildInformational("WLAN MAC Address (AT*AILBA)",
+                                      "Device MAC Address:", "WLAN Device Version:"));
     top->addWidget(BuildOutput(F::IdOutput), 1);
     layout->addLayout(top);
     layout->addWidget(BuildGeneral());
@@ -113,9 +118,9 @@ QGroupBox* CMod6Page1::BuildNetworkLayer(QWidget* parent) {
     AddRow(n, 1, "Netmask", Edit(F::IdNetmask, network));
     AddRow(n, 2, "Gateway", Edit(F::IdGateway, network));
     layout->addWidget(network);
-    layout->addWidget(
-        RadioGroup(QStringLiteral("DHCP (AT*ANDHCP)"), {F::IdDhcpDisable, F::IdDhcpEnable},
-                   {QStringLiteral("Disable (default)"), QStringLiteral("Enable")}, box, true));
+    layout->addWidget(RadioGroup(QStringLiteral("DHCP (AT*ANDHCP)"),
+                                 {F::IdDhcpDisable, F::IdDhcpEnable}, Buttons(F::IdDhcpDisable),
+                                 box, true));
     auto* host = new QGridLayout;
     host->addWidget(new QLabel(QStringLiteral("Host Name (AT*ANHN)"), box), 0, 0);
     host->addWidget(Edit(F::IdHostName, box), 0, 1);

@@ -9,6 +9,7 @@
 #include "wireless/BluetoothForm.h"
 #include "wireless/WlanForm.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,8 +60,12 @@ qint64 ArrivalOf(CSimHarness& h, const QByteArray& what) {
 
 QStringList WriteStatus(const QVector<QByteArray>& commands, const QVector<bool>& ok) {
     QStringList out{"Wait...", "Wait..."};
+    // The PIN and the key are never shown.
+    static const QRegularExpression secret(
+        QStringLiteral("^(AT\\*AGFP=|AT\\*AGFPWI=[^,]*,)\"[^\"]*\""));
     for (int i = 0; i < commands.size(); ++i)
-        out << "Sent " + QString::fromLatin1(commands[i]) << "Waiting for a 'OK' character..."
+        out << "Sent " + QString::fromLatin1(commands[i]).replace(secret, "\\1\"***\"")
+            << "Waiting for a 'OK' character..."
             << (ok[i] ? "Success: Received OK." : "Error: Did not receive OK.");
     return out << "Ready";
 }
