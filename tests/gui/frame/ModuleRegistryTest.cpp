@@ -9,6 +9,7 @@
 #include "frame/MainFrame.h"
 #include "frame/ModulePage.h"
 #include "frame/ModuleSheet.h"
+#include "logo/LogoCommandIds.h"
 #include "logo/LogoViewWidget.h"
 
 #include <QAction>
