@@ -87,12 +87,17 @@ TEST(ModuleRegistry, PagesAreToldWhenTheyComeOnTopAndLeave) {
     CModuleSheet sheet(QStringLiteral("Module 9"));
     auto* first = new CCountingPage;
     auto* second = new CCountingPage;
-    sheet.AddPage(first, first, QStringLiteral("First"));
-    sheet.AddPage(second, second, QStringLiteral("Second"));
+    int made = 0;
+    sheet.AddPage(QStringLiteral("First"), 1, [&] { return ++made, first; });
+    sheet.AddPage(QStringLiteral("Second"), 2, [&] { return ++made, second; });
     sheet.setCurrentIndex(1);
     EXPECT_EQ(second->activated, 0) << "a sheet that is not shown tells nobody";
+    EXPECT_EQ(made, 0) << "a page is made when first needed";
+    EXPECT_EQ(sheet.MadePage(1), nullptr);
     sheet.SetLive(true);
     EXPECT_EQ(second->activated, 1);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(sheet.MadePage(1), second);
     sheet.setCurrentIndex(0);
     EXPECT_EQ(second->deactivated, 1);
     EXPECT_EQ(first->activated, 1);
@@ -105,6 +110,7 @@ TEST(ModuleRegistry, PagesAreToldWhenTheyComeOnTopAndLeave) {
     sheet.setCurrentIndex(1);
     EXPECT_EQ(second->activated, 1) << "tab changes of a hidden sheet tell nobody";
     EXPECT_EQ(sheet.ActivePage(), second);
+    EXPECT_EQ(made, 2) << "each page is made once";
 }
 
 TEST(ModuleRegistry, CommandsGoToTheViewOnTopOrAreDisabled) {
