@@ -81,14 +81,6 @@ CMainFrame::CMainFrame(const PageContext& context, std::function<void()> pageCha
     m_pane = new QStackedWidget(this);
     m_moduleView = new CKVUView(m_context.doc, m_context.core, m_context.services, m_pane);
     m_pane->addWidget(m_moduleView);
-    // The modules without a sheet are views of their own beside the module view.
-    for (const ModuleRow& row : ModuleRegistry()) {
-        if (row.sheetCaption || row.pages.empty() || !row.pages.front().make)
-            continue;
-        IModulePage* view = row.pages.front().make(m_context);
-        m_pane->addWidget(view->Widget());
-        m_views.insert(row.id, view);
-    }
     setCentralWidget(m_pane);
 
     CreateFrameActions();
@@ -579,15 +571,33 @@ void CMainFrame::ResizeClient(int width, int height) {
 // picture, which is not part of a project).
 void CMainFrame::OnInitialUpdate() {
     m_moduleView->OnInitialUpdate();
-    for (IModulePage* view : m_views)
+    const QList<IModulePage*> views = m_views.values(); // the views not made yet do so when made
+    for (IModulePage* view : views)
         view->OnInitialUpdate();
+}
+
+// The modules without a sheet are views of their own beside the module view, each made
+// when first shown or asked for (like the sheets' pages).
+IModulePage* CMainFrame::View(ModuleId module) const {
+    if (IModulePage* made = m_views.value(module))
+        return made;
+    const ModuleRow& row = FindModule(module);
+    if (row.id != module || row.sheetCaption || row.pages.empty() || !row.pages.front().make)
+        return nullptr;
+    IModulePage* view = row.pages.front().make(m_context);
+    m_pane->addWidget(view->Widget());
+    m_views.insert(row.id, view);
+    const bool modified = m_context.doc.IsModified();
+    view->OnInitialUpdate();
+    m_context.doc.SetModifiedFlag(modified);
+    return view;
 }
 
 IModulePage* CMainFrame::ActivePage() const {
     const ModuleRow& row = FindModule(CurrentModule());
     if (row.sheetCaption)
         return m_moduleView->Sheet(row.id)->ActivePage();
-    return m_views.value(row.id);
+    return View(row.id);
 }
 
 IMacrosPoller* CMainFrame::MacrosPoller() const {
@@ -595,7 +605,7 @@ IMacrosPoller* CMainFrame::MacrosPoller() const {
 }
 
 QWidget* CMainFrame::ViewOf(ModuleId module) const {
-    if (IModulePage* view = m_views.value(module))
+    if (IModulePage* view = View(module))
         return view->Widget();
     return m_moduleView;
 }
@@ -604,7 +614,7 @@ void CMainFrame::SetModuleLive(ModuleId module, bool live) {
     const ModuleRow& row = FindModule(module);
     if (row.sheetCaption) {
         m_moduleView->Sheet(row.id)->SetLive(live);
-    } else if (IModulePage* view = m_views.value(row.id)) {
+    } else if (IModulePage* view = live ? View(row.id) : m_views.value(row.id)) {
         if (live)
             view->OnModuleChosen();
         else

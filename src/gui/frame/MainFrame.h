@@ -104,6 +104,7 @@ private:
     // The module was chosen or left: its page or view on top is told.
     void SetModuleLive(ModuleId module, bool live);
     void OnInitialUpdate();
+    IModulePage* View(ModuleId module) const;
     void OnRoutedCommand(int id);
     void ResizeClient(int width, int height);
     void ShowView(QWidget* view);
@@ -115,7 +116,8 @@ private:
     int m_nCurrentModule = 1;
     QStackedWidget* m_pane = nullptr;
     CKVUView* m_moduleView = nullptr;
-    QMap<ModuleId, IModulePage*> m_views; // the modules shown as views of their own
+    // The modules shown as views of their own, once made.
+    mutable QMap<ModuleId, IModulePage*> m_views;
     // The modules' commands, in the registry's order, with the module each came from.
     std::vector<std::pair<ModuleCommand, ModuleId>> m_moduleCommands;
     QList<int> m_routedCommands; // offered to the page on top

@@ -37,8 +37,7 @@ CModuleSheet::CModuleSheet(const QString& caption, QWidget* parent)
             [this](int index) { OnCurrentChanged(index); });
 }
 
-void CModuleSheet::AddPage(const QString& title, int dialogId,
-                           std::function<IModulePage*()> make) {
+void CModuleSheet::AddPage(const QString& title, int dialogId, std::function<IModulePage*()> make) {
     QScrollArea* holder = PageHolder();
     m_pages.append(Tab{dialogId, std::move(make), holder});
     addTab(holder, title);
