@@ -81,6 +81,45 @@ TEST(ModuleRegistry, FrameMenusToolbarAndSheetsFollowTheTable) {
     EXPECT_EQ(viewItems,
               (QStringList{"Bluetooth Module", "Custom Attributes Module", "Font Download Module",
                            "Logo Download Module", "Test Module", "WLAN Module"}));
+    // Each command a module brings stands where its row says, with its texts; the ones the
+    // frame runs itself are enabled whichever module is shown.
+    const QMap<MenuPlace, QString> menuTitles = {{MenuPlace::File, "&File"},
+                                                 {MenuPlace::Configure, "&Configure"},
+                                                 {MenuPlace::View, "&View"}};
+    auto menuOf = [&](QAction* action) -> QString {
+        for (QAction* top : frame->menuBar()->actions()) {
+            for (QAction* item : top->menu()->actions()) {
+                if (item == action)
+                    return top->text();
+                if (item->menu() && item->menu()->actions().contains(action))
+                    return top->text() + ">" + item->text();
+            }
+        }
+        return QString();
+    };
+    QToolBar* pageBar = frame->findChild<QToolBar*>("pageCommandBar");
+    ASSERT_TRUE(pageBar);
+    int commands = 0;
+    for (const ModuleRow& row : ModuleRegistry()) {
+        for (const ModuleCommand& c :
+             row.commands ? row.commands() : std::vector<ModuleCommand>()) {
+            SCOPED_TRACE(c.id);
+            ++commands;
+            QAction* a = frame->Action(c.id);
+            ASSERT_TRUE(a);
+            EXPECT_EQ(a->text(), c.text);
+            EXPECT_EQ(a->statusTip(), c.prompt.section('\n', 0, 0));
+            EXPECT_EQ(a->isCheckable(), c.checkable);
+            QString where = menuTitles.value(c.menu);
+            if (!where.isEmpty() && !c.submenu.isEmpty())
+                where += ">" + c.submenu;
+            EXPECT_EQ(menuOf(a), where);
+            EXPECT_EQ(pageBar->actions().contains(a), c.onPageBar);
+            if (c.run)
+                EXPECT_TRUE(a->isEnabled());
+        }
+    }
+    EXPECT_GT(commands, 0);
 }
 
 TEST(ModuleRegistry, PagesAreToldWhenTheyComeOnTopAndLeave) {
