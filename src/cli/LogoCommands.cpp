@@ -8,9 +8,11 @@
 #include "logo/LogoRaster.h"
 #include "logo/LogoSurfaces.h"
 #include "logo/LogoTransfer.h"
+#include "logo/LogoViewChoices.h"
 #include "logo/SourceBitmap.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -29,9 +31,9 @@ constexpr int kPanLimit = 100000;
 struct PictureOptions {
     int widthCode = CLogoRaster::kDefaultWidthCode;
     int height = CLogoRaster::kDefaultHeight;
-    int zoom = 4;
+    int zoom = LogoViewChoices::kDefaultZoom;
     int panX = 0, panY = 0;
-    int threshold = 50;
+    int threshold = LogoViewChoices::kDefaultThreshold;
     bool dither = false;
 };
 
@@ -49,6 +51,15 @@ bool ParseChoice(const QString& text, std::initializer_list<int> choices, int* v
     return false;
 }
 
+bool ParseListed(const QString& text, bool (*listed)(int), int* value) {
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || !listed(v))
+        return false;
+    *value = v;
+    return true;
+}
+
 // Reads the picture options; defaults for the logo size from KVU's settings. Returns the
 // usage code after saying what is wrong, or Ok.
 int ReadPictureOptions(CCliRun& run, PictureOptions* o) {
@@ -64,8 +75,9 @@ int ReadPictureOptions(CCliRun& run, PictureOptions* o) {
         if (!ok || o->height < CLogoRaster::kMinHeight || o->height > CLogoRaster::kMaxRows)
             return run.UsageError(QStringLiteral("--height takes 1 to 300"));
     }
-    if (run.IsSet(kZoom) && !ParseChoice(run.Value(kZoom), {2, 3, 4, 6, 8, 12}, &o->zoom))
-        return run.UsageError(QStringLiteral("--zoom takes 2, 3, 4, 6, 8 or 12 (quarters)"));
+    if (run.IsSet(kZoom) && !ParseListed(run.Value(kZoom), LogoViewChoices::IsZoom, &o->zoom))
+        return run.UsageError(
+            QStringLiteral("--zoom takes %1 (quarters)").arg(LogoViewChoices::ZoomList()));
     if (run.IsSet(kPan)) {
         const QStringList parts = run.Value(kPan).split(QLatin1Char(','));
         bool okX = false, okY = false;
@@ -79,8 +91,9 @@ int ReadPictureOptions(CCliRun& run, PictureOptions* o) {
             return run.UsageError(QStringLiteral("--pan takes X,Y in screen pixels"));
     }
     if (run.IsSet(kThreshold) &&
-        !ParseChoice(run.Value(kThreshold), {25, 50, 75, 99}, &o->threshold))
-        return run.UsageError(QStringLiteral("--threshold takes 25, 50, 75 or 99"));
+        !ParseListed(run.Value(kThreshold), LogoViewChoices::IsThreshold, &o->threshold))
+        return run.UsageError(
+            QStringLiteral("--threshold takes %1").arg(LogoViewChoices::ThresholdList()));
     o->dither = run.IsSet(kDither);
     if (o->dither && run.IsSet(kThreshold))
         return run.UsageError(QStringLiteral("--dither and --threshold exclude each other"));
@@ -248,16 +261,24 @@ int RunFeed(CCliRun& run) {
 
 std::vector<CCliCommand> LogoCommands() {
     const QString linkHelp = CCliRun::LinkHelp();
-    const QString pictureHelp = QStringLiteral(
-        "The picture is looked at as the logo view shows it:\n"
-        "  --width-code 2|3|4   paper width: 384, 576 or 832 dots (default: KVU's logo size)\n"
-        "  --height N           logo lines, 1 to 300 (default: KVU's logo size)\n"
-        "  --zoom Q             2, 3, 4, 6, 8 or 12 quarters (x0.5 to x3.0; default 4)\n"
-        "  --pan X,Y            the picture moved by X,Y screen pixels (default 0,0)\n"
-        "  --threshold P        25, 50, 75 or 99 percent (default 50)\n"
-        "  --dither             Floyd-Steinberg dithering instead of a threshold, for photographs\n"
-        "BMP may also be a PNG or JPEG picture: it is converted to 24 bits (transparent parts on\n"
-        "white) and scaled down to fit 1024 x 768 when larger (up to 16384 pixels a side).\n");
+    using namespace LogoViewChoices;
+    const QString pictureHelp =
+        QStringLiteral(
+            "The picture is looked at as the logo view shows it:\n"
+            "  --width-code 2|3|4   paper width: 384, 576 or 832 dots (default: KVU's logo size)\n"
+            "  --height N           logo lines, 1 to 300 (default: KVU's logo size)\n"
+            "  --zoom Q             %1 quarters (x%2 to x%3; default %4)\n"
+            "  --pan X,Y            the picture moved by X,Y screen pixels (default 0,0)\n"
+            "  --threshold P        %5 percent (default %6)\n"
+            "  --dither             Floyd-Steinberg dithering instead of a threshold, for "
+            "photographs\n"
+            "BMP may also be a PNG or JPEG picture: it is converted to 24 bits (transparent parts "
+            "on\n"
+            "white) and scaled down to fit 1024 x 768 when larger (up to 16384 pixels a side).\n")
+            .arg(ZoomList(), QString::number(std::begin(kZooms)->quarters / 4.0, 'f', 1),
+                 QString::number((std::end(kZooms) - 1)->quarters / 4.0, 'f', 1),
+                 QString::number(kDefaultZoom), ThresholdList(),
+                 QString::number(kDefaultThreshold));
     const QStringList picture = {kWidthCode, kHeight, kZoom, kPan, kThreshold, kDither};
     std::vector<CCliCommand> rows = {
         {QStringLiteral("logo check"),

@@ -1,24 +1,19 @@
 #include "KVUApp.h"
 
 #include "app/Version.h"
-#include "frame/AboutDlg.h"
 #include "frame/CommandIds.h"
-#include "frame/HelpKey.h"
 #include "frame/Icons.h"
 #include "frame/MainFrame.h"
 #include "record/RecordWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QSettings>
 #include <cstdio>
 
-#ifdef Q_OS_UNIX
-#include "Simulator.h"
-#include "simulator/SimPrinterWindow.h"
-#endif
-
-CKVUApp::CKVUApp() {
+CKVUApp::CKVUApp(SimulatedPrinterStarter simulatorStarter)
+    : m_simulatorStarter(std::move(simulatorStarter)) {
     QCoreApplication::setApplicationName(QStringLiteral("KVU"));
     QCoreApplication::setOrganizationName(QStringLiteral("Velqor Vuzuvurizod"));
     QCoreApplication::setApplicationVersion(QLatin1String(kVersionText));
@@ -66,11 +61,12 @@ bool CKVUApp::InitInstance(const QStringList& arguments) {
     if (parser.isSet(QStringLiteral("simulator")) && !StartSimulator())
         return false;
 
-    m_frame = std::make_unique<CMainFrame>(*this);
+    m_frame = std::make_unique<CMainFrame>(PageContext{m_doc, m_core, Services()},
+                                           [this] { UpdateIdleTimer(); });
     m_services.SetOwner(m_frame.get());
     m_services.SetStatusSink([this](const QString& text) { m_frame->SetMessageText(text); });
     m_services.SetProgressSink([this](int done, int total) { m_frame->SetProgress(done, total); });
-    if (m_simulator) {
+    if (m_bSimulating) {
         m_frame->AddViewCommand(Cmd::ViewSimulatedPrinter, QStringLiteral("Simulated Printer"),
                                 QStringLiteral("Show what the simulated printer printed and "
                                                "keeps\nSimulated Printer"),
@@ -94,17 +90,10 @@ bool CKVUApp::InitInstance(const QStringList& arguments) {
     return true;
 }
 
-CSimPrinterWindow* CKVUApp::ShowSimulatedPrinter() {
-#ifdef Q_OS_UNIX
-    if (!m_simulator || !m_frame)
+QWidget* CKVUApp::ShowSimulatedPrinter() {
+    if (!m_bSimulating || !m_frame || !m_simulated.showWindow)
         return nullptr;
-    if (!m_simWindow)
-        m_simWindow = new CSimPrinterWindow(*m_simulator, Services(), m_frame.get());
-    m_simWindow->ShowBeside(m_frame.get());
-    return m_simWindow;
-#else
-    return nullptr;
-#endif
+    return m_simulated.showWindow(Services(), m_frame.get());
 }
 
 CRecordWindow* CKVUApp::ShowProvisioningRecord() {
@@ -121,38 +110,33 @@ CRecordWindow* CKVUApp::ShowProvisioningRecord() {
 }
 
 bool CKVUApp::StartSimulator() {
-#ifdef Q_OS_UNIX
-    SimConfig config;
-    config.baudRate = m_core.m_serial.m_nBaudRate;
+    if (!m_simulatorStarter) {
+        fprintf(stderr, "kvu: the simulated printer is not part of this program\n");
+        return false;
+    }
     // The printer model KVU is set up for: its paper as wide as the configured logo size,
     // so a logo flashed at that width comes out whole.
-    config.paperDots = m_core.m_logo.m_raster.m_nDots;
-    m_simulator = std::make_unique<CSimulator>(config);
+    const int baudRate = m_core.m_serial.m_nBaudRate;
     QString error;
-    if (!m_simulator->Start(&error)) {
+    if (!m_simulatorStarter(baudRate, m_core.m_logo.m_raster.m_nDots, &m_simulated, &error)) {
         fprintf(stderr, "kvu: cannot start the simulated printer: %s\n", qPrintable(error));
         return false;
     }
+    m_bSimulating = true;
     // For this run only: the user's stored port table is left alone.
-    m_core.m_serial.SetPortName(m_core.m_ports.UsePortOrDevice(m_simulator->DevicePath()));
+    m_core.m_serial.SetPortName(m_core.m_ports.UsePortOrDevice(m_simulated.devicePath));
     m_core.m_bLinkForThisRunOnly = true;
     fprintf(stderr, "kvu: simulated Tarvo3 printer on %s (COM1, %d bit/s)\n",
-            qPrintable(m_simulator->DevicePath()), config.baudRate);
+            qPrintable(m_simulated.devicePath), baudRate);
     return true;
-#else
-    fprintf(stderr, "kvu: the simulated printer is not available on this platform\n");
-    return false;
-#endif
 }
 
 int CKVUApp::ExitInstance(int code) {
     if (m_settings)
         m_core.SaveSettings(*m_settings);
     m_core.m_serial.Close();
-#ifdef Q_OS_UNIX
-    if (m_simulator)
-        m_simulator->Stop();
-#endif
+    if (m_bSimulating && m_simulated.stop)
+        m_simulated.stop();
     return code;
 }
 
@@ -198,10 +182,4 @@ void CKVUApp::UpdateIdleTimer() {
 void CKVUApp::WakeIdle() {
     if (!m_idleTimer.isActive() || m_idleTimer.interval() > 0)
         m_idleTimer.start(0);
-}
-
-void CKVUApp::OnAppAbout() {
-    CAboutDlg dlg(m_frame.get());
-    HelpKey::Install(&dlg, QStringLiteral("about"), Services());
-    RunDialog(dlg);
 }

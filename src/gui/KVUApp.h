@@ -13,17 +13,31 @@
 
 class CMainFrame;
 class CRecordWindow;
-class CSimPrinterWindow;
-class CSimulator;
 class QDialog;
 class QSettings;
+class QWidget;
+
+// The simulated printer of a --simulator session, as the application knows it: where it
+// is, and the window that shows it.
+struct SimulatedPrinter {
+    QString devicePath; // used as COM1 for the run
+    // Shows the Simulated Printer window beside the frame (made on first use).
+    std::function<QWidget*(IUiServices& services, QWidget* frame)> showWindow;
+    std::function<void()> stop;
+};
+// Starts the simulated printer at the rate and paper width of the settings; false (with
+// why in `error`) when it cannot run.
+using SimulatedPrinterStarter =
+    std::function<bool(int baudRate, int paperDots, SimulatedPrinter* started, QString* error)>;
 
 // The application object: owns the serial link and the logo image (through the core),
 // brings up the frame, restores the settings at start and writes them back at exit,
-// and drives the Macros page from idle time.
+// and drives the Macros page from idle time. A program that offers --simulator gives it
+// the starter of its simulated printer (simulator/SimulatorSession.h); without one the
+// option is refused.
 class CKVUApp : public QObject {
 public:
-    CKVUApp();
+    explicit CKVUApp(SimulatedPrinterStarter simulatorStarter = {});
     ~CKVUApp() override;
 
     // Start-up with the program's arguments (the program name first); false ends the
@@ -51,13 +65,11 @@ public:
     // Asks for an idle pass as soon as the event loop is free.
     void WakeIdle();
 
-    void OnAppAbout();
     // View > Simulated Printer: the simulated printer's window beside the frame (made
     // on first use, kept while the frame lives); null without --simulator.
-    CSimPrinterWindow* ShowSimulatedPrinter();
+    QWidget* ShowSimulatedPrinter();
     // View > Provisioning Record.
     CRecordWindow* ShowProvisioningRecord();
-    CSimulator* Simulator() const { return m_simulator.get(); }
 
     // Runs a dialog modally through the services (tests script it there).
     int RunDialog(QDialog& dialog);
@@ -76,7 +88,8 @@ private:
     QTimer m_idleTimer;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<CMainFrame> m_frame;
-    std::unique_ptr<CSimulator> m_simulator;
-    CSimPrinterWindow* m_simWindow = nullptr; // a child window of the frame
-    CRecordWindow* m_recordWindow = nullptr;  // a child window of the frame
+    SimulatedPrinterStarter m_simulatorStarter;
+    SimulatedPrinter m_simulated; // of a --simulator run
+    bool m_bSimulating = false;
+    CRecordWindow* m_recordWindow = nullptr; // a child window of the frame
 };

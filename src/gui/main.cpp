@@ -1,5 +1,6 @@
 #include "KVUApp.h"
 #include "frame/HelpLocation.h"
+#include "simulator/SimulatorSession.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,7 +64,10 @@ int main(int argc, char* argv[]) {
                 qPrintable(help.candidates.join(QStringLiteral(", "))));
         return 1;
     }
-    CKVUApp app;
+    // Declared first, so that the printer outlives the frame and its Simulated Printer
+    // window.
+    CSimulatorSession simulator;
+    CKVUApp app(simulator.Starter());
     CFirstPaintReporter reporter;
     if (qEnvironmentVariableIsSet("KVU_REPORT_FIRST_PAINT"))
         application.installEventFilter(&reporter);

@@ -1,9 +1,10 @@
 # Every modal window of the desktop program runs through the GUI services (RunModal,
 # AskFileName, Message): only there is the program told that a nested event loop runs, so
 # that idle processing (the Macros page's receive poll, a file being sent) stays away and
-# the frame refuses to close under it. A dialog's own exec(), a static helper of
-# QMessageBox, QFileDialog, QInputDialog, QColorDialog or QFontDialog, or a window-modal
-# open() escapes that; this check fails on any of them outside the services.
+# the frame refuses to close under it. A dialog's own exec() (a print dialog's and a print
+# preview's among them, and a dialog class calling its own exec() or QDialog::exec()), a
+# static helper of QMessageBox, QFileDialog, QInputDialog, QColorDialog or QFontDialog, or
+# a window-modal open() escapes that; this check fails on any of them outside the services.
 #
 #   cmake -DSOURCES=<folder> [-DALLOWED=<file;...>] -P ModalWindowsCheck.cmake
 
@@ -25,13 +26,15 @@ endif()
 # app.exec) is not a window.
 set(patterns
     "[.>]exec[ \t]*\\("
+    "(^|[^A-Za-z0-9_.>:])exec[ \t]*\\("
+    "::exec[ \t]*\\("
     "QMessageBox::(warning|critical|information|question|about|aboutQt)[ \t]*\\("
     "QFileDialog::get[A-Za-z]*[ \t]*\\("
     "QInputDialog::get[A-Za-z]*[ \t]*\\("
     "QColorDialog::getColor[ \t]*\\("
     "QFontDialog::getFont[ \t]*\\("
     "(Dialog|dialog|dlg|Dlg|box|Box|preview)[A-Za-z_]*(\\.|->)open[ \t]*\\(")
-set(allowedLoops "QApplication::exec[ \t]*\\(|app\\.exec[ \t]*\\(")
+set(allowedLoops "(QApplication|QGuiApplication|QCoreApplication)::exec[ \t]*\\(|app\\.exec[ \t]*\\(")
 
 # Appends "file:line: text" to `out` for each line of `file` that opens a modal window.
 function(scan_file file shownAs out)
@@ -74,9 +77,17 @@ set(escapes
     "    QInputDialog::getText(this, t, l)<semicolon>"
     "    QColorDialog::getColor()<semicolon>"
     "    dialog.open()<semicolon>"
-    "    menu.exec(QCursor::pos())<semicolon>")
+    "    menu.exec(QCursor::pos())<semicolon>"
+    "    QPrintDialog dialog(&printer, this)<semicolon> if (dialog.exec() != QDialog::Accepted)"
+    "    QPrintPreviewDialog(&printer, this).exec()<semicolon>"
+    "    auto* preview = new QPrintPreviewDialog(&printer)<semicolon> preview->open()<semicolon>"
+    "    printDialog->open(this, SLOT(print()))<semicolon>"
+    "    if (exec() == QDialog::Accepted)"
+    "    return QDialog::exec()<semicolon>")
 set(harmless
     "    return app.ExitInstance(QApplication::exec())<semicolon>"
+    "    return QCoreApplication::exec()<semicolon>"
+    "    m_executor(job)<semicolon> reexec(x)<semicolon> Exec(y)<semicolon>"
     "    // dialog.exec() would bypass the services"
     "    m_services.Message(\"call dlg.exec() here\")<semicolon>"
     "    if (m_services.RunModal(dlg) != QDialog::Accepted)"

@@ -1,7 +1,8 @@
 #pragma once
 
 // Command identifiers of the menu, toolbar and accelerators. Each action carries its
-// number as its object name ("id32771"), so tests and scripts can find it.
+// number as its object name ("id32771"), so tests and scripts can find it. A module's own
+// commands are numbered in its folder (logo/LogoCommandIds.h).
 namespace Cmd {
 constexpr int FileNew = 57600;
 constexpr int FileOpen = 57601;
@@ -35,9 +36,7 @@ constexpr int ToolModule3 = 32798;
 constexpr int ToolModule4 = 32820;
 constexpr int ToolModule5 = 32817;
 
-constexpr int FileOpenBitmap = 32794;
 constexpr int ConfigureSerialPort = 32795;
-constexpr int ConfigureLogoSize = 32797;
 constexpr int HelpTopics = 32827;
 constexpr int HelpOverview = 32813;
 constexpr int HelpCustomAttributes = 32814;
@@ -45,18 +44,8 @@ constexpr int HelpLogoDownload = 32815;
 constexpr int HelpBluetooth = 32826;
 constexpr int InternalStatus = 32810;
 
-constexpr int Zoom050 = 32804, Zoom075 = 32805, Zoom100 = 32800, Zoom150 = 32801, Zoom200 = 32802,
-              Zoom300 = 32803;
-constexpr int Threshold25 = 32806, Threshold50 = 32808, Threshold75 = 32807, Threshold99 = 32809;
-// Floyd-Steinberg dithering beside the thresholds: a command of this program's own.
-constexpr int ThresholdDither = 32830;
 // View > Simulated Printer, offered while KVU runs its own simulated printer.
 constexpr int ViewSimulatedPrinter = 32831;
 // View > Provisioning Record: what kvuctl provision did to which printer.
 constexpr int ViewProvisioningRecord = 32832;
-
-constexpr int LogoFlash0 = 32776;     // to 32783
-constexpr int LogoPrintSlot0 = 32784; // to 32791
-constexpr int LogoTestFeed = 32793;
-constexpr int LogoTestPrint = 32792;
 } // namespace Cmd

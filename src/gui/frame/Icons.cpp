@@ -1,18 +1,31 @@
 #include "Icons.h"
 
 #include "CommandIds.h"
+#include "IconPainting.h"
 
+#include <QApplication>
+#include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
+#include <iterator>
 
-namespace {
+namespace IconPainting {
 const QColor kInk(0x1b, 0x28, 0x38);
 const QColor kBlue(0x3d, 0x5a, 0x80);
 const QColor kPaper(Qt::white);
+} // namespace IconPainting
+
+using namespace IconPainting;
+
+namespace {
+constexpr int kSizes[] = {16, 20, 24, 32, 48, 64};
 
 // Paints on a 32-unit canvas of `size` pixels.
-template <class Paint> void PaintAt(QPaintDevice& device, int size, Paint paint) {
+template <class Paint> void PaintAt(QPaintDevice& device, int size, const Paint& paint) {
     QPainter p(&device);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -20,24 +33,81 @@ template <class Paint> void PaintAt(QPaintDevice& device, int size, Paint paint)
     paint(p);
 }
 
-// Paints the icon at every common size, so it is crisp at 16 px and on high-DPI screens
-// alike.
-template <class Paint> QIcon Draw(Paint paint) {
-    QIcon icon;
-    for (int size : {16, 20, 24, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        PaintAt(pixmap, size, paint);
-        icon.addPixmap(pixmap);
+// Paints an icon only when it is first wanted at a size, and keeps what it painted: most
+// icons are only ever shown at 16 or 24 pixels, and painting all six sizes of every
+// button at start-up took a good part of the program's start.
+class CPaintedIconEngine : public QIconEngine {
+public:
+    explicit CPaintedIconEngine(std::function<void(QPainter&)> paint) : m_paint(std::move(paint)) {}
+    CPaintedIconEngine(const CPaintedIconEngine& other) = default;
+
+    QIconEngine* clone() const override { return new CPaintedIconEngine(*this); }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = qMin(size.width(), size.height());
+        return QSize(qMin(side, 64), qMin(side, 64));
     }
-    return icon;
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (int s : kSizes)
+            sizes << QSize(s, s);
+        return sizes;
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        const QSize want = actualSize(size, mode, state);
+        if (want.isEmpty())
+            return QPixmap();
+        const quint64 key = (quint64(want.width()) << 8) | quint64(mode);
+        auto found = m_cache.constFind(key);
+        if (found != m_cache.constEnd())
+            return *found;
+        QPixmap pm = Painted(want.width());
+        if (mode != QIcon::Normal) {
+            QStyleOption option;
+            option.palette = QApplication::palette();
+            const QPixmap generated = QApplication::style()->generatedIconPixmap(mode, pm, &option);
+            if (!generated.isNull())
+                pm = generated;
+        }
+        m_cache.insert(key, pm);
+        return pm;
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+private:
+    // Painted at the next of the sizes at or above `side`, scaled down when in between.
+    QPixmap Painted(int side) const {
+        int canvas = kSizes[std::size(kSizes) - 1];
+        for (int s : kSizes) {
+            if (s >= side) {
+                canvas = s;
+                break;
+            }
+        }
+        QPixmap pm(canvas, canvas);
+        pm.fill(Qt::transparent);
+        PaintAt(pm, canvas, m_paint);
+        if (canvas != side)
+            pm = pm.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return pm;
+    }
+
+    std::function<void(QPainter&)> m_paint;
+    QHash<quint64, QPixmap> m_cache;
+};
+} // namespace
+
+QIcon IconPainting::Draw(std::function<void(QPainter&)> paint) {
+    return QIcon(new CPaintedIconEngine(std::move(paint)));
 }
 
-void Pen(QPainter& p, const QColor& c = kInk, qreal width = 2) {
+void IconPainting::Pen(QPainter& p, const QColor& c, qreal width) {
     p.setPen(QPen(c, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 }
 
-void PaintPrinter(QPainter& p, const QColor& body = kBlue) {
+void IconPainting::PaintPrinter(QPainter& p, const QColor& body) {
     Pen(p);
     p.setBrush(kPaper);
     p.drawRect(QRectF(9, 3, 14, 8));
@@ -47,7 +117,7 @@ void PaintPrinter(QPainter& p, const QColor& body = kBlue) {
     p.drawRect(QRectF(9, 18, 14, 11));
 }
 
-void PaintPage(QPainter& p, QRectF r) {
+void IconPainting::PaintPage(QPainter& p, QRectF r) {
     Pen(p);
     p.setBrush(kPaper);
     QPainterPath path;
@@ -60,8 +130,8 @@ void PaintPage(QPainter& p, QRectF r) {
     p.drawPath(path);
 }
 
-// A large digit or short text, drawn to fill most of the canvas.
-void PaintLabel(QPainter& p, const QRectF& r, const QString& text, const QColor& color) {
+void IconPainting::PaintLabel(QPainter& p, const QRectF& r, const QString& text,
+                              const QColor& color) {
     QFont font;
     font.setBold(true);
     font.setPixelSize(int(r.height()));
@@ -70,8 +140,7 @@ void PaintLabel(QPainter& p, const QRectF& r, const QString& text, const QColor&
     p.drawText(r, Qt::AlignCenter, text);
 }
 
-// A module button: a coloured badge with the module's initials.
-QIcon Badge(const QColor& color, const QString& text) {
+QIcon Icons::Badge(const QColor& color, const QString& text) {
     return Draw([=](QPainter& p) {
         p.setPen(QPen(color.darker(150), 1.5));
         p.setBrush(color);
@@ -79,7 +148,6 @@ QIcon Badge(const QColor& color, const QString& text) {
         PaintLabel(p, QRectF(1, 3, 30, text.size() > 1 ? 22 : 26), text, Qt::white);
     });
 }
-} // namespace
 
 QIcon Icons::Application() {
     return Draw([](QPainter& p) { PaintPrinter(p); });
@@ -88,25 +156,8 @@ QIcon Icons::Application() {
 QImage Icons::ApplicationImage(int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    PaintAt(image, size, [](QPainter& p) { PaintPrinter(p); });
+    PaintAt(image, size, [](QPainter& p) { PaintPrinter(p, kBlue); });
     return image;
-}
-
-QIcon Icons::Module(int module) {
-    switch (module) {
-    case 1:
-        return Badge(QColor(0x2e, 0x7d, 0x32), QStringLiteral("CA"));
-    case 2:
-        return Badge(QColor(0x15, 0x65, 0xc0), QStringLiteral("BT"));
-    case 3:
-        return Badge(QColor(0x75, 0x75, 0x75), QStringLiteral("T"));
-    case 4:
-        return Badge(QColor(0x6a, 0x1b, 0x9a), QStringLiteral("F"));
-    case 5:
-        return Badge(QColor(0xc6, 0x28, 0x28), QStringLiteral("L"));
-    default:
-        return Badge(QColor(0x00, 0x83, 0x8f), QStringLiteral("W"));
-    }
 }
 
 QIcon Icons::ForCommand(int id) {
@@ -168,71 +219,7 @@ QIcon Icons::ForCommand(int id) {
             p.drawEllipse(QRectF(3, 3, 26, 26));
             PaintLabel(p, QRectF(3, 4, 26, 24), QStringLiteral("?"), kBlue);
         });
-    case Cmd::LogoTestFeed:
-        return Draw([](QPainter& p) {
-            PaintPage(p, QRectF(7, 8, 18, 21));
-            Pen(p, QColor(0x2e, 0x7d, 0x32), 2.5);
-            p.drawLine(QPointF(16, 24), QPointF(16, 2));
-            p.drawLine(QPointF(10, 8), QPointF(16, 2));
-            p.drawLine(QPointF(22, 8), QPointF(16, 2));
-        });
-    case Cmd::LogoTestPrint:
-        return Draw([](QPainter& p) {
-            PaintPrinter(p);
-            PaintLabel(p, QRectF(9, 18, 14, 11), QStringLiteral("T"), kInk);
-        });
     default:
         return QIcon();
     }
-}
-
-// The slot buttons: the digit fills most of the button, so the eight of a kind are told
-// apart at a glance; the colour and the corner mark tell Flash (amber, a bolt) from Print
-// Logo (green, a sheet coming out).
-namespace {
-void PaintSlotDigit(QPainter& p, int slot, const QColor& ink) {
-    QFont font;
-    font.setBold(true);
-    font.setPixelSize(27);
-    p.setFont(font);
-    p.setPen(ink);
-    p.drawText(QRectF(9, 1, 24, 32), Qt::AlignCenter, QString::number(slot));
-}
-} // namespace
-
-QIcon Icons::FlashSlot(int slot) {
-    return Draw([slot](QPainter& p) {
-        p.setPen(QPen(QColor(0xb2, 0x6a, 0x00), 1.5));
-        p.setBrush(QColor(0xff, 0xc1, 0x07));
-        p.drawRoundedRect(QRectF(1, 1, 30, 30), 5, 5);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xc6, 0x28, 0x28));
-        QPainterPath bolt;
-        bolt.moveTo(7.5, 3);
-        bolt.lineTo(3, 12);
-        bolt.lineTo(6, 12);
-        bolt.lineTo(4, 20);
-        bolt.lineTo(10, 9.5);
-        bolt.lineTo(7, 9.5);
-        bolt.lineTo(9.5, 3);
-        bolt.closeSubpath();
-        p.drawPath(bolt);
-        PaintSlotDigit(p, slot, kInk);
-    });
-}
-
-QIcon Icons::PrintSlot(int slot) {
-    return Draw([slot](QPainter& p) {
-        p.setPen(QPen(QColor(0x1b, 0x5e, 0x20), 1.5));
-        p.setBrush(QColor(0x2e, 0x7d, 0x32));
-        p.drawRoundedRect(QRectF(1, 1, 30, 30), 5, 5);
-        // A sheet leaving a printer slot, in the top-left corner.
-        p.setPen(QPen(Qt::white, 1.5));
-        p.setBrush(Qt::NoBrush);
-        p.drawLine(QPointF(3, 6), QPointF(10, 6));
-        p.setBrush(Qt::white);
-        p.setPen(Qt::NoPen);
-        p.drawRect(QRectF(4.5, 7, 4, 9));
-        PaintSlotDigit(p, slot, Qt::white);
-    });
 }

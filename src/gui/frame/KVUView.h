@@ -12,7 +12,7 @@ class IModulePage;
 class IUiServices;
 
 // The module view: hosts the module property sheets (one per registry row that has a
-// sheet) and shows one at a time.
+// sheet) and shows one at a time. Each page is made when first needed (see CModuleSheet).
 class CKVUView : public QWidget {
 public:
     CKVUView(CKVUDoc& doc, CAppCore& core, IUiServices& services, QWidget* parent = nullptr);
@@ -25,7 +25,7 @@ public:
 
     // The sheet of a module (the first sheet for a module without one).
     CModuleSheet* Sheet(ModuleId module) const;
-    // The first page of type T on any sheet.
+    // The first page of type T on any sheet (the pages not made yet are made).
     template <class T> T* FindPage() const {
         for (CModuleSheet* sheet : m_sheets) {
             for (IModulePage* page : PagesOf(sheet)) {

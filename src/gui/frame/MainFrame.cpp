@@ -1,38 +1,36 @@
 #include "MainFrame.h"
 
+#include "AboutDlg.h"
 #include "CommandIds.h"
+#include "DocumentController.h"
+#include "FrameStatusBar.h"
 #include "HelpKey.h"
 #include "HelpTexts.h"
 #include "HelpWindow.h"
 #include "Icons.h"
-#include "KVUApp.h"
 #include "KVUView.h"
 #include "ModulePage.h"
 #include "ModuleSheet.h"
 #include "SerialPortDlg.h"
-#include "logo/LogoSizeDlg.h"
+#include "app/AppCore.h"
 #include "app/IdleCounter.h"
+#include "app/UiServices.h"
 #include "document/KVUDoc.h"
-#include "document/ProjectFile.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QStackedWidget>
-#include <QStatusBar>
 #include <QTextEdit>
 #include <QToolBar>
+#include <algorithm>
 
 namespace {
-const char* const kProjectFilter = "\\Quorlin Project Files(*.qpf);;All Files (*.*)";
-
 // The text field that has the focus, if any: Cut, Copy, Paste and Undo act on it.
 QWidget* FocusedTextField() {
     QWidget* w = QApplication::focusWidget();
@@ -66,31 +64,33 @@ FieldEdits EditsOf(QWidget* field) {
 }
 } // namespace
 
-CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
+CMainFrame::CMainFrame(const PageContext& context, std::function<void()> pageChanged)
+    : m_context(context), m_pageChanged(std::move(pageChanged)) {
     setObjectName(QStringLiteral("CMainFrame"));
     setWindowIcon(Icons::Application());
     resize(650, 549);
+    m_documents = std::make_unique<CDocumentController>(
+        m_context.doc, m_context.core.m_recentFiles, m_context.services,
+        CDocumentController::Hooks{[this] { OnInitialUpdate(); },
+                                   [this] {
+                                       UpdateTitle();
+                                       UpdateRecentFiles();
+                                       UpdateCommandStates();
+                                   }});
 
     m_pane = new QStackedWidget(this);
-    m_moduleView = new CKVUView(m_doc, app.Core(), app.Services(), m_pane);
+    m_moduleView = new CKVUView(m_context.doc, m_context.core, m_context.services, m_pane);
     m_pane->addWidget(m_moduleView);
-    // The modules without a sheet are views of their own beside the module view.
-    const PageContext context{m_doc, app.Core(), app.Services()};
-    for (const ModuleRow& row : ModuleRegistry()) {
-        if (row.sheetCaption || row.pages.empty() || !row.pages.front().make)
-            continue;
-        IModulePage* view = row.pages.front().make(context);
-        m_pane->addWidget(view->Widget());
-        m_views.insert(row.id, view);
-    }
     setCentralWidget(m_pane);
 
-    CreateActions();
+    CreateFrameActions();
+    CreateEditActions();
+    CreateModuleActions();
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
 
-    m_doc.SetModifiedCallback([this] { UpdateCommandStates(); });
+    m_context.doc.SetModifiedCallback([this] { UpdateCommandStates(); });
     m_focusConnection =
         connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditCommands(); });
     for (const ModuleRow& row : ModuleRegistry()) {
@@ -105,7 +105,7 @@ CMainFrame::CMainFrame(CKVUApp& app) : m_app(app), m_doc(app.Document()) {
 }
 
 CMainFrame::~CMainFrame() {
-    m_doc.SetModifiedCallback(nullptr);
+    m_context.doc.SetModifiedCallback(nullptr);
     // The children, a window beside this one among them, are destroyed after this frame's
     // own members: a focus change or a tab change they cause then must not reach handlers
     // that use those members.
@@ -130,206 +130,227 @@ QAction* CMainFrame::MakeAction(int id, const QString& text, const QString& prom
     return action;
 }
 
-void CMainFrame::CreateActions() {
-    auto connectTo = [this](QAction* a, auto handler) {
-        connect(a, &QAction::triggered, this, handler);
+namespace {
+// A command of the frame's own: its menu text, its prompt, its keys and what it does.
+struct FrameCommand {
+    int id;
+    const char* text;
+    const char* prompt;
+    std::function<void()> run;
+    QList<QKeySequence> keys = {};
+};
+} // namespace
+
+void CMainFrame::CreateFrameActions() {
+    const FrameCommand commands[] = {
+        {Cmd::FileNew,
+         "&New Project",
+         "Create a new project\nNew",
+         [this] { OnFileNew(); },
+         {QKeySequence(Qt::CTRL | Qt::Key_N)}},
+        {Cmd::FileOpen,
+         "&Open Project...",
+         "Open an existing project\nOpen",
+         [this] { OnFileOpen(); },
+         {QKeySequence(Qt::CTRL | Qt::Key_O)}},
+        {Cmd::FileSave,
+         "&Save Project",
+         "Save the active project\nSave",
+         [this] { OnFileSave(); },
+         {QKeySequence(Qt::CTRL | Qt::Key_S)}},
+        {Cmd::FileSaveAs, "Save Project &As...", "Save the active project with a new name\nSave As",
+         [this] { OnFileSaveAs(); }},
+        {Cmd::AppExit,
+         "E&xit",
+         "Quit the application; prompts to save the project\nExit",
+         [this] { close(); },
+         {QKeySequence(Qt::CTRL | Qt::Key_Q)}},
+        // Print is offered to the page or view on top (see m_routedCommands).
+        {Cmd::FilePrint,
+         "&Print...",
+         "Print the active document\nPrint",
+         nullptr,
+         {QKeySequence(Qt::CTRL | Qt::Key_P)}},
+        {Cmd::ConfigureSerialPort, "&Serial Port...",
+         "Set the COM port and the baud rate\nSerial Port", [this] { OnConfigureSerialPort(); }},
+        {Cmd::HelpTopics, "&Topics", "List Help topics\nHelp Topics", [this] { OnHelpTopics(); }},
+        // F1 has no menu item: it opens the help at the page on top.
+        {Cmd::Help,
+         "",
+         "Display help for the page on top\nHelp",
+         [this] { OnHelp(); },
+         {QKeySequence(QKeySequence::HelpContents)}},
+        {Cmd::AppAbout, "&About Quorlin...",
+         "Display program information, version number and copyright\nAbout",
+         [this] { OnAppAbout(); }},
+        // The help text boxes have no menu, toolbar or key of their own (the modules bring
+        // theirs).
+        {Cmd::HelpOverview, "", "", [this] { ShowHelpBox(HelpTexts::Overview()); }},
+        {Cmd::InternalStatus, "", "Show project status (only for internal use).\nStatus",
+         [this] { ShowHelpBox(HelpTexts::InternalStatus()); }},
+        // F6 and Shift+F6 move between the panes of a split window. This frame has no split
+        // panes, so the commands do nothing, but the keys belong to them and reach no
+        // control.
+        {Cmd::NextPane,
+         "",
+         "Switch to the next window pane\nNext Pane",
+         nullptr,
+         {QKeySequence(Qt::Key_F6)}},
+        {Cmd::PrevPane,
+         "",
+         "Switch back to the previous window pane\nPrevious Pane",
+         nullptr,
+         {QKeySequence(Qt::SHIFT | Qt::Key_F6)}},
     };
-    connectTo(MakeAction(Cmd::FileNew, QStringLiteral("&New Project"),
-                         QStringLiteral("Create a new project\nNew")),
-              [this] { OnFileNew(); });
-    connectTo(MakeAction(Cmd::FileOpen, QStringLiteral("&Open Project..."),
-                         QStringLiteral("Open an existing project\nOpen")),
-              [this] { OnFileOpen(); });
-    connectTo(MakeAction(Cmd::FileSave, QStringLiteral("&Save Project"),
-                         QStringLiteral("Save the active project\nSave")),
-              [this] { OnFileSave(); });
-    connectTo(MakeAction(Cmd::FileSaveAs, QStringLiteral("Save Project &As..."),
-                         QStringLiteral("Save the active project with a new name\nSave As")),
-              [this] { OnFileSaveAs(); });
-    MakeAction(Cmd::FileOpenBitmap, QStringLiteral("Open &Bitmap..."),
-               QStringLiteral("Open a *.bmp file\nOpen Bitmap"));
-    connectTo(MakeAction(Cmd::AppExit, QStringLiteral("E&xit"),
-                         QStringLiteral("Quit the application; prompts to save the project\nExit")),
-              [this] { close(); });
+    for (const FrameCommand& c : commands) {
+        QAction* a = MakeAction(c.id, QLatin1String(c.text), QLatin1String(c.prompt));
+        if (c.run)
+            connect(a, &QAction::triggered, this, c.run);
+        if (!c.keys.isEmpty())
+            a->setShortcuts(c.keys);
+    }
+    // The keys of the commands without a menu item reach them through the frame.
+    for (int id : {Cmd::Help, Cmd::NextPane, Cmd::PrevPane})
+        addAction(m_actions[id]);
     // Ctrl+Q from any of the program's windows (the help, the Simulated Printer), unless a
     // dialog is open; the frame holds it too, as a menu's action is only matched in the
     // menu's own window. (QKeySequence::Quit is empty on Windows and in some desktops.)
-    m_actions[Cmd::AppExit]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_actions[Cmd::AppExit]->setShortcutContext(Qt::ApplicationShortcut);
     addAction(m_actions[Cmd::AppExit]);
-    MakeAction(Cmd::FilePrint, QStringLiteral("&Print..."),
-               QStringLiteral("Print the active document\nPrint"));
+    m_routedCommands << Cmd::FilePrint;
+    for (int id : {Cmd::FileNew, Cmd::FileOpen, Cmd::FileSave, Cmd::FilePrint, Cmd::AppAbout})
+        m_actions[id]->setIcon(Icons::ForCommand(id));
+}
 
+void CMainFrame::CreateEditActions() {
     const struct {
         int id;
         const char* text;
         const char* prompt;
         const char* method;
+        QList<QKeySequence> keys;
     } edits[] = {
-        {Cmd::EditCut, "Cu&t", "Cut the selection and put it on the Clipboard\nCut", "cut"},
-        {Cmd::EditCopy, "&Copy", "Copy the selection and put it on the Clipboard\nCopy", "copy"},
-        {Cmd::EditPaste, "&Paste", "Insert Clipboard contents\nPaste", "paste"},
-        {Cmd::EditUndo, "&Undo", "Undo the last action\nUndo", "undo"},
+        {Cmd::EditCut,
+         "Cu&t",
+         "Cut the selection and put it on the Clipboard\nCut",
+         "cut",
+         {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
+        {Cmd::EditCopy,
+         "&Copy",
+         "Copy the selection and put it on the Clipboard\nCopy",
+         "copy",
+         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
+        {Cmd::EditPaste,
+         "&Paste",
+         "Insert Clipboard contents\nPaste",
+         "paste",
+         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
+        {Cmd::EditUndo,
+         "&Undo",
+         "Undo the last action\nUndo",
+         "undo",
+         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
     };
     for (const auto& e : edits) {
         const QByteArray method = e.method;
-        connectTo(MakeAction(e.id, QLatin1String(e.text), QLatin1String(e.prompt)), [method] {
+        QAction* a = MakeAction(e.id, QLatin1String(e.text), QLatin1String(e.prompt));
+        connect(a, &QAction::triggered, this, [method] {
             if (QWidget* field = FocusedTextField())
                 QMetaObject::invokeMethod(field, method.constData());
         });
+        a->setShortcuts(e.keys);
+        a->setShortcutContext(Qt::ApplicationShortcut);
+        if (e.id != Cmd::EditUndo)
+            a->setIcon(Icons::ForCommand(e.id));
     }
-    m_actions[Cmd::EditCut]->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    m_actions[Cmd::EditCopy]->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-    m_actions[Cmd::EditPaste]->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    m_actions[Cmd::EditUndo]->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-    for (int id : {Cmd::EditCut, Cmd::EditCopy, Cmd::EditPaste, Cmd::EditUndo})
-        m_actions[id]->setShortcutContext(Qt::ApplicationShortcut);
-    m_actions[Cmd::FileNew]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    m_actions[Cmd::FileOpen]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_actions[Cmd::FileSave]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    m_actions[Cmd::FilePrint]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    // F6 and Shift+F6 move between the panes of a split window. This frame has no split
-    // panes, so the commands do nothing, but the keys belong to them and reach no control.
-    const struct {
-        int id;
-        QKeySequence key;
-        const char* prompt;
-    } panes[] = {
-        {Cmd::NextPane, QKeySequence(Qt::Key_F6), "Switch to the next window pane\nNext Pane"},
-        {Cmd::PrevPane, QKeySequence(Qt::SHIFT | Qt::Key_F6),
-         "Switch back to the previous window pane\nPrevious Pane"},
-    };
-    for (const auto& pane : panes) {
-        QAction* action = MakeAction(pane.id, QString(), QLatin1String(pane.prompt));
-        action->setShortcut(pane.key);
-        addAction(action);
-    }
+}
 
-    connectTo(MakeAction(Cmd::ConfigureSerialPort, QStringLiteral("&Serial Port..."),
-                         QStringLiteral("Set the COM port and the baud rate\nSerial Port")),
-              [this] { OnConfigureSerialPort(); });
-    connectTo(MakeAction(Cmd::ConfigureLogoSize, QStringLiteral("Logo Size..."),
-                         QStringLiteral("Set the logo width and height\nLogo Size")),
-              [this] { OnConfigureLogoSize(); });
-
-    // Module commands: the menu items and the toolbar buttons have their own IDs.
+// The module switches (their View menu items and toolbar buttons have IDs of their own)
+// and the commands each module brings.
+void CMainFrame::CreateModuleActions() {
     for (const ModuleRow& m : ModuleRegistry()) {
+        const QIcon badge = Icons::Badge(m.badgeColor, QLatin1String(m.badgeText));
         for (int id : {m.menuCommand, m.toolCommand}) {
             QAction* a = MakeAction(id, QLatin1String(m.menuText), QLatin1String(m.prompt));
             a->setCheckable(true);
-            a->setIcon(Icons::Module(ModuleNumber(m.id)));
+            a->setIcon(badge);
             a->setProperty("module", ModuleNumber(m.id));
             const ModuleId module = m.id;
-            connectTo(a, [this, module] { OnModule(module); });
+            connect(a, &QAction::triggered, this, [this, module] { OnModule(module); });
+        }
+        if (!m.commands)
+            continue;
+        for (ModuleCommand& command : m.commands())
+            m_moduleCommands.emplace_back(std::move(command), m.id);
+    }
+    for (const auto& [command, module] : m_moduleCommands) {
+        QAction* a = MakeAction(command.id, command.text, command.prompt);
+        a->setCheckable(command.checkable);
+        if (command.icon)
+            a->setIcon(command.icon());
+        if (command.run) {
+            const auto run = command.run;
+            connect(a, &QAction::triggered, this, [this, run] {
+                run(CommandContext{m_context, this, [this] { ActiveView()->update(); }});
+            });
+        } else {
+            m_routedCommands << command.id;
         }
     }
-
-    connectTo(MakeAction(Cmd::HelpTopics, QStringLiteral("&Topics"),
-                         QStringLiteral("List Help topics\nHelp Topics")),
-              [this] { OnHelpTopics(); });
-    // F1 has no menu item: it opens the help at the page on top.
-    QAction* help =
-        MakeAction(Cmd::Help, QString(), QStringLiteral("Display help for the page on top\nHelp"));
-    help->setShortcut(QKeySequence::HelpContents);
-    addAction(help);
-    connectTo(help, [this] { OnHelp(); });
-    connectTo(MakeAction(Cmd::AppAbout, QStringLiteral("&About Quorlin..."),
-                         QStringLiteral("Display program information, version number and "
-                                        "copyright\nAbout")),
-              [this] { m_app.OnAppAbout(); });
-    // The help text boxes have no menu, toolbar or key of their own.
-    for (int id : {Cmd::HelpOverview, Cmd::HelpCustomAttributes, Cmd::HelpLogoDownload,
-                   Cmd::HelpBluetooth, Cmd::InternalStatus}) {
-        QAction* a = MakeAction(id, QString(),
-                                id == Cmd::InternalStatus
-                                    ? QStringLiteral("Show project status (only for internal "
-                                                     "use).\nStatus")
-                                    : QString());
-        connectTo(a, [this, id] { ShowHelpText(id); });
-    }
-
-    // The logo view's commands arrive with the logo module: shown, but disabled.
-    MakeAction(Cmd::LogoTestFeed, QStringLiteral("Test Feed"),
-               QStringLiteral("Test the connection by feeding the paper one line.\nTest Feed"));
-    MakeAction(Cmd::LogoTestPrint, QStringLiteral("Test Print"),
-               QStringLiteral("Print the logo without burning.\nTest Print"));
-    for (int n = 0; n < 8; ++n) {
-        MakeAction(Cmd::LogoFlash0 + n, QStringLiteral("Flash %1").arg(n),
-                   QStringLiteral("Burn the logo into the Flash memory.\nFlash %1").arg(n));
-        MakeAction(
-            Cmd::LogoPrintSlot0 + n, QStringLiteral("Print Logo %1").arg(n),
-            QStringLiteral("Print the logo that is stored in Flash memory.\nPrint Logo %1").arg(n));
-    }
-    const struct {
-        int id;
-        const char* text;
-    } zooms[] = {{Cmd::Zoom050, "x 0.5"},   {Cmd::Zoom075, "x 0.75"},  {Cmd::Zoom100, "x 1.0"},
-                 {Cmd::Zoom150, "x 1.5"},   {Cmd::Zoom200, "x 2.0"},   {Cmd::Zoom300, "x 3.0"},
-                 {Cmd::Threshold25, "25%"}, {Cmd::Threshold50, "50%"}, {Cmd::Threshold75, "75%"},
-                 {Cmd::Threshold99, "99%"}};
-    for (const auto& z : zooms)
-        MakeAction(z.id, QLatin1String(z.text))->setCheckable(true);
-    MakeAction(Cmd::ThresholdDither, QStringLiteral("Dither"),
-               QStringLiteral("Dither the picture instead of thresholding it, for "
-                              "photographs\nDither"))
-        ->setCheckable(true);
-
-    QAction* toolbarIcons[] = {m_actions[Cmd::FileNew],      m_actions[Cmd::FileOpen],
-                               m_actions[Cmd::FileSave],     m_actions[Cmd::EditCut],
-                               m_actions[Cmd::EditCopy],     m_actions[Cmd::EditPaste],
-                               m_actions[Cmd::FilePrint],    m_actions[Cmd::AppAbout],
-                               m_actions[Cmd::LogoTestFeed], m_actions[Cmd::LogoTestPrint]};
-    for (QAction* a : toolbarIcons)
-        a->setIcon(Icons::ForCommand(a->objectName().mid(2).toInt()));
-    for (int n = 0; n < 8; ++n) {
-        m_actions[Cmd::LogoFlash0 + n]->setIcon(Icons::FlashSlot(n));
-        m_actions[Cmd::LogoPrintSlot0 + n]->setIcon(Icons::PrintSlot(n));
-    }
-
-    m_routedCommands = {Cmd::FileOpenBitmap, Cmd::ThresholdDither, Cmd::FilePrint,
-                        Cmd::LogoTestFeed,   Cmd::LogoTestPrint,     Cmd::Zoom050,
-                        Cmd::Zoom075,        Cmd::Zoom100,           Cmd::Zoom150,
-                        Cmd::Zoom200,        Cmd::Zoom300,           Cmd::Threshold25,
-                        Cmd::Threshold50,    Cmd::Threshold75,       Cmd::Threshold99};
-    for (int n = 0; n < 8; ++n)
-        m_routedCommands << Cmd::LogoFlash0 + n << Cmd::LogoPrintSlot0 + n;
     for (int id : m_routedCommands)
-        connectTo(m_actions[id], [this, id] { OnRoutedCommand(id); });
+        connect(m_actions[id], &QAction::triggered, this, [this, id] { OnRoutedCommand(id); });
+}
+
+void CMainFrame::AddModuleMenuEntries(MenuPlace place, QMenu* menu) {
+    QMap<QString, QMenu*> submenus;
+    for (const auto& [command, module] : m_moduleCommands) {
+        if (command.menu != place)
+            continue;
+        QMenu* into = menu;
+        if (!command.submenu.isEmpty()) {
+            into = submenus.value(command.submenu);
+            if (!into) {
+                into = menu->addMenu(command.submenu);
+                submenus.insert(command.submenu, into);
+            }
+        }
+        if (command.separatorBefore)
+            into->addSeparator();
+        into->addAction(m_actions[command.id]);
+    }
 }
 
 void CMainFrame::CreateMenus() {
-    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     for (int id : {Cmd::FileNew, Cmd::FileOpen, Cmd::FileSave, Cmd::FileSaveAs})
-        m_fileMenu->addAction(m_actions[id]);
-    m_fileMenu->addSeparator();
-    m_fileMenu->addAction(m_actions[Cmd::FileOpenBitmap]);
-    m_fileMenu->addSeparator();
+        file->addAction(m_actions[id]);
+    // The modules' entries (Open Bitmap), between separators of their own.
+    const bool moduleFileEntries =
+        std::any_of(m_moduleCommands.begin(), m_moduleCommands.end(),
+                    [](const auto& c) { return c.first.menu == MenuPlace::File; });
+    if (moduleFileEntries) {
+        file->addSeparator();
+        AddModuleMenuEntries(MenuPlace::File, file);
+    }
+    file->addSeparator();
     m_recentPlaceholder = MakeAction(Cmd::FileMru, QStringLiteral("Recent File"),
                                      QStringLiteral("Open this project"));
     m_recentPlaceholder->setEnabled(false);
-    m_fileMenu->addAction(m_recentPlaceholder);
+    file->addAction(m_recentPlaceholder);
     for (int i = 0; i < 4; ++i) {
         auto* a = new QAction(this);
         a->setObjectName(QStringLiteral("id%1").arg(Cmd::FileMru + i));
         a->setStatusTip(QStringLiteral("Open this project"));
-        connect(a, &QAction::triggered, this, [this, i] {
-            const QStringList files = m_app.Core().m_recentFiles.Files();
-            if (i < files.size() && SaveModified())
-                OpenDocumentFile(files[i]);
-        });
+        connect(a, &QAction::triggered, this, [this, i] { m_documents->OpenRecent(i); });
         m_recentActions << a;
-        m_fileMenu->addAction(a);
+        file->addAction(a);
     }
-    m_fileMenu->addSeparator();
-    m_fileMenu->addAction(m_actions[Cmd::AppExit]);
+    file->addSeparator();
+    file->addAction(m_actions[Cmd::AppExit]);
 
     QMenu* configure = menuBar()->addMenu(QStringLiteral("&Configure"));
     configure->addAction(m_actions[Cmd::ConfigureSerialPort]);
-    configure->addAction(m_actions[Cmd::ConfigureLogoSize]);
+    AddModuleMenuEntries(MenuPlace::Configure, configure);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     QAction* toolbarToggle = MakeAction(Cmd::ViewToolbar, QStringLiteral("&Toolbar"),
@@ -352,15 +373,7 @@ void CMainFrame::CreateMenus() {
         view->addAction(m_actions[m->menuCommand]);
     m_viewMenu = view;
     m_viewCommandsEnd = view->addSeparator();
-    QMenu* zoom = view->addMenu(QStringLiteral("Zoom"));
-    for (int id :
-         {Cmd::Zoom050, Cmd::Zoom075, Cmd::Zoom100, Cmd::Zoom150, Cmd::Zoom200, Cmd::Zoom300})
-        zoom->addAction(m_actions[id]);
-    QMenu* threshold = view->addMenu(QStringLiteral("Color Threshold"));
-    for (int id : {Cmd::Threshold25, Cmd::Threshold50, Cmd::Threshold75, Cmd::Threshold99})
-        threshold->addAction(m_actions[id]);
-    threshold->addSeparator();
-    threshold->addAction(m_actions[Cmd::ThresholdDither]);
+    AddModuleMenuEntries(MenuPlace::View, view);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(m_actions[Cmd::HelpTopics]);
@@ -397,10 +410,10 @@ void CMainFrame::CreateToolBar() {
             bar->addAction(m_actions[id]);
         }
     }
-    // The buttons that act on the page on top (Test Feed, Test Print, Flash 0 to 7, Print
-    // Logo 0 to 7) have a row of their own, shown while that page handles them: on the
-    // frame's row they stood past its width, behind the overflow arrow. Larger icons there
-    // let the slot digits be read at a glance.
+    // The buttons the modules bring for the page on top (the logo view's Test Feed, Test
+    // Print, Flash 0 to 7, Print Logo 0 to 7) have a row of their own, shown while that
+    // page handles them: on the frame's row they stood past its width, behind the overflow
+    // arrow. Larger icons there let the slot digits be read at a glance.
     addToolBarBreak();
     m_commandBar = addToolBar(QStringLiteral("Page commands"));
     m_commandBar->setObjectName(QStringLiteral("pageCommandBar"));
@@ -408,14 +421,13 @@ void CMainFrame::CreateToolBar() {
     m_commandBar->setMovable(true);
     m_commandBar->setFloatable(true);
     m_commandBar->setAllowedAreas(Qt::AllToolBarAreas);
-    m_commandBar->addAction(m_actions[Cmd::LogoTestFeed]);
-    m_commandBar->addAction(m_actions[Cmd::LogoTestPrint]);
-    m_commandBar->addSeparator();
-    for (int n = 0; n < 8; ++n)
-        m_commandBar->addAction(m_actions[Cmd::LogoFlash0 + n]);
-    m_commandBar->addSeparator();
-    for (int n = 0; n < 8; ++n)
-        m_commandBar->addAction(m_actions[Cmd::LogoPrintSlot0 + n]);
+    for (const auto& [command, module] : m_moduleCommands) {
+        if (!command.onPageBar)
+            continue;
+        if (command.barSeparatorBefore)
+            m_commandBar->addSeparator();
+        m_commandBar->addAction(m_actions[command.id]);
+    }
     m_commandBar->hide();
     // The toolbar shows a button's tooltip; the prompt goes to the status bar on hover.
     QAction* toggle = m_actions[Cmd::ViewToolbar];
@@ -437,94 +449,35 @@ void CMainFrame::UpdateCommandBar() {
 }
 
 void CMainFrame::CreateStatusBar() {
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("id59393"));
-    m_messagePane = new QLabel(QStringLiteral("Ready"), bar);
-    m_messagePane->setObjectName(QStringLiteral("messagePane"));
-    bar->addWidget(m_messagePane, 1);
-    // The reason a port could not be opened: it must outlast the "Ready" that ends the
-    // exchange, so it has a pane of its own.
-    m_linkProblemPane = new QLabel(bar);
-    m_linkProblemPane->setObjectName(QStringLiteral("linkProblemPane"));
-    m_linkProblemPane->setStyleSheet(QStringLiteral("color: #a00000;"));
-    m_linkProblemPane->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_linkProblemPane->hide();
-    bar->addWidget(m_linkProblemPane, 2);
-    m_progress = new QProgressBar(bar);
-    m_progress->setObjectName(QStringLiteral("progress"));
-    m_progress->setMaximumWidth(140);
-    m_progress->setMaximumHeight(14);
-    m_progress->setTextVisible(false);
-    m_progress->hide();
-    bar->addPermanentWidget(m_progress);
-    // The link in use, so that a message such as "Serial transmission error." can be
-    // read against the port it is about.
-    m_linkPane = new QLabel(bar);
-    m_linkPane->setObjectName(QStringLiteral("linkPane"));
-    m_linkPane->setFrameShape(QFrame::StyledPanel);
-    m_linkPane->setToolTip(QStringLiteral("Serial port, device and baud rate in use"));
-    bar->addPermanentWidget(m_linkPane);
-    UpdateLinkPane();
-    // Qt cannot tell the lock keys' state on every platform: the panes keep their place
-    // and stay blank.
-    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
-        auto* pane = new QLabel(bar);
-        pane->setObjectName(QLatin1String(indicator));
-        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QLatin1String(indicator)) + 8);
-        pane->setFrameShape(QFrame::StyledPanel);
-        pane->setToolTip(QLatin1String(indicator));
-        bar->addPermanentWidget(pane);
-    }
+    m_statusBar = new CFrameStatusBar(m_context.core.m_serial, this);
+    setStatusBar(m_statusBar);
     QAction* toggle = m_actions[Cmd::ViewStatusBar];
     toggle->setChecked(true);
-    connect(toggle, &QAction::toggled, bar, &QStatusBar::setVisible);
+    connect(toggle, &QAction::toggled, m_statusBar, &QStatusBar::setVisible);
 }
 
 void CMainFrame::SetMessageText(const QString& text) {
-    // A hover prompt shown as a temporary message would cover the pane: the text set
-    // here is what the user should read now.
-    statusBar()->clearMessage();
-    m_messagePane->setText(text);
-    m_messagePane->repaint();
-    // An exchange's texts come with the link it runs on.
-    UpdateLinkPane();
+    m_statusBar->SetMessageText(text);
 }
 
 void CMainFrame::SetLinkProblemText(const QString& text) {
-    m_linkProblemPane->setText(text);
-    m_linkProblemPane->setToolTip(text);
-    m_linkProblemPane->setVisible(!text.isEmpty());
-    m_linkProblemPane->repaint();
+    m_statusBar->SetLinkProblemText(text);
 }
 
 void CMainFrame::UpdateLinkPane() {
-    const CSerialPort& link = m_app.Serial();
-    const QString text = QStringLiteral("%1  %2  %3")
-                             .arg(link.GetPortName(), QDir::toNativeSeparators(link.DeviceName()),
-                                  link.GetBaudRateText());
-    if (m_linkPane->text() != text) {
-        m_linkPane->setText(text);
-        m_linkPane->repaint();
-    }
+    m_statusBar->UpdateLinkPane();
 }
 
 QString CMainFrame::LinkPaneText() const {
-    return m_linkPane->text();
+    return m_statusBar->LinkPaneText();
 }
 
 QString CMainFrame::MessageText() const {
-    return m_messagePane->text();
+    return m_statusBar->MessageText();
 }
 
 void CMainFrame::SetProgress(int done, int total) {
-    if (total <= 0) {
-        m_progress->hide();
-        return;
-    }
-    m_progress->setRange(0, total);
-    m_progress->setValue(done);
-    m_progress->show();
-    m_progress->repaint();
+    m_statusBar->SetProgress(done, total);
 }
 
 QWidget* CMainFrame::ActiveView() const {
@@ -538,7 +491,7 @@ void CMainFrame::UpdateCommandStates() {
             m_actions[id]->setChecked(m.selectable && m.id == CurrentModule());
         }
     }
-    m_actions[Cmd::FileSave]->setEnabled(m_doc.IsModified());
+    m_actions[Cmd::FileSave]->setEnabled(m_context.doc.IsModified());
     // The commands the frame does not handle go to the page or view on top; without a
     // handler there they are shown disabled.
     IModulePage* page = ActivePage();
@@ -554,7 +507,7 @@ void CMainFrame::UpdateCommandStates() {
     }
     UpdateEditCommands();
     UpdateCommandBar();
-    m_app.UpdateIdleTimer();
+    m_pageChanged();
 }
 
 void CMainFrame::OnRoutedCommand(int id) {
@@ -618,15 +571,33 @@ void CMainFrame::ResizeClient(int width, int height) {
 // picture, which is not part of a project).
 void CMainFrame::OnInitialUpdate() {
     m_moduleView->OnInitialUpdate();
-    for (IModulePage* view : m_views)
+    const QList<IModulePage*> views = m_views.values(); // the views not made yet do so when made
+    for (IModulePage* view : views)
         view->OnInitialUpdate();
+}
+
+// The modules without a sheet are views of their own beside the module view, each made
+// when first shown or asked for (like the sheets' pages).
+IModulePage* CMainFrame::View(ModuleId module) const {
+    if (IModulePage* made = m_views.value(module))
+        return made;
+    const ModuleRow& row = FindModule(module);
+    if (row.id != module || row.sheetCaption || row.pages.empty() || !row.pages.front().make)
+        return nullptr;
+    IModulePage* view = row.pages.front().make(m_context);
+    m_pane->addWidget(view->Widget());
+    m_views.insert(row.id, view);
+    const bool modified = m_context.doc.IsModified();
+    view->OnInitialUpdate();
+    m_context.doc.SetModifiedFlag(modified);
+    return view;
 }
 
 IModulePage* CMainFrame::ActivePage() const {
     const ModuleRow& row = FindModule(CurrentModule());
     if (row.sheetCaption)
         return m_moduleView->Sheet(row.id)->ActivePage();
-    return m_views.value(row.id);
+    return View(row.id);
 }
 
 IMacrosPoller* CMainFrame::MacrosPoller() const {
@@ -634,7 +605,7 @@ IMacrosPoller* CMainFrame::MacrosPoller() const {
 }
 
 QWidget* CMainFrame::ViewOf(ModuleId module) const {
-    if (IModulePage* view = m_views.value(module))
+    if (IModulePage* view = View(module))
         return view->Widget();
     return m_moduleView;
 }
@@ -643,7 +614,7 @@ void CMainFrame::SetModuleLive(ModuleId module, bool live) {
     const ModuleRow& row = FindModule(module);
     if (row.sheetCaption) {
         m_moduleView->Sheet(row.id)->SetLive(live);
-    } else if (IModulePage* view = m_views.value(row.id)) {
+    } else if (IModulePage* view = live ? View(row.id) : m_views.value(row.id)) {
         if (live)
             view->OnModuleChosen();
         else
@@ -660,15 +631,15 @@ void CMainFrame::SwitchModule(ModuleId module) {
             ResizeClient(row.client.width(), row.client.height());
         ShowView(m_moduleView);
     }
-    m_app.UpdateIdleTimer();
+    m_pageChanged();
 }
 
 void CMainFrame::UpdateTitle() {
-    setWindowTitle(QStringLiteral("%1 - Quorlin").arg(m_doc.GetTitle()));
+    setWindowTitle(m_documents->WindowTitle());
 }
 
 void CMainFrame::UpdateRecentFiles() {
-    const QStringList files = m_app.Core().m_recentFiles.Files();
+    const QStringList files = m_context.core.m_recentFiles.Files();
     m_recentPlaceholder->setVisible(files.isEmpty());
     for (int i = 0; i < m_recentActions.size(); ++i) {
         QAction* a = m_recentActions[i];
@@ -682,135 +653,31 @@ void CMainFrame::UpdateRecentFiles() {
     }
 }
 
-QString CMainFrame::AskFileName(bool save, const QString& suggested) {
-    FileRequest request;
-    request.save = save;
-    request.title = save ? QStringLiteral("Save As") : QStringLiteral("Open");
-    request.suggested = suggested;
-    request.filter = QLatin1String(kProjectFilter);
-    request.defaultSuffix = QStringLiteral("qpf");
-    return m_app.Services().AskFileName(request);
-}
-
-bool CMainFrame::SaveModified() {
-    if (!m_doc.IsModified())
-        return true;
-    const MsgAnswer answer =
-        m_app.Services().Message(QStringLiteral("Save changes to %1?").arg(m_doc.GetTitle()),
-                                 MsgIcon::Question, MsgButtons::YesNoCancel, MsgAnswer::Yes);
-    if (answer == MsgAnswer::Cancel)
-        return false;
-    if (answer == MsgAnswer::Yes)
-        return OnFileSave();
-    return true;
-}
-
 void CMainFrame::OnFileNew() {
-    if (!SaveModified())
-        return;
-    m_doc.DeleteContents();
-    m_doc.SetPathName(QString());
-    m_doc.SetModifiedFlag(false);
-    OnInitialUpdate();
-    m_doc.SetModifiedFlag(false);
-    UpdateTitle();
-    UpdateCommandStates();
+    m_documents->OnFileNew();
 }
 
-// Which file comes first; only then the question about the current project, so that
-// cancelling the file dialog never asks anything.
 void CMainFrame::OnFileOpen() {
-    const QString path = AskFileName(false, QFileInfo(m_doc.GetPathName()).absolutePath());
-    if (path.isEmpty() || !SaveModified())
-        return;
-    OpenDocumentFile(path);
-}
-
-bool CMainFrame::OpenDocumentFile(const QString& path) {
-    // A file that cannot be read leaves the current project as it was.
-    CKVUDoc probe;
-    QString detail;
-    if (CProjectFile::Load(path, probe, &detail) == CProjectFile::Result::CannotOpen) {
-        m_app.Services().Message(CProjectFile::Message(CProjectFile::Result::CannotOpen),
-                                 MsgIcon::Exclamation);
-        m_app.Core().m_recentFiles.Remove(path);
-        UpdateRecentFiles();
-        return false;
-    }
-    m_doc.DeleteContents();
-    const CProjectFile::Result result = CProjectFile::Load(path, m_doc, &detail);
-    if (result != CProjectFile::Result::Ok) {
-        m_app.Services().Message(CProjectFile::Message(result), MsgIcon::Exclamation);
-        // The half-read project is dropped: the document is left as after File New, and
-        // the pages show that (not the project that was open before).
-        m_doc.DeleteContents();
-        m_doc.SetPathName(QString());
-        OnInitialUpdate();
-        m_doc.SetModifiedFlag(false);
-        UpdateTitle();
-        UpdateCommandStates();
-        return false;
-    }
-    m_doc.SetPathName(QFileInfo(path).absoluteFilePath());
-    m_app.Core().m_recentFiles.Add(path);
-    OnInitialUpdate();
-    m_doc.SetModifiedFlag(false);
-    UpdateTitle();
-    UpdateRecentFiles();
-    UpdateCommandStates();
-    return true;
-}
-
-bool CMainFrame::DoSave(const QString& path) {
-    QString detail;
-    if (CProjectFile::Save(path, m_doc, &detail) != CProjectFile::Result::Ok) {
-        // The framework's text, then why (a full disk, a folder that is not there), as
-        // kvuctl says it.
-        QString text = CProjectFile::Message(CProjectFile::Result::CannotWrite);
-        if (!detail.isEmpty())
-            text += QStringLiteral("\n%1: %2").arg(QDir::toNativeSeparators(path), detail);
-        m_app.Services().Message(text, MsgIcon::Exclamation);
-        return false;
-    }
-    m_doc.SetPathName(QFileInfo(path).absoluteFilePath());
-    m_doc.SetModifiedFlag(false);
-    m_app.Core().m_recentFiles.Add(path);
-    UpdateTitle();
-    UpdateRecentFiles();
-    UpdateCommandStates();
-    return true;
+    m_documents->OnFileOpen();
 }
 
 bool CMainFrame::OnFileSave() {
-    if (m_doc.GetPathName().isEmpty())
-        return OnFileSaveAs();
-    return DoSave(m_doc.GetPathName());
+    return m_documents->OnFileSave();
 }
 
 bool CMainFrame::OnFileSaveAs() {
-    const QString suggested = m_doc.GetPathName().isEmpty()
-                                  ? m_doc.GetTitle() + QStringLiteral(".qpf")
-                                  : m_doc.GetPathName();
-    QString path = AskFileName(true, suggested);
-    if (path.isEmpty())
-        return false;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".qpf");
-    return DoSave(path);
+    return m_documents->OnFileSaveAs();
 }
 
-// The logo size belongs to the program, not to a project: it is asked here from any
-// module, and the view on show is drawn again with the new frame.
-void CMainFrame::OnConfigureLogoSize() {
-    if (CLogoSizeDlg::Run(m_app.Logo().m_raster, m_app.Services(), this))
-        ActiveView()->update();
+bool CMainFrame::OpenDocumentFile(const QString& path) {
+    return m_documents->OpenDocumentFile(path);
 }
 
 void CMainFrame::OnConfigureSerialPort() {
-    CSerialPort& link = m_app.Serial();
-    CSerialPortDlg dlg(m_app.Core().m_ports, this);
-    HelpKey::Install(&dlg, QStringLiteral("serial-port"), m_app.Services());
-    dlg.SetServices(&m_app.Services());
+    CSerialPort& link = m_context.core.m_serial;
+    CSerialPortDlg dlg(m_context.core.m_ports, this);
+    HelpKey::Install(&dlg, QStringLiteral("serial-port"), m_context.services);
+    dlg.SetServices(&m_context.services);
     dlg.m_nBaudIndex = link.GetBaudIndex();
     dlg.m_nPortIndex = link.GetPortIndex();
     dlg.ShowFields();
@@ -819,17 +686,28 @@ void CMainFrame::OnConfigureSerialPort() {
     // never names a port other than the one in use.
     IModulePage* holder = ActivePage();
     const bool released = holder && holder->ReleaseLink();
-    if (m_app.RunDialog(dlg) == QDialog::Accepted) {
+    if (m_context.services.RunModal(dlg) == QDialog::Accepted) {
         link.SetBaudIndex(dlg.m_nBaudIndex);
         link.SetPortIndex(dlg.m_nPortIndex);
         const auto& devices = dlg.EditedDevices();
         for (auto it = devices.begin(); it != devices.end(); ++it)
-            m_app.Core().m_ports.SetStoredDevice(it.key(), it.value());
+            m_context.core.m_ports.SetStoredDevice(it.key(), it.value());
     }
     UpdateLinkPane();
     if (released)
         holder->RetakeLink();
-    m_app.UpdateIdleTimer();
+    m_pageChanged();
+}
+
+void CMainFrame::OnAppAbout() {
+    CAboutDlg dlg(this);
+    HelpKey::Install(&dlg, QStringLiteral("about"), m_context.services);
+    m_context.services.RunModal(dlg);
+}
+
+void CMainFrame::ShowHelpBox(const HelpText& help) {
+    m_context.services.Message(
+        help.text, help.caption.isEmpty() ? QLatin1String(kAppTitle) : help.caption, MsgIcon::None);
 }
 
 void CMainFrame::OnHelpTopics() {
@@ -855,30 +733,7 @@ QString CMainFrame::PageHelpTopic() const {
 }
 
 bool CMainFrame::OpenHelp(const QString& topic) {
-    return HelpKey::Open(this, m_helpWindow, topic, m_app.Services());
-}
-
-void CMainFrame::ShowHelpText(int command) {
-    HelpText help;
-    switch (command) {
-    case Cmd::HelpOverview:
-        help = HelpTexts::Overview();
-        break;
-    case Cmd::HelpCustomAttributes:
-        help = HelpTexts::CustomAttributes();
-        break;
-    case Cmd::HelpLogoDownload:
-        help = HelpTexts::LogoDownload();
-        break;
-    case Cmd::HelpBluetooth:
-        help = HelpTexts::Bluetooth();
-        break;
-    default:
-        help = HelpTexts::InternalStatus();
-        break;
-    }
-    m_app.Services().Message(
-        help.text, help.caption.isEmpty() ? QLatin1String(kAppTitle) : help.caption, MsgIcon::None);
+    return HelpKey::Open(this, m_helpWindow, topic, m_context.services);
 }
 
 QAction* CMainFrame::AddViewCommand(int id, const QString& text, const QString& prompt,
@@ -897,14 +752,14 @@ bool CMainFrame::event(QEvent* event) {
     // While an exchange runs its step texts are the status bar's: a prompt from a
     // toolbar button or menu item the mouse passes over (which Qt shows as a temporary
     // message that hides the pane) would hide them until the mouse moved away.
-    if (event->type() == QEvent::StatusTip && m_app.IsBusy())
+    if (event->type() == QEvent::StatusTip && m_context.services.IsBusy())
         return true;
     return QMainWindow::event(event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // An exchange runs to its end; closing now would tear objects down under it.
-    if (m_app.IsBusy() || !SaveModified()) {
+    if (m_context.services.IsBusy() || !m_documents->SaveModified()) {
         event->ignore();
         return;
     }

@@ -4,26 +4,30 @@
 #include <QMap>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 #include "ModuleRegistry.h"
 
-class QToolBar;
-class CKVUApp;
-class CKVUDoc;
+class CDocumentController;
+class CFrameStatusBar;
 class CHelpWindow;
 class CKVUView;
 class IMacrosPoller;
 class IModulePage;
 class QAction;
-class QLabel;
-class QProgressBar;
+class QMenu;
 class QStackedWidget;
+class QToolBar;
+struct HelpText;
 
-// The one top-level window: menu, toolbar and status bar, the module view, the font view
-// and the logo view, module switching, the project document commands and the help boxes.
+// The one top-level window: menu, toolbar and status bar, the module view and the
+// modules' own views, module switching, and the commands: the frame's own, the project
+// document's (through its document controller) and those each module brings.
 class CMainFrame : public QMainWindow {
 public:
-    explicit CMainFrame(CKVUApp& app);
+    // `pageChanged` is called whenever the page or view on top may have changed (another
+    // module or tab, a dialog that let go of the link).
+    CMainFrame(const PageContext& context, std::function<void()> pageChanged);
     ~CMainFrame() override;
 
     ModuleId CurrentModule() const { return ModuleId(m_nCurrentModule); }
@@ -35,15 +39,14 @@ public:
     QWidget* ViewOf(ModuleId module) const;
     QWidget* ActiveView() const;
     QAction* Action(int id) const { return m_actions.value(id); }
+    CFrameStatusBar* StatusBar() const { return m_statusBar; }
+    CDocumentController& Documents() { return *m_documents; }
 
-    // The message pane of the status bar, painted at once.
+    // The status bar's panes (see CFrameStatusBar).
     void SetMessageText(const QString& text);
-    // Why the port could not be opened, beside the message pane until the port opens
-    // again (empty: hidden).
     void SetLinkProblemText(const QString& text);
     QString MessageText() const;
     void SetProgress(int done, int total);
-    // The link pane: the port, its device and the rate in use ("COM1  /dev/ttyS0  38400").
     void UpdateLinkPane();
     QString LinkPaneText() const;
 
@@ -51,17 +54,15 @@ public:
     void OnModule(ModuleId module);
     void SwitchModule(ModuleId module);
 
-    // Document commands, with the framework's prompts and messages.
+    // Document commands (see CDocumentController).
     void OnFileNew();
     void OnFileOpen();
     bool OnFileSave();
     bool OnFileSaveAs();
     bool OpenDocumentFile(const QString& path);
-    // "Save changes to %1?" when modified; false when the user cancelled.
-    bool SaveModified();
 
     void OnConfigureSerialPort();
-    void OnConfigureLogoSize();
+    void OnAppAbout();
     // Help > Topics: the help window at the topic of the module shown.
     void OnHelpTopics();
     // F1: the help window at the topic of the page or view on top.
@@ -74,7 +75,6 @@ public:
     QString PageHelpTopic() const;
     // The help window, once opened.
     CHelpWindow* HelpWindow() const { return m_helpWindow; }
-    void ShowHelpText(int command);
 
     // A command of the application's own (not a module's) in the View menu, below the
     // module items; always enabled.
@@ -90,38 +90,41 @@ protected:
 
 private:
     QAction* MakeAction(int id, const QString& text, const QString& prompt = QString());
-    void CreateActions();
+    void CreateFrameActions();
+    void CreateEditActions();
+    void CreateModuleActions();
     void CreateMenus();
+    void AddModuleMenuEntries(MenuPlace place, QMenu* menu);
     void CreateToolBar();
     void CreateStatusBar();
+    void ShowHelpBox(const HelpText& help);
     void UpdateTitle();
     void UpdateRecentFiles();
     void UpdateEditCommands();
-    bool DoSave(const QString& path);
     // The module was chosen or left: its page or view on top is told.
     void SetModuleLive(ModuleId module, bool live);
     void OnInitialUpdate();
+    IModulePage* View(ModuleId module) const;
     void OnRoutedCommand(int id);
-    QString AskFileName(bool save, const QString& suggested);
     void ResizeClient(int width, int height);
     void ShowView(QWidget* view);
     void UpdateCommandBar();
 
-    CKVUApp& m_app;
-    CKVUDoc& m_doc;
+    PageContext m_context;
+    std::function<void()> m_pageChanged;
+    std::unique_ptr<CDocumentController> m_documents;
     int m_nCurrentModule = 1;
     QStackedWidget* m_pane = nullptr;
     CKVUView* m_moduleView = nullptr;
-    QMap<ModuleId, IModulePage*> m_views; // the modules shown as views of their own
-    QList<int> m_routedCommands;          // offered to the page on top
-    QLabel* m_messagePane = nullptr;
-    QProgressBar* m_progress = nullptr;
-    QLabel* m_linkPane = nullptr;
-    QLabel* m_linkProblemPane = nullptr;
+    // The modules shown as views of their own, once made.
+    mutable QMap<ModuleId, IModulePage*> m_views;
+    // The modules' commands, in the registry's order, with the module each came from.
+    std::vector<std::pair<ModuleCommand, ModuleId>> m_moduleCommands;
+    QList<int> m_routedCommands; // offered to the page on top
+    CFrameStatusBar* m_statusBar = nullptr;
     QMap<int, QAction*> m_actions;
     QList<QAction*> m_recentActions;
     QAction* m_recentPlaceholder = nullptr;
-    QMenu* m_fileMenu = nullptr;
     CHelpWindow* m_helpWindow = nullptr;
     QMenu* m_viewMenu = nullptr;
     QAction* m_viewCommandsEnd = nullptr; // the View menu's own commands go before this

@@ -2,7 +2,10 @@
 
 #include "CommandIds.h"
 #include "FontView.h"
+#include "HelpTexts.h"
 #include "app/AppCore.h"
+#include "app/UiServices.h"
+#include "logo/LogoModuleCommands.h"
 #include "logo/LogoViewWidget.h"
 #include "module1/Mod1Page1.h"
 #include "module1/Mod1Page2.h"
@@ -12,6 +15,18 @@
 
 namespace {
 const char* const kReserved = "Reserved for future use.";
+
+// A module's help text box: a command with no menu entry, key or button.
+ModuleCommand HelpBox(int id, HelpText (*text)()) {
+    ModuleCommand box{id, QString(), QString()};
+    box.run = [text](const CommandContext& c) {
+        const HelpText help = text();
+        c.page.services.Message(help.text,
+                                help.caption.isEmpty() ? QLatin1String(kAppTitle) : help.caption,
+                                MsgIcon::None);
+    };
+    return box;
+}
 } // namespace
 
 const std::vector<ModuleRow>& ModuleRegistry() {
@@ -39,7 +54,13 @@ const std::vector<ModuleRow>& ModuleRegistry() {
                   return new CMod1Page3(c.doc, c.core, c.services);
               }},
          },
-         "module1"},
+         "module1",
+         QColor(0x2e, 0x7d, 0x32),
+         "CA",
+         [] {
+             return std::vector<ModuleCommand>{
+                 HelpBox(Cmd::HelpCustomAttributes, HelpTexts::CustomAttributes)};
+         }},
         {ModuleId::Bluetooth,
          Cmd::ViewModule2,
          Cmd::ToolModule2,
@@ -53,7 +74,12 @@ const std::vector<ModuleRow>& ModuleRegistry() {
            [](const PageContext& c) -> IModulePage* {
                return new CMod2Page1(c.core, c.services);
            }}},
-         "bluetooth"},
+         "bluetooth",
+         QColor(0x15, 0x65, 0xc0),
+         "BT",
+         [] {
+             return std::vector<ModuleCommand>{HelpBox(Cmd::HelpBluetooth, HelpTexts::Bluetooth)};
+         }},
         {ModuleId::Wlan,
          Cmd::ViewModule6,
          Cmd::ToolModule6,
@@ -67,7 +93,10 @@ const std::vector<ModuleRow>& ModuleRegistry() {
            [](const PageContext& c) -> IModulePage* {
                return new CMod6Page1(c.core, c.services);
            }}},
-         "wlan"},
+         "wlan",
+         QColor(0x00, 0x83, 0x8f),
+         "W",
+         {}},
         {ModuleId::Test,
          Cmd::ViewModule3,
          Cmd::ToolModule3,
@@ -82,7 +111,10 @@ const std::vector<ModuleRow>& ModuleRegistry() {
              {137, "Module 3 Dialog 2", "test-module", nullptr, kReserved},
              {138, "Module 3 Dialog 3", "test-module", nullptr, kReserved},
          },
-         "test-module"},
+         "test-module",
+         QColor(0x75, 0x75, 0x75),
+         "T",
+         {}},
         {ModuleId::FontDownload,
          Cmd::ViewModule4,
          Cmd::ToolModule4,
@@ -94,7 +126,10 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          nullptr,
          {{0, "Font Download", "font-download",
            [](const PageContext&) -> IModulePage* { return new CFontView; }}},
-         "font-download"},
+         "font-download",
+         QColor(0x6a, 0x1b, 0x9a),
+         "F",
+         {}},
         {ModuleId::LogoDownload,
          Cmd::ViewModule5,
          Cmd::ToolModule5,
@@ -108,7 +143,14 @@ const std::vector<ModuleRow>& ModuleRegistry() {
            [](const PageContext& c) -> IModulePage* {
                return new CLogoViewWidget(c.core, c.services);
            }}},
-         "logo-download"},
+         "logo-download",
+         QColor(0xc6, 0x28, 0x28),
+         "L",
+         [] {
+             std::vector<ModuleCommand> rows = LogoModuleCommands();
+             rows.push_back(HelpBox(Cmd::HelpLogoDownload, HelpTexts::LogoDownload));
+             return rows;
+         }},
     };
     return rows;
 }

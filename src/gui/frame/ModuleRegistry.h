@@ -1,13 +1,14 @@
 #pragma once
 
+#include "ModuleCommand.h"
+#include "PageContext.h"
+
+#include <QColor>
 #include <QSize>
 #include <functional>
 #include <vector>
 
-class CAppCore;
-class CKVUDoc;
 class IModulePage;
-class IUiServices;
 
 // The program's modules, by the numbers the frame and the settings know them by.
 enum class ModuleId {
@@ -17,13 +18,6 @@ enum class ModuleId {
     FontDownload = 4,
     LogoDownload = 5,
     Wlan = 6,
-};
-
-// What a page or view is made from.
-struct PageContext {
-    CKVUDoc& doc;
-    CAppCore& core;
-    IUiServices& services;
 };
 
 // One page of a module's sheet, or a module's own view.
@@ -53,6 +47,11 @@ struct ModuleRow {
     std::vector<PageRow> pages; // the sheet's tabs in order, or the one view
     // Its anchor in the help: Help > Topics opens the help there while the module is shown.
     const char* helpTopic = nullptr;
+    // Its toolbar button: a badge of this colour with these letters.
+    QColor badgeColor;
+    const char* badgeText = "";
+    // The commands of its own, in the order they stand in their menus and on the page row.
+    std::function<std::vector<ModuleCommand>()> commands;
 };
 
 // The table, in toolbar order.

@@ -1,11 +1,13 @@
 #include "LogoViewWidget.h"
 
+#include "LogoCommandIds.h"
 #include "frame/CommandIds.h"
 
 #include "LogoPictureIo.h"
 #include "app/AppCore.h"
 #include "app/UiServices.h"
 #include "logo/LogoSurfaces.h"
+#include "logo/LogoViewChoices.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -16,6 +18,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <iterator>
 
 CLogoViewWidget::CLogoViewWidget(CAppCore& core, IUiServices& services, QWidget* parent)
     : QWidget(parent), m_core(core), m_services(services),
@@ -40,32 +43,33 @@ bool CLogoViewWidget::HasPicture() const {
 }
 
 namespace {
-const struct {
-    int id;
-    int quarters;
-} kZoomCommands[] = {{Cmd::Zoom050, 2}, {Cmd::Zoom075, 3}, {Cmd::Zoom100, 4},
-                     {Cmd::Zoom150, 6}, {Cmd::Zoom200, 8}, {Cmd::Zoom300, 12}};
-const struct {
-    int id;
-    int percent;
-} kThresholdCommands[] = {
-    {Cmd::Threshold25, 25}, {Cmd::Threshold50, 50}, {Cmd::Threshold75, 75}, {Cmd::Threshold99, 99}};
+// The zoom in quarters, or the threshold in percent, of a View menu item; 0 for others.
+int ZoomOf(int id) {
+    for (size_t i = 0; i < std::size(Cmd::kZoomCommands); ++i) {
+        if (Cmd::kZoomCommands[i] == id)
+            return LogoViewChoices::kZooms[i].quarters;
+    }
+    return 0;
+}
+int ThresholdOf(int id) {
+    for (size_t i = 0; i < std::size(Cmd::kThresholdCommands); ++i) {
+        if (Cmd::kThresholdCommands[i] == id)
+            return LogoViewChoices::kThresholds[i].percent;
+    }
+    return 0;
+}
 } // namespace
 
 bool CLogoViewWidget::CommandState(int id, bool* enabled, bool* checked) {
     *enabled = true;
     *checked = false;
-    for (const auto& z : kZoomCommands) {
-        if (z.id == id) {
-            *checked = IsZoom(z.quarters);
-            return true;
-        }
+    if (const int quarters = ZoomOf(id)) {
+        *checked = IsZoom(quarters);
+        return true;
     }
-    for (const auto& t : kThresholdCommands) {
-        if (t.id == id) {
-            *checked = IsThreshold(t.percent);
-            return true;
-        }
+    if (const int percent = ThresholdOf(id)) {
+        *checked = IsThreshold(percent);
+        return true;
     }
     if (id == Cmd::ThresholdDither) {
         *checked = IsDither();
@@ -87,14 +91,10 @@ bool CLogoViewWidget::CommandState(int id, bool* enabled, bool* checked) {
 }
 
 void CLogoViewWidget::OnCommand(int id) {
-    for (const auto& z : kZoomCommands) {
-        if (z.id == id)
-            return SetZoom(z.quarters);
-    }
-    for (const auto& t : kThresholdCommands) {
-        if (t.id == id)
-            return SetThreshold(t.percent);
-    }
+    if (const int quarters = ZoomOf(id))
+        return SetZoom(quarters);
+    if (const int percent = ThresholdOf(id))
+        return SetThreshold(percent);
     if (id >= Cmd::LogoFlash0 && id < Cmd::LogoFlash0 + 8)
         return Flash(id - Cmd::LogoFlash0);
     if (id >= Cmd::LogoPrintSlot0 && id < Cmd::LogoPrintSlot0 + 8)
@@ -160,8 +160,8 @@ bool CLogoViewWidget::LoadBitmapFile(const QString& path) {
     m_bDragging = 0;
     m_ptDragStart = m_ptPan = m_ptPanShown = QPoint();
     m_bDither = false;
-    m_nThreshold = 50;
-    m_surfaces->RenderSurfaces(source, 50, &m_services);
+    m_nThreshold = kDefaultThreshold;
+    m_surfaces->RenderSurfaces(source, m_nThreshold, &m_services);
     Redraw();
     return true;
 }

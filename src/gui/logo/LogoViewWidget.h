@@ -2,6 +2,7 @@
 
 #include "frame/ModulePage.h"
 #include "logo/LogoTransfer.h"
+#include "logo/LogoViewChoices.h"
 
 #include <QPoint>
 #include <QWidget>
@@ -15,13 +16,12 @@ class QPainter;
 
 // The Logo Download module's window: the picture in colour with the logo frame and the
 // black-and-white logo inside it, zoom, threshold, drag panning, and the module's
-// commands. The frame connects its menu items and toolbar buttons to the public slots and
-// takes the check marks from IsZoom / IsThreshold.
+// commands (logo/LogoModuleCommands.cpp), which the frame routes here while it is shown.
 class CLogoViewWidget : public QWidget, public IModulePage {
     Q_OBJECT
 public:
-    static constexpr int kDefaultZoom = 4;
-    static constexpr int kDefaultThreshold = 50;
+    static constexpr int kDefaultZoom = LogoViewChoices::kDefaultZoom;
+    static constexpr int kDefaultThreshold = LogoViewChoices::kDefaultThreshold;
 
     CLogoViewWidget(CAppCore& core, IUiServices& services, QWidget* parent = nullptr);
     ~CLogoViewWidget() override;
@@ -59,20 +59,20 @@ public:
 public slots:
     // File > Open Bitmap (32794): the file dialog, then LoadBitmapFile.
     void OnBitmapOpen();
-    // View > Zoom, in quarters: 2, 3, 4, 6, 8 or 12 (32804, 32805, 32800 to 32803).
+    // View > Zoom, in quarters (LogoViewChoices::kZooms).
     void SetZoom(int zoom);
-    // View > Color Threshold: 25, 50, 75 or 99 (32806, 32808, 32807, 32809).
+    // View > Color Threshold, in percent (LogoViewChoices::kThresholds).
     void SetThreshold(int percent);
     // View > Color Threshold > Dither, an addition for photographs (no command ID of the
     // original: the frame gives it one of its own).
     void SetDither();
-    void TestPrint();            // 32792
-    void Flash(int slot);        // 32776 + slot
-    void PrintLogo(int slot);    // 32784 + slot
-    void TestFeed();             // 32793
-    void OnFilePrint();          // 57607: the print dialog, then the view's drawing
-    void OnFilePrintDirect();    // 57608: the default printer, no dialog
-    void OnFilePrintPreview();   // 57609
+    void TestPrint();          // 32792
+    void Flash(int slot);      // 32776 + slot
+    void PrintLogo(int slot);  // 32784 + slot
+    void TestFeed();           // 32793
+    void OnFilePrint();        // 57607: the print dialog, then the view's drawing
+    void OnFilePrintDirect();  // 57608: the default printer, no dialog
+    void OnFilePrintPreview(); // 57609
     // Prints the view's drawing on one page.
     void PrintTo(QPagedPaintDevice& device);
 

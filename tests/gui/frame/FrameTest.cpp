@@ -496,33 +496,6 @@ TEST(FrameStartUp, SettingsAreWrittenBackAtExit) {
     settings->clear();
 }
 
-TEST(FrameStartUp, SimulatorRunLeavesTheStoredPortAndRate) {
-    {
-        auto settings = CAppCore::OpenUserSettings();
-        settings->clear();
-        settings->setValue("Communication/COMPORT", "COM5");
-        settings->setValue("Communication/BAUDRATE", "9600");
-        settings->sync();
-    }
-    {
-        CRecordingServices services;
-        CKVUApp app;
-        app.SetServices(&services);
-        ASSERT_TRUE(app.InitInstance({"kvu", "--simulator"}));
-        EXPECT_EQ(app.Serial().GetPortName(), "COM1");
-        EXPECT_EQ(app.Serial().m_nBaudRate, 9600)
-            << "the simulated printer runs at the user's rate";
-        app.Logo().m_raster.m_nHeight = 120;
-        EXPECT_EQ(app.ExitInstance(0), 0);
-    }
-    auto settings = CAppCore::OpenUserSettings();
-    EXPECT_EQ(settings->value("Communication/COMPORT").toString(), "COM5");
-    EXPECT_EQ(settings->value("Communication/BAUDRATE").toString(), "9600");
-    EXPECT_EQ(settings->value("Logo Size/HEIGHT").toInt(), 120) << "the rest is saved as usual";
-    EXPECT_FALSE(settings->contains("Ports/COM1")) << "the simulator's device is not stored";
-    settings->clear();
-}
-
 TEST_F(FrameTest, BluetoothHelpTextReadsWordForWord) {
     Action(Cmd::HelpBluetooth)->trigger();
     EXPECT_TRUE(services.MessageTexts().last().contains(

@@ -4,7 +4,6 @@
 
 #include "KVUApp.h"
 #include "RecordingServices.h"
-#include "Simulator.h"
 #include "frame/CommandIds.h"
 #include "frame/HelpWindow.h"
 #include "frame/KVUView.h"
@@ -14,7 +13,6 @@
 #include "frame/ModuleSheet.h"
 #include "logo/LogoSizeDlg.h"
 #include "module1/Mod1Page3.h"
-#include "simulator/SimPrinterWindow.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -188,7 +186,7 @@ TEST_F(HelpTopicsTest, F1InADialogOpensItsTopicWhileTheDialogRuns) {
         std::function<void()> run;
     } dialogs[] = {
         {"serial-port", [&] { frame->OnConfigureSerialPort(); }},
-        {"about", [&] { app->OnAppAbout(); }},
+        {"about", [&] { frame->OnAppAbout(); }},
         {"enter-text",
          [&] {
              CMod1Page3* macros = frame->ModuleView()->FindPage<CMod1Page3>();
@@ -221,17 +219,4 @@ TEST_F(HelpTopicsTest, F1InTheLogoSizeDialogOpensItsTopic) {
     QTest::keyClick(&dialog, Qt::Key_F1);
     EXPECT_EQ(dialog.findChildren<CHelpWindow*>().size(), 1);
     EXPECT_EQ(help->CurrentTopic(), "logo-size");
-}
-
-TEST_F(HelpTopicsTest, F1InTheSimulatedPrinterWindowOpensItsTopic) {
-    CSimulator simulator{SimConfig()};
-    ASSERT_TRUE(simulator.Start());
-    CSimPrinterWindow window(simulator, services);
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QTest::keyClick(&window, Qt::Key_F1);
-    auto* help = window.findChild<CHelpWindow*>();
-    ASSERT_TRUE(help);
-    EXPECT_TRUE(help->isVisible());
-    EXPECT_EQ(help->CurrentTopic(), "simulated-printer");
 }

@@ -9,6 +9,7 @@
 #include "frame/MainFrame.h"
 #include "frame/ModulePage.h"
 #include "frame/ModuleSheet.h"
+#include "logo/LogoCommandIds.h"
 #include "logo/LogoViewWidget.h"
 
 #include <QAction>
@@ -80,18 +81,62 @@ TEST(ModuleRegistry, FrameMenusToolbarAndSheetsFollowTheTable) {
     EXPECT_EQ(viewItems,
               (QStringList{"Bluetooth Module", "Custom Attributes Module", "Font Download Module",
                            "Logo Download Module", "Test Module", "WLAN Module"}));
+    // Each command a module brings stands where its row says, with its texts; the ones the
+    // frame runs itself are enabled whichever module is shown.
+    const QMap<MenuPlace, QString> menuTitles = {{MenuPlace::File, "&File"},
+                                                 {MenuPlace::Configure, "&Configure"},
+                                                 {MenuPlace::View, "&View"}};
+    auto menuOf = [&](QAction* action) -> QString {
+        for (QAction* top : frame->menuBar()->actions()) {
+            for (QAction* item : top->menu()->actions()) {
+                if (item == action)
+                    return top->text();
+                if (item->menu() && item->menu()->actions().contains(action))
+                    return top->text() + ">" + item->text();
+            }
+        }
+        return QString();
+    };
+    QToolBar* pageBar = frame->findChild<QToolBar*>("pageCommandBar");
+    ASSERT_TRUE(pageBar);
+    int commands = 0;
+    for (const ModuleRow& row : ModuleRegistry()) {
+        for (const ModuleCommand& c :
+             row.commands ? row.commands() : std::vector<ModuleCommand>()) {
+            SCOPED_TRACE(c.id);
+            ++commands;
+            QAction* a = frame->Action(c.id);
+            ASSERT_TRUE(a);
+            EXPECT_EQ(a->text(), c.text);
+            EXPECT_EQ(a->statusTip(), c.prompt.section('\n', 0, 0));
+            EXPECT_EQ(a->isCheckable(), c.checkable);
+            QString where = menuTitles.value(c.menu);
+            if (!where.isEmpty() && !c.submenu.isEmpty())
+                where += ">" + c.submenu;
+            EXPECT_EQ(menuOf(a), where);
+            EXPECT_EQ(pageBar->actions().contains(a), c.onPageBar);
+            if (c.run)
+                EXPECT_TRUE(a->isEnabled());
+        }
+    }
+    EXPECT_GT(commands, 0);
 }
 
 TEST(ModuleRegistry, PagesAreToldWhenTheyComeOnTopAndLeave) {
     CModuleSheet sheet(QStringLiteral("Module 9"));
     auto* first = new CCountingPage;
     auto* second = new CCountingPage;
-    sheet.AddPage(first, first, QStringLiteral("First"));
-    sheet.AddPage(second, second, QStringLiteral("Second"));
+    int made = 0;
+    sheet.AddPage(QStringLiteral("First"), 1, [&] { return ++made, first; });
+    sheet.AddPage(QStringLiteral("Second"), 2, [&] { return ++made, second; });
     sheet.setCurrentIndex(1);
     EXPECT_EQ(second->activated, 0) << "a sheet that is not shown tells nobody";
+    EXPECT_EQ(made, 0) << "a page is made when first needed";
+    EXPECT_EQ(sheet.MadePage(1), nullptr);
     sheet.SetLive(true);
     EXPECT_EQ(second->activated, 1);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(sheet.MadePage(1), second);
     sheet.setCurrentIndex(0);
     EXPECT_EQ(second->deactivated, 1);
     EXPECT_EQ(first->activated, 1);
@@ -104,6 +149,7 @@ TEST(ModuleRegistry, PagesAreToldWhenTheyComeOnTopAndLeave) {
     sheet.setCurrentIndex(1);
     EXPECT_EQ(second->activated, 1) << "tab changes of a hidden sheet tell nobody";
     EXPECT_EQ(sheet.ActivePage(), second);
+    EXPECT_EQ(made, 2) << "each page is made once";
 }
 
 TEST(ModuleRegistry, CommandsGoToTheViewOnTopOrAreDisabled) {

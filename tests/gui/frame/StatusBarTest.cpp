@@ -1,15 +1,15 @@
 // The status bar: the link pane (port, device, rate) and the progress indication of a burn.
 
 #include "KVUApp.h"
-#include "frame/KVUView.h"
-#include "frame/MainFrame.h"
-#include "module1/Mod1Page1.h"
 #include "RecordingServices.h"
-#include "frame/SerialPortDlg.h"
 #include "Simulator.h"
 #include "app/AppCore.h"
+#include "frame/KVUView.h"
+#include "frame/MainFrame.h"
+#include "frame/SerialPortDlg.h"
 #include "logo/LogoRaster.h"
 #include "logo/LogoTransfer.h"
+#include "module1/Mod1Page1.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -88,21 +88,6 @@ TEST(StatusBar, LinkPaneAtStartUpShowsTheStoredPortDeviceAndRate) {
         EXPECT_EQ(pane->text(), "COM4  /dev/ttyUSB9  19200");
         EXPECT_TRUE(pane->isVisible());
     }
-    ClearSettings();
-}
-
-TEST(StatusBar, LinkPaneWithTheSimulator) {
-    ClearSettings();
-    CRecordingServices services;
-    CKVUApp app;
-    app.SetServices(&services);
-    ASSERT_TRUE(app.InitInstance({"kvu", "--simulator"}));
-    const QString device = app.Core().m_ports.SessionDevice("COM1");
-    ASSERT_FALSE(device.isEmpty());
-    QLabel* pane = LinkPane(app.MainFrame());
-    ASSERT_TRUE(pane);
-    EXPECT_EQ(pane->text(), "COM1  " + device + "  38400");
-    app.ExitInstance(0);
     ClearSettings();
 }
 
