@@ -58,8 +58,14 @@ const std::vector<ModuleRow>& ModuleRegistry() {
          QColor(0x2e, 0x7d, 0x32),
          "CA",
          [] {
+             // File > Save Monitor As...: the Macros page saves its receive monitor.
+             ModuleCommand saveMonitor(CMod1Page3::kSaveMonitorCommand,
+                                       QStringLiteral("Save &Monitor As..."),
+                                       QStringLiteral("Save the Macros page's receive monitor "
+                                                      "to a text file\nSave Monitor"));
+             saveMonitor.menu = MenuPlace::File;
              return std::vector<ModuleCommand>{
-                 HelpBox(Cmd::HelpCustomAttributes, HelpTexts::CustomAttributes)};
+                 saveMonitor, HelpBox(Cmd::HelpCustomAttributes, HelpTexts::CustomAttributes)};
          }},
         {ModuleId::Bluetooth,
          Cmd::ViewModule2,

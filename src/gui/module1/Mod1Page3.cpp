@@ -319,7 +319,7 @@ bool CMod1Page3::SaveMonitor(const QString& path) {
 bool CMod1Page3::CommandState(int id, bool* enabled, bool* checked) {
     if (id != kSaveMonitorCommand)
         return false;
-    *enabled = true;
+    *enabled = !ShownMonitor().isEmpty();
     *checked = false;
     return true;
 }

@@ -98,8 +98,8 @@ TEST_F(FrameTest, MenuItemsAndToolbarOrder) {
     QStringList file;
     for (QAction* a : frame->menuBar()->actions().first()->menu()->actions())
         file << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
-    EXPECT_EQ(file.mid(0, 7),
-              (QStringList{"id57600", "id57601", "id57603", "id57604", "|", "id32794", "|"}));
+    EXPECT_EQ(file.mid(0, 8), (QStringList{"id57600", "id57601", "id57603", "id57604", "|",
+                                           "id32833", "id32794", "|"}));
     EXPECT_EQ(file.last(), "id57665");
     QToolBar* bar = Find<QToolBar>("id59392");
     ASSERT_TRUE(bar);
