@@ -29,11 +29,6 @@
 #include <vector>
 
 namespace {
-// Real time a run may spend beyond its pauses and read time-outs: opening the port, the
-// simulator catching up after each pause, the slices of each read, a loaded machine (the
-// sanitizer build). The longest runs here overshoot by about 0.3 s.
-constexpr qint64 kOverheadMs = 1000;
-
 const QString kQuestionTimedOut = QStringLiteral("Timed out waiting for a '?' character.\n"
                                                  "Continue anyway?");
 const QString kBurnConfirmed = QStringLiteral("Success: Received D!X.\nShut off printer.");
@@ -606,7 +601,7 @@ void RunCell(const Exchange& ex, const Fault& fault, qint64* elapsedMs) {
         EXPECT_FALSE(status.contains(ex.successStatus)) << status.join(" | ").toStdString();
     }
     EXPECT_LE(paused, ex.pausesMs) << "paused longer than the exchange's pauses";
-    EXPECT_LE(elapsed, ex.pausesMs + ex.readTimeoutsMs + kOverheadMs)
+    EXPECT_LE(elapsed, ex.pausesMs + ex.readTimeoutsMs)
         << "waited longer than the pauses (" << ex.pausesMs << " ms) and read time-outs ("
         << ex.readTimeoutsMs << " ms)";
 
