@@ -53,32 +53,6 @@ QByteArray ReadAll(CSerialPort& link, int count, qint64* elapsed = nullptr) {
     return buffer.left(got);
 }
 
-// The printer's side of a read on the virtual clock: each piece goes out on the line once
-// its time (from now) has come.
-class CScriptedLine {
-public:
-    using Piece = std::pair<qint64, QByteArray>;
-    CScriptedLine(CPtyPair& pty, CVirtualClock& clock, std::vector<Piece> pieces)
-        : m_pty(pty), m_clock(clock), m_pieces(std::move(pieces)), m_start(clock.NowMs()) {
-        m_settler = m_clock.AddSettler([this] { SendDue(); });
-        SendDue();
-    }
-    ~CScriptedLine() { m_clock.RemoveSettler(m_settler); }
-    CScriptedLine(const CScriptedLine&) = delete;
-    CScriptedLine& operator=(const CScriptedLine&) = delete;
-
-private:
-    void SendDue() {
-        while (m_next < m_pieces.size() && m_start + m_pieces[m_next].first <= m_clock.NowMs())
-            m_pty.Write(m_pieces[m_next++].second);
-    }
-    CPtyPair& m_pty;
-    CVirtualClock& m_clock;
-    std::vector<Piece> m_pieces;
-    qint64 m_start;
-    size_t m_next = 0;
-    int m_settler = 0;
-};
 } // namespace
 
 TEST_F(LinkTest, OpensAs8N2WithoutFlowControlAtTheChosenRate) {
@@ -109,44 +83,49 @@ TEST_F(LinkTest, EveryRateOfTheTableOpens) {
 }
 
 TEST_F(LinkTest, ReadsFollowTheIntervalAndTotalTimeouts) {
-    std::vector<CScriptedLine::Piece> dribble; // a byte every 20 ms for a second
+    // What the printer sends, and when.
+    using Line = std::vector<std::pair<qint64, QByteArray>>;
+    Line dribble; // a byte every 20 ms for a second
     for (qint64 at = 0; at <= 1000; at += 20)
         dribble.push_back({at, "x"});
     const struct Case {
         const char* what;
         quint32 interval;
         int count;
-        std::vector<CScriptedLine::Piece> line;
+        Line line;
         QByteArray expected;
         qint64 elapsedMs;
+        QByteArray next; // what the next read of 100 bytes gets
     } cases[] = {
-        {"all the bytes there: at once", 50, 10, {{0, "0123456789"}}, "0123456789", 0},
-        {"nothing: the total, 5 x 1 + 10 ms", 50, 1, {}, "", 15},
+        {"all the bytes there: at once", 50, 10, {{0, "0123456789"}}, "0123456789", 0, ""},
+        {"nothing: the total, 5 x 1 + 10 ms", 50, 1, {}, "", 15, ""},
         // The gap rule ends the read, not the 510 ms total; the later bytes stay.
-        {"a gap over the interval", 50, 100, {{0, "abc"}, {300, "def"}}, "abc", 51},
-        {"bytes within the interval", 50, 100, {{0, "ab"}, {40, "cd"}}, "abcd", 101},
+        {"a gap over the interval", 50, 100, {{0, "abc"}, {300, "def"}}, "abc", 51, "def"},
+        {"bytes within the interval", 50, 100, {{0, "ab"}, {40, "cd"}}, "abcd", 101, ""},
         // With a wide interval only the total (5 x 100 + 10 ms) ends it.
-        {"a dribbling reply", 200, 100, dribble, QByteArray(26, 'x'), 510},
+        {"a dribbling reply", 200, 100, dribble, QByteArray(26, 'x'), 510, QByteArray(25, 'x')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CPtyPair line;
         ports.SetSessionDevice("COM1", line.SlavePath());
         ASSERT_EQ(link.Open(c.interval, 5), 1);
-        const CScriptedLine printer(line, clock, c.line);
+        // Each piece goes out once the virtual clock has reached its time.
         const qint64 start = clock.NowMs();
+        size_t sent = 0;
+        auto sendDue = [&] {
+            for (; sent < c.line.size() && start + c.line[sent].first <= clock.NowMs(); ++sent)
+                line.Write(c.line[sent].second);
+        };
+        sendDue();
+        const int printer = clock.AddSettler(sendDue);
         EXPECT_EQ(ReadAll(link, c.count), c.expected);
         EXPECT_EQ(clock.NowMs() - start, c.elapsedMs);
+        EXPECT_EQ(ReadAll(link, 100), c.next) << "what came later stays for the next read";
+        clock.RemoveSettler(printer);
         link.Close();
     }
     EXPECT_TRUE(services.MessageTexts().isEmpty());
-}
-
-TEST_F(LinkTest, BytesAfterTheReadStayForTheNextOne) {
-    ASSERT_EQ(link.Open(50, 5), 1);
-    const CScriptedLine printer(pty, clock, {{0, "abc"}, {300, "def"}});
-    EXPECT_EQ(ReadAll(link, 100), "abc");
-    EXPECT_EQ(ReadAll(link, 100), "def");
 }
 
 TEST_F(RealLinkTest, AReadWaitsInRealTimeForItsTimeouts) {
