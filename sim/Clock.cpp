@@ -2,8 +2,13 @@
 
 void CVirtualClock::Advance(qint64 ms) {
     Settle();
-    if (ms > 0)
-        m_offset += ms;
+    MoveOn(ms);
+}
+
+void CVirtualClock::MoveOn(qint64 ms) {
+    if (ms <= 0)
+        return;
+    m_offset += ms;
     Settle();
 }
 

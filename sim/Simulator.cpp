@@ -14,9 +14,11 @@
 #include <unistd.h>
 
 namespace {
-// While settling, a quiet spell this long on the line means the program has stopped
-// writing for now (a pty hands bytes to the master side asynchronously).
-const int kQuietMs = 3;
+// While settling, one look at the line that finds nothing means the program has stopped
+// writing for now: what it wrote is in the pseudo-terminal once its write returned, and a
+// poll of the master side waits for the kernel to hand it over (it does so on its own
+// worker), so no quiet spell is needed.
+const int kQuietMs = 0;
 const int kSettleLimitMs = 3000;
 // A paced line banks at most this much line time while nothing is waiting on it, so a
 // sender never gets more than a short burst above the line rate.

@@ -68,16 +68,25 @@ protected:
             all << Device(i);
         return all;
     }
+    // The recorder of the printer on `port`, whose virtual clock its pauses and link waits
+    // run on.
+    IUiServices& ServicesFor(const QString& port) {
+        for (auto& h : sims) {
+            if (h->Sim().DevicePath() == port)
+                return h->Services();
+        }
+        return stray; // a port with no printer
+    }
     int Run(QStringList args) {
         KvuCtlContext context;
-        // Each port's pauses run on its own printer's virtual clock.
-        context.makePortServices = [this](const QString& port,
-                                          bool yes) -> std::unique_ptr<IUiServices> {
-            for (auto& h : sims) {
-                if (h->Sim().DevicePath() == port)
-                    return std::make_unique<CForwardingServices>(h->Services(), yes);
-            }
-            return std::make_unique<CForwardingServices>(stray, yes); // a port with no printer
+        context.makePortServices = [this](const QString& port, bool yes) {
+            return std::make_unique<CForwardingServices>(ServicesFor(port), yes);
+        };
+        // A command that runs on one port only (its --port follows the command's name).
+        const int port = int(args.indexOf(QStringLiteral("--port")));
+        const QString single = port >= 0 ? args.value(port + 1) : QString();
+        context.makeServices = [this, single](bool yes) {
+            return std::make_unique<CForwardingServices>(ServicesFor(single), yes);
         };
         context.listPorts = [this] {
             QList<CPortInfo> ports;

@@ -1,6 +1,7 @@
 // The exchange skeleton on a pseudo-terminal: every way out ends the same way.
 
 #include "app/Exchange.h"
+#include "Clock.h"
 #include "PtyPair.h"
 #include "RecordingServices.h"
 #include "app/PortMap.h"
@@ -34,7 +35,8 @@ protected:
 
     CPtyPair pty;
     CPortMap ports;
-    CRecordingServices services;
+    CVirtualClock clock;
+    CRecordingServices services{&clock};
     CSerialPort link;
 };
 } // namespace

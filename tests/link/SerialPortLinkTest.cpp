@@ -1,17 +1,18 @@
-// The real CSerialPort on a pseudo-terminal: the test plays the printer on the master.
+// The real CSerialPort on a pseudo-terminal: the test plays the printer on the master. The
+// waits run on the virtual clock, except where a test proves the real link's own waits.
 
+#include "Clock.h"
 #include "PtyPair.h"
 #include "RecordingServices.h"
 #include "app/PortMap.h"
 #include "app/SerialPort.h"
 
 #include <QElapsedTimer>
-#include <atomic>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 class LinkTest : public ::testing::Test {
@@ -26,8 +27,19 @@ protected:
 
     CPtyPair pty;
     CPortMap ports;
-    CRecordingServices services;
+    CVirtualClock clock;
+    CRecordingServices services{&clock};
     CSerialPort link;
+};
+
+// The same link waiting in real time, as the program's does.
+class RealLinkTest : public LinkTest {
+protected:
+    void SetUp() override {
+        LinkTest::SetUp();
+        link.SetServices(&realTime);
+    }
+    CRecordingServices realTime;
 };
 
 QByteArray ReadAll(CSerialPort& link, int count, qint64* elapsed = nullptr) {
@@ -40,6 +52,7 @@ QByteArray ReadAll(CSerialPort& link, int count, qint64* elapsed = nullptr) {
         *elapsed = timer.elapsed();
     return buffer.left(got);
 }
+
 } // namespace
 
 TEST_F(LinkTest, OpensAs8N2WithoutFlowControlAtTheChosenRate) {
@@ -69,60 +82,60 @@ TEST_F(LinkTest, EveryRateOfTheTableOpens) {
     EXPECT_TRUE(services.MessageTexts().isEmpty());
 }
 
-TEST_F(LinkTest, ReadReturnsAtOnceWhenAllBytesAreThere) {
-    ASSERT_EQ(link.Open(50, 5), 1);
-    pty.Write("0123456789");
-    qint64 elapsed = 0;
-    QByteArray got;
-    // The bytes may take a moment to cross the pty; a second read collects the rest.
-    got = ReadAll(link, 10, &elapsed);
-    if (got.size() < 10)
-        got += ReadAll(link, 10 - int(got.size()));
-    EXPECT_EQ(got, "0123456789");
+TEST_F(LinkTest, ReadsFollowTheIntervalAndTotalTimeouts) {
+    // What the printer sends, and when.
+    using Line = std::vector<std::pair<qint64, QByteArray>>;
+    Line dribble; // a byte every 20 ms for a second
+    for (qint64 at = 0; at <= 1000; at += 20)
+        dribble.push_back({at, "x"});
+    const struct Case {
+        const char* what;
+        quint32 interval;
+        int count;
+        Line line;
+        QByteArray expected;
+        qint64 elapsedMs;
+        QByteArray next; // what the next read of 100 bytes gets
+    } cases[] = {
+        {"all the bytes there: at once", 50, 10, {{0, "0123456789"}}, "0123456789", 0, ""},
+        {"nothing: the total, 5 x 1 + 10 ms", 50, 1, {}, "", 15, ""},
+        // The gap rule ends the read, not the 510 ms total; the later bytes stay.
+        {"a gap over the interval", 50, 100, {{0, "abc"}, {300, "def"}}, "abc", 51, "def"},
+        {"bytes within the interval", 50, 100, {{0, "ab"}, {40, "cd"}}, "abcd", 101, ""},
+        // With a wide interval only the total (5 x 100 + 10 ms) ends it.
+        {"a dribbling reply", 200, 100, dribble, QByteArray(26, 'x'), 510, QByteArray(25, 'x')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CPtyPair line;
+        ports.SetSessionDevice("COM1", line.SlavePath());
+        ASSERT_EQ(link.Open(c.interval, 5), 1);
+        // Each piece goes out once the virtual clock has reached its time.
+        const qint64 start = clock.NowMs();
+        size_t sent = 0;
+        auto sendDue = [&] {
+            for (; sent < c.line.size() && start + c.line[sent].first <= clock.NowMs(); ++sent)
+                line.Write(c.line[sent].second);
+        };
+        sendDue();
+        const int printer = clock.AddSettler(sendDue);
+        EXPECT_EQ(ReadAll(link, c.count), c.expected);
+        EXPECT_EQ(clock.NowMs() - start, c.elapsedMs);
+        EXPECT_EQ(ReadAll(link, 100), c.next) << "what came later stays for the next read";
+        clock.RemoveSettler(printer);
+        link.Close();
+    }
+    EXPECT_TRUE(services.MessageTexts().isEmpty());
 }
 
-TEST_F(LinkTest, ReadEndsAfterAGapLongerThanTheInterval) {
-    ASSERT_EQ(link.Open(50, 5), 1);
-    std::thread printer([&] {
-        pty.Write("abc");
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        pty.Write("def");
-    });
-    qint64 elapsed = 0;
-    const QByteArray got = ReadAll(link, 100, &elapsed);
-    printer.join();
-    EXPECT_EQ(got, "abc");
-    EXPECT_LT(elapsed, 300) << "the 50 ms gap rule ended the read, not the 510 ms total";
-    EXPECT_EQ(ReadAll(link, 100), "def") << "the later bytes stay for the next read";
-}
-
-TEST_F(LinkTest, ReadOfNothingReturnsAfterTheTotalTimeout) {
+TEST_F(RealLinkTest, AReadWaitsInRealTimeForItsTimeouts) {
     ASSERT_EQ(link.Open(50, 5), 1);
     qint64 elapsed = 0;
     EXPECT_EQ(ReadAll(link, 1, &elapsed), QByteArray());
-    EXPECT_GE(elapsed, 14); // 5 x 1 + 10 ms
-    EXPECT_LT(elapsed, 400);
-}
-
-TEST_F(LinkTest, TotalTimeoutCutsADribblingReply) {
-    // A wide interval, so that only the total (5 x 100 + 10 ms) can end this read even
-    // when the writing thread is scheduled late.
-    ASSERT_EQ(link.Open(200, 5), 1);
-    std::atomic<bool> stop{false};
-    std::thread printer([&] {
-        while (!stop) {
-            pty.Write("x");
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    });
-    qint64 elapsed = 0;
-    const QByteArray got = ReadAll(link, 100, &elapsed); // 5 x 100 + 10 = 510 ms
-    stop = true;
-    printer.join();
-    EXPECT_GE(elapsed, 500);
-    EXPECT_LT(elapsed, 900);
-    EXPECT_GT(got.size(), 10);
-    EXPECT_LT(got.size(), 100);
+    EXPECT_GE(elapsed, 14) << "5 x 1 + 10 ms";
+    pty.Write("abc");
+    EXPECT_EQ(ReadAll(link, 100, &elapsed), "abc");
+    EXPECT_LT(elapsed, 500) << "the 50 ms gap rule ended the read, not the 510 ms total";
 }
 
 TEST_F(LinkTest, WriteReachesThePrinter) {

@@ -10,7 +10,8 @@
 #include <functional>
 
 // The services seam for tests: keeps every status text and message in order, answers
-// questions from a script, and pauses by advancing a virtual clock instead of sleeping.
+// questions from a script, and pauses by advancing a virtual clock instead of sleeping; the
+// link's waits run on the same clock.
 class CRecordingServices : public IUiServices {
 public:
     struct Event {
@@ -72,6 +73,7 @@ public:
         m_interrupted = false;
     }
     bool Interrupted() override { return m_interrupted; }
+    ILinkClock* LinkClock() override { return m_clock; }
 
     // Answers for Yes/No questions, used in order; without one the default is taken.
     void ScriptAnswer(MsgAnswer answer) { m_answers.push_back(answer); }

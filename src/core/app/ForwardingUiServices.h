@@ -22,6 +22,7 @@ public:
     void KeepAlive() override { m_inner.KeepAlive(); }
     void LinkProblem(const QString& text) override { m_inner.LinkProblem(text); }
     bool Interrupted() override { return m_inner.Interrupted(); }
+    ILinkClock* LinkClock() override { return m_inner.LinkClock(); }
     QString AskFileName(const FileRequest& request) override {
         return m_inner.AskFileName(request);
     }

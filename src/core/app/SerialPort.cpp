@@ -4,7 +4,6 @@
 #include "UiServices.h"
 #include "WireLog.h"
 
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QSerialPort>
 
@@ -37,6 +36,23 @@ int WriteTimeoutMs(int count, int baud) {
     const qint64 lineMs = qint64(count) * 11 * 1000 / qMax(baud, 1);
     return int(qBound<qint64>(qint64(2000), 2 * lineMs + 500, qint64(600000)));
 }
+// Time since it was made, on the link's clock (the device's real time without one).
+class CLinkTimer {
+public:
+    explicit CLinkTimer(ILinkClock* clock) : m_clock(clock) {
+        if (m_clock)
+            m_start = m_clock->NowMs();
+        else
+            m_real.start();
+    }
+    qint64 Elapsed() const { return m_clock ? m_clock->NowMs() - m_start : m_real.elapsed(); }
+
+private:
+    ILinkClock* m_clock;
+    qint64 m_start = 0;
+    QElapsedTimer m_real;
+};
+
 // Waits until everything written to the port has been transmitted.
 void DrainOutput(QSerialPort& port) {
 #if defined(Q_OS_WIN)
@@ -157,6 +173,42 @@ void CSerialPort::DiscardOutput() {
         m_hComm->clear(QSerialPort::Output);
 }
 
+ILinkClock* CSerialPort::LinkClock() const {
+    return m_services ? m_services->LinkClock() : nullptr;
+}
+
+bool CSerialPort::WaitOnDevice(qint64 ms, bool forWrite) {
+    const auto wait = [&](int waitMs) {
+        return forWrite ? m_hComm->waitForBytesWritten(waitMs) : m_hComm->waitForReadyRead(waitMs);
+    };
+    ILinkClock* clock = LinkClock();
+    if (!clock)
+        return wait(int(ms));
+    // On a virtual clock, when the device is not ready at once, the other end first catches
+    // up: what it has sent by now is on the device then. Only when nothing is there yet
+    // does time move on by the whole wait, after which whatever fell due within it has
+    // been sent.
+    const auto readyNow = [&] {
+        if (wait(0))
+            return true;
+        const auto error = m_hComm->error();
+        if (error == QSerialPort::TimeoutError)
+            m_hComm->clearError();
+        return false;
+    };
+    if (readyNow())
+        return true;
+    if (m_hComm->error() != QSerialPort::NoError)
+        return false;
+    clock->CatchUp();
+    if (readyNow())
+        return true;
+    if (m_hComm->error() != QSerialPort::NoError)
+        return false;
+    clock->MoveOn(ms);
+    return wait(0);
+}
+
 bool CSerialPort::InterruptRequested() const {
     return m_closing == 0 && m_services && m_services->Interrupted();
 }
@@ -195,13 +247,14 @@ bool CSerialPort::WriteFile(const char* bytes, int count, int* written) {
         return true;
     if (m_hComm->write(bytes, count) != count)
         return false;
-    QDeadlineTimer deadline(WriteTimeoutMs(count, m_nBaudRate));
+    const CLinkTimer clock(LinkClock());
+    const qint64 timeoutMs = WriteTimeoutMs(count, m_nBaudRate);
     while (m_hComm->bytesToWrite() > 0) {
         // In slices, so that an interrupt ends a long write at a slow rate soon.
         if (InterruptRequested())
             return false;
-        const qint64 slice = qMin<qint64>(deadline.remainingTime(), kReadSliceMs);
-        if (!m_hComm->waitForBytesWritten(int(qMax<qint64>(slice, 0)))) {
+        const qint64 slice = qMin<qint64>(timeoutMs - clock.Elapsed(), kReadSliceMs);
+        if (!WaitOnDevice(qMax<qint64>(slice, 0), true)) {
             const auto error = m_hComm->error();
             if (error != QSerialPort::TimeoutError && error != QSerialPort::NoError) {
                 qCDebug(lcWire) << "write failed:" << m_hComm->errorString();
@@ -210,7 +263,7 @@ bool CSerialPort::WriteFile(const char* bytes, int count, int* written) {
                 return false;
             }
             m_hComm->clearError();
-            if (deadline.hasExpired())
+            if (clock.Elapsed() >= timeoutMs)
                 return false;
         }
         if (m_services)
@@ -231,8 +284,7 @@ bool CSerialPort::ReadFile(char* buffer, int count, int* read) {
     if (count == 0)
         return true;
 
-    QElapsedTimer clock;
-    clock.start();
+    const CLinkTimer clock(LinkClock());
     const qint64 totalMs = qint64(m_readMultiplier) * count + 10;
     qint64 lastByteAt = -1;
     bool ok = true;
@@ -248,18 +300,18 @@ bool CSerialPort::ReadFile(char* buffer, int count, int* read) {
                 break;
             }
             *read += int(got);
-            lastByteAt = clock.elapsed();
+            lastByteAt = clock.Elapsed();
             continue;
         }
         // Interrupted: what has come so far is the read's result.
         if (InterruptRequested())
             break;
-        qint64 wait = totalMs - clock.elapsed();
+        qint64 wait = totalMs - clock.Elapsed();
         if (m_readInterval > 0 && lastByteAt >= 0)
-            wait = qMin(wait, lastByteAt + qint64(m_readInterval) + 1 - clock.elapsed());
+            wait = qMin(wait, lastByteAt + qint64(m_readInterval) + 1 - clock.Elapsed());
         if (wait <= 0)
             break;
-        if (!m_hComm->waitForReadyRead(int(qMin<qint64>(wait, kReadSliceMs)))) {
+        if (!WaitOnDevice(qMin<qint64>(wait, kReadSliceMs), false)) {
             const auto error = m_hComm->error();
             if (error != QSerialPort::TimeoutError && error != QSerialPort::NoError) {
                 qCDebug(lcWire) << "read failed:" << m_hComm->errorString();

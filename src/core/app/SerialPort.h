@@ -10,6 +10,7 @@
 
 class QSerialPort;
 class CPortMap;
+class ILinkClock;
 class IUiServices;
 
 // The one link to the printer: a COM port opened exclusively, 8 data bits, no parity,
@@ -116,6 +117,11 @@ public:
 private:
     void ShowMessage(const char* text);
     void CloseHandle();
+    // The services' clock for the link's waits (none: real time).
+    ILinkClock* LinkClock() const;
+    // One slice of a read's or a write's wait on the open device: true when bytes came in
+    // (or went out).
+    bool WaitOnDevice(qint64 ms, bool forWrite);
 
     std::unique_ptr<QSerialPort> m_hComm;
     quint32 m_readInterval = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 // The one seam through which the core talks to the user while an exchange runs.
 // The GUI, kvuctl and the tests each supply their own implementation.
@@ -10,6 +11,20 @@ enum class MsgButtons { Ok, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
 
 class QObject;
+
+// The time the link's waits run on. The program has none: the link waits on the device in
+// real time. Tests (and the screenshot tool) give the link the virtual clock their pauses run
+// on, so that a read's time-out passes at once once the simulated printer has sent what it
+// had to send.
+class ILinkClock {
+public:
+    virtual ~ILinkClock() = default;
+    virtual qint64 NowMs() const = 0;
+    // Returns once the other end has taken in what was written and sent what is due now.
+    virtual void CatchUp() = 0;
+    // Moves time on by `ms`, then catches up.
+    virtual void MoveOn(qint64 ms) = 0;
+};
 
 // A file dialog as the program asks for it: Open or Save As, a suggested folder or name,
 // the filter and the extension added to a name typed without one.
@@ -55,6 +70,8 @@ public:
     // then end at once: the link closed, with a word on what the printer may be left
     // doing. The window has no such request.
     virtual bool Interrupted() { return false; }
+    // The clock of the link's read and write waits; none: real time on the device.
+    virtual ILinkClock* LinkClock() { return nullptr; }
 
     // Every modal thing goes through here, so that tests can script it: a file dialog
     // (the chosen path, empty when cancelled) and any other dialog of the front end (run to

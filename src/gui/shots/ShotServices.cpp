@@ -18,6 +18,14 @@ MsgAnswer CShotServices::Message(const QString& text, const QString& caption, Ms
     return defaultAnswer;
 }
 
+ILinkClock* CShotServices::LinkClock() {
+#ifdef Q_OS_UNIX
+    return m_clock;
+#else
+    return nullptr;
+#endif
+}
+
 void CShotServices::Pause(int ms) {
 #ifdef Q_OS_UNIX
     if (m_clock)

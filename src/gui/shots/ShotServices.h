@@ -23,6 +23,7 @@ public:
     void Pause(int ms) override;
     void BeginWait() override {}
     void EndWait() override {}
+    ILinkClock* LinkClock() override;
 
     // The messages raised since the last call.
     QStringList TakeMessages();
