@@ -132,7 +132,7 @@ int PrepareLogo(CCliRun& run, const QString& path, CSourceBitmap& bmp, CLogoRast
         return KvuCtlExit::FileError;
     std::unique_ptr<CLogoSurfaces> own;
     if (!surfacesOut) {
-        own = std::make_unique<CLogoSurfaces>();
+        own = std::make_unique<CLogoSurfaces>(CLogoSurfaces::Use::Once);
         surfacesOut = own.get();
     }
     BuildLogo(run, bmp, o, raster, *surfacesOut);
@@ -189,7 +189,7 @@ int RunPreview(CCliRun& run) {
         return run.UsageError(QStringLiteral("the preview is written as a .pbm or a .png file"));
     auto bmp = std::make_unique<CSourceBitmap>();
     auto raster = std::make_unique<CLogoRaster>();
-    auto surfaces = std::make_unique<CLogoSurfaces>();
+    auto surfaces = std::make_unique<CLogoSurfaces>(CLogoSurfaces::Use::Once);
     if (const int rc = PrepareLogo(run, run.Argument(0), *bmp, *raster, surfaces.get());
         rc != KvuCtlExit::Ok)
         return rc;
