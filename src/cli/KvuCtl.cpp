@@ -192,6 +192,7 @@ QList<QCommandLineOption> KvuCtlOptions() {
         {QStringLiteral("force"), QString()},
         {QStringLiteral("seconds"), QString(), QStringLiteral("S")},
         {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE")},
+        {QStringLiteral("format"), QString(), QStringLiteral("pbm|png")},
         {QStringLiteral("json"), QString()},
         {QStringLiteral("verify"), QString()},
         {QStringLiteral("defaults"), QString()},
