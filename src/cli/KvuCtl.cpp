@@ -24,7 +24,8 @@ const char* const kOptionsHelp =
     "  --baud RATE     1200, 2400, 9600, 14400, 19200, 38400, 57600 or 115200.\n"
     "                  Default: the rate KVU last used.\n"
     "  --yes           Answer Yes when the printer does not send '?' during a burn.\n"
-    "  -o, --output F  The export file, or the logo preview.\n"
+    "  -o, --output F  The export file, or the logo preview ('-': standard output).\n"
+    "  --format FORMAT logo preview: pbm or png, for an output without the file ending.\n"
     "  --width-code 2|3|4, --height N, --zoom 2|3|4|6|8|12, --pan X,Y,\n"
     "  --threshold 25|50|75|99, --dither\n"
     "                  How a logo command looks at its picture (see 'logo preview --help').\n"
@@ -192,7 +193,7 @@ QList<QCommandLineOption> KvuCtlOptions() {
         {QStringLiteral("force"), QString()},
         {QStringLiteral("seconds"), QString(), QStringLiteral("S")},
         {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE")},
-        {QStringLiteral("format"), QString(), QStringLiteral("pbm|png")},
+        {QStringLiteral("format"), QString(), QStringLiteral("FORMAT")},
         {QStringLiteral("json"), QString()},
         {QStringLiteral("verify"), QString()},
         {QStringLiteral("defaults"), QString()},
