@@ -18,6 +18,8 @@ const char* const kOptionsHelp =
     "  --yes           Answer Yes when the printer does not send '?' during a burn.\n"
     "  -o, --output F  The export file (- or /dev/stdout: standard output), the logo\n"
     "                  preview, or the copy of what monitor shows.\n"
+    "  --format pbm|png logo preview: the picture's format, for an output without the\n"
+    "                  file ending (standard output, a pipe).\n"
     "  --width-code 2|3|4, --height N, --zoom 2|3|4|6|8|12, --pan X,Y,\n"
     "  --threshold 25|50|75|99, --dither\n"
     "                  How a logo command looks at its picture (see 'logo preview --help').\n"
@@ -70,6 +72,7 @@ QList<QCommandLineOption> KvuCtlOptions() {
         {QStringLiteral("force"), QString()},
         {QStringLiteral("seconds"), QString(), QStringLiteral("S")},
         {{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE")},
+        {QStringLiteral("format"), QString(), QStringLiteral("pbm|png")},
         {QStringLiteral("json"), QString()},
         {QStringLiteral("watch"), QString()},
         {QStringLiteral("verify"), QString()},

@@ -11,9 +11,16 @@
 #include "logo/LogoViewChoices.h"
 #include "logo/SourceBitmap.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <cstdlib>
 #include <iterator>
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 const QString kPort = QStringLiteral("port");
@@ -145,7 +152,7 @@ int PrepareLogo(CCliRun& run, const QString& path, CSourceBitmap& bmp, CLogoRast
         return KvuCtlExit::FileError;
     std::unique_ptr<CLogoSurfaces> own;
     if (!surfacesOut) {
-        own = std::make_unique<CLogoSurfaces>();
+        own = std::make_unique<CLogoSurfaces>(CLogoSurfaces::Use::Once);
         surfacesOut = own.get();
     }
     BuildLogo(run, bmp, o, raster, *surfacesOut);
@@ -175,10 +182,10 @@ bool ParseSlot(CCliRun& run, const QString& text, int* slot) {
 
 int RunCheck(CCliRun& run) {
     auto bmp = std::make_unique<CSourceBitmap>();
-    if (!ReadPicture(run, run.Argument(0), *bmp, run.Out())) {
-        run.Out().flush();
+    // The reader's warnings and error are diagnostics: stderr, so that stdout holds the
+    // verdict alone and a refused file leaves it empty.
+    if (!ReadPicture(run, run.Argument(0), *bmp, run.Err()))
         return KvuCtlExit::FileError;
-    }
     run.Out() << "loaded " << bmp->biWidth << " x " << bmp->biHeight << ", " << bmp->biBitCount
               << " bits" << (bmp->m_bTopDown ? ", rows stored top-down" : "") << '\n';
     return KvuCtlExit::Ok;
@@ -193,23 +200,93 @@ QByteArray PbmBytes(const CLogoRaster& raster) {
     return out;
 }
 
+// Standard output named as a file: written through, never replaced by a temporary file
+// renamed over it (which would put a file in place of /dev/stdout, or fail in /dev).
+bool IsDescriptorPath(const QString& path) {
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return clean == QLatin1String("/dev/stdout") || clean == QLatin1String("/dev/stderr") ||
+           clean.startsWith(QLatin1String("/dev/fd/")) ||
+           clean.startsWith(QLatin1String("/proc/self/fd/"));
+}
+
+// A pipe, a terminal or a FIFO to write into; block devices and folders are not.
+bool IsStreamTarget(const QString& path) {
+    if (IsDescriptorPath(path))
+        return true;
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (stat(QFile::encodeName(path).constData(), &st) == 0)
+        return S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode);
+#endif
+    return false;
+}
+
+bool WriteThrough(const QString& path, const QByteArray& bytes, QString* detail) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size()) {
+        *detail = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// "-": the bytes on standard output as they are (a test's string stream takes each byte
+// as one Latin-1 character).
+bool WriteStandardOutput(CCliRun& run, const QByteArray& bytes, QString* detail) {
+    QTextStream& out = run.Out();
+    out.flush();
+    if (QIODevice* device = out.device()) {
+        if (device->write(bytes) != bytes.size()) {
+            *detail = device->errorString();
+            return false;
+        }
+        return true;
+    }
+    if (QString* text = out.string())
+        text->append(QString::fromLatin1(bytes));
+    return true;
+}
+
 int RunPreview(CCliRun& run) {
     if (!run.IsSet(QStringLiteral("output")))
         return run.UsageError(QStringLiteral("preview needs -o OUT.pbm or -o OUT.png"));
     const QString target = run.Value(QStringLiteral("output"));
-    const bool png = target.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
-    if (!png && !target.endsWith(QLatin1String(".pbm"), Qt::CaseInsensitive))
+    const bool toStdout = target == QLatin1String("-");
+    const bool stream = toStdout || IsStreamTarget(target);
+    bool png = target.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
+    const bool named = png || target.endsWith(QLatin1String(".pbm"), Qt::CaseInsensitive);
+    if (run.IsSet(QStringLiteral("format"))) {
+        const QString format = run.Value(QStringLiteral("format")).toLower();
+        if (format != QLatin1String("pbm") && format != QLatin1String("png"))
+            return run.UsageError(QStringLiteral("--format takes pbm or png"));
+        if (named && (format == QLatin1String("png")) != png)
+            return run.UsageError(
+                QStringLiteral("--format %1 contradicts the name %2").arg(format, target));
+        png = format == QLatin1String("png");
+    } else if (!named && !stream) {
         return run.UsageError(QStringLiteral("the preview is written as a .pbm or a .png file"));
+    }
     auto bmp = std::make_unique<CSourceBitmap>();
     auto raster = std::make_unique<CLogoRaster>();
-    auto surfaces = std::make_unique<CLogoSurfaces>();
+    auto surfaces = std::make_unique<CLogoSurfaces>(CLogoSurfaces::Use::Once);
     if (const int rc = PrepareLogo(run, run.Argument(0), *bmp, *raster, surfaces.get());
         rc != KvuCtlExit::Ok)
         return rc;
     QString detail;
-    const bool written =
-        png ? LogoPictureIo::WriteCompositePng(surfaces->m_composite, target, &detail)
-            : FileAccess::WriteRegenerableFile(target, PbmBytes(*raster), &detail);
+    bool written = false;
+    if (!stream) {
+        written = png ? LogoPictureIo::WriteCompositePng(surfaces->m_composite, target, &detail)
+                      : FileAccess::WriteRegenerableFile(target, PbmBytes(*raster), &detail);
+    } else {
+        QByteArray bytes =
+            png ? LogoPictureIo::CompositePng(surfaces->m_composite) : PbmBytes(*raster);
+        if (bytes.isEmpty())
+            detail = QStringLiteral("the PNG and JPEG support could not encode the picture");
+        else
+            written = toStdout ? WriteStandardOutput(run, bytes, &detail)
+                               : WriteThrough(target, bytes, &detail);
+    }
     if (!written) {
         run.FileError(target, QStringLiteral("Failed to open a file for write."), detail);
         return KvuCtlExit::FileError;
@@ -286,23 +363,25 @@ std::vector<CCliCommand> LogoCommands() {
          QStringLiteral("Run the bitmap reader's checks on BMP."),
          QStringLiteral(
              "Prints each warning and error of the reader on its own line, in its order,\n"
-             "then 'loaded W x H, B bits' when the picture was accepted (followed by\n"
-             "', rows stored top-down' for a file that stores its top row first).\n"
+             "on stderr, then 'loaded W x H, B bits' on stdout when the picture was accepted\n"
+             "(followed by ', rows stored top-down' for a file that stores its top row first).\n"
              "Exit 0 when it loaded, 3 when it was refused or cannot be read.\n"),
          {},
          1,
          RunCheck,
          {QStringLiteral("kvuctl logo check shop-logo.bmp")}},
         {QStringLiteral("logo preview"),
-         QStringLiteral("BMP -o OUT.pbm|OUT.png [picture options]"),
+         QStringLiteral("BMP -o OUT.pbm|OUT.png|- [--format pbm|png] [picture options]"),
          QStringLiteral("Write the logo Flash would send as a PBM file, or\n"
                         "the 960 x 600 picture the view shows as a PNG."),
          QStringLiteral(
              "OUT.pbm: a binary PBM (P4) whose width is the dots per line, whose height\n"
              "is the logo height and whose rows are the raster rows Flash would send.\n"
-             "OUT.png: the view's 960 x 600 picture, the logo frame at (64, 89).\n") +
+             "OUT.png: the view's 960 x 600 picture, the logo frame at (64, 89).\n"
+             "-o - writes to standard output, as does a pipe or device named as OUT\n"
+             "(/dev/stdout): a PBM unless --format png says otherwise.\n") +
              pictureHelp,
-         QStringList{QStringLiteral("output")} + picture,
+         QStringList{QStringLiteral("output"), QStringLiteral("format")} + picture,
          1,
          RunPreview,
          {QStringLiteral("kvuctl logo preview shop-logo.bmp -o preview.png"),

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QMutex>
@@ -91,31 +92,44 @@ Converted ConvertToBitmap(const QByteArray& file) {
 PictureRead ReadPicture(const QString& path, CSourceBitmap& bmp) {
     PictureRead out;
     bmp.m_bLoaded = 0;
+    // Devices, FIFOs and folders are refused before they are opened (a FIFO would block).
+    if (FileAccess::IsNonRegular(path)) {
+        out.detail = FileAccess::NotRegularText(path);
+        return out;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        out.detail = file.errorString();
+        return out;
+    }
+    char head[8];
+    const qint64 got = file.read(head, sizeof head);
+    if (got < 0 || !file.seek(0)) {
+        out.detail = file.errorString();
+        return out;
+    }
+    if (!IsConvertible(QByteArray::fromRawData(head, int(got)))) {
+        // A BMP goes from the file straight into the picture store.
+        const CSourceBitmap::ReadReport report = bmp.ReadFile(file);
+        out.opened = report.opened;
+        out.detail = report.openDetail;
+        out.texts = report.texts;
+        return out;
+    }
+    // A PNG or JPEG of a large picture can be tens of megabytes.
     QByteArray bytes;
-    // The reader sets aside room for as much as it may read: only a file larger than any BMP
-    // KVU takes gets the larger cap.
-    const qint64 cap = QFileInfo(path).size() > CSourceBitmap::kMaxFileBytes
-                           ? kMaxPictureFileBytes
-                           : CSourceBitmap::kMaxFileBytes;
-    if (FileAccess::ReadRegularFile(path, cap, &bytes, &out.detail) != FileAccess::ReadResult::Ok)
+    if (FileAccess::ReadRegularFile(path, kMaxPictureFileBytes, &bytes, &out.detail) !=
+        FileAccess::ReadResult::Ok)
         return out;
-    // A BMP KVU can use is a few megabytes; only a PNG or JPEG of a large picture is more.
-    if (!IsConvertible(bytes) && bytes.size() > CSourceBitmap::kMaxFileBytes) {
-        out.detail = QStringLiteral("larger than %1 bytes").arg(CSourceBitmap::kMaxFileBytes);
-        return out;
-    }
     out.opened = true;
-    if (IsConvertible(bytes)) {
-        const Converted converted = ConvertToBitmap(bytes);
-        if (!converted.ok) {
-            out.texts << QStringLiteral("Error: The picture could not be converted (%1).\n")
-                             .arg(converted.error);
-            return out;
-        }
-        out.status = converted.status;
-        bytes = converted.bitmap;
+    const Converted converted = ConvertToBitmap(bytes);
+    if (!converted.ok) {
+        out.texts << QStringLiteral("Error: The picture could not be converted (%1).\n")
+                         .arg(converted.error);
+        return out;
     }
-    out.texts = bmp.ReadBytes(bytes).texts;
+    out.status = converted.status;
+    out.texts = bmp.ReadBytes(converted.bitmap).texts;
     return out;
 }
 

@@ -49,50 +49,89 @@ protected:
 } // namespace
 
 TEST_F(LogoCli, CheckPrintsTheReadersTextsAndTheVerdict) {
+    // The reader's texts are diagnostics on stderr; stdout holds the verdict alone.
     struct Case {
         const char* name;
         std::function<void(BmpBuilder&)> change;
-        QString out;
+        QString out, err;
         int rc;
     } cases[] = {
-        {"plain", [](BmpBuilder&) {}, "loaded 4 x 2, 24 bits\n", 0},
+        {"plain", [](BmpBuilder&) {}, "loaded 4 x 2, 24 bits\n", "", 0},
         {"warnings",
          [](BmpBuilder& b) {
              b.reserved1 = 1;
              b.clrImportant = 2;
          },
-         "Warning: Reserved1 is not 0.\nWarning: Ignoring non-zero color important field.\n"
          "loaded 4 x 2, 24 bits\n",
-         0},
+         "Warning: Reserved1 is not 0.\nWarning: Ignoring non-zero color important field.\n", 0},
         {"palette",
          [](BmpBuilder& b) {
              b.bitCount = 8;
              b.width = 3;
          },
-         "loaded 3 x 2, 8 bits\n", 0},
+         "loaded 3 x 2, 8 bits\n", "", 0},
         {"refused",
          [](BmpBuilder& b) {
              b.fileSize = 1;
              b.planes = 0;
          },
-         "Warning: The file size field is incorrect.\nError: Bitmap Planes must be 1.\n", 3},
-        {"not a bitmap", [](BmpBuilder& b) { b.signature = "PK"; },
+         "", "Warning: The file size field is incorrect.\nError: Bitmap Planes must be 1.\n", 3},
+        {"not a bitmap", [](BmpBuilder& b) { b.signature = "PK"; }, "",
          "Error: The file is not a Bitmap File.\n", 3},
-        {"cut short", [](BmpBuilder& b) { b.rowsWritten = 1; },
+        {"cut short", [](BmpBuilder& b) { b.rowsWritten = 1; }, "",
          "Premature EOF while reading a Bitmap row.\n", 3},
         {"top-down", [](BmpBuilder& b) { b.topDown = true; },
-         "loaded 4 x 2, 24 bits, rows stored top-down\n", 0},
+         "loaded 4 x 2, 24 bits, rows stored top-down\n", "", 0},
     };
     for (const Case& c : cases) {
         BmpBuilder b;
         c.change(b);
         EXPECT_EQ(Run({"logo", "check", Write("c.bmp", b.Build())}), c.rc) << c.name;
         EXPECT_EQ(out, c.out) << c.name;
+        EXPECT_EQ(err, c.err) << c.name;
     }
     EXPECT_EQ(Run({"logo", "check", dir.filePath("missing.bmp")}), 3);
     EXPECT_TRUE(out.isEmpty());
     EXPECT_TRUE(err.contains("Failed to open a file for read.")) << err.toStdString();
     EXPECT_EQ(Run({"logo", "check", dir.path()}), 3);
+}
+
+TEST_F(LogoCli, PreviewOnStandardOutput) {
+    // "-" and /dev/stdout into a pipe, from the program itself: the bytes the file gets.
+    const QString bmp = Write("block.bmp", Block().Build());
+    const QString pbm = dir.filePath("file.pbm"), png = dir.filePath("file.png");
+    // The program started below reads no settings of the fixture's: the size is given.
+    const QStringList size = {"--width-code", "2", "--height", "16"};
+    ASSERT_EQ(Run(QStringList{"logo", "preview", bmp, "-o", pbm} + size), 0);
+    ASSERT_EQ(Run(QStringList{"logo", "preview", bmp, "-o", png} + size), 0);
+    EXPECT_EQ(Run(QStringList{"logo", "preview", bmp, "-o", "-"} + size), 0);
+    EXPECT_EQ(out.toLatin1(), ReadAll(pbm)) << "in process, the run's own stdout";
+    struct Case {
+        QStringList options;
+        QString sameAs;
+    } cases[] = {
+        {{"-o", "-"}, pbm},
+        {{"-o", "/dev/stdout"}, pbm},
+        {{"-o", "-", "--format", "png"}, png},
+        {{"-o", "/dev/stdout", "--format", "pbm"}, pbm},
+    };
+    for (const Case& c : cases) {
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", dir.path());
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        run.setProcessEnvironment(env);
+        run.start(KVUCTL_PATH, QStringList{"logo", "preview", bmp} + c.options + size);
+        ASSERT_TRUE(run.waitForFinished(30000));
+        EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+        const QByteArray got = run.readAllStandardOutput();
+        if (c.sameAs == png) // the same picture; the encoder's bytes need not be the same
+            EXPECT_EQ(QImage::fromData(got, "PNG"), QImage(png)) << "PNG on stdout";
+        else
+            EXPECT_EQ(got, ReadAll(c.sameAs)) << c.options.join(' ').toStdString();
+    }
+    EXPECT_EQ(Run({"logo", "preview", bmp, "-o", pbm, "--format", "png"}), 2);
+    EXPECT_EQ(Run({"logo", "preview", bmp, "-o", "-", "--format", "gif"}), 2);
 }
 
 TEST_F(LogoCli, PreviewWritesTheRasterAsPbm) {

@@ -5,6 +5,7 @@
 #include "app/UiServices.h"
 
 #include <algorithm>
+#include <optional>
 
 const char* const CLogoSurfaces::kNotFullySupported =
     "Warning: This file format is not fully supported yet.";
@@ -54,8 +55,23 @@ std::vector<Span> MapAxis(int s, int d) {
 }
 } // namespace
 
-void StretchCopy(const CSurface& source, int sx, int sy, int sw, int sh, CSurface& target, int dx,
-                 int dy, int dw, int dh, const SurfaceRect& clip) {
+namespace {
+// The rows StretchRows reads: Row(y, from, to) points at pixels such that [from, to) of
+// row y are there, valid until the next call.
+class CSurfaceRows {
+public:
+    explicit CSurfaceRows(const CSurface& surface) : m_surface(surface) {}
+    int Width() const { return m_surface.Width(); }
+    int Height() const { return m_surface.Height(); }
+    const quint32* Row(int y, int, int) const { return m_surface.Row(y); }
+
+private:
+    const CSurface& m_surface;
+};
+
+template <class Rows>
+void StretchRows(Rows& source, int sx, int sy, int sw, int sh, CSurface& target, int dx, int dy,
+                 int dw, int dh, const SurfaceRect& clip) {
     if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0)
         return;
     const int left = std::max({clip.left, 0, dx});
@@ -77,42 +93,142 @@ void StretchCopy(const CSurface& source, int sx, int sy, int sw, int sh, CSurfac
     cut(xs, sx, source.Width());
     cut(ys, sy, source.Height());
     const bool singleX = sw <= dw;
+    // The source columns the destination columns take (the spans only grow left to right).
+    const int from = xs[size_t(left - dx)].begin;
+    const int to = std::max(from, xs[size_t(right - 1 - dx)].end);
+    // Several source rows into one destination row: ANDed column by column first, which
+    // gives what ANDing each destination pixel's whole block would.
+    std::vector<quint32> rows;
+    const Span* previous = nullptr;
     for (int y = top; y < bottom; ++y) {
         const Span& ry = ys[size_t(y - dy)];
         quint32* out = target.Row(y);
+        if (previous && previous->begin == ry.begin && previous->end == ry.end) {
+            // Enlarged: the same source row again gives the same pixels.
+            std::copy(target.Row(y - 1) + left, target.Row(y - 1) + right, out + left);
+            continue;
+        }
+        previous = &ry;
+        const quint32* in = nullptr;
+        if (ry.end - ry.begin == 1) {
+            in = source.Row(ry.begin, from, to);
+        } else {
+            rows.assign(size_t(to), 0xFFFFFFFFu);
+            for (int v = ry.begin; v < ry.end; ++v) {
+                const quint32* row = source.Row(v, from, to);
+                for (int u = from; u < to; ++u)
+                    rows[size_t(u)] &= row[u];
+            }
+            in = rows.data();
+        }
         const Span* rx = xs.data() + (left - dx);
-        if (ry.end - ry.begin == 1 && singleX) {
-            // Enlarging or 1:1 on both axes: one source pixel for each destination pixel.
-            const quint32* in = source.Row(ry.begin);
+        if (singleX) {
+            // Enlarging or 1:1 across: one source pixel for each destination pixel.
             for (int x = left; x < right; ++x, ++rx)
                 out[x] = rx->begin < rx->end ? in[rx->begin] : 0xFFFFFFFFu;
             continue;
         }
         for (int x = left; x < right; ++x, ++rx) {
             quint32 value = 0xFFFFFFFFu;
-            for (int v = ry.begin; v < ry.end; ++v) {
-                const quint32* in = source.Row(v);
-                for (int u = rx->begin; u < rx->end; ++u)
-                    value &= in[u];
-            }
+            for (int u = rx->begin; u < rx->end; ++u)
+                value &= in[u];
             out[x] = value;
         }
     }
+}
+} // namespace
+
+void StretchCopy(const CSurface& source, int sx, int sy, int sw, int sh, CSurface& target, int dx,
+                 int dy, int dw, int dh, const SurfaceRect& clip) {
+    CSurfaceRows rows(source);
+    StretchRows(rows, sx, sy, sw, sh, target, dx, dy, dw, dh, clip);
 }
 
 // The black-and-white surface starts white: a picture that only gets a colour preview
 // then prints nothing, rather than the solid black of a fresh surface. The colour surface
 // starts black (all bits zero), as a fresh surface does; only the picture's own area of
-// it is ever shown.
-CLogoSurfaces::CLogoSurfaces()
+// it is ever shown. Drawn once, neither is used (nor its memory touched).
+CLogoSurfaces::CLogoSurfaces(Use use)
     : m_composite(kCompositeWidth, kCompositeHeight, kWhite),
       m_colour(kPictureWidth, kPictureHeight, 0),
-      m_blackWhite(kPictureWidth, kPictureHeight, kWhite) {}
+      m_blackWhite(kPictureWidth, kPictureHeight, use == Use::Kept ? kWhite : 0), m_use(use) {}
 
 namespace {
 quint32 Rgb(int red, int green, int blue) {
     return 0xFF000000u | (quint32(red) << 16) | (quint32(green) << 8) | quint32(blue);
 }
+
+// The picture itself as the colour or the black-and-white surface would hold it after the
+// one render of fresh surfaces, made row by row as a stretch reads it (for the surfaces
+// drawn once): the same pixels, without drawing 1024 x 768 of each to read a part.
+class CPictureRows {
+public:
+    CPictureRows(const CSourceBitmap& source, bool blackWhite, CLogoSurfaces::Render drawn,
+                 int threshold)
+        : m_source(source), m_blackWhite(blackWhite), m_drawn(drawn), m_threshold(threshold),
+          m_width(std::clamp(source.biWidth, 0, CLogoSurfaces::kPictureWidth)),
+          m_height(std::clamp(source.biHeight, 0, CLogoSurfaces::kPictureHeight)),
+          m_row(size_t(CLogoSurfaces::kPictureWidth)) {}
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    const quint32* Row(int y, int from, int to) {
+        to = std::min(to, m_width);
+        quint32* out = m_row.data();
+        const quint8* in = m_source.Row(y);
+        const bool picture = m_drawn == CLogoSurfaces::Render::Logo ||
+                             (!m_blackWhite && m_drawn == CLogoSurfaces::Render::PreviewOnly);
+        if (!picture) {
+            // A surface nothing was drawn into: white, or the colour surface's black.
+            std::fill(out + from, out + std::max(from, to),
+                      m_blackWhite ? CLogoSurfaces::kWhite : 0u);
+            return out;
+        }
+        if (m_blackWhite) {
+            for (int x = from; x < to; ++x) {
+                const int sum = in[3 * x] + in[3 * x + 1] + in[3 * x + 2];
+                out[x] = sum < m_threshold ? CLogoSurfaces::kBlack : CLogoSurfaces::kWhite;
+            }
+            return out;
+        }
+        auto palette = [this](int index) {
+            const CSourceBitmap::RgbQuad& q = m_source.m_palette[size_t(index)];
+            return Rgb(q.red, q.green, q.blue);
+        };
+        switch (m_source.biBitCount) {
+        case 24:
+            for (int x = from; x < to; ++x)
+                out[x] = Rgb(in[3 * x + 2], in[3 * x + 1], in[3 * x]);
+            break;
+        case 1:
+            for (int x = from; x < to; ++x)
+                out[x] = (in[x / 8] & (0x80 >> (x % 8))) ? Rgb(192, 192, 255) : Rgb(64, 64, 128);
+            break;
+        case 4:
+            // An odd width loses its last pixel, which stays as fresh as the surface.
+            for (int x = from; x < to; ++x)
+                out[x] = x >= 2 * (m_width / 2) ? 0u
+                         : x % 2                ? palette(in[x / 2] & 0x0F)
+                                                : palette(in[x / 2] >> 4);
+            break;
+        case 8:
+            for (int x = from; x < to; ++x)
+                out[x] = palette(in[x]);
+            break;
+        default:
+            std::fill(out + from, out + std::max(from, to), 0u);
+            break;
+        }
+        return out;
+    }
+
+private:
+    const CSourceBitmap& m_source;
+    bool m_blackWhite;
+    CLogoSurfaces::Render m_drawn;
+    int m_threshold;
+    int m_width, m_height;
+    std::vector<quint32> m_row;
+};
 } // namespace
 
 CLogoSurfaces::Render CLogoSurfaces::RenderSurfaces(const CSourceBitmap& source, int percent,
@@ -120,9 +236,19 @@ CLogoSurfaces::Render CLogoSurfaces::RenderSurfaces(const CSourceBitmap& source,
     // Whatever is drawn now, a dither made from the earlier surfaces is out of date.
     m_bDithered = false;
     m_dithered.black.clear();
-    if (!source.m_bLoaded)
+    m_drawn = !source.m_bLoaded         ? Render::NotLoaded
+              : source.biBitCount == 24 ? Render::Logo
+                                        : Render::PreviewOnly;
+    m_threshold = ThresholdSum(percent);
+    if (m_drawn == Render::NotLoaded)
         return Render::NotLoaded;
-    const int threshold = ThresholdSum(percent);
+    if (m_use == Use::Once) {
+        // Nothing drawn now: ComposeView reads the picture itself.
+        if (m_drawn == Render::PreviewOnly && services)
+            services->Message(QLatin1String(kNotFullySupported));
+        return m_drawn;
+    }
+    const int threshold = m_threshold;
     const int width = std::min(source.biWidth, kPictureWidth);
     const int height = std::min(source.biHeight, kPictureHeight);
     if (source.biBitCount == 24) {
@@ -187,7 +313,8 @@ CLogoSurfaces::Render CLogoSurfaces::RenderDithered(const CSourceBitmap& source,
     return r;
 }
 
-const CLogoSurfaces::Dithered& CLogoSurfaces::DitheredAt(int w, int h, int zoom) {
+const CLogoSurfaces::Dithered& CLogoSurfaces::DitheredAt(const CSourceBitmap& source, int w, int h,
+                                                         int zoom) {
     const int dw = w * zoom / 4, dh = h * zoom / 4;
     Dithered& d = m_dithered;
     if (d.zoom == zoom && d.width == dw && d.height == dh && !d.black.empty())
@@ -208,11 +335,14 @@ const CLogoSurfaces::Dithered& CLogoSurfaces::DitheredAt(int w, int h, int zoom)
     // right; two rows of errors with a guard column at each end.
     std::vector<int> current(size_t(dw) + 2, 0), next(size_t(dw) + 2, 0);
     const int middle = ThresholdSum(50);
+    std::optional<CPictureRows> once;
+    if (m_use == Use::Once)
+        once.emplace(source, false, m_drawn, m_threshold);
     for (int y = 0; y < dh; ++y) {
         const Span ry = ys[size_t(y)];
         std::fill(sums.begin(), sums.end(), 0);
         for (int v = ry.begin; v < ry.end; ++v) {
-            const quint32* in = m_colour.Row(v);
+            const quint32* in = once ? once->Row(v, 0, w) : m_colour.Row(v);
             for (int x = 0; x < w; ++x) {
                 const quint32 p = in[x];
                 sums[size_t(x)] += int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF);
@@ -259,8 +389,14 @@ void CLogoSurfaces::ComposeView(const CSourceBitmap& source, const CLogoRaster& 
 
     const SurfaceRect whole{0, 0, kPictureWidth, kPictureHeight};
     m_composite.Fill(whole.left, whole.top, whole.right, whole.bottom, kWhite);
-    StretchCopy(m_colour, 0, 0, w, h, m_composite, kFrameLeft + panX, kFrameTop + panY, w * q / 4,
-                h * q / 4, whole);
+    if (m_use == Use::Once) {
+        CPictureRows colour(source, false, m_drawn, m_threshold);
+        StretchRows(colour, 0, 0, w, h, m_composite, kFrameLeft + panX, kFrameTop + panY, w * q / 4,
+                    h * q / 4, whole);
+    } else {
+        StretchCopy(m_colour, 0, 0, w, h, m_composite, kFrameLeft + panX, kFrameTop + panY,
+                    w * q / 4, h * q / 4, whole);
+    }
 
     const SurfaceRect frame{kFrameLeft, kFrameTop, kFrameLeft + dots, kFrameTop + lines};
     m_composite.Fill(frame.left, frame.top, frame.right, frame.bottom, kWhite);
@@ -279,7 +415,7 @@ void CLogoSurfaces::ComposeView(const CSourceBitmap& source, const CLogoRaster& 
     if (m_bDithered && ax.dstSize > 0 && ay.dstSize > 0) {
         // The picture dithered at this zoom, placed pixel for pixel: a pan past the frame's
         // edge starts that many shown pixels in.
-        const Dithered& d = DitheredAt(w, h, q);
+        const Dithered& d = DitheredAt(source, w, h, q);
         const int offX = std::max(-panX, 0), offY = std::max(-panY, 0);
         const int left = std::max(ax.dst, frame.left), top = std::max(ay.dst, frame.top);
         const int right = int(std::min<qint64>(frame.right, qint64(ax.dst) + ax.dstSize));
@@ -297,8 +433,14 @@ void CLogoSurfaces::ComposeView(const CSourceBitmap& source, const CLogoRaster& 
             }
         }
     } else if (!m_bDithered && ax.dstSize >= 0 && ay.dstSize >= 0) {
-        StretchCopy(m_blackWhite, ax.src, ay.src, ax.srcSize, ay.srcSize, m_composite, ax.dst,
-                    ay.dst, ax.dstSize, ay.dstSize, frame);
+        if (m_use == Use::Once) {
+            CPictureRows blackWhite(source, true, m_drawn, m_threshold);
+            StretchRows(blackWhite, ax.src, ay.src, ax.srcSize, ay.srcSize, m_composite, ax.dst,
+                        ay.dst, ax.dstSize, ay.dstSize, frame);
+        } else {
+            StretchCopy(m_blackWhite, ax.src, ay.src, ax.srcSize, ay.srcSize, m_composite, ax.dst,
+                        ay.dst, ax.dstSize, ay.dstSize, frame);
+        }
     }
 
     // The 3-pixel outline is centred two pixels outside the logo: it fills the ring from

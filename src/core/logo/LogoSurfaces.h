@@ -57,7 +57,17 @@ public:
 
     enum class Render { NotLoaded, Logo, PreviewOnly };
 
-    CLogoSurfaces();
+    // How the surfaces are used. Kept (the view): a render draws the picture into the
+    // colour and black-and-white surfaces, and every later compose (each drag step, each
+    // zoom) reads them. Once (kvuctl): one render, then composes of that same picture; a
+    // render only notes the threshold and ComposeView reads the picture it is given
+    // straight from its store, drawing the same composite without filling 6 MB of
+    // surfaces to read a part of them. Drawn once, the black-and-white picture of a
+    // depth that gets a colour preview only is the fresh surface's white, and
+    // m_colour and m_blackWhite are never drawn.
+    enum class Use { Kept, Once };
+
+    explicit CLogoSurfaces(Use use = Use::Kept);
     virtual ~CLogoSurfaces() = default;
 
     // The threshold in colour sums for a percentage: 25 gives 191, 50 gives 382, ...
@@ -92,8 +102,12 @@ private:
         int zoom = 0, width = 0, height = 0;
         std::vector<quint8> black;
     };
-    const Dithered& DitheredAt(int pictureWidth, int pictureHeight, int zoom);
+    const Dithered& DitheredAt(const CSourceBitmap& source, int pictureWidth, int pictureHeight,
+                               int zoom);
 
+    Use m_use;
+    Render m_drawn = Render::NotLoaded; // what the last render drew
+    int m_threshold = ThresholdSum(50); // its threshold sum
     bool m_bDithered = false;
     Dithered m_dithered;
 };

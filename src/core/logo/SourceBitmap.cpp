@@ -2,20 +2,32 @@
 
 #include "files/FileAccess.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <cstring>
 
 const char* const CSourceBitmap::kOpenFailed = "Failed to open a file for read.";
 
-namespace {
-// A read position over the file's bytes that, like a file, hands out fewer bytes than
-// asked at its end and never anything beyond it.
-class CFileCursor {
+// A read position over a file that, like a file, hands out fewer bytes than asked at its
+// end and never anything beyond it.
+class CReadCursor {
 public:
-    explicit CFileCursor(const QByteArray& bytes)
-        : m_data(bytes.constData()), m_size(bytes.size()) {}
+    virtual ~CReadCursor() = default;
     // Copies up to `count` bytes to `to`; returns how many were there.
-    qint64 Read(void* to, qint64 count) {
+    virtual qint64 Read(void* to, qint64 count) = 0;
+    // A seek past the end leaves every later read empty.
+    virtual void Seek(quint32 offset) = 0;
+    virtual qint64 Size() const = 0;
+};
+
+namespace {
+// The bytes of a file already in memory.
+class CBytesCursor : public CReadCursor {
+public:
+    explicit CBytesCursor(const QByteArray& bytes)
+        : m_data(bytes.constData()), m_size(bytes.size()) {}
+    qint64 Read(void* to, qint64 count) override {
         const qint64 left = m_size - m_pos;
         const qint64 n = std::max<qint64>(0, std::min(count, left));
         if (n > 0)
@@ -23,12 +35,38 @@ public:
         m_pos += n;
         return n;
     }
-    // A seek past the end leaves every later read empty.
-    void Seek(quint32 offset) { m_pos = std::min<qint64>(offset, m_size); }
-    qint64 Size() const { return m_size; }
+    void Seek(quint32 offset) override { m_pos = std::min<qint64>(offset, m_size); }
+    qint64 Size() const override { return m_size; }
 
 private:
     const char* m_data;
+    qint64 m_size;
+    qint64 m_pos = 0;
+};
+
+// An open file, read straight into the caller's memory: the rows go from the page cache
+// into the store in one copy, with no copy of the whole file on the way. A read error is
+// taken as the end of the file (the reader then says what it could not read).
+class CFileCursor : public CReadCursor {
+public:
+    explicit CFileCursor(QFile& file) : m_file(file), m_size(file.size()) {}
+    qint64 Read(void* to, qint64 count) override {
+        const qint64 n =
+            count > 0 && m_pos < m_size ? m_file.read(static_cast<char*>(to), count) : 0;
+        if (n <= 0)
+            return 0;
+        m_pos += n;
+        return n;
+    }
+    void Seek(quint32 offset) override {
+        m_pos = std::min<qint64>(offset, m_size);
+        if (!m_file.seek(m_pos))
+            m_pos = m_size;
+    }
+    qint64 Size() const override { return m_size; }
+
+private:
+    QFile& m_file;
     qint64 m_size;
     qint64 m_pos = 0;
 };
@@ -64,22 +102,44 @@ int CSourceBitmap::RowBytes(int width, int bitsPerPixel) {
 
 CSourceBitmap::ReadReport CSourceBitmap::Read(const QString& path) {
     m_bLoaded = 0;
-    QByteArray bytes;
     ReadReport report;
-    if (FileAccess::ReadRegularFile(path, kMaxFileBytes, &bytes, &report.openDetail) !=
-        FileAccess::ReadResult::Ok)
+    // Devices, FIFOs and folders are refused before they are opened (a FIFO would block).
+    if (FileAccess::IsNonRegular(path)) {
+        report.openDetail = FileAccess::NotRegularText(path);
         return report;
-    return ReadBytes(bytes);
+    }
+    QFile file(path);
+    // Unbuffered: each read goes from the system straight into the store.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        report.openDetail = file.errorString();
+        return report;
+    }
+    return ReadFile(file);
+}
+
+CSourceBitmap::ReadReport CSourceBitmap::ReadFile(QFile& file) {
+    m_bLoaded = 0;
+    if (file.size() > kMaxFileBytes) {
+        ReadReport report;
+        report.openDetail = QStringLiteral("larger than %1 bytes").arg(kMaxFileBytes);
+        return report;
+    }
+    CFileCursor in(file);
+    return ReadFrom(in);
 }
 
 CSourceBitmap::ReadReport CSourceBitmap::ReadBytes(const QByteArray& file) {
+    CBytesCursor in(file);
+    return ReadFrom(in);
+}
+
+CSourceBitmap::ReadReport CSourceBitmap::ReadFrom(CReadCursor& in) {
     m_bLoaded = 0;
     m_bTopDown = false;
     ReadReport report;
     report.opened = true;
     QStringList& texts = report.texts;
     auto say = [&](const char* text) { texts << QString::fromLatin1(text); };
-    CFileCursor in(file);
 
     quint8 fh[kFileHeaderSize];
     if (in.Read(fh, kFileHeaderSize) < kFileHeaderSize) {
@@ -186,13 +246,40 @@ CSourceBitmap::ReadReport CSourceBitmap::ReadBytes(const QByteArray& file) {
     std::fill(m_pixels.begin(), m_pixels.begin() + size_t(kStoreRowBytes) * size_t(m_nDirtyRows),
               quint8(0));
     m_nDirtyRows = biHeight;
-    // The file holds the bottom row first, or the top row first when it said so.
-    for (int r = 0; r < biHeight; ++r) {
-        if (in.Read(StoreRow(m_bTopDown ? r : biHeight - 1 - r), m_nRowBytes) < m_nRowBytes) {
-            say("Premature EOF while reading a Bitmap row.\n");
-            return report;
-        }
+    if (!ReadRows(in)) {
+        say("Premature EOF while reading a Bitmap row.\n");
+        return report;
     }
     m_bLoaded = 1;
     return report;
+}
+
+bool CSourceBitmap::ReadRows(CReadCursor& in) {
+    const int rows = std::max(biHeight, 0);
+    const size_t rowBytes = size_t(m_nRowBytes);
+    const size_t stride = size_t(kStoreRowBytes);
+    if (rows == 0 || rowBytes == 0)
+        return true;
+    // All rows in one read, as they lie in the file, at the start of the store; then each
+    // moved to its place. Read row by row, the system calls took longer than the copying.
+    const qint64 want = qint64(rowBytes) * rows;
+    const qint64 got = std::max<qint64>(in.Read(m_pixels.data(), want), 0);
+    // File row i (with what there was of a row cut short) goes to store row i: rows are
+    // spread from the last, whose place lies furthest from where it was read, so that no
+    // row is overwritten before it is moved. The bytes between the rows are cleared.
+    const int present =
+        int(std::min<qint64>(rows, (got + qint64(rowBytes) - 1) / qint64(rowBytes)));
+    for (int i = present - 1; i >= 0; --i) {
+        const size_t length = std::min<size_t>(rowBytes, size_t(got) - size_t(i) * rowBytes);
+        quint8* to = StoreRow(i);
+        if (i > 0 && stride != rowBytes)
+            std::memmove(to, m_pixels.data() + size_t(i) * rowBytes, length);
+        std::memset(to + length, 0, stride - length);
+    }
+    // The file holds the bottom row first, or the top row first when it said so.
+    if (!m_bTopDown) {
+        for (int i = 0, j = rows - 1; i < j; ++i, --j)
+            std::swap_ranges(StoreRow(i), StoreRow(i) + stride, StoreRow(j));
+    }
+    return got == want;
 }

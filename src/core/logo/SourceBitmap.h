@@ -8,6 +8,9 @@
 
 #include <array>
 
+class QFile;
+class CReadCursor;
+
 // The picture opened from a BMP file (a 14-byte file header, a 40-byte information
 // header, the colour table, the pixel rows). The rows are kept exactly as stored in the
 // file, padding included, turned the right way up: row 0 is the top row of the picture.
@@ -43,6 +46,9 @@ public:
     // Reads the file at `path`. m_bLoaded is 0 from the start and 1 only when every row
     // was read; the report lists what the user is told.
     ReadReport Read(const QString& path);
+    // The same on a file already open for reading (unbuffered is best: the rows are read
+    // straight into the store).
+    ReadReport ReadFile(QFile& file);
     // The same on the bytes of a file already in memory.
     ReadReport ReadBytes(const QByteArray& file);
 
@@ -75,6 +81,10 @@ public:
     bool m_bTopDown = false; // the file stored its rows top row first
 
 private:
+    ReadReport ReadFrom(CReadCursor& in);
+    // The pixel rows from the cursor's position into the store; false when the file ended
+    // first (what there was stays in the store).
+    bool ReadRows(CReadCursor& in);
     // Only the reader writes the store, so that it knows which rows it has written.
     quint8* StoreRow(int y) { return m_pixels.data() + size_t(kStoreRowBytes) * size_t(y); }
     int m_nDirtyRows = 0; // the store rows that may hold bytes of an earlier read

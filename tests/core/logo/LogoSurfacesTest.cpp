@@ -430,3 +430,45 @@ TEST(LogoRender, DitherGivesTheGreyLevelsAsDotDensityAtEveryZoom) {
     logo.surfaces->RenderSurfaces(*logo.bmp, 50, nullptr);
     EXPECT_FALSE(logo.surfaces->IsDithered());
 }
+
+TEST(LogoSurfaces, DrawnOnceTheCompositeIsTheViewsOwn) {
+    // kvuctl's surfaces, composed straight from the picture, against the view's: every
+    // depth, shrunk, 1:1 and enlarged, panned both ways, thresholded and dithered.
+    struct Case {
+        int bits, width, height;
+    } pictures[] = {{24, 1024, 768}, {24, 37, 23}, {1, 45, 9}, {4, 33, 7}, {8, 20, 30}};
+    const struct {
+        int zoom, panX, panY;
+        bool dither;
+    } views[] = {{2, 0, 0, false},    {3, -7, 5, false},   {4, 0, 0, true},
+                 {6, 11, -13, false}, {12, -40, -3, true}, {4, 900, 0, false}};
+    for (const Case& p : pictures) {
+        BmpBuilder b;
+        b.bitCount = p.bits;
+        b.width = p.width;
+        b.height = p.height;
+        b.pixel = [](int x, int y) { return quint32((x * 37 + y * 11) * 0x010307u) & 0xFFFFFFu; };
+        CSourceBitmap bmp;
+        bmp.ReadBytes(b.Build());
+        ASSERT_EQ(bmp.m_bLoaded, 1) << p.bits;
+        for (int i = 0; i < 256; ++i)
+            bmp.m_palette[size_t(i)] = {quint8(i * 7), quint8(i * 3), quint8(255 - i), 0};
+        for (const auto& v : views) {
+            CLogoSurfaces kept, once(CLogoSurfaces::Use::Once);
+            CLogoRaster raster;
+            raster.SetWidthCode(4);
+            raster.m_nHeight = 300;
+            for (CLogoSurfaces* s : {&kept, &once}) {
+                if (v.dither)
+                    s->RenderDithered(bmp, nullptr);
+                else
+                    s->RenderSurfaces(bmp, 75, nullptr);
+                s->ComposeView(bmp, raster, v.panX, v.panY, v.zoom);
+            }
+            const CSurface &a = kept.m_composite, &c = once.m_composite;
+            EXPECT_TRUE(std::equal(a.Row(0), a.Row(0) + a.Width() * a.Height(), c.Row(0)))
+                << p.bits << " bits " << p.width << " x " << p.height << ", zoom " << v.zoom
+                << " pan " << v.panX << "," << v.panY << (v.dither ? " dithered" : "");
+        }
+    }
+}
