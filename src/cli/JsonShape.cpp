@@ -72,13 +72,18 @@ QString TypeOf(const QJsonValue& v) {
 }
 
 bool TypeFits(const QString& listed, const QString& actual) {
-    QString type = listed;
-    if (type.endsWith(QLatin1Char('?')))
-        type.chop(1);
-    // A number may happen to be whole.
-    return type == actual ||
-           (type == QLatin1String("number") && actual == QLatin1String("integer")) ||
-           (type == QLatin1String("map") && actual == QLatin1String("object"));
+    QString types = listed;
+    if (types.endsWith(QLatin1Char('?')))
+        types.chop(1);
+    // "integer|string|null": any of them.
+    for (const QString& type : types.split(QLatin1Char('|'))) {
+        // A number may happen to be whole.
+        if (type == actual ||
+            (type == QLatin1String("number") && actual == QLatin1String("integer")) ||
+            (type == QLatin1String("map") && actual == QLatin1String("object")))
+            return true;
+    }
+    return false;
 }
 
 const CJsonField* Find(const CJsonShape& shape, const QString& path) {

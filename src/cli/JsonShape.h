@@ -8,7 +8,8 @@ class QJsonValue;
 // One key of what a command prints with --json: where it stands ("ports[].output.rate":
 // the key rate of the object under output in each element of the array ports; "[]" alone
 // for the elements of an array that is the whole output), its type (string, integer,
-// number, boolean, object, array; a trailing '?' when the key is not always there) and
+// number, boolean, object, array, null, or several of them joined by '|'; a trailing '?'
+// when the key is not always there) and
 // what it holds; "map" is an object whose keys are data (a recipe's values), not checked.
 // The manual page lists these, and the tests check the JSON against them,
 // so the two cannot tell different stories.

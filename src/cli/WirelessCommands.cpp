@@ -287,6 +287,37 @@ template <class Form> QJsonValue JsonOf(const Form& form, const Setting<Form>& r
     return text;
 }
 
+// What bt read and wlan read print with --json, from the same rows as JsonOf: the manual
+// page lists it and the JSON test checks the output against it. A setting the reply did not
+// give is null.
+template <class Form> CJsonShape JsonShapeOf() {
+    CJsonShape shape;
+    for (const auto& row : Printed<Form>()) {
+        const QString key = QLatin1String(row.key);
+        const QString label = QLatin1String(row.label);
+        switch (row.json) {
+        case JsonAs::Text:
+            shape.append({key, QStringLiteral("string|null"), label});
+            break;
+        case JsonAs::Number:
+            shape.append({key, QStringLiteral("integer|string|null"),
+                          label + QStringLiteral(" (a text that is no number stays a string)")});
+            break;
+        case JsonAs::Flag:
+            shape.append({key, QStringLiteral("boolean|null"), label});
+            break;
+        case JsonAs::Choice:
+            shape.append({key, QStringLiteral("object|null"), label});
+            shape.append({key + QStringLiteral(".value"), QStringLiteral("integer|string"),
+                          QStringLiteral("its number on the page")});
+            shape.append({key + QStringLiteral(".text"), QStringLiteral("string|null"),
+                          QStringLiteral("the page's text for it; null when it names none")});
+            break;
+        }
+    }
+    return shape;
+}
+
 template <class Form> int RunRead(CCliRun& run) {
     if (const int rc = run.PrepareLink(); rc != KvuCtlExit::Ok)
         return rc;
@@ -638,6 +669,8 @@ std::vector<CCliCommand> WirelessCommands() {
     };
     for (CCliCommand& row : rows) {
         const bool bluetooth = row.name.startsWith(QLatin1String("bt"));
+        if (row.name.endsWith(QLatin1String("read")))
+            row.json = bluetooth ? JsonShapeOf<CBluetoothForm>() : JsonShapeOf<CWlanForm>();
         const QString written =
             bluetooth ? QStringLiteral(" --name Till-4") : QStringLiteral(" --ssid shop-floor");
         CCliRun::AllowManyPorts(row, row.name + (row.name.endsWith(QLatin1String("write"))

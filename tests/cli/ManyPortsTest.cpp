@@ -377,6 +377,8 @@ TEST_F(ManyPortsTest, EveryJsonCommandPrintsTheShapeItsManualPageLists) {
         {{"logo", "flash", "1", bmp, "--height", "8", "--port", port}, 0, Own},
         {{"logo", "print", "1", "--port", port}, 0, Own},
         {{"bt", "read", "--port", missing}, 4, Failure},
+        {{"bt", "read", "--port", port}, 0, Own},
+        {{"wlan", "read", "--port", port}, 0, Own},
         {{"bt", "write", "--name", "Till", "--port", port}, 0, Own},
         {{"wlan", "read", "--port", missing}, 4, Failure},
         {{"wlan", "write", "--ssid", "shop", "--port", port}, 0, Own},
