@@ -184,6 +184,8 @@ TEST_F(CompletionTest, OfferedChoicesAreTheOnesTheCommandsTake) {
          {"logo", "preview", picture.fileName(), "-o", dir.filePath("p.pbm")},
          "51",
          0},
+        // An output with no file ending takes its format from --format.
+        {"format", {"logo", "preview", picture.fileName(), "-o", dir.filePath("p")}, "gif", 0},
         {"discoverable", {"bt", "write", "--port", noPort}, "3", 4},
         {"power", {"bt", "write", "--port", noPort}, "3", 4},
         {"security", {"bt", "write", "--port", noPort}, "2", 4},

@@ -92,5 +92,5 @@ private:
     bool m_pendingCr = false;
     bool m_linkLost = false;
     QString m_linkLostText;
-    CMonitorHex m_received;
+    CMonitorHex m_received{kMaxMonitorLines, kFirstKeptLine};
 };

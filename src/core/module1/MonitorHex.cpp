@@ -1,13 +1,11 @@
 #include "MonitorHex.h"
 
-#include "MacroSession.h"
-
 void CMonitorHex::Append(const QByteArray& bytes) {
     m_bytes += bytes;
     const int rows = (int(m_bytes.size()) + kBytesPerRow - 1) / kBytesPerRow;
-    if (rows <= CMacroSession::kMaxMonitorLines)
+    if (rows <= m_maxRows)
         return;
-    const int dropped = CMacroSession::kFirstKeptLine * kBytesPerRow;
+    const int dropped = m_firstKeptRow * kBytesPerRow;
     m_bytes.remove(0, dropped);
     m_firstOffset += dropped;
 }

@@ -11,6 +11,9 @@ class CMonitorHex {
 public:
     static constexpr int kBytesPerRow = 16;
 
+    // Past `maxRows` rows the oldest are dropped, down to the rows from `firstKeptRow` on.
+    CMonitorHex(int maxRows, int firstKeptRow) : m_maxRows(maxRows), m_firstKeptRow(firstKeptRow) {}
+
     void Append(const QByteArray& bytes);
     void Clear();
     // "00000010  1B 55 31 0D 0A                                   .U1.."
@@ -20,4 +23,6 @@ public:
 private:
     QByteArray m_bytes;       // starts at a row boundary
     qint64 m_firstOffset = 0; // offset of m_bytes[0] since the link opened
+    int m_maxRows;
+    int m_firstKeptRow;
 };

@@ -305,7 +305,7 @@ TEST(MacroSession, TheHexViewShowsTheBytesAsTheyArrivedAndKeepsRowsAsTheMonitorK
          21},
     };
     for (const Row& row : rows) {
-        CMonitorHex hex;
+        CMonitorHex hex(CMacroSession::kMaxMonitorLines, CMacroSession::kFirstKeptLine);
         for (const QByteArray& bytes : row.appends)
             hex.Append(bytes);
         const QString text = hex.Text();
