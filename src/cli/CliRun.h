@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KvuCtl.h"
+#include "KvuCtlContext.h"
 #include "app/AppCore.h"
 #include "app/UiServices.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConvertedPicture.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -14,13 +16,6 @@ namespace LogoPictureIo {
 // Whether the bytes begin like a PNG or a JPEG file: those are converted, everything
 // else goes to the bitmap reader as it is.
 bool IsConvertible(const QByteArray& head);
-
-struct Converted {
-    bool ok = false;
-    QByteArray bitmap; // a 24-bit BMP file of at most 1024 x 768
-    QString status;    // set when the picture was scaled down to fit
-    QString error;     // why it could not be converted
-};
 
 // A PNG or JPEG file's bytes as a 24-bit bitmap: transparent parts laid on white, grey,
 // palette and alpha pictures converted like colour ones, pictures larger than 1024 x 768

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "LogoPictureIo.h"
+#include "ConvertedPicture.h"
+
+#include <QByteArray>
 
 class CSurface;
 
