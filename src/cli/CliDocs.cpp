@@ -3,6 +3,7 @@
 #include "CliCommand.h"
 #include "KvuCtl.h"
 #include "KvuCtlOptions.h"
+#include "app/PortNames.h"
 #include "app/SerialPort.h"
 #include "app/Version.h"
 
@@ -50,10 +51,10 @@ QStringList ArgumentNames(const CCliCommand& c) {
     return c.synopsis.split(QLatin1Char(' '), Qt::SkipEmptyParts).mid(0, c.arguments);
 }
 
-QString PortNames() {
+QString ComPortNames() {
     QStringList names;
-    for (int n = 1; n <= CSerialPort::kPortCount; ++n)
-        names << QStringLiteral("COM%1").arg(n);
+    for (int i = 0; i < PortNames::kPortCount; ++i)
+        names << PortNames::ComName(i);
     return names.join(QLatin1Char(' '));
 }
 
@@ -139,7 +140,7 @@ QString CliDocs::BashCompletionTable() {
                            "_kvuctl_values_of() {\n    case $1 in\n"
                            "    --port) REPLY=%1 ;;\n    --baud) REPLY=%2 ;;\n%3"
                            "    *) REPLY= ;;\n    esac\n}\n")
-                .arg(ShellQuote(PortNames()), ShellQuote(BaudRates()), choices);
+                .arg(ShellQuote(ComPortNames()), ShellQuote(BaudRates()), choices);
     return text;
 }
 

@@ -1,6 +1,7 @@
 #include "PortDiscovery.h"
 
 #include "PortMap.h"
+#include "PortNames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,8 +9,6 @@
 #include <algorithm>
 
 namespace {
-const int kPortCount = 20;
-
 // The file a device name leads to, links followed; the name itself where it is no file
 // (COM3 on Windows) or does not exist.
 QString Resolved(const QString& device) {
@@ -42,8 +41,8 @@ QString StableName(const QString& device, const QString& folder) {
 
 QStringList ComNamesFor(const QString& device, const CPortMap& map) {
     QStringList names;
-    for (int i = 0; i < kPortCount; ++i) {
-        const QString name = QStringLiteral("COM%1").arg(i + 1);
+    for (int i = 0; i < PortNames::kPortCount; ++i) {
+        const QString name = PortNames::ComName(i);
         if (SameDevice(map.Device(name), device))
             names << name;
     }

@@ -1,13 +1,15 @@
 #include "PortMap.h"
 
+#include "PortNames.h"
+
 #include <QSettings>
 
 namespace {
 const char* const kSection = "Ports";
-const int kPortCount = 20;
+using PortNames::kPortCount;
 
 QString PortName(int index) {
-    return QStringLiteral("COM%1").arg(index + 1);
+    return PortNames::ComName(index);
 }
 } // namespace
 

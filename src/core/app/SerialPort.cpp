@@ -393,7 +393,7 @@ void CSerialPort::SetPortName(const QString& name) {
 
 int CSerialPort::GetPortIndex() const {
     for (int i = 0; i < kPortCount; ++i) {
-        if (m_strPortName == QStringLiteral("COM%1").arg(i + 1))
+        if (m_strPortName == PortNames::ComName(i))
             return i;
     }
     return 0;
@@ -402,5 +402,5 @@ int CSerialPort::GetPortIndex() const {
 void CSerialPort::SetPortIndex(int index) {
     // Indexes of 20 and above give COM21, as the old dialog code did; negative ones are
     // not produced by any caller and are treated as 0.
-    m_strPortName = QStringLiteral("COM%1").arg(qBound(0, index, kPortCount) + 1);
+    m_strPortName = PortNames::ComName(qBound(0, index, kPortCount));
 }

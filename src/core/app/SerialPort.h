@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OpenProblem.h"
+#include "PortNames.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,7 +25,7 @@ public:
     };
     static const BaudRow kBaudTable[8];
     static constexpr int kDefaultBaudIndex = 5; // 38400
-    static constexpr int kPortCount = 20;
+    static constexpr int kPortCount = PortNames::kPortCount;
 
     CSerialPort();
     virtual ~CSerialPort();

@@ -1,19 +1,11 @@
 #include "AtReply.h"
 
 #include "text/CodePage.h"
+#include "text/NumberScan.h"
 
 #include <limits>
 
 namespace {
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
@@ -148,29 +140,8 @@ int AtReply::FirstDigit(const QString& value) {
 }
 
 bool AtReply::ReadDecimal(const QString& value, int* number) {
-    int i = 0;
-    while (i < value.size() && (value[i] == QLatin1Char(' ') || value[i] == QLatin1Char('\t')))
-        ++i;
-    bool negative = false;
-    if (i < value.size() && (value[i] == QLatin1Char('-') || value[i] == QLatin1Char('+')))
-        negative = value[i++] == QLatin1Char('-');
-    qint64 n = 0;
-    int digits = 0;
-    for (; i < value.size() && value[i] >= QLatin1Char('0') && value[i] <= QLatin1Char('9'); ++i) {
-        n = n * 10 + (value[i].unicode() - '0');
-        // Beyond 32 bits "%d" has no defined result; such a value is not taken.
-        if (n > qint64(std::numeric_limits<int>::max()) + 1)
-            return false;
-        ++digits;
-    }
-    if (digits == 0)
-        return false;
-    if (negative)
-        n = -n;
-    if (n > std::numeric_limits<int>::max() || n < std::numeric_limits<int>::min())
-        return false;
-    *number = int(n);
-    return true;
+    // Beyond 32 bits "%d" has no defined result; such a value is not taken.
+    return NumberScan::Scan(value).ToInt(number);
 }
 
 QByteArray AtReply::Quote(const QString& text) {
@@ -189,8 +160,8 @@ QString AtReply::Unquote(const QByteArray& value) {
     QByteArray bytes;
     for (qsizetype i = 0; i < value.size(); ++i) {
         if (value[i] == '\\' && i + 2 < value.size()) {
-            const int high = HexDigit(value[i + 1]);
-            const int low = HexDigit(value[i + 2]);
+            const int high = NumberScan::HexDigit(uchar(value[i + 1]));
+            const int low = NumberScan::HexDigit(uchar(value[i + 2]));
             if (high >= 0 && low >= 0) {
                 bytes += char(high * 16 + low);
                 i += 2;

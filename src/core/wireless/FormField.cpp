@@ -1,5 +1,7 @@
 #include "FormField.h"
 
+#include "text/NumberScan.h"
+
 QString FormField::IntegerMessage() {
     return QStringLiteral("Please enter an integer.");
 }
@@ -13,15 +15,10 @@ QString FormField::LengthMessage(int limit) {
 }
 
 bool FormField::ParseInteger(const QString& typed, int* value) {
+    // The whole entry is the number: "12a" is no integer here, unlike a "%d" read.
     const QString trimmed = typed.trimmed();
-    if (trimmed.isEmpty())
-        return false;
-    bool ok = false;
-    const int v = trimmed.toInt(&ok, 10);
-    if (!ok)
-        return false;
-    *value = v;
-    return true;
+    const NumberScan::Number n = NumberScan::Scan(trimmed);
+    return n.end == trimmed.size() && n.ToInt(value);
 }
 
 bool FormField::Check(FieldKind kind, int limit, int min, int max, const QString& typed,

@@ -2,6 +2,7 @@
 
 #include "AtReply.h"
 #include "text/CodePage.h"
+#include "text/FirstMatch.h"
 
 namespace {
 const int kAddressLength = 12;
@@ -122,13 +123,7 @@ QString CWlanForm::InitialItem(int id) {
 }
 
 int CWlanForm::MatchingItem(const QStringList& items, const QString& text) {
-    if (text.isEmpty())
-        return -1;
-    for (int i = 0; i < items.size(); ++i) {
-        if (items[i].startsWith(text))
-            return i;
-    }
-    return -1;
+    return FirstItemStartingWith(items, text);
 }
 
 void CWlanForm::InitDialog() {

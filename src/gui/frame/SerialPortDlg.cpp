@@ -3,6 +3,7 @@
 #include "app/BaudDetector.h"
 #include "app/PortDiscovery.h"
 #include "app/PortMap.h"
+#include "app/PortNames.h"
 #include "app/SerialPort.h"
 #include "app/UiServices.h"
 
@@ -38,7 +39,7 @@ const struct {
 };
 
 QString PortName(int index) {
-    return QStringLiteral("COM%1").arg(index + 1);
+    return PortNames::ComName(index);
 }
 
 // The DIP-switch columns. The texts line the switch positions up with runs of blanks,

@@ -1,5 +1,8 @@
 #include "LogoSizeDlg.h"
 
+#include "text/FirstMatch.h"
+#include "text/NumberScan.h"
+
 #include "app/UiServices.h"
 #include "frame/HelpKey.h"
 #include "logo/LogoRaster.h"
@@ -82,11 +85,10 @@ void CLogoSizeDlg::OnInitDialog() {
 
 void CLogoSizeDlg::ShowFields() {
     // The first entry that begins with the text is selected, or else the text is shown.
-    int found = -1;
-    for (int i = 0; i < m_combo->count() && found < 0; ++i) {
-        if (!m_strHeight.isEmpty() && m_combo->itemText(i).startsWith(m_strHeight))
-            found = i;
-    }
+    QStringList items;
+    for (int i = 0; i < m_combo->count(); ++i)
+        items << m_combo->itemText(i);
+    const int found = FirstItemStartingWith(items, m_strHeight);
     if (found >= 0)
         m_combo->setCurrentIndex(found);
     else
@@ -117,20 +119,9 @@ namespace {
 // A decimal number from the start of the text: leading blanks and a sign are taken, the
 // digits end at the first other character ("12a" is 12). False when there are no digits.
 bool LeadingNumber(const QString& text, int* value) {
-    int i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
-        negative = text[i++] == QLatin1Char('-');
-    qint64 v = 0;
-    int digits = 0;
-    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
-        v = std::min<qint64>(v * 10 + (text[i].unicode() - '0'), 1 << 30);
-        ++digits;
-    }
-    *value = int(negative ? -v : v);
-    return digits > 0;
+    const NumberScan::Number n = NumberScan::Scan(text);
+    *value = int(n.Clamped(-(1 << 30), 1 << 30));
+    return n.found;
 }
 } // namespace
 

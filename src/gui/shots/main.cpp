@@ -6,6 +6,7 @@
 
 #include "ShotStage.h"
 #include "ShotTable.h"
+#include "app/PortNames.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,8 +53,8 @@ int main(int argc, char* argv[]) {
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    for (int i = 1; i <= 20; ++i)
-        qunsetenv(QStringLiteral("KVU_PORT_COM%1").arg(i).toLatin1().constData());
+    for (int i = 0; i < PortNames::kPortCount; ++i)
+        qunsetenv(("KVU_PORT_" + PortNames::ComName(i)).toLatin1().constData());
 
     int written = 0;
     for (const ShotRow& row : ShotTable()) {
