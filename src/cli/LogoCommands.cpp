@@ -9,6 +9,7 @@
 #include "logo/LogoSurfaces.h"
 #include "logo/LogoTransfer.h"
 #include "logo/LogoViewChoices.h"
+#include "logo/PngWriter.h"
 #include "logo/SourceBitmap.h"
 
 #include <QDir>
@@ -273,20 +274,21 @@ int RunPreview(CCliRun& run) {
     if (const int rc = PrepareLogo(run, run.Argument(0), *bmp, *raster, surfaces.get());
         rc != KvuCtlExit::Ok)
         return rc;
+    // The PNG comes from the core's own encoder: Qt's image codecs (QtGui and the codec
+    // module) would cost more to load than everything else the preview does.
+    const CSurface& composite = surfaces->m_composite;
+    const QByteArray bytes =
+        png ? PngWriter::Encode(composite.Row(0), composite.Width(), composite.Height())
+            : PbmBytes(*raster);
     QString detail;
     bool written = false;
-    if (!stream) {
-        written = png ? LogoPictureIo::WriteCompositePng(surfaces->m_composite, target, &detail)
-                      : FileAccess::WriteRegenerableFile(target, PbmBytes(*raster), &detail);
-    } else {
-        QByteArray bytes =
-            png ? LogoPictureIo::CompositePng(surfaces->m_composite) : PbmBytes(*raster);
-        if (bytes.isEmpty())
-            detail = QStringLiteral("the PNG and JPEG support could not encode the picture");
-        else
-            written = toStdout ? WriteStandardOutput(run, bytes, &detail)
-                               : WriteThrough(target, bytes, &detail);
-    }
+    if (bytes.isEmpty())
+        detail = QStringLiteral("the picture could not be encoded");
+    else if (!stream)
+        written = FileAccess::WriteRegenerableFile(target, bytes, &detail);
+    else
+        written = toStdout ? WriteStandardOutput(run, bytes, &detail)
+                           : WriteThrough(target, bytes, &detail);
     if (!written) {
         run.FileError(target, QStringLiteral("Failed to open a file for write."), detail);
         return KvuCtlExit::FileError;

@@ -298,8 +298,9 @@ TEST_F(LogoCli, FlashWithoutTheQuestionIsNotConfirmed) {
 }
 
 TEST_F(LogoCli, WithoutTheCodecModuleAPngIsRefusedClearlyAndABmpStillWorks) {
-    // kvuctl loads the PNG and JPEG support only for such a picture: copied into a folder
-    // without the module, it still reads a BMP and says what is missing for a PNG.
+    // kvuctl loads the PNG and JPEG support only to read such a picture: copied into a
+    // folder without the module, it still reads a BMP, writes its preview as PBM or PNG
+    // (the PNG comes from its own encoder) and says what is missing for a PNG picture.
     const QString program = dir.filePath("kvuctl");
     ASSERT_TRUE(QFile::copy(KVUCTL_PATH, program));
     QImage image(16, 4, QImage::Format_RGB32);
@@ -315,7 +316,7 @@ TEST_F(LogoCli, WithoutTheCodecModuleAPngIsRefusedClearlyAndABmpStillWorks) {
         {bmp, dir.filePath("block.pbm"), 0, ""},
         {png, dir.filePath("white.pbm"), 3,
          "the PNG and JPEG support, libkvu-picture-codecs.so, is not installed in "},
-        {bmp, dir.filePath("block.png"), 3, "Failed to open a file for write."},
+        {bmp, dir.filePath("block.png"), 0, ""},
     };
     for (const Case& c : cases) {
         QProcess run;

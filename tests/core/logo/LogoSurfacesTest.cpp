@@ -5,8 +5,11 @@
 #include "BmpBuilder.h"
 #include "RecordingServices.h"
 #include "logo/LogoRaster.h"
+#include "logo/PngWriter.h"
 #include "logo/SourceBitmap.h"
 
+#include <QImage>
+#include <QtEndian>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
@@ -471,4 +474,78 @@ TEST(LogoSurfaces, DrawnOnceTheCompositeIsTheViewsOwn) {
                 << " pan " << v.panX << "," << v.panY << (v.dither ? " dithered" : "");
         }
     }
+}
+
+namespace {
+// The chunks' types in order after the signature; "" when a length runs past the end or
+// a chunk's CRC is wrong.
+QByteArray PngChunkTypes(const QByteArray& png) {
+    if (!png.startsWith("\x89PNG\r\n\x1A\n"))
+        return {};
+    QByteArray types;
+    for (qsizetype at = 8; at < png.size();) {
+        if (at + 12 > png.size())
+            return {};
+        const quint32 length = qFromBigEndian<quint32>(png.constData() + at);
+        if (length > quint32(png.size() - at - 12))
+            return {};
+        const quint32 crc = qFromBigEndian<quint32>(png.constData() + at + 8 + length);
+        if (PngWriter::Crc32(png.constData() + at + 4, qsizetype(length) + 4) != crc)
+            return {};
+        types += png.mid(at + 4, 4) + ' ';
+        at += 12 + qsizetype(length);
+    }
+    return types;
+}
+} // namespace
+
+TEST(PngWriter, DecodesToTheSamePixelsAsTheComposite) {
+    EXPECT_EQ(PngWriter::Crc32("123456789", 9), 0xCBF43926u);
+    // Sizes with rows that end inside a byte, and colour counts at each bit depth's edge.
+    struct Case {
+        int width, height, colours;
+        const char* chunks;
+    } cases[] = {
+        {1, 1, 1, "IHDR PLTE IDAT IEND "},    {13, 5, 2, "IHDR PLTE IDAT IEND "},
+        {7, 3, 3, "IHDR PLTE IDAT IEND "},    {5, 9, 4, "IHDR PLTE IDAT IEND "},
+        {11, 6, 16, "IHDR PLTE IDAT IEND "},  {17, 4, 17, "IHDR PLTE IDAT IEND "},
+        {33, 9, 256, "IHDR PLTE IDAT IEND "}, {31, 10, 257, "IHDR IDAT IEND "},
+    };
+    for (const Case& c : cases) {
+        std::vector<quint32> pixels(size_t(c.width) * size_t(c.height));
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            const quint32 k = quint32(i % size_t(c.colours));
+            // The alpha byte is not part of the colour: half the pixels carry another one.
+            pixels[i] = (i % 2 ? 0x80000000u : 0xFF000000u) | (k & 0xFF) << 16 | (k >> 8) << 8 |
+                        ((k * 37) & 0xFF);
+        }
+        const QByteArray png = PngWriter::Encode(pixels.data(), c.width, c.height);
+        EXPECT_EQ(PngChunkTypes(png), c.chunks) << c.width << " x " << c.height;
+        const QImage decoded = QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
+        const QImage before(reinterpret_cast<const uchar*>(pixels.data()), c.width, c.height,
+                            c.width * 4, QImage::Format_RGB32);
+        EXPECT_EQ(decoded, before) << c.width << " x " << c.height << ", " << c.colours;
+    }
+
+    // The composite of a 24-bit picture (colours outside the frame) and of a small logo
+    // (white, black and the outline only), through the writer and back.
+    for (int size : {1024, 45}) {
+        BmpBuilder b;
+        b.width = size;
+        b.height = size * 3 / 4;
+        b.pixel = [](int x, int y) { return quint32((x * 37 + y * 11) * 0x010307u) & 0xFFFFFFu; };
+        CSourceBitmap bmp;
+        bmp.ReadBytes(b.Build());
+        CLogoSurfaces surfaces(CLogoSurfaces::Use::Once);
+        CLogoRaster raster;
+        surfaces.RenderSurfaces(bmp, 50, nullptr);
+        surfaces.ComposeView(bmp, raster, 3, -2, 4);
+        const CSurface& s = surfaces.m_composite;
+        const QImage before(reinterpret_cast<const uchar*>(s.Row(0)), s.Width(), s.Height(),
+                            s.Width() * 4, QImage::Format_RGB32);
+        const QByteArray png = PngWriter::Encode(s.Row(0), s.Width(), s.Height());
+        EXPECT_EQ(QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32), before)
+            << size;
+    }
+    EXPECT_TRUE(PngWriter::Encode(nullptr, 0, 0).isEmpty());
 }
