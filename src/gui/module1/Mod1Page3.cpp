@@ -319,7 +319,9 @@ bool CMod1Page3::SaveMonitor(const QString& path) {
 bool CMod1Page3::CommandState(int id, bool* enabled, bool* checked) {
     if (id != kSaveMonitorCommand)
         return false;
-    *enabled = !ShownMonitor().isEmpty();
+    // Enabled while the page is on top, whatever the monitor holds: the frame asks when the
+    // page comes on top, not at every byte that arrives.
+    *enabled = true;
     *checked = false;
     return true;
 }
