@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -204,6 +205,12 @@ TEST_F(MacrosPageTest, TheMonitorShowsWhatThePrinterSends) {
     EXPECT_EQ(macros->MonitorText().count("TARVO3-"), 10);
     const QColor background = Find<QPlainTextEdit>(macros, 1079)->palette().color(QPalette::Base);
     EXPECT_EQ(background, QColor(255, 150, 96));
+    // The File menu opened over the page leaves the monitor as it was.
+    QMenu* file = frame->menuBar()->actions().first()->menu();
+    file->popup(frame->mapToGlobal(QPoint(0, 0)));
+    QApplication::processEvents();
+    EXPECT_EQ(Find<QPlainTextEdit>(macros, 1079)->toPlainText(), macros->MonitorText());
+    file->hide();
     auto* indicator = macros->findChild<CLinkIndicator*>("linkIndicator");
     ASSERT_TRUE(indicator);
     EXPECT_TRUE(indicator->Connected());
