@@ -14,11 +14,11 @@
 #include <unistd.h>
 
 namespace {
-// While settling, one look at the line that finds nothing means the program has stopped
-// writing for now: what it wrote is in the pseudo-terminal once its write returned, and a
-// poll of the master side waits for the kernel to hand it over (it does so on its own
-// worker), so no quiet spell is needed.
-const int kQuietMs = 0;
+// While settling, the line must stay quiet this long before the program counts as caught
+// up: the kernel hands what the program wrote over to the master side on a worker of its
+// own, which a loaded machine may run some milliseconds later (a settle that looked only
+// once missed 200 bytes of a paced line in a CI run on a busy machine).
+const int kQuietMs = 5;
 const int kSettleLimitMs = 3000;
 // A paced line banks at most this much line time while nothing is waiting on it, so a
 // sender never gets more than a short burst above the line rate.
