@@ -20,6 +20,8 @@ TEST(SupervisoryQuery, InterpretsTheStatusLines) {
         {"\x1BM3C\n", "Timer = 0:01:00\r\n"}, // hexadecimal seconds
         {"\x1BV 42\r\n", "Voltage = 0.04 (V)\r\n"}, // leading white space is skipped
         {"\x1BT-5\r\n", "Temperature = -5 (C)\r\n"},
+        // The lowest 32-bit value reads as itself, as "%d" reads it.
+        {"\x1BT-2147483648\r\n", "Temperature = -2147483648 (C)\r\n"},
         {"\x1BV-1500\r\n", "Voltage = -1.50 (V)\r\n"}, // the sign stays in front
         {"\x1BMx\r\n", ""},                            // no number: the line is passed over
         {"\x1BV\r\n", ""},
