@@ -17,7 +17,8 @@ namespace {
 // While settling, the line must stay quiet this long before the program counts as caught
 // up: the kernel hands what the program wrote over to the master side on a worker of its
 // own, which a loaded machine may run some milliseconds later (a settle that looked only
-// once missed 200 bytes of a paced line in a CI run on a busy machine).
+// once missed 200 bytes of a paced line in a CI run on a busy machine). The virtual
+// clock's own settles look once: the link looks again at each slice of its waits.
 const int kQuietMs = 5;
 const int kSettleLimitMs = 3000;
 // A paced line banks at most this much line time while nothing is waiting on it, so a
@@ -100,13 +101,14 @@ void CSimulator::Wake() {
 
 void CSimulator::AttachTo(CVirtualClock& clock) {
     m_attachedClock = &clock;
-    m_settlerId = clock.AddSettler([this] { Settle(); });
+    m_settlerId = clock.AddSettler([this] { Settle(true); });
 }
 
-void CSimulator::Settle() {
+void CSimulator::Settle(bool quick) {
     if (!m_thread.joinable())
         return;
     std::unique_lock<std::mutex> lock(m_settleMutex);
+    m_settleQuick = (m_settleRequested == m_settleDone ? true : m_settleQuick) && quick;
     const quint64 generation = ++m_settleRequested;
     Wake();
     m_settleCv.wait_for(lock, std::chrono::milliseconds(kSettleLimitMs),
@@ -166,7 +168,8 @@ void CSimulator::NotifyObservers() {
 
 int CSimulator::PacedAllowance(qint64 now, int* waitMs) {
     const int hostBaud = m_pty.SlaveBaudRate();
-    const int baud = hostBaud != 0 ? hostBaud : (m_config.baudRate != 0 ? m_config.baudRate : 38400);
+    const int baud =
+        hostBaud != 0 ? hostBaud : (m_config.baudRate != 0 ? m_config.baudRate : 38400);
     const double bytesPerMs = double(baud) / 11.0 / 1000.0;
     if (m_paceLastMs >= 0)
         m_paceCredit += double(now - m_paceLastMs) * bytesPerMs;
@@ -202,13 +205,17 @@ void CSimulator::Run() {
         }
 
         quint64 settleTarget;
+        bool settleQuick;
         {
             std::lock_guard<std::mutex> lock(m_settleMutex);
             settleTarget = m_settleRequested > m_settleDone ? m_settleRequested : 0;
+            settleQuick = m_settleQuick;
         }
         int timeout = next < 0 ? -1 : int(qBound<qint64>(qint64(0), next - NowMs(), qint64(1000)));
-        if (settleTarget)
-            timeout = timeout < 0 ? kQuietMs : qMin(timeout, kQuietMs);
+        if (settleTarget) {
+            const int quiet = settleQuick ? 0 : kQuietMs;
+            timeout = timeout < 0 ? quiet : qMin(timeout, quiet);
+        }
 
         // A paced line leaves the bytes in the pty until the line has carried them.
         int readable = int(sizeof buffer);

@@ -31,9 +31,12 @@ public:
     QString DevicePath() const { return m_pty.SlavePath(); }
 
     // Returns once every byte the program has written so far has been taken in and every
-    // reply that is due has been sent. Registered with a virtual clock, it runs before
-    // and after each advance, so a pause in the program is a pause for the printer too.
-    void Settle();
+    // reply that is due has been sent: the line quiet for a short spell, so that bytes the
+    // kernel has not yet handed over count too (a test reading what the printer got).
+    // Registered with a virtual clock, it runs before and after each advance, so a pause in
+    // the program is a pause for the printer too; those settles take one look at the line
+    // (`quick`), since the link looks again at each slice of its wait.
+    void Settle(bool quick = false);
     void AttachTo(CVirtualClock& clock);
 
     // Pulls the cable: the program's next read or write on the device fails.
@@ -81,6 +84,7 @@ private:
     std::mutex m_settleMutex;
     std::condition_variable m_settleCv;
     quint64 m_settleRequested = 0;
+    bool m_settleQuick = false; // every settle asked for since the last one ended is quick
     quint64 m_settleDone = 0;
     std::atomic<bool> m_hangupRequested{false};
     qint64 m_receivedCount = 0;
