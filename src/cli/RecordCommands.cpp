@@ -98,6 +98,15 @@ QJsonObject RunJson(const CProvisionRecord::Run& r, bool values) {
     return o;
 }
 
+// The runs as one JSON array (`values`: as RunJson).
+int PrintRunsJson(CCliRun& run, const std::vector<CProvisionRecord::Run>& runs, bool values) {
+    QJsonArray array;
+    for (const auto& r : runs)
+        array.append(RunJson(r, values));
+    run.Out() << QJsonDocument(array).toJson(QJsonDocument::Indented);
+    return KvuCtlExit::Ok;
+}
+
 // RunJson's keys, for the manual page and the tests.
 CJsonShape RunShape(bool values) {
     const auto f = [](const char* path, const char* type, const char* text = "") {
@@ -160,13 +169,8 @@ int RunList(CCliRun& run) {
         run.Err() << "kvuctl: the provisioning record cannot be read: " << error << '\n';
         return KvuCtlExit::FileError;
     }
-    if (run.IsSet(kJson)) {
-        QJsonArray array;
-        for (const auto& r : runs)
-            array.append(RunJson(r, false));
-        run.Out() << QJsonDocument(array).toJson(QJsonDocument::Indented);
-        return KvuCtlExit::Ok;
-    }
+    if (run.IsSet(kJson))
+        return PrintRunsJson(run, runs, false);
     const QStringList heads = {QStringLiteral("printer"), QStringLiteral("serial"),
                                QStringLiteral("address"), QStringLiteral("firmware"),
                                QStringLiteral("recipe"),  QStringLiteral("hash"),
@@ -224,13 +228,8 @@ int RunShow(CCliRun& run) {
                   << " (give its record name, port, USB serial or radio address)\n";
         return KvuCtlExit::FileError;
     }
-    if (run.IsSet(kJson)) {
-        QJsonArray array;
-        for (const auto& r : runs)
-            array.append(RunJson(r, true));
-        run.Out() << QJsonDocument(array).toJson(QJsonDocument::Indented);
-        return KvuCtlExit::Ok;
-    }
+    if (run.IsSet(kJson))
+        return PrintRunsJson(run, runs, true);
     for (const auto& r : runs) {
         run.Out() << r.started.left(19) << "  " << r.recipe << "  " << r.verdict << "  (station "
                   << r.station << ", hash " << r.hash << ")\n";
